@@ -1,0 +1,159 @@
+#include "feasibility.h"
+
+#include <array>
+
+#include "texts.h"
+
+namespace kolvara {
+
+namespace {
+
+struct DigitRange {
+    int low, high;
+};
+
+DigitRange rangeOf(std::uint8_t kind)
+{
+    switch (kind) {
+    case Zero: return {0, 0};
+    case Rest: return {1, 9};
+    default: return {0, 9};
+    }
+}
+
+// Outgoing carry or borrow of a column for one pair of digits.
+int carryOut(bool subtraction, int upper, int lower, int incoming)
+{
+    return subtraction ? (upper - incoming - lower < 0 ? 1 : 0) : (upper + lower + incoming >= 10 ? 1 : 0);
+}
+
+bool modeAccepts(std::uint8_t mode, int out)
+{
+    return !((mode == Ari && out == 0) || (mode == Nashi && out == 1));
+}
+
+// counts[in][out]: digit pairs that the column accepts, by incoming and outgoing carry.
+using Transfer = std::array<std::array<std::uint32_t, 2>, 2>;
+
+Transfer columnTransfer(bool subtraction, std::uint8_t upperKind, std::uint8_t lowerKind, std::uint8_t mode)
+{
+    Transfer t{};
+    const DigitRange u = rangeOf(upperKind), l = rangeOf(lowerKind);
+    for (int in = 0; in < 2; ++in)
+        for (int a = u.low; a <= u.high; ++a)
+            for (int b = l.low; b <= l.high; ++b) {
+                const int out = carryOut(subtraction, a, b, in);
+                if (modeAccepts(mode, out))
+                    ++t[in][out];
+            }
+    return t;
+}
+
+std::string quoted(std::string_view caption) { return "「" + std::string(caption) + "」"; }
+
+struct Words {
+    std::string upper, lower, carry;
+};
+
+// "<number>の<place>が「<kind>」"
+std::string placeIs(const std::string &number, int column, std::uint8_t kind)
+{
+    return number + "の" + std::string(texts::PlaceName[column]) + "が" + quoted(texts::OptionCaption[kind]);
+}
+
+std::string cannotBe(const Words &w, int column, std::uint8_t mode)
+{
+    return std::string(texts::PlaceName[column]) + "の" + w.carry + "を" + quoted(texts::OptionCaption[3 + mode]) +
+           "にはできません";
+}
+
+// column: 0 hundreds, 1 tens, 2 ones. in[s]: whether the column below can hand on s.
+std::string columnReason(bool sub, const Words &w, int column, std::uint8_t upperKind, std::uint8_t lowerKind,
+                         std::uint8_t mode, const std::array<bool, 2> &in)
+{
+    const std::string below = column < 2 ? std::string(texts::PlaceName[column + 1]) : std::string();
+    const bool onlyNone = in[0] && !in[1], onlyOne = in[1] && !in[0];
+    std::string why;
+    if (!sub) {  // only "あり" can fail when adding
+        if (upperKind == Zero && lowerKind == Zero)
+            why = w.upper + "と" + w.lower + "の" + std::string(texts::PlaceName[column]) + "がどちらも" +
+                  quoted(texts::OptionCaption[Zero]) + "なので、";
+        else if (column < 2 && onlyNone)
+            why = placeIs(upperKind == Zero ? w.upper : w.lower, column, Zero) + "で、" + below + "から" + w.carry +
+                  "がないので、";
+        else
+            why = placeIs(upperKind == Zero ? w.upper : w.lower, column, Zero) + "なので、";
+    } else if (mode == Ari) {
+        if (upperKind == Rest && column < 2)
+            why = placeIs(w.lower, column, Zero) + "で" + placeIs(w.upper, column, Rest) + "なので、";
+        else if (column < 2 && onlyNone)
+            why = placeIs(w.lower, column, Zero) + "で、" + below + "から" + w.carry + "がないので、";
+        else
+            why = placeIs(w.lower, column, lowerKind) + "なので、";
+    } else {
+        if (lowerKind == Rest)
+            why = placeIs(w.upper, column, Zero) + "で" + placeIs(w.lower, column, Rest) + "なので、";
+        else if (onlyOne)
+            why = placeIs(w.upper, column, Zero) + "で、" + below + "から" + w.carry + "があるので、";
+        else
+            why = placeIs(w.upper, column, upperKind) + "なので、";
+    }
+    return why + cannotBe(w, column, mode);
+}
+
+}  // namespace
+
+bool columnCanPass(bool subtraction, std::uint8_t upperKind, std::uint8_t lowerKind, std::uint8_t mode, int incoming)
+{
+    if (mode != Ari && mode != Nashi)
+        return true;
+    const DigitRange u = rangeOf(upperKind), l = rangeOf(lowerKind);
+    if (subtraction)  // Ari needs upper - in < lower for some pair, Nashi the opposite
+        return mode == Ari ? u.low - incoming < l.high : u.high - incoming >= l.low;
+    return mode == Ari ? u.high + l.high + incoming >= 10 : u.low + l.low + incoming < 10;
+}
+
+Feasibility checkFeasibility(const Settings &s)
+{
+    const bool sub = s.IsSubtraction == 1;
+    const Words words = sub ? Words{std::string(texts::UpperNumberSubtraction), std::string(texts::LowerNumberSubtraction),
+                                    std::string(texts::CarrySubtraction)}
+                            : Words{std::string(texts::UpperNumberAddition), std::string(texts::LowerNumberAddition),
+                                    std::string(texts::CarryAddition)};
+    struct Column {
+        std::uint8_t upper, lower, mode;
+    };
+    // Ones first; the hundreds of a subtraction must not borrow, or the difference would be negative.
+    const std::array<Column, 3> columns{Column{s.DigitKind1_1, s.DigitKind2_1, s.CarryMode_1},
+                                        Column{s.DigitKind1_10, s.DigitKind2_10, s.CarryMode_10},
+                                        Column{s.DigitKind1_100, s.DigitKind2_100, sub ? std::uint8_t(Nashi) : s.CarryMode_100}};
+
+    std::array<std::uint32_t, 2> ways{1, 0};  // problems so far, by the carry they hand on
+    for (int i = 0; i < 3; ++i) {
+        const Column &c = columns[i];
+        const Transfer t = columnTransfer(sub, c.upper, c.lower, c.mode);
+        const std::array<std::uint32_t, 2> next{ways[0] * t[0][0] + ways[1] * t[1][0], ways[0] * t[0][1] + ways[1] * t[1][1]};
+        if (next[0] + next[1] == 0) {
+            const int column = 2 - i;
+            const std::array<bool, 2> in{ways[0] > 0, ways[1] > 0};
+            Feasibility result;
+            if (sub && column == 0) {
+                const std::string why =
+                    c.lower == Rest ? placeIs(words.upper, 0, Zero) + "で" + placeIs(words.lower, 0, Rest) + "なので、"
+                                    : placeIs(words.upper, 0, Zero) + "で、" + std::string(texts::PlaceName[1]) + "から" +
+                                          words.carry + "があるので、";
+                result.reason = why + words.upper + "がいつも" + words.lower + "より小さくなります";
+            } else {
+                result.reason = columnReason(sub, words, column, c.upper, c.lower, c.mode, in);
+            }
+            return result;
+        }
+        ways = next;
+    }
+    Feasibility result;
+    result.possible = true;
+    result.problemCount = ways[0] + ways[1];
+    return result;
+}
+
+}  // namespace kolvara

@@ -1,0 +1,27 @@
+// Whether any problem satisfies a set of settings, how many there are, and if none, why.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "settings.h"
+
+namespace kolvara {
+
+// Whether some pair of digits of these kinds passes the column's test, given the carry
+// (addition) or borrow (subtraction) that the column below produced (0 or 1).
+bool columnCanPass(bool subtraction, std::uint8_t upperKind, std::uint8_t lowerKind, std::uint8_t mode,
+                   int incoming);
+
+struct Feasibility {
+    bool possible = false;
+    // Distinct (upper, lower) pairs that the settings allow.
+    std::uint32_t problemCount = 0;
+    // When impossible: which column or rule makes it so, in the words of the settings panel.
+    std::string reason;
+};
+
+// Exact, and cheap enough to run on every option click.
+Feasibility checkFeasibility(const Settings &settings);
+
+}  // namespace kolvara

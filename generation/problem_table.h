@@ -1,0 +1,72 @@
+// The problems of one sheet, as decimal text, between drawing and display.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "feasibility.h"
+#include "generator.h"
+#include "random_source.h"
+#include "settings.h"
+
+namespace kolvara {
+
+// How the sheet's problems are laid out.
+struct SheetGeometry {
+    std::int32_t RowCount = 4;
+    std::int32_t ProblemsPerRow = 7;
+    std::uint16_t ColumnPitch = 0;
+};
+
+struct FillResult {
+    bool filled = false;
+    std::string reason;  // why nothing was drawn, when not filled
+};
+
+// A grid of text cells: row 0 the problem numbers, row 1 the upper numbers, row 2 the lower
+// numbers, row 3 the results; column 0 holds the row labels, problem c sits in column c.
+class ProblemTable {
+public:
+    static constexpr int Rows = 4;
+    static constexpr int DefaultColumnWidth = 30;
+    static constexpr int LabelColumnWidth = 20;
+    static constexpr int RowHeight = 15;
+
+    ProblemTable(ProblemSettings &settings, RandomSource &random, Clock clock);
+
+    // Once, before the first fill.
+    void setUp(SheetGeometry &geometry);
+
+    // Fills the table for the current settings and the window's outer width. When subtracting
+    // it first turns off borrows that an upper "０" would make impossible. Settings that admit
+    // no problem leave the table and the geometry untouched and report why.
+    FillResult DataJunbi(SheetGeometry &geometry, int outerWindowWidth);
+    // The fill itself, for the given settings (no adjustment).
+    FillResult fill(const Settings &settings, SheetGeometry &geometry, int outerWindowWidth);
+
+    // Splits problem column `column` into digits; nothing when the column holds no problem.
+    std::optional<CurrentProblem> Dainyuu(int column) const;
+
+    int columnCount() const { return int(cells_.size()); }
+    int columnWidth(int column) const { return column == 0 ? labelColumnWidth_ : DefaultColumnWidth; }
+    const std::string &cell(int column, int row) const;
+
+    // What the last fill wrote: the problem count and whether it was a subtraction.
+    int filledProblemCount() const { return filledProblemCount_; }
+    bool filledForSubtraction() const { return filledForSubtraction_; }
+
+private:
+    void setColumnCount(int count);
+
+    ProblemSettings &settings_;
+    RandomSource &random_;
+    Clock clock_;
+    std::vector<std::vector<std::string>> cells_;  // [column][row]
+    int labelColumnWidth_ = DefaultColumnWidth;
+    int filledProblemCount_ = 0;
+    bool filledForSubtraction_ = false;
+};
+
+}  // namespace kolvara

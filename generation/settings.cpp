@@ -1,0 +1,283 @@
+#include "settings.h"
+
+#include "texts.h"
+
+namespace kolvara {
+
+namespace {
+
+constexpr std::array<std::string_view, OptionCount> OptionNames{
+    "RadioButton1_100Zero", "RadioButton1_100Rest", "RadioButton1_100All",
+    "RadioButton1_10Zero", "RadioButton1_10Rest", "RadioButton1_10All",
+    "RadioButton1_1Zero", "RadioButton1_1Rest", "RadioButton1_1All",
+    "RadioButton2_100Zero", "RadioButton2_100Rest", "RadioButton2_100All",
+    "RadioButton2_10Zero", "RadioButton2_10Rest", "RadioButton2_10All",
+    "RadioButton2_1Zero", "RadioButton2_1Rest", "RadioButton2_1All",
+    "RadioButtonKuriAgariSagariAri_100", "RadioButtonKuriAgariSagariNashi_100", "RadioButtonKuriAgariSagariKonzai_100",
+    "RadioButtonKuriAgariSagariAri_10", "RadioButtonKuriAgariSagariNashi_10", "RadioButtonKuriAgariSagariKonzai_10",
+    "RadioButtonKuriAgariSagariAri_1", "RadioButtonKuriAgariSagariNashi_1", "RadioButtonKuriAgariSagariKonzai_1",
+};
+
+constexpr std::array<std::string_view, OptionGroupCount> GroupNames{
+    "GroupBox1_100", "GroupBox1_10", "GroupBox1_1", "GroupBox2_100", "GroupBox2_10", "GroupBox2_1",
+    "GroupBoxKuriAgariSagari_100", "GroupBoxKuriAgariSagari_10", "GroupBoxKuriAgariSagari_1",
+};
+
+// Index into the kind-indexed text tables: Zero, Rest, All, Ari, Nashi, Konzai.
+int kindIndex(Option option) { return valueOf(option) + (isCarryGroup(groupOf(option)) ? 3 : 0); }
+
+using G = OptionGroup;
+using O = Option;
+
+}  // namespace
+
+int problemsPerRowFor(const Settings &s)
+{
+    const bool oneDigitEach = s.DigitKind1_100 == Zero && s.DigitKind1_10 == Zero && s.DigitKind2_100 == Zero &&
+                              s.DigitKind2_10 == Zero;
+    return oneDigitEach ? 7 : 5;
+}
+
+std::string_view objectName(Option option) { return OptionNames[std::size_t(option)]; }
+std::string_view objectName(OptionGroup group) { return GroupNames[std::size_t(group)]; }
+std::string_view captionOf(Option option) { return texts::OptionCaption[kindIndex(option)]; }
+std::string_view hintOf(Option option) { return texts::OptionHint[kindIndex(option)]; }
+std::string_view statusTextOf(Option option) { return texts::StatusText[kindIndex(option)]; }
+
+ProblemSettings::ProblemSettings()
+{
+    // The window's stored layout: "－" selected, Zero for the upper tens and hundreds.
+    // The settings variables themselves start at 0 until the start sequence sets them.
+    settings_ = Settings{0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    selection_ = {Zero, Zero, All, All, All, All, Konzai, Konzai, Konzai};
+    operationItem_ = 1;
+}
+
+void ProblemSettings::start()
+{
+    setDefaultSettings();
+    setDefaultStatusTexts();
+    selectDefaultOptions();
+}
+
+void ProblemSettings::setDefaultSettings() { settings_ = Settings{}; }
+
+void ProblemSettings::setDefaultStatusTexts()
+{
+    for (int g = 0; g < OptionGroupCount; ++g)
+        statusTexts_[g] = std::string(isCarryGroup(G(g)) ? texts::StatusText[5] : texts::StatusText[2]);
+}
+
+void ProblemSettings::selectDefaultOptions()
+{
+    selectOperation(0);
+    for (Option o : {O::RadioButton1_1All, O::RadioButton1_10All, O::RadioButton1_100All, O::RadioButton2_1All,
+                     O::RadioButton2_10All, O::RadioButton2_100All, O::RadioButtonKuriAgariSagariKonzai_100,
+                     O::RadioButtonKuriAgariSagariKonzai_10, O::RadioButtonKuriAgariSagariKonzai_1})
+        SelectOption(o);
+}
+
+ProblemSettings ProblemSettings::makeDefault()
+{
+    ProblemSettings model;
+    model.start();
+    return model;
+}
+
+bool ProblemSettings::isSelected(Option option) const
+{
+    return selection_[std::size_t(groupOf(option))] == valueOf(option);
+}
+
+Option ProblemSettings::selectedOption(OptionGroup group) const
+{
+    return optionAt(group, selection_[std::size_t(group)]);
+}
+
+std::uint8_t &ProblemSettings::settingOf(OptionGroup group)
+{
+    switch (group) {
+    case G::GroupBox1_100: return settings_.DigitKind1_100;
+    case G::GroupBox1_10: return settings_.DigitKind1_10;
+    case G::GroupBox1_1: return settings_.DigitKind1_1;
+    case G::GroupBox2_100: return settings_.DigitKind2_100;
+    case G::GroupBox2_10: return settings_.DigitKind2_10;
+    case G::GroupBox2_1: return settings_.DigitKind2_1;
+    case G::GroupBoxKuriAgariSagari_100: return settings_.CarryMode_100;
+    case G::GroupBoxKuriAgariSagari_10: return settings_.CarryMode_10;
+    case G::GroupBoxKuriAgariSagari_1: break;
+    }
+    return settings_.CarryMode_1;
+}
+
+void ProblemSettings::SelectOption(Option option)
+{
+    const OptionGroup group = groupOf(option);
+    if (isSelected(option))
+        return;
+    selection_[std::size_t(group)] = std::uint8_t(valueOf(option));
+    settingOf(group) = std::uint8_t(valueOf(option));
+    if (selectionChanged)
+        selectionChanged(group);
+    runRules(option);
+    // A rule may have put the group back to another option; the text follows what is selected now.
+    setStatus(group, statusTextOf(selectedOption(group)));
+}
+
+// The option rules. A text step that follows a conditional selection belongs to that condition.
+void ProblemSettings::runRules(Option option)
+{
+    const std::string_view nashi = texts::StatusText[4];
+    const bool subtracting = settings_.IsSubtraction == 1;
+    switch (option) {
+    case O::RadioButton1_1Zero:
+        if (!subtracting) {
+            SelectOption(O::RadioButtonKuriAgariSagariNashi_1);
+            setStatus(G::GroupBoxKuriAgariSagari_1, nashi);
+        } else if (selected(O::RadioButton1_100Zero) && selected(O::RadioButton1_10Zero)) {
+            SelectOption(O::RadioButton1_10Rest);
+            SelectOption(O::RadioButtonKuriAgariSagariNashi_1);
+        }
+        break;
+    case O::RadioButton1_10Zero:
+        if (!subtracting) {
+            if (selected(O::RadioButton2_10Zero)) {
+                SelectOption(O::RadioButtonKuriAgariSagariNashi_10);
+                setStatus(G::GroupBoxKuriAgariSagari_10, nashi);
+            }
+        } else if (selected(O::RadioButton1_100Zero)) {
+            SelectOption(O::RadioButton2_10Zero);
+            SelectOption(O::RadioButtonKuriAgariSagariNashi_1);
+            SelectOption(O::RadioButton1_1Rest);
+            setStatus(G::GroupBoxKuriAgariSagari_10, nashi);
+        }
+        break;
+    case O::RadioButton1_100Zero:
+        if (!subtracting) {
+            if (selected(O::RadioButton2_100Zero)) {
+                SelectOption(O::RadioButtonKuriAgariSagariNashi_100);
+                setStatus(G::GroupBoxKuriAgariSagari_100, nashi);
+            }
+        } else {
+            SelectOption(O::RadioButton2_100Zero);
+            SelectOption(O::RadioButtonKuriAgariSagariNashi_10);
+            setStatus(G::GroupBoxKuriAgariSagari_10, nashi);
+        }
+        break;
+    case O::RadioButton2_1Zero:
+        if (!subtracting) {
+            SelectOption(O::RadioButtonKuriAgariSagariNashi_1);
+            setStatus(G::GroupBoxKuriAgariSagari_1, nashi);
+        }
+        break;
+    case O::RadioButton2_10Zero:
+        if (!subtracting) {
+            if (selected(O::RadioButton1_10Zero)) {
+                SelectOption(O::RadioButtonKuriAgariSagariNashi_10);
+                setStatus(G::GroupBoxKuriAgariSagari_10, nashi);
+            }
+        } else if (settings_.DigitKind1_100 == Zero && settings_.DigitKind1_10 == Zero) {
+            SelectOption(O::RadioButtonKuriAgariSagariNashi_10);
+        }
+        break;
+    case O::RadioButton2_10Rest:
+        if (subtracting && selected(O::RadioButton2_100Rest))
+            SelectOption(O::RadioButton1_10Rest);
+        break;
+    case O::RadioButton2_100Zero:
+        if (!subtracting && selected(O::RadioButton1_100Zero)) {
+            SelectOption(O::RadioButtonKuriAgariSagariNashi_100);
+            setStatus(G::GroupBoxKuriAgariSagari_100, nashi);
+        }
+        break;
+    case O::RadioButton2_100Rest:
+        if (subtracting) {
+            if (selected(O::RadioButton1_100Zero))
+                SelectOption(O::RadioButton2_100Zero);
+            SelectOption(O::RadioButton1_100Rest);
+        }
+        break;
+    case O::RadioButton2_100All:
+        if (subtracting && selected(O::RadioButton1_100Zero))
+            SelectOption(O::RadioButton2_100Zero);
+        break;
+    case O::RadioButtonKuriAgariSagariAri_1:
+        if (!subtracting) {
+            SelectOption(O::RadioButton1_1Rest);
+            SelectOption(O::RadioButton2_1Rest);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void ProblemSettings::selectOperation(int item)
+{
+    item = item == 1 ? 1 : 0;
+    if (item == operationItem_)
+        return;
+    operationItem_ = item;
+    switchOperation();
+}
+
+void ProblemSettings::switchOperation()
+{
+    const std::string_view nashi = texts::StatusText[4];
+    if (operationItem_ == 1) {
+        settings_.IsSubtraction = 1;
+        setStatus(G::GroupBoxKuriAgariSagari_100, nashi);
+        if (operationChanged)
+            operationChanged();
+        if (selected(O::RadioButton1_100Zero)) {
+            SelectOption(O::RadioButton2_100Zero);
+            SelectOption(O::RadioButtonKuriAgariSagariNashi_10);
+            setStatus(G::GroupBoxKuriAgariSagari_10, nashi);
+            SelectOption(O::RadioButton1_10Rest);
+        }
+        if (selected(O::RadioButton2_100Rest))
+            SelectOption(O::RadioButton1_100Rest);
+        if (selected(O::RadioButton2_100Rest) && selected(O::RadioButton2_10Rest))
+            SelectOption(O::RadioButton1_10Rest);
+    } else {
+        settings_.IsSubtraction = 0;
+        if (operationChanged)
+            operationChanged();
+        setStatus(G::GroupBoxKuriAgariSagari_100, statusTextOf(selectedOption(G::GroupBoxKuriAgariSagari_100)));
+    }
+}
+
+std::string_view ProblemSettings::groupHint(OptionGroup group) const
+{
+    const auto &hints = settings_.IsSubtraction ? texts::GroupHintSubtraction : texts::GroupHintAddition;
+    return hints[std::size_t(group)];
+}
+
+std::string_view ProblemSettings::carryCaption(OptionGroup carryGroup) const
+{
+    const auto &captions = settings_.IsSubtraction ? texts::CarryCaptionSubtraction : texts::CarryCaptionAddition;
+    const int index = int(carryGroup) - int(G::GroupBoxKuriAgariSagari_100);
+    return captions[std::size_t(index < 0 ? 0 : index)];
+}
+
+namespace {
+std::string joinThree(const std::string &a, const std::string &b, const std::string &c) { return a + "," + b + "," + c; }
+}  // namespace
+
+std::string ProblemSettings::statusLine1() const
+{
+    return joinThree(statusText(G::GroupBox1_100), statusText(G::GroupBox1_10), statusText(G::GroupBox1_1));
+}
+
+std::string ProblemSettings::statusLine2() const
+{
+    return joinThree(statusText(G::GroupBox2_100), statusText(G::GroupBox2_10), statusText(G::GroupBox2_1));
+}
+
+std::string ProblemSettings::statusLineK() const
+{
+    return joinThree(statusText(G::GroupBoxKuriAgariSagari_100), statusText(G::GroupBoxKuriAgariSagari_10),
+                     statusText(G::GroupBoxKuriAgariSagari_1));
+}
+
+}  // namespace kolvara

@@ -1,0 +1,37 @@
+// Texts shown by the program. Generated once from the program's text tables; edit with care:
+// full-width characters and full-width spaces (U+3000) are significant.
+#pragma once
+
+#include <array>
+#include <string_view>
+
+namespace kolvara::texts {
+
+// Option captions, hints and status texts, by kind: Zero, Rest, All, Ari, Nashi, Konzai.
+inline constexpr std::array<std::string_view, 6> OptionCaption{"０", "１～９", "すべて", "あり", "なし", "混在"};
+inline constexpr std::array<std::string_view, 6> OptionHint{"０に限定", "１～９に限定", "０～９", "常に「あり」", "常に「なし」", "「あり」と「なし」が混在"};
+inline constexpr std::array<std::string_view, 6> StatusText{"　０　", "１～９", "すべて", "あ　り", "な　し", "混　在"};
+
+// Group box hints and carry captions by operation, groups in the order
+// 1_100, 1_10, 1_1, 2_100, 2_10, 2_1, KuriAgariSagari_100, _10, _1.
+inline constexpr std::array<std::string_view, 9> GroupHintAddition{"足される数の百の位", "足される数の十の位", "足される数の一の位", "足す数の百の位", "足す数の十の位", "足す数の一の位", "繰り上がりの有無", "繰り上がりの有無", "繰り上がりの有無"};
+inline constexpr std::array<std::string_view, 9> GroupHintSubtraction{"引かれる数の百の位", "引かれる数の十の位", "引かれる数の一の位", "引く数の百の位", "引く数の十の位", "引く数の一の位", "繰り下がりの有無", "繰り下がりの有無", "繰り下がりの有無"};
+inline constexpr std::array<std::string_view, 3> CarryCaptionAddition{"繰り上がり(&A)", "繰り上がり(&R)", "繰り上がり(&C)"};
+inline constexpr std::array<std::string_view, 3> CarryCaptionSubtraction{"繰り下がり(&A)", "繰り下がり(&R)", "繰り下がり(&C)"};
+
+// Labels of the problem table's column 0.
+inline constexpr std::string_view TableUpper = "上";
+inline constexpr std::string_view TableLower = "下";
+inline constexpr std::string_view TableSum = "和";
+inline constexpr std::string_view TableDifference = "差";
+
+// Words of the settings panel, used to explain settings that admit no problem.
+inline constexpr std::string_view UpperNumberAddition = "足される数";
+inline constexpr std::string_view LowerNumberAddition = "足す数";
+inline constexpr std::string_view UpperNumberSubtraction = "引かれる数";
+inline constexpr std::string_view LowerNumberSubtraction = "引く数";
+inline constexpr std::array<std::string_view, 3> PlaceName{"百の位", "十の位", "一の位"};  // hundreds, tens, ones
+inline constexpr std::string_view CarryAddition = "繰り上がり";
+inline constexpr std::string_view CarrySubtraction = "繰り下がり";
+
+}  // namespace kolvara::texts

@@ -1,0 +1,198 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "settings.h"
+#include "texts.h"
+
+using namespace kolvara;
+
+namespace {
+
+Option optionNamed(const std::string &name)
+{
+    for (int i = 0; i < OptionCount; ++i)
+        if (objectName(Option(i)) == name)
+            return Option(i);
+    ADD_FAILURE() << "no option " << name;
+    return Option::RadioButton1_1All;
+}
+
+// One letter a group, groups in the order 1_100 1_10 1_1 2_100 2_10 2_1 carry 100 10 1:
+// Z R A for digit kinds, a n k for Ari, Nashi, Konzai.
+char letter(OptionGroup g, int value) { return (isCarryGroup(g) ? "ank" : "ZRA")[value]; }
+
+std::string selectionCode(const ProblemSettings &m)
+{
+    std::string code;
+    for (int g = 0; g < OptionGroupCount; ++g)
+        code += letter(OptionGroup(g), valueOf(m.selectedOption(OptionGroup(g))));
+    return code;
+}
+
+std::string statusCode(const ProblemSettings &m)
+{
+    std::string code;
+    for (int g = 0; g < OptionGroupCount; ++g) {
+        const std::string &text = m.statusText(OptionGroup(g));
+        char found = '?';
+        for (int k = 0; k < 6; ++k)
+            if (text == texts::StatusText[k])
+                found = "ZRAank"[k];
+        code += found;
+    }
+    return code;
+}
+
+std::string settingsCode(const Settings &s)
+{
+    const std::uint8_t values[9] = {s.DigitKind1_100, s.DigitKind1_10, s.DigitKind1_1, s.DigitKind2_100, s.DigitKind2_10,
+                                    s.DigitKind2_1, s.CarryMode_100, s.CarryMode_10, s.CarryMode_1};
+    std::string code;
+    for (int g = 0; g < 9; ++g)
+        code += letter(OptionGroup(g), values[g]);
+    return code;
+}
+
+// "+" and "-" pick the sign item; anything else is an option's name.
+void applySteps(ProblemSettings &m, const std::string &steps)
+{
+    std::istringstream in(steps);
+    for (std::string step; in >> step;) {
+        if (step == "+" || step == "-")
+            m.selectOperation(step == "-" ? 1 : 0);
+        else
+            m.SelectOption(optionNamed(step));
+    }
+}
+
+}  // namespace
+
+struct ClickCase {
+    const char *what;
+    const char *steps;      // names without the common prefixes, expanded below
+    const char *selection;  // selected options after the steps
+    const char *status;     // status texts after the steps
+};
+
+std::string expand(const std::string &steps)
+{
+    std::istringstream in(steps);
+    std::string out;
+    for (std::string s; in >> s;) {
+        if (s == "+" || s == "-")
+            out += s;
+        else if (s.rfind("K", 0) == 0)  // K:Ari_1 -> RadioButtonKuriAgariSagariAri_1
+            out += "RadioButtonKuriAgariSagari" + s.substr(2);
+        else
+            out += "RadioButton" + s;
+        out += ' ';
+    }
+    return out;
+}
+
+class Clicks : public testing::TestWithParam<ClickCase> {};
+
+TEST_P(Clicks, SelectionsSettingsAndTexts)
+{
+    const ClickCase &c = GetParam();
+    ProblemSettings m = ProblemSettings::makeDefault();
+    applySteps(m, expand(c.steps));
+    EXPECT_EQ(selectionCode(m), c.selection);
+    EXPECT_EQ(statusCode(m), c.status);
+    EXPECT_EQ(settingsCode(m.settings()), selectionCode(m)) << "settings follow the selection";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, Clicks,
+    testing::Values(
+        ClickCase{"default", "", "AAAAAAkkk", "AAAAAAkkk"},
+        ClickCase{"reselecting runs nothing", "1_1All K:Konzai_10 2_100All +", "AAAAAAkkk", "AAAAAAkkk"},
+        ClickCase{"add: upper ones 0", "1_1Zero", "AAZAAAkkn", "AAZAAAkkn"},
+        ClickCase{"add: lower ones 0", "2_1Zero", "AAAAAZkkn", "AAAAAZkkn"},
+        ClickCase{"add: ones carry", "K:Ari_1", "AARAARkka", "AARAARkka"},
+        ClickCase{"add: ones carry then 0", "K:Ari_1 1_1Zero", "AAZAARkkn", "AAZAARkkn"},
+        ClickCase{"add: both tens 0", "2_10Zero 1_10Zero", "AZAAZAknk", "AZAAZAknk"},
+        ClickCase{"add: upper tens 0 over lower 1-9", "2_10Rest 1_10Zero", "AZAARAkkk", "AZAARAkkk"},
+        ClickCase{"add: both hundreds 0", "1_100Zero 2_100Zero", "ZAAZAAnkk", "ZAAZAAnkk"},
+        ClickCase{"sub: switch", "-", "AAAAAAkkk", "AAAAAAnkk"},
+        ClickCase{"sub: switch over upper hundreds 0", "1_100Zero -", "ZRAZAAknk", "ZRAZAAnnk"},
+        ClickCase{"sub: switch over lower hundreds 1-9", "2_100Rest -", "RAARAAkkk", "RAARAAnkk"},
+        ClickCase{"sub: switch over lower 1-9 1-9", "2_100Rest 2_10Rest -", "RRARRAkkk", "RRARRAnkk"},
+        ClickCase{"sub: upper hundreds 0", "- 1_100Zero", "ZAAZAAknk", "ZAAZAAnnk"},
+        ClickCase{"sub: lower hundreds all stays 0", "- 1_100Zero 2_100All", "ZAAZAAknk", "ZAAZAAnnk"},
+        ClickCase{"sub: lower hundreds 1-9 stays 0", "- 1_100Zero 2_100Rest", "RAAZAAknk", "RAAZAAnnk"},
+        ClickCase{"sub: lower hundreds 1-9 twice", "- 1_100Zero 2_100Rest 2_100Rest", "RAARAAknk", "RAARAAnnk"},
+        ClickCase{"sub: upper tens 0 under hundreds 0", "- 1_100Zero K:Konzai_10 1_10Zero", "ZZRZZAknn", "ZZRZZAnnn"},
+        ClickCase{"sub: tens text without tens option", "- 2_10Zero 1_100Zero K:Konzai_10 1_10Zero", "ZZRZZAkkn",
+                  "ZZRZZAnnn"},
+        ClickCase{"sub: upper ones 0 under 0 0", "- 1_100Zero K:Konzai_10 1_10Zero 1_1Zero", "ZRZZZAknn",
+                  "ZRZZZAnnn"},
+        ClickCase{"sub: upper hundreds 0 after tens and ones 0", "- 1_10Zero 1_1Zero 1_100Zero", "ZZZZAAknk",
+                  "ZZZZAAnnk"},
+        ClickCase{"sub: lower tens 0 under upper 0 0", "- 1_10Zero 1_100Zero K:Konzai_10 2_10Zero", "ZZAZZAknk",
+                  "ZZAZZAnnk"},
+        ClickCase{"sub: lower tens 1-9 under lower hundreds 1-9", "- 2_100Rest 2_10Rest", "RRARRAkkk", "RRARRAnkk"},
+        ClickCase{"sub: borrows may be set", "- K:Ari_1 K:Ari_10", "AAAAAAkaa", "AAAAAAnaa"},
+        ClickCase{"back to add restores the hundreds text", "K:Ari_100 - +", "AAAAAAakk", "AAAAAAakk"},
+        ClickCase{"switching back keeps subtraction's changes", "1_100Zero - +", "ZRAZAAknk", "ZRAZAAknk"}),
+    [](const testing::TestParamInfo<ClickCase> &info) { return "case" + std::to_string(info.index); });
+
+TEST(Settings, StoredLayoutBeforeStart)
+{
+    ProblemSettings m;
+    EXPECT_EQ(selectionCode(m), "ZZAAAAkkk");
+    EXPECT_EQ(m.operationItem(), 1);
+}
+
+TEST(Settings, StartRunsOnlyTheChangingSelections)
+{
+    ProblemSettings m;
+    std::vector<OptionGroup> changed;
+    int operationChanges = 0;
+    m.selectionChanged = [&](OptionGroup g) { changed.push_back(g); };
+    m.operationChanged = [&] { ++operationChanges; };
+    m.start();
+    EXPECT_EQ(changed, (std::vector<OptionGroup>{OptionGroup::GroupBox1_10, OptionGroup::GroupBox1_100}));
+    EXPECT_EQ(operationChanges, 1);
+    EXPECT_EQ(m.settings(), Settings{});
+    const std::string all(texts::StatusText[2]), mixed(texts::StatusText[5]);
+    EXPECT_EQ(m.statusLine1(), all + "," + all + "," + all);
+    EXPECT_EQ(m.statusLine2(), m.statusLine1());
+    EXPECT_EQ(m.statusLineK(), mixed + "," + mixed + "," + mixed);
+}
+
+TEST(Settings, ProgramSelectionsAreReportedToTheView)
+{
+    ProblemSettings m = ProblemSettings::makeDefault();
+    std::vector<OptionGroup> changed;
+    m.selectionChanged = [&](OptionGroup g) { changed.push_back(g); };
+    m.SelectOption(Option::RadioButtonKuriAgariSagariAri_1);
+    EXPECT_EQ(changed, (std::vector<OptionGroup>{OptionGroup::GroupBoxKuriAgariSagari_1, OptionGroup::GroupBox1_1,
+                                                 OptionGroup::GroupBox2_1}));
+}
+
+TEST(Settings, PresentationFollowsTheOperation)
+{
+    ProblemSettings m = ProblemSettings::makeDefault();
+    for (int item : {1, 0, 1}) {
+        m.selectOperation(item);
+        const bool sub = item == 1;
+        EXPECT_EQ(m.isHundredsCarryGroupVisible(), !sub);
+        EXPECT_EQ(m.carryCaption(OptionGroup::GroupBoxKuriAgariSagari_10),
+                  (sub ? texts::CarryCaptionSubtraction : texts::CarryCaptionAddition)[1]);
+        EXPECT_EQ(m.groupHint(OptionGroup::GroupBox2_1), (sub ? texts::GroupHintSubtraction : texts::GroupHintAddition)[5]);
+        EXPECT_EQ(m.groupHint(OptionGroup::GroupBoxKuriAgariSagari_1),
+                  (sub ? texts::GroupHintSubtraction : texts::GroupHintAddition)[8]);
+    }
+}
+
+TEST(Settings, ProblemsPerRowCountsOnlyHundredsAndTens)
+{
+    EXPECT_EQ(problemsPerRowFor(Settings{Zero, Zero, All, Zero, Zero, Rest, Konzai, Konzai, Konzai, 0}), 7);
+    EXPECT_EQ(problemsPerRowFor(Settings{Zero, Zero, All, Zero, Rest, Rest, Konzai, Konzai, Konzai, 0}), 5);
+    EXPECT_EQ(problemsPerRowFor(Settings{}), 5);
+}

@@ -1,0 +1,134 @@
+// Every combination of digit kinds, carry modes and operation: a fill either succeeds with
+// problems that obey every rule, or is refused exactly when no problem exists at all.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <set>
+#include <string>
+
+#include "feasibility.h"
+#include "problem_table.h"
+
+using namespace kolvara;
+
+namespace {
+
+// What a pair (upper, lower) looks like to the settings: which of its six digits are 0,
+// and the carries (addition) or borrows (subtraction) that written arithmetic produces.
+// For subtraction the third bit says whether the difference is non-negative.
+struct Signature {
+    std::array<bool, 6> zeroDigit;  // upper 100, 10, 1, lower 100, 10, 1
+    std::array<bool, 3> carry;      // ones, tens, hundreds
+};
+
+Signature signatureOf(bool subtraction, int upper, int lower)
+{
+    Signature s;
+    const int digits[6] = {upper / 100, upper / 10 % 10, upper % 10, lower / 100, lower / 10 % 10, lower % 10};
+    for (int i = 0; i < 6; ++i)
+        s.zeroDigit[i] = digits[i] == 0;
+    if (subtraction) {
+        s.carry = {upper % 10 < lower % 10, upper % 100 < lower % 100, upper >= lower};
+    } else {
+        s.carry = {upper % 10 + lower % 10 >= 10, upper % 100 + lower % 100 >= 100, upper + lower >= 1000};
+    }
+    return s;
+}
+
+int encode(const Signature &s)
+{
+    int code = 0;
+    for (bool b : s.zeroDigit)
+        code = code * 2 + b;
+    for (bool b : s.carry)
+        code = code * 2 + b;
+    return code;
+}
+
+bool kindAllows(std::uint8_t kind, bool zero) { return kind == All || (kind == Zero) == zero; }
+bool modeAllows(std::uint8_t mode, bool carry) { return mode == Konzai || (mode == Ari) == carry; }
+
+bool obeys(const Settings &st, const Signature &s)
+{
+    const std::uint8_t kinds[6] = {st.DigitKind1_100, st.DigitKind1_10, st.DigitKind1_1,
+                                   st.DigitKind2_100, st.DigitKind2_10, st.DigitKind2_1};
+    for (int i = 0; i < 6; ++i)
+        if (!kindAllows(kinds[i], s.zeroDigit[i]))
+            return false;
+    if (!modeAllows(st.CarryMode_1, s.carry[0]) || !modeAllows(st.CarryMode_10, s.carry[1]))
+        return false;
+    return st.IsSubtraction ? s.carry[2] : modeAllows(st.CarryMode_100, s.carry[2]);
+}
+
+Signature decode(int code)
+{
+    Signature s;
+    for (int i = 2; i >= 0; --i, code >>= 1)
+        s.carry[i] = code & 1;
+    for (int i = 5; i >= 0; --i, code >>= 1)
+        s.zeroDigit[i] = code & 1;
+    return s;
+}
+
+// How many pairs show each signature, by operation: every pair of numbers 0 to 999.
+std::array<std::array<std::uint32_t, 512>, 2> countSignatures()
+{
+    std::array<std::array<std::uint32_t, 512>, 2> counts{};
+    for (int op = 0; op < 2; ++op)
+        for (int u = 0; u < 1000; ++u)
+            for (int l = 0; l < 1000; ++l)
+                ++counts[op][encode(signatureOf(op == 1, u, l))];
+    return counts;
+}
+
+}  // namespace
+
+TEST(Sweep, EveryCombinationFillsCorrectlyOrIsRefusedExactlyWhenImpossible)
+{
+    const auto signatureCounts = countSignatures();
+    int combinations = 0, refused = 0;
+    for (int code = 0; code < 729 * 27 * 2; ++code) {
+        int rest = code;
+        auto next = [&rest] { const int v = rest % 3; rest /= 3; return std::uint8_t(v); };
+        Settings st;
+        st.DigitKind1_100 = next(), st.DigitKind1_10 = next(), st.DigitKind1_1 = next();
+        st.DigitKind2_100 = next(), st.DigitKind2_10 = next(), st.DigitKind2_1 = next();
+        st.CarryMode_1 = next(), st.CarryMode_10 = next(), st.CarryMode_100 = next();
+        st.IsSubtraction = std::uint8_t(rest);
+        ++combinations;
+
+        std::uint32_t expected = 0;
+        for (int sig = 0; sig < 512; ++sig)
+            if (signatureCounts[st.IsSubtraction][sig] && obeys(st, decode(sig)))
+                expected += signatureCounts[st.IsSubtraction][sig];
+
+        const Feasibility feasibility = checkFeasibility(st);
+        ASSERT_EQ(feasibility.problemCount, expected) << "combination " << code;
+        ASSERT_EQ(feasibility.possible, expected > 0) << "combination " << code;
+
+        ProblemSettings model = ProblemSettings::makeDefault();
+        RandomSource random;
+        ProblemTable table(model, random, [code] { return std::uint32_t(code * 7919u); });
+        SheetGeometry geometry;
+        const FillResult result = table.fill(st, geometry, 1036);
+        ASSERT_EQ(result.filled, expected > 0) << "combination " << code;
+        if (!result.filled) {
+            ++refused;
+            EXPECT_FALSE(result.reason.empty()) << "combination " << code;
+            continue;
+        }
+        const int count = geometry.RowCount * geometry.ProblemsPerRow;
+        ASSERT_EQ(table.filledProblemCount(), count);
+        for (int c = 1; c <= count; ++c) {
+            const int upper = std::stoi(table.cell(c, 1)), lower = std::stoi(table.cell(c, 2));
+            const int result3 = std::stoi(table.cell(c, 3));
+            ASSERT_TRUE(obeys(st, signatureOf(st.IsSubtraction, upper, lower)))
+                << "combination " << code << ": " << upper << (st.IsSubtraction ? " - " : " + ") << lower;
+            ASSERT_EQ(result3, st.IsSubtraction ? upper - lower : upper + lower);
+        }
+    }
+    EXPECT_EQ(combinations, 39366);
+    // Roughly two fifths of all combinations admit no problem at all.
+    EXPECT_GT(refused, combinations / 4);
+    EXPECT_LT(refused, combinations / 2);
+}
