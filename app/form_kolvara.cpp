@@ -1,0 +1,341 @@
+#include "form_kolvara.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QRadioButton>
+#include <QStyle>
+
+#include "print_titles.h"
+#include "tessolin.h"
+#include "ui_FormKolvara.h"
+
+using namespace kolvara;
+
+namespace {
+
+constexpr int StoredFrameWidth = 16;  // left and right border of the stored outer size
+constexpr int SheetLeft = 32, SheetTop = 48, RowPitch = 176;
+constexpr int PlacedWidth = 148, PlacedHeight = 139;
+
+QString toQt(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+
+}  // namespace
+
+TFormKolvara::TFormKolvara(Clock clock, QWidget *parent)
+    : QWidget(parent), ui_(new Ui::FormKolvara), table_(settings_, random_, std::move(clock))
+{
+    // Applying the stored layout runs no handler: the connections come afterwards.
+    ui_->setupUi(this);
+    // Pixel sizes, so that the sheet keeps its proportions when painted at a printer's resolution.
+    QFont windowFont = font();
+    windowFont.setPixelSize(12);
+    setFont(windowFont);
+    // The settings panel is a windowed control: opaque, in the desktop's colours, over the sheet.
+    ui_->GroupBoxStart->setPalette(style()->standardPalette());
+    ui_->GroupBoxStart->setAutoFillBackground(true);
+    resize(1020, 727);
+    move(1, 1);
+    errorReporter_ = [this](const QString &message) { showErrorBox(this, message); };
+    connectControls();
+    FormCreate();
+}
+
+TFormKolvara::~TFormKolvara() { delete ui_; }
+
+void TFormKolvara::connectControls()
+{
+    for (int i = 0; i < OptionCount; ++i) {
+        const Option option = Option(i);
+        auto *button = findChild<QRadioButton *>(toQt(kolvara::objectName(option)));
+        Q_ASSERT(button);
+        optionButtons_[std::size_t(i)] = button;
+        connect(button, &QRadioButton::toggled, this, [this, option](bool checked) {
+            if (!checked || syncing_)
+                return;
+            settings_.SelectOption(option);
+            syncGroup(groupOf(option));  // a rule may have put the group back
+        });
+    }
+    operationButtons_ = {ui_->RadioGroupWaSaItem0, ui_->RadioGroupWaSaItem1};
+    for (int item = 0; item < 2; ++item)
+        connect(operationButtons_[std::size_t(item)], &QRadioButton::toggled, this, [this, item](bool checked) {
+            if (checked && !syncing_)
+                settings_.selectOperation(item);
+        });
+    settings_.selectionChanged = [this](OptionGroup group) { syncGroup(group); };
+    settings_.operationChanged = [this] {
+        syncOperation();
+        applyPresentation();
+    };
+
+    connect(ui_->ButtonKoushin, &QPushButton::clicked, this, [this] { FormDblClick(); });
+    connect(ui_->ButtonShokiSettei, &QPushButton::clicked, this, &TFormKolvara::ShokiSettei);
+    connect(ui_->ButtonGroupBoxStartClose, &QPushButton::clicked, this, &TFormKolvara::ButtonGroupBoxStartCloseClick);
+    connect(ui_->CheckBoxHyoudai, &QCheckBox::clicked, this, &TFormKolvara::CheckBoxHyoudaiClick);
+    connect(ui_->CheckBoxPrintAnswer, &QCheckBox::clicked, this, &TFormKolvara::CheckBoxPrintAnswerClick);
+    connect(ui_->SpinEditFontSize, &QSpinBox::valueChanged, this, &TFormKolvara::SpinEditFontSizeChange);
+    connect(ui_->ButtonPrintOut, &QPushButton::clicked, this, &TFormKolvara::ButtonPrintOutClick);
+    connect(ui_->ButtonPrinterSetup, &QPushButton::clicked, this, &TFormKolvara::ButtonPrinterSetupClick);
+}
+
+void TFormKolvara::FormCreate()
+{
+    ui_->ButtonShokiSettei->hide();
+    ui_->SpinEditFontSize->hide();
+    ui_->LabelFontSize->hide();
+    ui_->CheckBoxHyoudai->hide();
+    AnswerPass = 0;
+    settings_.setDefaultSettings();
+    table_.setUp(geometry_);
+    settings_.setDefaultStatusTexts();
+    settings_.selectDefaultOptions();
+    FormDblClick();
+    ui_->LabelProjectName->setText(windowTitle());
+    ui_->LabelProjectName->adjustSize();
+}
+
+void TFormKolvara::syncGroup(OptionGroup group)
+{
+    const bool wasSyncing = syncing_;
+    syncing_ = true;
+    optionButtons_[std::size_t(settings_.selectedOption(group))]->setChecked(true);
+    syncing_ = wasSyncing;
+}
+
+void TFormKolvara::syncOperation()
+{
+    const bool wasSyncing = syncing_;
+    syncing_ = true;
+    operationButtons_[std::size_t(settings_.operationItem())]->setChecked(true);
+    syncing_ = wasSyncing;
+}
+
+void TFormKolvara::applyPresentation()
+{
+    for (int g = 0; g < OptionGroupCount; ++g) {
+        const OptionGroup group = OptionGroup(g);
+        auto *box = optionButtons_[std::size_t(optionAt(group, 0))]->parentWidget();
+        box->setToolTip(toQt(settings_.groupHint(group)));
+        if (isCarryGroup(group))
+            static_cast<QGroupBox *>(box)->setTitle(toQt(settings_.carryCaption(group)));
+    }
+    ui_->GroupBoxKuriAgariSagari_100->setVisible(settings_.isHundredsCarryGroupVisible());
+}
+
+void TFormKolvara::setStatusLabels(const QString &line1, const QString &line2, const QString &lineK)
+{
+    const std::pair<QLabel *, const QString *> labels[] = {
+        {ui_->Label1, &line1}, {ui_->Label2, &line2}, {ui_->LabelK, &lineK}};
+    for (auto [label, text] : labels) {
+        label->setText(*text);
+        label->adjustSize();
+    }
+}
+
+bool TFormKolvara::FormDblClick()
+{
+    const QString old1 = ui_->Label1->text(), old2 = ui_->Label2->text(), oldK = ui_->LabelK->text();
+    setStatusLabels(toQt(settings_.statusLine1()), toQt(settings_.statusLine2()), toQt(settings_.statusLineK()));
+    Sakujo();
+    const FillResult fill = table_.DataJunbi(geometry_, outerWidth());
+    if (!fill.filled) {
+        // Keep the sheet that was on screen, with the lines that describe it.
+        setStatusLabels(old1, old2, oldK);
+        buildSheet(table_.filledProblemCount() / geometry_.RowCount);
+        reportError(QString::fromStdString(fill.reason));
+        return false;
+    }
+    HissanHyouji();
+    return true;
+}
+
+void TFormKolvara::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // Only the window's own free surface refreshes; labels, problems and the panel do not.
+    if (!printing_ && !childAt(event->position().toPoint()))
+        FormDblClick();
+    event->accept();
+}
+
+void TFormKolvara::ShokiSettei()
+{
+    ui_->ButtonShokiSettei->hide();
+    ui_->GroupBoxStart->show();
+}
+
+void TFormKolvara::ButtonGroupBoxStartCloseClick()
+{
+    ui_->GroupBoxStart->hide();
+    ui_->ButtonShokiSettei->show();
+}
+
+void TFormKolvara::CheckBoxHyoudaiClick()
+{
+    const bool visible = ui_->CheckBoxHyoudai->isChecked();
+    for (QLabel *label : {ui_->LabelProjectName, ui_->Label1, ui_->Label2, ui_->LabelK})
+        label->setVisible(visible);
+}
+
+void TFormKolvara::SpinEditFontSizeChange() { Sakujo(); }
+
+int TFormKolvara::outerWidth() const
+{
+    const int framed = frameGeometry().width();
+    return framed > width() ? framed : width() + StoredFrameWidth;
+}
+
+// ---- Worksheet layout ----
+
+TTessolin *TFormKolvara::problemControl(int number) const
+{
+    return findChild<TTessolin *>(QStringLiteral("Pelmora%1").arg(number), Qt::FindDirectChildrenOnly);
+}
+
+void TFormKolvara::HissanHyouji()
+{
+    buildSheet(problemsPerRowFor(settings_.settings()));
+}
+
+void TFormKolvara::buildSheet(int problemsPerRow)
+{
+    geometry_.ProblemsPerRow = problemsPerRow;
+    geometry_.RowCount = 4;
+    int c = 1;
+    for (int r = 1; r <= geometry_.RowCount; ++r) {
+        for (int p = 1; p <= geometry_.ProblemsPerRow; ++p, ++c) {
+            // Only columns that the last fill wrote hold a problem.
+            const auto digits = table_.Dainyuu(c);
+            if (!digits)
+                continue;
+            current_ = *digits;
+            CreateComponent(p, r, geometry_.ColumnPitch * (p - 1) + SheetLeft, RowPitch * (r - 1) + SheetTop,
+                            PlacedWidth, PlacedHeight, ui_->CheckBoxRuledLine->isChecked(), AnswerPass == 1);
+        }
+    }
+}
+
+void TFormKolvara::CreateComponent(int position, int row, int left, int top, int width, int height, bool ruledLine,
+                                   bool answer)
+{
+    const QString name = QStringLiteral("Pelmora%1").arg((row - 1) * geometry_.ProblemsPerRow + position);
+    if (findChild<QObject *>(name, Qt::FindDirectChildrenOnly))
+        return;
+    auto *control = new TTessolin(this);
+    control->setGeometry(left, top, width, height);
+    control->setObjectName(name);
+    control->setFontSize(quint8(ui_->SpinEditFontSize->value()));
+    control->setValueLine1_1(quint8(current_.Line1_1));
+    control->setValueLine1_10(quint8(current_.Line1_10));
+    control->setValueLine1_100(quint8(current_.Line1_100));
+    control->setSign(ui_->RadioGroupWaSaItem1->isChecked() ? QStringLiteral("-") : QStringLiteral("+"));
+    control->setValueLine2_1(quint8(current_.Line2_1));
+    control->setValueLine2_10(quint8(current_.Line2_10));
+    control->setValueLine2_100(quint8(current_.Line2_100));
+    control->setShowRuledLine(ruledLine);
+    control->setShowAnswer(answer);
+    control->setToolTip(name);
+    control->setShowHint(true);
+    // Problems paint under the buttons and the settings panel, over the labels.
+    control->stackUnder(ui_->ButtonPrintOut);
+    control->show();
+}
+
+void TFormKolvara::Sakujo()
+{
+    const int count = geometry_.RowCount * geometry_.ProblemsPerRow;
+    for (int c = 1; c <= count; ++c)
+        delete problemControl(c);
+}
+
+// ---- Errors ----
+
+QString TFormKolvara::errorBoxText(const QString &message)
+{
+    if (!message.isEmpty() && message.back().unicode() > u'.')
+        return message + QLatin1Char('.');
+    return message;
+}
+
+void TFormKolvara::showErrorBox(QWidget *parent, const QString &message)
+{
+    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), errorBoxText(message),
+                    QMessageBox::Ok, parent);
+    box.exec();
+}
+
+void TFormKolvara::reportError(const QString &message)
+{
+    if (errorReporter_)
+        errorReporter_(message);
+}
+
+// ---- Printing ----
+
+bool TFormKolvara::tableCoversSheet() const
+{
+    const Settings &s = settings_.settings();
+    return table_.filledForSubtraction() == (s.IsSubtraction == 1) &&
+           4 * problemsPerRowFor(s) <= table_.filledProblemCount();
+}
+
+void TFormKolvara::ButtonPrintOutClick()
+{
+    if (printing_)
+        return;
+    printing_ = true;
+    for (QWidget *w : {static_cast<QWidget *>(ui_->ButtonPrintOut), static_cast<QWidget *>(ui_->ButtonPrinterSetup),
+                       static_cast<QWidget *>(ui_->ButtonKoushin), static_cast<QWidget *>(ui_->GroupBoxStart),
+                       static_cast<QWidget *>(ui_->ButtonShokiSettei)})
+        w->hide();
+
+    if (const QString error = printer_.prepareLandscape(); !error.isEmpty())
+        return endPrintRun(error);
+    // Never print problems drawn for the other sign, nor columns the last fill did not write.
+    if (!tableCoversSheet() && !FormDblClick())
+        return endPrintRun(QString());
+
+    Sakujo();
+    AnswerPass = 0;
+    HissanHyouji();
+    if (const QString error = printer_.printWindow(*this, windowTitle() + QString::fromUtf8(problemPageSuffix));
+        !error.isEmpty())
+        return endPrintRun(error);
+
+    if (ui_->CheckBoxPrintAnswer->isChecked()) {
+        Sakujo();
+        AnswerPass = 1;
+        HissanHyouji();
+        const QString error = printer_.printWindow(*this, windowTitle() + QString::fromUtf8(answerPageSuffix));
+        AnswerPass = 0;
+        if (!error.isEmpty())
+            return endPrintRun(error);
+    }
+    printing_ = false;
+    FormDblClick();
+    endPrintRun(QString());
+}
+
+// Whether the run completed or stopped on an error, the window is usable again.
+void TFormKolvara::endPrintRun(const QString &error)
+{
+    printing_ = false;
+    if (!error.isEmpty() || AnswerPass != 0) {
+        AnswerPass = 0;
+        Sakujo();
+        HissanHyouji();
+    }
+    ui_->GroupBoxStart->show();
+    ui_->ButtonPrinterSetup->show();
+    ui_->ButtonPrintOut->show();
+    ui_->ButtonKoushin->show();
+    ui_->ButtonShokiSettei->hide();
+    if (!error.isEmpty())
+        reportError(error);
+}
+
+void TFormKolvara::ButtonPrinterSetupClick()
+{
+    if (const QString error = printer_.setup(this); !error.isEmpty())
+        reportError(error);
+}

@@ -1,0 +1,94 @@
+// The one window of the program: the worksheet and its settings panel.
+#pragma once
+
+#include <QWidget>
+
+#include <array>
+#include <functional>
+
+#include "problem_table.h"
+#include "random_source.h"
+#include "settings.h"
+#include "worksheet_printer.h"
+
+namespace Ui {
+class FormKolvara;
+}
+class QRadioButton;
+class TTessolin;
+
+class TFormKolvara : public QWidget {
+    Q_OBJECT
+
+public:
+    // Shows an error to the user; by default the standard error box.
+    using ErrorReporter = std::function<void(const QString &)>;
+
+    explicit TFormKolvara(kolvara::Clock clock = kolvara::systemMillisecondsSinceMidnightUtc,
+                          QWidget *parent = nullptr);
+    ~TFormKolvara() override;
+
+    void setErrorReporter(ErrorReporter reporter) { errorReporter_ = std::move(reporter); }
+    // The standard error box: error icon, the application's title, the message.
+    static void showErrorBox(QWidget *parent, const QString &message);
+    // The message as the error box shows it: "." appended after a character that sorts after ".".
+    static QString errorBoxText(const QString &message);
+
+    // The refresh: status lines, removal, fill and build.
+    // Returns false when the settings admit no problem; the sheet then stays as it was.
+    bool FormDblClick();
+    void ShokiSettei();
+    void ButtonGroupBoxStartCloseClick();
+    void CheckBoxHyoudaiClick();
+    void SpinEditFontSizeChange();
+    void CheckBoxPrintAnswerClick() {}
+    void ButtonPrintOutClick();
+    void ButtonPrinterSetupClick();
+
+    // Worksheet layout.
+    void HissanHyouji();
+    void CreateComponent(int position, int row, int left, int top, int width, int height, bool ruledLine,
+                         bool answer);
+    void Sakujo();
+    TTessolin *problemControl(int number) const;
+
+    // Outer width as the window frame counts it; without a frame from the platform the
+    // stored layout's 16 pixels of frame are added.
+    int outerWidth() const;
+
+    kolvara::ProblemSettings &settings() { return settings_; }
+    const kolvara::ProblemTable &table() const { return table_; }
+    const kolvara::SheetGeometry &geometry() const { return geometry_; }
+    quint8 answerPass() const { return AnswerPass; }
+    WorksheetPrinter &printer() { return printer_; }
+    Ui::FormKolvara &ui() { return *ui_; }
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+
+private:
+    void FormCreate();
+    void connectControls();
+    void syncGroup(kolvara::OptionGroup group);
+    void syncOperation();
+    void applyPresentation();
+    void setStatusLabels(const QString &line1, const QString &line2, const QString &lineK);
+    void buildSheet(int problemsPerRow);
+    bool tableCoversSheet() const;
+    void endPrintRun(const QString &error);
+    void reportError(const QString &message);
+
+    Ui::FormKolvara *ui_;
+    kolvara::ProblemSettings settings_;
+    kolvara::RandomSource random_;
+    kolvara::ProblemTable table_;
+    kolvara::SheetGeometry geometry_;
+    kolvara::CurrentProblem current_;  // digits handed to the next control
+    quint8 AnswerPass = 0;
+    WorksheetPrinter printer_;
+    ErrorReporter errorReporter_;
+    std::array<QRadioButton *, kolvara::OptionCount> optionButtons_{};
+    std::array<QRadioButton *, 2> operationButtons_{};
+    bool syncing_ = false;
+    bool printing_ = false;
+};

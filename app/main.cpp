@@ -1,0 +1,15 @@
+#include <QApplication>
+
+#include "form_kolvara.h"
+#include "japanese_fonts.h"
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Kolvara"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Kolvara"));
+    installJapaneseFontSubstitutes();
+    TFormKolvara window;
+    window.show();
+    return app.exec();
+}

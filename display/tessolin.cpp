@@ -1,0 +1,249 @@
+#include "tessolin.h"
+
+#include "japanese_fonts.h"
+
+#include <QEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+enum Line { UpperLine, LowerLine, AnswerLine };
+
+// Rounds halves to the even neighbour (the default floating-point rounding mode).
+int R(double x)
+{
+    return int(std::nearbyint(x));
+}
+
+int digitCount(int value)
+{
+    return value < 10 ? 1 : value < 100 ? 2 : 3;
+}
+
+} // namespace
+
+TTessolin::TTessolin(QWidget *owner)
+    : QWidget(owner)
+{
+    setFont(QFont(QString::fromUtf8(problemFaceName)));
+    m_fontSize = 32;
+    resize(148, 139);
+    m_line1Digits = {7, 8, 9};
+    setValueLine1(789);
+    setSign(QStringLiteral("+"));
+    m_line2Digits = {4, 5, 6};
+    setValueLine2(456);
+    m_answerDigits = {1, 2, 4, 5};
+    m_answer = 1245;
+    m_showRuledLine = true;
+    m_showAnswer = true;
+}
+
+void TTessolin::requestRepaint()
+{
+    ++m_repaintRequests;
+    update();
+}
+
+void TTessolin::setDigit(quint8 &field, quint8 digit)
+{
+    digit = std::min<quint8>(digit, 9);
+    if (digit == field)
+        return;
+    field = digit;
+    requestRepaint();
+}
+
+void TTessolin::setWhole(quint16 &field, Digits &digits, quint16 value)
+{
+    value = std::min<quint16>(value, 999);
+    if (value == field)
+        return;
+    field = value;
+    digits = {quint8(value / 100), quint8(value / 10 % 10), quint8(value % 10)};
+    requestRepaint();
+}
+
+void TTessolin::setValueLine1(quint16 value)
+{
+    setWhole(m_line1, m_line1Digits, value);
+}
+
+void TTessolin::setValueLine2(quint16 value)
+{
+    setWhole(m_line2, m_line2Digits, value);
+}
+
+void TTessolin::setSign(const QString &sign)
+{
+    const QString stored = sign == QLatin1String("-") ? sign : QStringLiteral("+");
+    if (stored == m_sign)
+        return;
+    m_sign = stored;
+    requestRepaint();
+}
+
+void TTessolin::setShowRuledLine(bool show)
+{
+    if (show == m_showRuledLine)
+        return;
+    m_showRuledLine = show;
+    requestRepaint();
+}
+
+void TTessolin::setShowAnswer(bool show)
+{
+    if (show == m_showAnswer)
+        return;
+    m_showAnswer = show;
+    requestRepaint();
+}
+
+void TTessolin::setFontSize(quint8 size)
+{
+    if (size == m_fontSize)
+        return;
+    m_fontSize = size;
+    resize(sizeHint());
+    requestRepaint();
+}
+
+QSize TTessolin::sizeHint() const
+{
+    return {4 * m_fontSize + 20, R(m_fontSize * 1.5 * 3) - 5};
+}
+
+bool TTessolin::event(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip && !m_showHint)
+        return true; // swallowed: no tooltip at all
+    return QWidget::event(event);
+}
+
+void TTessolin::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // A double click on the sheet itself draws new problems; one on a problem must not.
+    event->accept();
+}
+
+void TTessolin::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    paintProblem(painter);
+}
+
+// Text cell of a place: columns are counted from the ones at the right.
+QRect TTessolin::cell(int line, int column) const
+{
+    const int fs = m_fontSize;
+    const int bottom = R(fs * 1.5 * (line + 1)) - (2 * line + 1);
+    const int top = line == UpperLine ? 1 : R(fs * 1.5 * line) - 2 * line;
+    const int left = width() - (column + 1) * fs - 10;
+    return QRect(left, top, fs, bottom - top);
+}
+
+void TTessolin::paintProblem(QPainter &painter)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    const QWidget *background = parentWidget() ? parentWidget() : this;
+    m_fill = background->palette().color(QPalette::Window);
+    // Pixel size, not points: a printer painter would resolve points at its own resolution.
+    QFont face(font().family());
+    face.setPixelSize(R(m_fontSize * logicalDpiY() / 72.0));
+    painter.setFont(face);
+
+    drawNumber(painter, UpperLine, m_line1Digits);
+    const int signColumn = applyWidthRule();
+    drawCellText(painter, LowerLine, signColumn, m_sign);
+    drawNumber(painter, LowerLine, m_line2Digits);
+
+    const bool hasAnswer = deriveAnswer();
+    bool present = false;
+    for (int column = 3; column >= 0; --column) {
+        const quint8 digit = m_answerDigits[3 - column];
+        present = present || digit != 0 || column == 0;
+        if (present)
+            drawPlace(painter, AnswerLine, column,
+                      m_showAnswer && hasAnswer ? QString::number(digit) : QString());
+    }
+
+    const int ruleY = R(m_fontSize * 3.0) - 5;
+    painter.setPen(QPen(Qt::black, 1, Qt::SolidLine));
+    painter.drawLine(0, ruleY, width() - 1, ruleY);
+    painter.restore();
+}
+
+// The control is as wide as the longer whole number plus a sign column and
+// two margins; returns the column of the sign.
+int TTessolin::applyWidthRule()
+{
+    const int digits = std::max(digitCount(m_line1), digitCount(m_line2));
+    const int newWidth = (digits + 1) * m_fontSize + 20;
+    if (newWidth != width())
+        resize(newWidth, height());
+    return digits;
+}
+
+// Returns false for a negative difference, which has no digits to show.
+bool TTessolin::deriveAnswer()
+{
+    const auto whole = [](const Digits &d) { return 100 * d[0] + 10 * d[1] + d[2]; };
+    const int a = whole(m_line1Digits);
+    const int b = whole(m_line2Digits);
+    const int result = m_sign == QLatin1String("-") ? a - b : a + b;
+    m_answer = quint16(result);
+    const int shown = std::max(result, 0);
+    m_answerDigits = {quint8(shown / 1000), quint8(shown / 100 % 10),
+                      quint8(shown / 10 % 10), quint8(shown % 10)};
+    return result >= 0;
+}
+
+// A leading zero is left blank, with no box; the ones are always written.
+void TTessolin::drawNumber(QPainter &painter, int line, const Digits &digits)
+{
+    if (digits[0] != 0)
+        drawPlace(painter, line, 2, QString::number(digits[0]));
+    if (digits[0] != 0 || digits[1] != 0)
+        drawPlace(painter, line, 1, QString::number(digits[1]));
+    drawPlace(painter, line, 0, QString::number(digits[2]));
+}
+
+void TTessolin::drawPlace(QPainter &painter, int line, int column, const QString &text)
+{
+    if (m_showRuledLine)
+        drawBox(painter, line, column);
+    if (!text.isEmpty())
+        drawCellText(painter, line, column, text);
+}
+
+// The box sits one pixel up and left of the cell, so neighbouring boxes share edges.
+void TTessolin::drawBox(QPainter &painter, int line, int column)
+{
+    const QRect box = cell(line, column).adjusted(-1, -1, 0, -1);
+    painter.fillRect(box.adjusted(1, 1, -1, -1), m_fill);
+    QPen dotted(Qt::black, 1, Qt::CustomDashLine, Qt::FlatCap);
+    dotted.setDashPattern({1, 1});
+    painter.setPen(dotted);
+    painter.drawLine(box.topLeft(), box.topRight());
+    painter.drawLine(box.topRight(), box.bottomRight());
+    painter.drawLine(box.bottomLeft(), box.bottomRight());
+    painter.drawLine(box.topLeft(), box.bottomLeft());
+}
+
+void TTessolin::drawCellText(QPainter &painter, int line, int column, const QString &text)
+{
+    // The opaque backing is one character (em) high and as wide as the text,
+    // so it covers what lies under the text but spares the box's bottom edge.
+    const QRect area = cell(line, column);
+    const int advance = painter.fontMetrics().horizontalAdvance(text);
+    const QRect backing(area.left() + (area.width() - advance) / 2, area.top(), advance,
+                        painter.font().pixelSize());
+    painter.fillRect(backing & area, m_fill);
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawText(area, Qt::AlignHCenter | Qt::AlignTop, text);
+}
