@@ -181,8 +181,11 @@ void TFormKolvara::SpinEditFontSizeChange() { Sakujo(); }
 
 int TFormKolvara::outerWidth() const
 {
+    // The offscreen platform reports a token frame that no user ever sees.
     const int framed = frameGeometry().width();
-    return framed > width() ? framed : width() + StoredFrameWidth;
+    if (framed > width() && QGuiApplication::platformName() != QLatin1String("offscreen"))
+        return framed;
+    return width() + StoredFrameWidth;
 }
 
 // ---- Worksheet layout ----

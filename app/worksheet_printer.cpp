@@ -3,6 +3,7 @@
 #include <QAbstractPrintDialog>
 #include <QPageLayout>
 #include <QPainter>
+#include <QPicture>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -74,7 +75,7 @@ QString WorksheetPrinter::ensurePrinter()
     const QPrinterInfo defaultPrinter = QPrinterInfo::defaultPrinter();
     if (defaultPrinter.isNull())
         return noDefaultPrinterMessage();
-    printer_ = std::make_unique<QPrinter>(defaultPrinter, QPrinter::HighResolution);
+    printer_ = std::make_unique<QPrinter>(defaultPrinter);
     return {};
 }
 
@@ -93,6 +94,19 @@ QString WorksheetPrinter::printWindow(QWidget &window, const QString &jobTitle)
         return error;
     printer_->setDocName(jobTitle);
 
+    // QWidget::render() straight onto a printer paints through a bitmap,
+    // which loses the text. Recorded into a picture and played back, text
+    // and lines stay vectors.
+    QPicture picture;
+    QPainter recorder(&picture);
+    window.render(&recorder, QPoint(), QRegion(),
+                  QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    recorder.end();
+    // Playback lays text out for the target's resolution; at any other than
+    // the picture's own, text would come out larger or smaller than the
+    // rest. Vector output loses no sharpness at this resolution.
+    printer_->setResolution(picture.logicalDpiY());
+
     QPainter painter;
     if (!printer_->isValid() || !painter.begin(printer_.get()))
         return printerNotValidMessage();
@@ -103,12 +117,9 @@ QString WorksheetPrinter::printWindow(QWidget &window, const QString &jobTitle)
         printer_->pageLayout().paintRectPixels(printer_->resolution()).size();
     const QSize fitted = fitToPage(image, printable);
     if (!fitted.isEmpty()) {
-        // Scaling the painter rather than a bitmap keeps text and lines as
-        // vectors; the program's fonts have pixel sizes, so they scale too.
         painter.scale(qreal(fitted.width()) / image.width(),
                       qreal(fitted.height()) / image.height());
-        window.render(&painter, QPoint(), QRegion(),
-                      QWidget::DrawWindowBackground | QWidget::DrawChildren);
+        painter.drawPicture(0, 0, picture);
     }
     // For CUPS, end() uploads the document and returns once the scheduler
     // holds the job.

@@ -1,0 +1,232 @@
+// The main window, driven as a user would: clicks on its radio buttons and buttons,
+// double clicks on the sheet.
+#include <QFontInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QtTest>
+
+#include "form_kolvara.h"
+#include "japanese_fonts.h"
+#include "tessolin.h"
+#include "texts.h"
+#include "ui_FormKolvara.h"
+
+namespace {
+
+struct Window {
+    std::uint32_t now = 1000;
+    QStringList errors;
+    TFormKolvara form{[this] { return now += 17; }};
+
+    Window()
+    {
+        form.setErrorReporter([this](const QString &message) { errors << message; });
+        form.show();
+    }
+    QRadioButton *radio(const char *name) { return form.findChild<QRadioButton *>(QLatin1String(name)); }
+    void click(std::initializer_list<const char *> names)
+    {
+        for (const char *name : names)
+            QTest::mouseClick(radio(name), Qt::LeftButton, {}, QPoint(5, 8));
+    }
+    QList<TTessolin *> problems() const { return form.findChildren<TTessolin *>(Qt::FindDirectChildrenOnly); }
+    // Digits and sign of every problem on the sheet, by name.
+    QStringList sheet() const
+    {
+        QStringList out;
+        for (int c = 1; TTessolin *p = form.problemControl(c); ++c)
+            out << QStringLiteral("%1:%2%3%4%5%6%7%8").arg(p->objectName()).arg(p->ValueLine1_100()).arg(p->ValueLine1_10())
+                       .arg(p->ValueLine1_1()).arg(p->Sign()).arg(p->ValueLine2_100()).arg(p->ValueLine2_10()).arg(p->ValueLine2_1());
+        return out;
+    }
+};
+
+QString expectedLine(int kind)
+{
+    const QString text = QString::fromUtf8(kolvara::texts::StatusText[std::size_t(kind)].data());
+    return text + "," + text + "," + text;
+}
+
+}  // namespace
+
+class TestFormKolvara : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { installJapaneseFontSubstitutes(); }
+
+    void stateAfterStart()
+    {
+        Window w;
+        auto &ui = w.form.ui();
+        QVERIFY(ui.GroupBoxStart->isVisible());
+        QVERIFY(!ui.ButtonShokiSettei->isVisible());
+        QVERIFY(!ui.SpinEditFontSize->isVisible());
+        QVERIFY(!ui.LabelFontSize->isVisible());
+        QVERIFY(!ui.CheckBoxHyoudai->isVisible());
+        QCOMPARE(ui.LabelProjectName->text(), QStringLiteral("Kolvara"));
+        QCOMPARE(ui.Label1->text(), expectedLine(2));
+        QCOMPARE(ui.Label2->text(), expectedLine(2));
+        QCOMPARE(ui.LabelK->text(), expectedLine(5));
+        QVERIFY(ui.RadioGroupWaSaItem0->isChecked());
+        QVERIFY(ui.RadioButton1_10All->isChecked() && ui.RadioButton1_100All->isChecked());
+        QCOMPARE(w.form.settings().settings(), kolvara::Settings{});
+        QCOMPARE(w.problems().size(), 20);
+        for (TTessolin *p : w.problems()) {
+            QVERIFY(!p->ShowAnswer());
+            QCOMPARE(p->toolTip(), p->objectName());
+        }
+        QCOMPARE(w.form.geometry().ColumnPitch, 200);
+        QCOMPARE(QFontInfo(w.form.font()).family(), QStringLiteral("IPAGothic"));
+    }
+
+    void layoutOfTheSheet_data()
+    {
+        QTest::addColumn<QStringList>("clicks");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QList<int>>("lefts");
+        QTest::newRow("5 a row") << QStringList{} << 20 << QList<int>{32, 232, 432, 632, 832};
+        QTest::newRow("7 a row") << QStringList{"RadioButton1_100Zero", "RadioButton1_10Zero", "RadioButton2_100Zero",
+                                                "RadioButton2_10Zero"}
+                                 << 28 << QList<int>{32, 175, 318, 461, 604, 747, 890};
+    }
+    void layoutOfTheSheet()
+    {
+        QFETCH(QStringList, clicks);
+        QFETCH(int, count);
+        QFETCH(QList<int>, lefts);
+        Window w;
+        for (const QString &name : clicks)
+            w.click({name.toLatin1().constData()});
+        w.form.FormDblClick();
+        QCOMPARE(w.problems().size(), count);
+        const int perRow = int(lefts.size());
+        for (int c = 1; c <= count; ++c) {
+            TTessolin *p = w.form.problemControl(c);
+            QVERIFY(p);
+            const int row = (c - 1) / perRow, position = (c - 1) % perRow;
+            QCOMPARE(p->geometry(), QRect(lefts[position], 48 + 176 * row, 140, 130));
+        }
+        QVERIFY(!w.form.problemControl(count + 1));
+        w.form.Sakujo();
+        QVERIFY(w.problems().isEmpty());
+    }
+
+    void programSelectionsShowInTheButtons()
+    {
+        Window w;
+        w.click({"RadioButtonKuriAgariSagariAri_1"});
+        QVERIFY(w.radio("RadioButton1_1Rest")->isChecked());
+        QVERIFY(w.radio("RadioButton2_1Rest")->isChecked());
+        w.click({"RadioButton1_1Zero"});
+        QVERIFY(w.radio("RadioButtonKuriAgariSagariNashi_1")->isChecked());
+        // A rule that puts its own group back: subtracting, upper hundreds "０".
+        w.click({"RadioGroupWaSaItem1", "RadioButton1_100Zero", "RadioButton2_100Rest"});
+        QVERIFY(w.radio("RadioButton2_100Zero")->isChecked());
+        QVERIFY(!w.radio("RadioButton2_100Rest")->isChecked());
+        QVERIFY(w.radio("RadioButton1_100Rest")->isChecked());
+    }
+
+    void captionsHintsAndVisibilityFollowTheOperation()
+    {
+        Window w;
+        auto &ui = w.form.ui();
+        for (int item : {1, 0}) {
+            w.click({item ? "RadioGroupWaSaItem1" : "RadioGroupWaSaItem0"});
+            const auto &captions = item ? kolvara::texts::CarryCaptionSubtraction : kolvara::texts::CarryCaptionAddition;
+            const auto &hints = item ? kolvara::texts::GroupHintSubtraction : kolvara::texts::GroupHintAddition;
+            QCOMPARE(ui.GroupBoxKuriAgariSagari_10->title(), QString::fromUtf8(captions[1].data()));
+            QCOMPARE(ui.GroupBoxKuriAgariSagari_1->title(), QString::fromUtf8(captions[2].data()));
+            QCOMPARE(ui.GroupBox1_100->toolTip(), QString::fromUtf8(hints[0].data()));
+            QCOMPARE(ui.GroupBox2_1->toolTip(), QString::fromUtf8(hints[5].data()));
+            QCOMPARE(ui.GroupBoxKuriAgariSagari_10->toolTip(), QString::fromUtf8(hints[7].data()));
+            QCOMPARE(ui.GroupBoxKuriAgariSagari_100->isVisible(), item == 0);
+        }
+    }
+
+    void doubleClickRefreshesOnlyOnTheFreeSurface()
+    {
+        Window w;
+        auto &ui = w.form.ui();
+        const QStringList first = w.sheet();
+        QTest::mouseDClick(ui.LabelMondai, Qt::LeftButton, {}, QPoint(10, 10));
+        QTest::mouseDClick(w.form.problemControl(1), Qt::LeftButton, {}, QPoint(60, 20));
+        QTest::mouseDClick(ui.GroupBoxStart, Qt::LeftButton, {}, QPoint(100, 150));
+        QCOMPARE(w.sheet(), first);
+        w.click({"RadioButton1_1Zero"});  // options alone change neither sheet nor lines
+        QCOMPARE(w.sheet(), first);
+        QCOMPARE(ui.Label1->text(), expectedLine(2));
+        QTest::mouseDClick(&w.form, Qt::LeftButton, {}, QPoint(600, 712));
+        QVERIFY(w.sheet() != first);
+        QVERIFY(ui.Label1->text() != expectedLine(2));
+        QTest::mouseClick(ui.ButtonKoushin, Qt::LeftButton);
+        QCOMPARE(w.problems().size(), 20);
+    }
+
+    void panelOpensAndCloses()
+    {
+        Window w;
+        auto &ui = w.form.ui();
+        const QStringList sheet = w.sheet();
+        QTest::mouseClick(ui.ButtonGroupBoxStartClose, Qt::LeftButton);
+        QVERIFY(!ui.GroupBoxStart->isVisible() && ui.ButtonShokiSettei->isVisible());
+        QTest::mouseClick(ui.ButtonShokiSettei, Qt::LeftButton);
+        QVERIFY(ui.GroupBoxStart->isVisible() && !ui.ButtonShokiSettei->isVisible());
+        QCOMPARE(w.sheet(), sheet);
+        QCOMPARE(w.errors, QStringList());
+    }
+
+    void resizedWindowSpreadsTheNextSheet()
+    {
+        Window w;
+        w.form.resize(1284, 727);
+        QCOMPARE(w.form.outerWidth(), 1300);
+        QCOMPARE(w.form.problemControl(5)->x(), 832);  // until the next fill
+        w.form.FormDblClick();
+        QCOMPARE(w.form.geometry().ColumnPitch, 253);
+        QCOMPARE(w.form.problemControl(5)->x(), 32 + 4 * 253);
+    }
+
+    void impossibleSettingsKeepTheSheet()
+    {
+        Window w;
+        auto &ui = w.form.ui();
+        const QStringList sheet = w.sheet();
+        w.click({"RadioButton1_10Zero", "RadioButton2_10Zero", "RadioButtonKuriAgariSagariAri_10"});
+        QVERIFY(!w.form.FormDblClick());
+        QCOMPARE(w.errors.size(), 1);
+        QVERIFY(w.errors[0].contains(QString::fromUtf8(kolvara::texts::PlaceName[1].data())));
+        QCOMPARE(w.sheet(), sheet);
+        QCOMPARE(ui.LabelK->text(), expectedLine(5));
+        // One digit each but impossible: the 5-a-row sheet stays as it was.
+        w.click({"RadioButton1_100Zero", "RadioButton2_100Zero"});
+        QVERIFY(!w.form.FormDblClick());
+        QCOMPARE(w.sheet(), sheet);
+        w.click({"RadioButtonKuriAgariSagariKonzai_10"});
+        QVERIFY(w.form.FormDblClick());
+        QCOMPARE(w.problems().size(), 28);
+    }
+
+    void errorBoxText_data()
+    {
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("japanese") << QStringLiteral("\u3042") << QStringLiteral("\u3042.");
+        QTest::newRow("letter") << QStringLiteral("failed") << QStringLiteral("failed.");
+        QTest::newRow("full stop") << QStringLiteral("done.") << QStringLiteral("done.");
+        QTest::newRow("below full stop") << QStringLiteral("a-") << QStringLiteral("a-");
+        QTest::newRow("empty") << QString() << QString();
+    }
+    void errorBoxText()
+    {
+        QFETCH(QString, message);
+        QFETCH(QString, shown);
+        QCOMPARE(TFormKolvara::errorBoxText(message), shown);
+    }
+};
+
+QTEST_MAIN(TestFormKolvara)
+#include "tst_form_kolvara.moc"
