@@ -27,10 +27,7 @@ TFormKolvara::TFormKolvara(Clock clock, QWidget *parent)
 {
     // Applying the stored layout runs no handler: the connections come afterwards.
     ui_->setupUi(this);
-    // Pixel sizes, so that the sheet keeps its proportions when painted at a printer's resolution.
-    QFont windowFont = font();
-    windowFont.setPixelSize(12);
-    setFont(windowFont);
+    applyStoredPixelSizes();
     // The settings panel is a windowed control: opaque, in the desktop's colours, over the sheet.
     ui_->GroupBoxStart->setPalette(style()->standardPalette());
     ui_->GroupBoxStart->setAutoFillBackground(true);
@@ -42,6 +39,21 @@ TFormKolvara::TFormKolvara(Clock clock, QWidget *parent)
 }
 
 TFormKolvara::~TFormKolvara() { delete ui_; }
+
+// The stored layout gives font heights in pixels, as the property "fontPixelSize".
+void TFormKolvara::applyStoredPixelSizes()
+{
+    QList<QWidget *> widgets = findChildren<QWidget *>();
+    widgets.prepend(this);
+    for (QWidget *widget : widgets) {
+        const QVariant pixels = widget->property("fontPixelSize");
+        if (!pixels.isValid())
+            continue;
+        QFont font = widget->font();
+        font.setPixelSize(pixels.toInt());
+        widget->setFont(font);
+    }
+}
 
 void TFormKolvara::connectControls()
 {

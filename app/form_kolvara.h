@@ -68,6 +68,7 @@ protected:
 
 private:
     void FormCreate();
+    void applyStoredPixelSizes();
     void connectControls();
     void syncGroup(kolvara::OptionGroup group);
     void syncOperation();

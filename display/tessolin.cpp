@@ -152,7 +152,8 @@ void TTessolin::paintProblem(QPainter &painter)
     painter.setRenderHint(QPainter::Antialiasing, false);
     const QWidget *background = parentWidget() ? parentWidget() : this;
     m_fill = background->palette().color(QPalette::Window);
-    // Pixel size, not points: a printer painter would resolve points at its own resolution.
+    // A pixel size from the screen's resolution, so the text keeps its size
+    // whatever device the painter draws on (the print run scales the painter).
     QFont face(font().family());
     face.setPixelSize(R(m_fontSize * logicalDpiY() / 72.0));
     painter.setFont(face);

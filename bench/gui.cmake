@@ -1,0 +1,23 @@
+# Window benchmarks: refresh cost, and start-up against a bare Qt window.
+add_executable(refresh_bench refresh_bench.cpp)
+target_link_libraries(refresh_bench PRIVATE kolvara_app benchmark::benchmark)
+set_target_properties(refresh_bench PROPERTIES AUTOUIC OFF)
+
+add_executable(startup_kolvara startup_child.cpp)
+target_link_libraries(startup_kolvara PRIVATE kolvara_app)
+target_compile_definitions(startup_kolvara PRIVATE KOLVARA_WINDOW=1)
+set_target_properties(startup_kolvara PROPERTIES AUTOUIC OFF)
+
+add_executable(startup_bare startup_child.cpp)
+target_link_libraries(startup_bare PRIVATE Qt6::Widgets)
+
+add_executable(startup_bare_label startup_child.cpp)
+target_link_libraries(startup_bare_label PRIVATE Qt6::Widgets)
+target_compile_definitions(startup_bare_label PRIVATE WITH_JAPANESE_LABEL=1)
+
+add_executable(startup_bench startup_bench.cpp)
+target_link_libraries(startup_bench PRIVATE benchmark::benchmark)
+target_compile_definitions(startup_bench PRIVATE
+    KOLVARA_CHILD="$<TARGET_FILE:startup_kolvara>" BARE_CHILD="$<TARGET_FILE:startup_bare>"
+    BARE_LABEL_CHILD="$<TARGET_FILE:startup_bare_label>")
+add_dependencies(startup_bench startup_kolvara startup_bare startup_bare_label)

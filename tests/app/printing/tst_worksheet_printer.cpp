@@ -1,0 +1,348 @@
+#include "worksheet_printer.h"
+
+#include <QAbstractPrintDialog>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPageLayout>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSpinBox>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+const QString kNoDefaultPrinter = QStringLiteral("デフォルト プリンタが存在しません");
+const QString kCaption = QStringLiteral("Kolvara");
+const QString kWithoutAnswers = QStringLiteral("解答値なし");
+const QString kWithAnswers = QStringLiteral("解答値あり");
+const QString kHeading = QStringLiteral("計算しましょう。");
+const QString kStatusText = QStringLiteral("足される数");
+const QString kHiddenButton = QStringLiteral("プリンタ設定(&U)");
+
+struct Job {
+    int id = 0;
+    QString state;
+    QString name;
+};
+
+QString runTool(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit
+        || process.exitCode() != 0) {
+        qWarning() << program << arguments << "failed:" << process.readAllStandardError();
+        return {};
+    }
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+QString cupsDir()
+{
+    return qEnvironmentVariable("KOLVARA_CUPS_DIR");
+}
+
+// The scheduler's job list, oldest first, titles of finished jobs included.
+QList<Job> schedulerJobs()
+{
+    const QString csv = runTool(qEnvironmentVariable("KOLVARA_CUPS_SCRIPT"),
+                                {QStringLiteral("jobs"), cupsDir()});
+    QList<Job> jobs;
+    const QStringList lines = csv.split(u'\n', Qt::SkipEmptyParts);
+    for (qsizetype i = 1; i < lines.size(); ++i) { // line 0 is the header
+        const QString &line = lines[i];
+        const qsizetype first = line.indexOf(u',');
+        const qsizetype second = line.indexOf(u',', first + 1);
+        if (first < 0 || second < 0)
+            continue;
+        Job job;
+        job.id = line.left(first).toInt();
+        job.state = line.mid(first + 1, second - first - 1);
+        job.name = line.mid(second + 1);
+        if (job.name.size() >= 2 && job.name.startsWith(u'"') && job.name.endsWith(u'"'))
+            job.name = job.name.mid(1, job.name.size() - 2);
+        jobs.append(job);
+    }
+    return jobs;
+}
+
+Job findJob(int id)
+{
+    for (const Job &job : schedulerJobs()) {
+        if (job.id == id)
+            return job;
+    }
+    return {};
+}
+
+struct TextBox {
+    QString text;
+    QRectF box; // points, origin at the page's top-left corner
+};
+
+QList<TextBox> pdfWords(const QString &pdf)
+{
+    const QString html = runTool(QStringLiteral("pdftotext"),
+                                 {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    static const QRegularExpression word(QStringLiteral(
+        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
+    QList<TextBox> words;
+    for (auto it = word.globalMatch(html); it.hasNext();) {
+        const auto m = it.next();
+        const QPointF topLeft(m.captured(1).toDouble(), m.captured(2).toDouble());
+        const QPointF bottomRight(m.captured(3).toDouble(), m.captured(4).toDouble());
+        words.append({m.captured(5), QRectF(topLeft, bottomRight)});
+    }
+    return words;
+}
+
+// The label's words merged into one box; null when it is not on the page.
+QRectF boxOf(const QList<TextBox> &words, const QString &text)
+{
+    QString joined;
+    QRectF box;
+    for (const TextBox &word : words) {
+        if (!text.contains(word.text))
+            continue;
+        joined += word.text;
+        box = box.isNull() ? word.box : box.united(word.box);
+    }
+    return joined == text ? box : QRectF();
+}
+
+} // namespace
+
+class TestWorksheetPrinter : public QObject {
+    Q_OBJECT
+
+private slots:
+    void fitToPage_data();
+    void fitToPage();
+    void printsWindowAsOneLandscapePage_data();
+    void printsWindowAsOneLandscapePage();
+    void setupAppliesOnlyAccepted_data();
+    void setupAppliesOnlyAccepted();
+    void reportsMissingDefaultPrinter();
+};
+
+void TestWorksheetPrinter::fitToPage_data()
+{
+    QTest::addColumn<QSize>("image");
+    QTest::addColumn<QSize>("printable");
+    QTest::addColumn<QSize>("fitted");
+
+    // Fills the height: W * PH / H stays below PW.
+    QTest::newRow("height, fraction up") << QSize(400, 300) << QSize(1000, 500) << QSize(667, 500);
+    QTest::newRow("height, fraction down") << QSize(400, 300) << QSize(1000, 700) << QSize(933, 700);
+    QTest::newRow("height, half to even below") << QSize(402, 200) << QSize(13000, 4850) << QSize(9748, 4850);
+    QTest::newRow("height, half to even above") << QSize(406, 200) << QSize(13000, 4850) << QSize(9846, 4850);
+    QTest::newRow("height, just narrower") << QSize(799, 400) << QSize(1000, 500) << QSize(999, 500);
+
+    // Fills the width: W * PH / H reaches PW.
+    QTest::newRow("width, wide image") << QSize(800, 200) << QSize(1000, 500) << QSize(1000, 250);
+    QTest::newRow("width, same proportions") << QSize(200, 100) << QSize(1000, 500) << QSize(1000, 500);
+    QTest::newRow("width, just wider") << QSize(801, 400) << QSize(1000, 500) << QSize(1000, 499);
+    QTest::newRow("width, rounding reaches PW") << QSize(1999, 1000) << QSize(1000, 500) << QSize(1000, 500);
+    QTest::newRow("width, half to even below") << QSize(200, 100) << QSize(13001, 9000) << QSize(13001, 6500);
+    QTest::newRow("width, half to even above") << QSize(200, 100) << QSize(13003, 9000) << QSize(13003, 6502);
+    QTest::newRow("width, A4 landscape at 1200 dpi")
+        << QSize(1016, 682) << QSize(13560, 9448) << QSize(13560, 9102);
+
+    QTest::newRow("empty image") << QSize(0, 300) << QSize(1000, 500) << QSize();
+    QTest::newRow("empty page") << QSize(400, 300) << QSize(1000, 0) << QSize();
+}
+
+void TestWorksheetPrinter::fitToPage()
+{
+    QFETCH(QSize, image);
+    QFETCH(QSize, printable);
+    QFETCH(QSize, fitted);
+    QCOMPARE(::fitToPage(image, printable), fitted);
+}
+
+void TestWorksheetPrinter::printsWindowAsOneLandscapePage_data()
+{
+    QTest::addColumn<QSize>("windowSize");
+    QTest::addColumn<QString>("title");
+
+    QTest::newRow("wide window, problem page") << QSize(480, 180) << kCaption + kWithoutAnswers;
+    QTest::newRow("tall window, answer page") << QSize(240, 300) << kCaption + kWithAnswers;
+}
+
+void TestWorksheetPrinter::printsWindowAsOneLandscapePage()
+{
+    if (cupsDir().isEmpty())
+        QSKIP("needs the private scheduler (run through ctest)");
+    QFETCH(QSize, windowSize);
+    QFETCH(QString, title);
+
+    QWidget window;
+    QPalette palette = window.palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    window.setPalette(palette);
+    window.resize(windowSize);
+    QFont font = window.font();
+    font.setPixelSize(20);
+    window.setFont(font);
+
+    QLabel heading(kHeading, &window);
+    heading.move(0, 0);
+    heading.resize(heading.sizeHint());
+    QLabel status(kStatusText, &window);
+    status.move(0, 60);
+    status.resize(status.sizeHint());
+    // Right-aligned into the bottom-right corner: where the page's image ends.
+    QLabel corner(kCaption, &window);
+    corner.setAlignment(Qt::AlignRight | Qt::AlignBottom);
+    const QSize cornerSize = corner.sizeHint();
+    corner.setGeometry(QRect(QPoint(windowSize.width() - cornerSize.width(),
+                                    windowSize.height() - cornerSize.height()),
+                             cornerSize));
+    QPushButton button(kHiddenButton, &window);
+    button.move(0, 100);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    button.hide();
+
+    WorksheetPrinter printer;
+    QCOMPARE(printer.prepareLandscape(), QString());
+    QVERIFY(printer.printer());
+    QCOMPARE(printer.printer()->printerName(), QStringLiteral("kolvara-pdf"));
+    QCOMPARE(printer.printer()->pageLayout().orientation(), QPageLayout::Landscape);
+
+    QList<int> before;
+    for (const Job &job : schedulerJobs())
+        before.append(job.id);
+    QCOMPARE(printer.printWindow(window, title), QString());
+
+    // The job is with the scheduler as soon as printWindow returns.
+    QList<Job> added;
+    for (const Job &job : schedulerJobs()) {
+        if (!before.contains(job.id))
+            added.append(job);
+    }
+    QCOMPARE(added.size(), 1);
+    const int id = added.first().id;
+    QCOMPARE(added.first().name, title);
+
+    const QString pdf = cupsDir() + QStringLiteral("/out/job-%1.pdf").arg(id);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(pdf), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(findJob(id).state, QStringLiteral("completed"), 20000);
+    // Finished jobs keep their title in the job list.
+    QCOMPARE(findJob(id).name, title);
+
+    const QString info = runTool(QStringLiteral("pdfinfo"), {pdf});
+    QVERIFY2(info.contains(QRegularExpression(QStringLiteral("(?m)^Pages:\\s+1$"))),
+             qPrintable(info));
+    const auto size = QRegularExpression(QStringLiteral("Page size:\\s+([\\d.]+) x ([\\d.]+) pts"))
+                          .match(info);
+    QVERIFY2(size.hasMatch(), qPrintable(info));
+    QVERIFY2(size.captured(1).toDouble() > size.captured(2).toDouble(), qPrintable(info));
+
+    const QString text = runTool(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    QVERIFY2(text.contains(kHeading), qPrintable(text));
+    QVERIFY2(text.contains(kStatusText), qPrintable(text));
+    QVERIFY2(!text.contains(kHiddenButton.left(kHiddenButton.indexOf(u'('))), qPrintable(text));
+
+    // The window's corners land on the printable area's top-left corner and
+    // on the far corner of the fitted size.
+    const QPrinter &device = *printer.printer();
+    const QRect paintRect = device.pageLayout().paintRectPixels(device.resolution());
+    const QSize fitted = ::fitToPage(windowSize, paintRect.size());
+    const qreal pointsPerDot = 72.0 / device.resolution();
+    const QPointF origin = QPointF(paintRect.topLeft()) * pointsPerDot;
+    const QPointF farCorner = origin + QPointF(fitted.width(), fitted.height()) * pointsPerDot;
+    // Three window pixels: glyph boxes are not the labels' exact edges.
+    const qreal tolerance = 3.0 * fitted.width() / windowSize.width() * pointsPerDot;
+
+    const QList<TextBox> words = pdfWords(pdf);
+    const QRectF headingBox = boxOf(words, kHeading);
+    const QRectF cornerBox = boxOf(words, kCaption);
+    QVERIFY(!headingBox.isNull());
+    QVERIFY(!cornerBox.isNull());
+    QVERIFY2(qAbs(headingBox.left() - origin.x()) < tolerance, qPrintable(QString::number(headingBox.left())));
+    QVERIFY2(qAbs(headingBox.top() - origin.y()) < tolerance, qPrintable(QString::number(headingBox.top())));
+    QVERIFY2(qAbs(cornerBox.right() - farCorner.x()) < tolerance, qPrintable(QString::number(cornerBox.right())));
+    QVERIFY2(qAbs(cornerBox.bottom() - farCorner.y()) < tolerance, qPrintable(QString::number(cornerBox.bottom())));
+}
+
+void TestWorksheetPrinter::setupAppliesOnlyAccepted_data()
+{
+    QTest::addColumn<bool>("accept");
+    QTest::newRow("OK") << true;
+    QTest::newRow("Cancel") << false;
+}
+
+void TestWorksheetPrinter::setupAppliesOnlyAccepted()
+{
+    if (cupsDir().isEmpty())
+        QSKIP("needs the private scheduler (run through ctest)");
+    QFETCH(bool, accept);
+
+    WorksheetPrinter printer;
+    QCOMPARE(printer.prepareLandscape(), QString());
+    QCOMPARE(printer.printer()->copyCount(), 1);
+
+    bool sawDialog = false;
+    QTimer driver;
+    driver.setInterval(50);
+    connect(&driver, &QTimer::timeout, this, [&] {
+        auto *dialog = qobject_cast<QAbstractPrintDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        driver.stop();
+        sawDialog = true;
+        if (auto *copies = dialog->findChild<QSpinBox *>(QStringLiteral("copies")))
+            copies->setValue(3);
+        if (accept)
+            dialog->accept();
+        else
+            dialog->reject();
+    });
+    driver.start();
+    QCOMPARE(printer.setup(nullptr), QString());
+    QVERIFY(sawDialog);
+
+    QCOMPARE(printer.printer()->printerName(), QStringLiteral("kolvara-pdf"));
+    QCOMPARE(printer.printer()->copyCount(), accept ? 3 : 1);
+    // Whatever the dialog chose, the next run prints landscape again.
+    printer.printer()->setPageOrientation(QPageLayout::Portrait);
+    QCOMPARE(printer.prepareLandscape(), QString());
+    QCOMPARE(printer.printer()->pageLayout().orientation(), QPageLayout::Landscape);
+}
+
+void TestWorksheetPrinter::reportsMissingDefaultPrinter()
+{
+    if (qEnvironmentVariableIsEmpty("KOLVARA_CUPS_EMPTY"))
+        QSKIP("needs the private scheduler without printers (run through ctest)");
+    QVERIFY(QPrinterInfo::defaultPrinter().isNull());
+
+    // A dialog must not open; should one, it is closed so the test ends.
+    bool sawDialog = false;
+    QTimer guard;
+    guard.setInterval(50);
+    connect(&guard, &QTimer::timeout, this, [&] {
+        if (QWidget *modal = QApplication::activeModalWidget()) {
+            sawDialog = true;
+            modal->close();
+        }
+    });
+    guard.start();
+
+    WorksheetPrinter printer;
+    QLabel window(kHeading);
+    QCOMPARE(printer.prepareLandscape(), kNoDefaultPrinter);
+    QCOMPARE(printer.setup(nullptr), kNoDefaultPrinter);
+    QCOMPARE(printer.printWindow(window, kCaption + kWithoutAnswers), kNoDefaultPrinter);
+    QVERIFY(!sawDialog);
+    QVERIFY(!printer.printer());
+}
+
+QTEST_MAIN(TestWorksheetPrinter)
+#include "tst_worksheet_printer.moc"
