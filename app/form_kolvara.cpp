@@ -22,8 +22,10 @@ QString toQt(std::string_view text) { return QString::fromUtf8(text.data(), qsiz
 
 }  // namespace
 
-TFormKolvara::TFormKolvara(Clock clock, QWidget *parent)
-    : QWidget(parent), ui_(new Ui::FormKolvara), table_(settings_, random_, std::move(clock))
+TFormKolvara::TFormKolvara(Clock clock, PrintService *printService, QWidget *parent)
+    : QWidget(parent), ui_(new Ui::FormKolvara), table_(settings_, random_, std::move(clock)),
+      systemPrinter_(printService ? nullptr : std::make_unique<WorksheetPrinter>()),
+      printService_(printService ? printService : systemPrinter_.get())
 {
     // Applying the stored layout runs no handler: the connections come afterwards.
     ui_->setupUi(this);
@@ -304,7 +306,7 @@ void TFormKolvara::ButtonPrintOutClick()
                        static_cast<QWidget *>(ui_->ButtonShokiSettei)})
         w->hide();
 
-    if (const QString error = printer_.prepareLandscape(); !error.isEmpty())
+    if (const QString error = printService_->prepareLandscape(); !error.isEmpty())
         return endPrintRun(error);
     // Never print problems drawn for the other sign, nor columns the last fill did not write.
     if (!tableCoversSheet() && !FormDblClick())
@@ -313,7 +315,7 @@ void TFormKolvara::ButtonPrintOutClick()
     Sakujo();
     AnswerPass = 0;
     HissanHyouji();
-    if (const QString error = printer_.printWindow(*this, windowTitle() + QString::fromUtf8(problemPageSuffix));
+    if (const QString error = printService_->printWindow(*this, windowTitle() + QString::fromUtf8(problemPageSuffix));
         !error.isEmpty())
         return endPrintRun(error);
 
@@ -321,7 +323,7 @@ void TFormKolvara::ButtonPrintOutClick()
         Sakujo();
         AnswerPass = 1;
         HissanHyouji();
-        const QString error = printer_.printWindow(*this, windowTitle() + QString::fromUtf8(answerPageSuffix));
+        const QString error = printService_->printWindow(*this, windowTitle() + QString::fromUtf8(answerPageSuffix));
         AnswerPass = 0;
         if (!error.isEmpty())
             return endPrintRun(error);
@@ -351,6 +353,6 @@ void TFormKolvara::endPrintRun(const QString &error)
 
 void TFormKolvara::ButtonPrinterSetupClick()
 {
-    if (const QString error = printer_.setup(this); !error.isEmpty())
+    if (const QString error = printService_->setup(this); !error.isEmpty())
         reportError(error);
 }

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 
 #include "problem_table.h"
 #include "random_source.h"
@@ -24,8 +25,9 @@ public:
     // Shows an error to the user; by default the standard error box.
     using ErrorReporter = std::function<void(const QString &)>;
 
+    // Without a print service the window prints through the system's print system.
     explicit TFormKolvara(kolvara::Clock clock = kolvara::systemMillisecondsSinceMidnightUtc,
-                          QWidget *parent = nullptr);
+                          PrintService *printService = nullptr, QWidget *parent = nullptr);
     ~TFormKolvara() override;
 
     void setErrorReporter(ErrorReporter reporter) { errorReporter_ = std::move(reporter); }
@@ -60,7 +62,7 @@ public:
     const kolvara::ProblemTable &table() const { return table_; }
     const kolvara::SheetGeometry &geometry() const { return geometry_; }
     quint8 answerPass() const { return AnswerPass; }
-    WorksheetPrinter &printer() { return printer_; }
+    PrintService &printService() { return *printService_; }
     Ui::FormKolvara &ui() { return *ui_; }
 
 protected:
@@ -86,7 +88,8 @@ private:
     kolvara::SheetGeometry geometry_;
     kolvara::CurrentProblem current_;  // digits handed to the next control
     quint8 AnswerPass = 0;
-    WorksheetPrinter printer_;
+    std::unique_ptr<WorksheetPrinter> systemPrinter_;
+    PrintService *printService_;
     ErrorReporter errorReporter_;
     std::array<QRadioButton *, kolvara::OptionCount> optionButtons_{};
     std::array<QRadioButton *, 2> operationButtons_{};

@@ -133,9 +133,8 @@ QString WorksheetPrinter::setup(QWidget *parent)
     if (QString error = ensurePrinter(); !error.isEmpty())
         return error;
     QPrintDialog dialog(printer_.get(), parent);
-    // Every job is one page on a real printer: no page range and no
-    // redirection into a file.
-    dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
+    // Every job is one page: no page range. Printing into a PDF file stays
+    // on offer, for a user who wants to keep the sheet rather than print it.
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
     // The dialog writes the choice into the printer only when accepted.
     dialog.exec();

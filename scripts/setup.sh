@@ -10,7 +10,7 @@ packages=(
   qt6-qpa-plugins libgl-dev
   fonts-ipafont-gothic fontconfig
   xvfb xauth
-  cups cups-client cups-bsd
+  cups cups-client cups-bsd cups-ipp-utils
   poppler-utils
 )
 

@@ -1,0 +1,367 @@
+// The print run of the window: its steps against a recording print service, and whole
+// runs through a private CUPS scheduler whose printer keeps every document as a PDF.
+#include <QCheckBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QPageLayout>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QtTest>
+
+#include "form_kolvara.h"
+#include "japanese_fonts.h"
+#include "print_titles.h"
+#include "tessolin.h"
+#include "ui_FormKolvara.h"
+
+namespace {
+
+const QString ProblemTitle = QStringLiteral("Kolvara") + QString::fromUtf8(problemPageSuffix);
+const QString AnswerTitle = QStringLiteral("Kolvara") + QString::fromUtf8(answerPageSuffix);
+
+// One problem as the sheet shows it: "upper sign lower = answer-or-blank".
+QString describe(const TTessolin *p)
+{
+    const int a = p->ValueLine1_100() * 100 + p->ValueLine1_10() * 10 + p->ValueLine1_1();
+    const int b = p->ValueLine2_100() * 100 + p->ValueLine2_10() * 10 + p->ValueLine2_1();
+    return QStringLiteral("%1%2%3=%4").arg(a).arg(p->Sign()).arg(b).arg(p->ShowAnswer() ? QStringLiteral("shown") : QString());
+}
+
+QStringList sheetOf(const TFormKolvara &form)
+{
+    QStringList out;
+    for (int c = 1; const TTessolin *p = form.problemControl(c); ++c)
+        out << describe(p);
+    return out;
+}
+
+// Records what a print run asks of the print system, and can fail a chosen step.
+struct RecordingPrinter : PrintService {
+    QStringList calls;
+    QList<QStringList> printedSheets;
+    QList<bool> panelVisibleWhilePrinting;
+    QString failAt, failure = QStringLiteral("failure");
+    std::function<void(TFormKolvara &)> whilePrinting;
+
+    QString prepareLandscape() override
+    {
+        calls << QStringLiteral("landscape");
+        return failAt == calls.last() ? failure : QString();
+    }
+    QString printWindow(QWidget &window, const QString &title) override
+    {
+        calls << title;
+        auto &form = static_cast<TFormKolvara &>(window);
+        if (whilePrinting)
+            whilePrinting(form);
+        printedSheets << sheetOf(form);
+        panelVisibleWhilePrinting << (form.ui().GroupBoxStart->isVisible() || form.ui().ButtonPrintOut->isVisible() ||
+                                      form.ui().ButtonKoushin->isVisible() || form.ui().ButtonShokiSettei->isVisible());
+        return failAt == title ? failure : QString();
+    }
+    QString setup(QWidget *) override
+    {
+        calls << QStringLiteral("setup");
+        return failAt == calls.last() ? failure : QString();
+    }
+};
+
+struct Window {
+    std::uint32_t now = 5000;
+    QStringList errors;
+    TFormKolvara form;
+
+    explicit Window(PrintService *service = nullptr) : form([this] { return now += 11; }, service)
+    {
+        form.setErrorReporter([this](const QString &message) { errors << message; });
+        form.show();
+    }
+    void click(const char *name)
+    {
+        QTest::mouseClick(form.findChild<QAbstractButton *>(QLatin1String(name)), Qt::LeftButton, {}, QPoint(5, 8));
+    }
+    void print() { QTest::mouseClick(form.ui().ButtonPrintOut, Qt::LeftButton); }
+    bool usable()
+    {
+        auto &ui = form.ui();
+        return ui.GroupBoxStart->isVisible() && ui.ButtonPrintOut->isVisible() && ui.ButtonPrinterSetup->isVisible() &&
+               ui.ButtonKoushin->isVisible() && !ui.ButtonShokiSettei->isVisible() && form.answerPass() == 0;
+    }
+};
+
+// ---- reading the kept PDFs back ----
+
+QString run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(30000) || process.exitCode() != 0)
+        qWarning() << program << arguments << process.readAllStandardError();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+struct Job {
+    int id;
+    QString name;
+};
+
+QList<Job> schedulerJobs()
+{
+    QList<Job> jobs;
+    const QString csv = run(qEnvironmentVariable("KOLVARA_CUPS_SCRIPT"), {QStringLiteral("jobs"), qEnvironmentVariable("KOLVARA_CUPS_DIR")});
+    const QStringList lines = csv.split(u'\n', Qt::SkipEmptyParts);
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QStringList fields = lines[i].split(u',');
+        if (fields.size() >= 3)
+            jobs << Job{fields[0].toInt(), QString(fields.mid(2).join(u',')).remove(u'"')};
+    }
+    return jobs;
+}
+
+QString keptPdf(int id) { return qEnvironmentVariable("KOLVARA_CUPS_DIR") + QStringLiteral("/out/job-%1.pdf").arg(id); }
+
+// Text of a printed page placed back on the window: each character of the PDF's text
+// layer at the window pixel where it was painted.
+struct PrintedChar {
+    QChar c;
+    QPointF at;
+};
+
+QList<PrintedChar> printedChars(const QString &pdf, QPrinter &printer, QSize windowSize)
+{
+    const QString html = run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    // The page is painted at 96 dots an inch from the printable area's top-left corner.
+    const QSize fitted = fitToPage(windowSize, printer.pageLayout().paintRectPixels(96).size());
+    const QPointF origin = printer.pageLayout().paintRect(QPageLayout::Point).topLeft();
+    const qreal pointsPerWindowPixel = 72.0 / 96.0 * fitted.width() / windowSize.width();
+    static const QRegularExpression word(
+        QStringLiteral(R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
+    QList<PrintedChar> chars;
+    for (auto m = word.globalMatch(html); m.hasNext();) {
+        const auto w = m.next();
+        const qreal x0 = w.captured(1).toDouble(), y0 = w.captured(2).toDouble(), x1 = w.captured(3).toDouble(),
+                    y1 = w.captured(4).toDouble();
+        const QString text = w.captured(5);
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const qreal cx = x0 + (x1 - x0) * (i + 0.5) / text.size();
+            chars << PrintedChar{text[i], QPointF((cx - origin.x()) / pointsPerWindowPixel,
+                                                  ((y0 + y1) / 2 - origin.y()) / pointsPerWindowPixel)};
+        }
+    }
+    return chars;
+}
+
+// The numbers printed inside one problem's area: upper, lower and answer lines.
+QStringList printedProblem(const QList<PrintedChar> &chars, const QRect &area)
+{
+    QString lines[3];
+    const int lineHeight = area.height() / 3;
+    QList<PrintedChar> inside;
+    for (const PrintedChar &pc : chars)
+        if (area.contains(pc.at.toPoint()) && pc.c.isDigit())
+            inside << pc;
+    std::sort(inside.begin(), inside.end(), [](const PrintedChar &a, const PrintedChar &b) { return a.at.x() < b.at.x(); });
+    for (const PrintedChar &pc : inside)
+        lines[std::clamp(int(pc.at.y() - area.top()) / lineHeight, 0, 2)] += pc.c;
+    return {lines[0], lines[1], lines[2]};
+}
+
+}  // namespace
+
+class TestPrintRun : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { installJapaneseFontSubstitutes(); }
+
+    // ---- steps, against a recording print service ----
+
+    void printsProblemPageThenAnswerPage()
+    {
+        RecordingPrinter printer;
+        Window w(&printer);
+        w.click("ButtonGroupBoxStartClose");
+        const QStringList before = sheetOf(w.form);
+        w.print();
+        QCOMPARE(printer.calls, (QStringList{QStringLiteral("landscape"), ProblemTitle, AnswerTitle}));
+        QCOMPARE(printer.printedSheets.size(), 2);
+        QCOMPARE(printer.printedSheets[0], before);
+        QCOMPARE(printer.printedSheets[1].size(), before.size());
+        for (int i = 0; i < before.size(); ++i)
+            QCOMPARE(printer.printedSheets[1][i], before[i] + QStringLiteral("shown"));
+        QCOMPARE(printer.panelVisibleWhilePrinting, (QList<bool>{false, false}));
+        QVERIFY(sheetOf(w.form) != before);  // a new sheet follows
+        QVERIFY(w.usable());                 // with the panel open, even though it was closed
+        QVERIFY(w.errors.isEmpty());
+    }
+
+    void printsOnePageWithoutAnswers()
+    {
+        RecordingPrinter printer;
+        Window w(&printer);
+        w.click("CheckBoxPrintAnswer");
+        w.print();
+        QCOMPARE(printer.calls, (QStringList{QStringLiteral("landscape"), ProblemTitle}));
+        QVERIFY(w.usable());
+    }
+
+    void errorsLeaveTheWindowUsable_data()
+    {
+        QTest::addColumn<QString>("failAt");
+        QTest::addColumn<int>("pages");
+        QTest::newRow("orientation") << QStringLiteral("landscape") << 0;
+        QTest::newRow("problem page") << ProblemTitle << 1;
+        QTest::newRow("answer page") << AnswerTitle << 2;
+    }
+    void errorsLeaveTheWindowUsable()
+    {
+        QFETCH(QString, failAt);
+        QFETCH(int, pages);
+        RecordingPrinter printer;
+        printer.failAt = failAt;
+        Window w(&printer);
+        const QStringList before = sheetOf(w.form);
+        w.print();
+        QCOMPARE(printer.printedSheets.size(), pages);
+        QCOMPARE(w.errors, QStringList{printer.failure});
+        QCOMPARE(sheetOf(w.form), before);  // the same problems, without answers
+        QVERIFY(w.usable());
+    }
+
+    void neverPrintsASignTheProblemsWereNotDrawnFor()
+    {
+        RecordingPrinter printer;
+        Window w(&printer);
+        w.click("RadioGroupWaSaItem1");  // "－" without a refresh
+        w.print();
+        QCOMPARE(printer.printedSheets.size(), 2);
+        for (const QString &problem : printer.printedSheets[1]) {
+            const auto parts = problem.split(QRegularExpression(QStringLiteral("[-=]")));
+            QVERIFY2(parts.size() >= 2 && parts[0].toInt() >= parts[1].toInt(), qPrintable(problem));
+        }
+        QVERIFY(w.form.table().filledForSubtraction());
+    }
+
+    void neverPrintsColumnsTheLastFillDidNotWrite()
+    {
+        RecordingPrinter printer;
+        Window w(&printer);
+        for (const char *name : {"RadioButton1_100Zero", "RadioButton1_10Zero", "RadioButton2_100Zero", "RadioButton2_10Zero"})
+            w.click(name);
+        w.print();  // 5 a row on screen, 7 a row now
+        QCOMPARE(printer.printedSheets[0].size(), 28);
+        QCOMPARE(printer.printedSheets[1].size(), 28);
+    }
+
+    void answerPageShowsTheProblemPagesProblems()
+    {
+        RecordingPrinter printer;
+        // A double click on the sheet and the refresh button arrive while the first page is sent.
+        printer.whilePrinting = [](TFormKolvara &form) {
+            if (form.answerPass() == 0) {
+                QTest::mouseDClick(&form, Qt::LeftButton, {}, QPoint(600, 712));
+                form.ui().ButtonKoushin->click();
+            }
+        };
+        Window w(&printer);
+        w.print();
+        QCOMPARE(printer.printedSheets.size(), 2);
+        for (int i = 0; i < printer.printedSheets[0].size(); ++i)
+            QCOMPARE(printer.printedSheets[1][i], printer.printedSheets[0][i] + QStringLiteral("shown"));
+    }
+
+    void printerSetupErrorIsShown()
+    {
+        RecordingPrinter printer;
+        printer.failAt = QStringLiteral("setup");
+        Window w(&printer);
+        w.click("ButtonPrinterSetup");
+        QCOMPARE(w.errors, QStringList{printer.failure});
+    }
+
+    // ---- whole runs through the private scheduler ----
+
+    void cupsPrintsTwoLandscapePagesWithTheSameProblems()
+    {
+        Window w;
+        const int jobsBefore = int(schedulerJobs().size());
+        const QStringList screen = sheetOf(w.form);
+        QList<QRect> areas;
+        for (int c = 1; const TTessolin *p = w.form.problemControl(c); ++c)
+            areas << p->geometry();
+        w.print();
+        QVERIFY2(w.errors.isEmpty(), qPrintable(w.errors.join(u'\n')));
+
+        const QList<Job> jobs = schedulerJobs().mid(jobsBefore);
+        QCOMPARE(jobs.size(), 2);
+        QCOMPARE(jobs[0].name, ProblemTitle);
+        QCOMPARE(jobs[1].name, AnswerTitle);
+        QPrinter *printer = static_cast<WorksheetPrinter &>(w.form.printService()).printer();
+        QVERIFY(printer);
+        for (int page = 0; page < 2; ++page) {
+            const QString pdf = keptPdf(jobs[page].id);
+            const QString info = run(QStringLiteral("pdfinfo"), {pdf});
+            QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n"))), qPrintable(info));
+            const auto size = QRegularExpression(QStringLiteral("Page size:\\s+([\\d.]+) x ([\\d.]+)")).match(info);
+            QVERIFY(size.hasMatch() && size.captured(1).toDouble() > size.captured(2).toDouble());
+
+            const QString text = run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}).remove(u' ');
+            for (const char *present : {"計算しましょう。", "なまえ", "Kolvara", "すべて,すべて,すべて"})
+                QVERIFY2(text.contains(QString::fromUtf8(present)), present);
+            for (const char *absent : {"印刷", "更新", "初期設定", "符号"})
+                QVERIFY2(!text.contains(QString::fromUtf8(absent)), absent);
+
+            const QList<PrintedChar> chars = printedChars(pdf, *printer, w.form.size());
+            for (int i = 0; i < areas.size(); ++i) {
+                const QStringList printed = printedProblem(chars, areas[i]);
+                const QStringList parts = screen[i].split(QRegularExpression(QStringLiteral("[+=]")));
+                QCOMPARE(printed[0], parts[0]);
+                QCOMPARE(printed[1], parts[1]);
+                QCOMPARE(printed[2], page == 0 ? QString() : QString::number(parts[0].toInt() + parts[1].toInt()));
+            }
+        }
+        QVERIFY(sheetOf(w.form) != screen);
+        QVERIFY(w.usable());
+    }
+
+    void cupsPrintsOneJobWithoutAnswers()
+    {
+        Window w;
+        w.click("CheckBoxPrintAnswer");
+        const int jobsBefore = int(schedulerJobs().size());
+        w.print();
+        const QList<Job> jobs = schedulerJobs().mid(jobsBefore);
+        QCOMPARE(jobs.size(), 1);
+        QCOMPARE(jobs[0].name, ProblemTitle);
+    }
+
+    void printerThatCannotBeOpened()
+    {
+        Window w;
+        w.print();
+        QPrinter *printer = static_cast<WorksheetPrinter &>(w.form.printService()).printer();
+        QVERIFY(printer);
+        printer->setOutputFileName(QStringLiteral("/nonexistent-folder/sheet.pdf"));
+        const QStringList before = sheetOf(w.form);
+        w.print();
+        QCOMPARE(w.errors, QStringList{WorksheetPrinter::printerNotValidMessage()});
+        QCOMPARE(sheetOf(w.form), before);
+        QVERIFY(w.usable());
+    }
+
+    void noDefaultPrinter()
+    {
+        Window w;
+        const QStringList before = sheetOf(w.form);
+        w.print();
+        QCOMPARE(w.errors, QStringList{WorksheetPrinter::noDefaultPrinterMessage()});
+        QCOMPARE(sheetOf(w.form), before);
+        QVERIFY(w.usable());
+    }
+};
+
+QTEST_MAIN(TestPrintRun)
+#include "tst_print_run.moc"
