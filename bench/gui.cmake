@@ -21,3 +21,7 @@ target_compile_definitions(startup_bench PRIVATE
     KOLVARA_CHILD="$<TARGET_FILE:startup_kolvara>" BARE_CHILD="$<TARGET_FILE:startup_bare>"
     BARE_LABEL_CHILD="$<TARGET_FILE:startup_bare_label>")
 add_dependencies(startup_bench startup_kolvara startup_bare startup_bare_label)
+
+add_executable(print_bench print_bench.cpp)
+target_link_libraries(print_bench PRIVATE kolvara_app benchmark::benchmark Qt6::PrintSupport)
+set_target_properties(print_bench PROPERTIES AUTOUIC OFF)
