@@ -13,18 +13,9 @@ using namespace kolvara;
 
 namespace {
 
-Settings combination(int code)
-{
-    auto next = [&code] { const int v = code % 3; code /= 3; return std::uint8_t(v); };
-    Settings s;
-    s.DigitKind1_100 = next(), s.DigitKind1_10 = next(), s.DigitKind1_1 = next();
-    s.DigitKind2_100 = next(), s.DigitKind2_10 = next(), s.DigitKind2_1 = next();
-    s.CarryMode_1 = next(), s.CarryMode_10 = next(), s.CarryMode_100 = next();
-    s.IsSubtraction = std::uint8_t(code);
-    return s;
-}
+Settings combination(int code) { return settingsCombination(code); }
 
-constexpr int Combinations = 729 * 27 * 2;
+constexpr int Combinations = SettingsCombinationCount;
 
 struct Bench {
     ProblemSettings model = ProblemSettings::makeDefault();

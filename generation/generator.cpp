@@ -16,40 +16,35 @@ std::uint16_t ProblemGenerator::Ransuu_Hassei(std::uint8_t kind)
 // Each column draws the upper digit, then the lower one, and draws both again until the
 // column's test passes. Konzai, and any other value, accepts the first draw.
 
-void ProblemGenerator::Ransuu_1wa(std::uint8_t mode)
+void ProblemGenerator::drawAdditionColumn(std::uint8_t mode, std::uint8_t upperKind, std::uint8_t lowerKind,
+                                          std::int32_t &upper, std::int32_t &lower, std::int16_t &result, int carry)
 {
     for (;;) {
-        problem_.Line1_1 = Ransuu_Hassei(settings_.DigitKind1_1);
-        problem_.Line2_1 = Ransuu_Hassei(settings_.DigitKind2_1);
-        ColumnResult_1 = std::int16_t(problem_.Line1_1 + problem_.Line2_1);
-        if ((mode == Ari && ColumnResult_1 < 10) || (mode == Nashi && ColumnResult_1 >= 10))
+        upper = Ransuu_Hassei(upperKind);
+        lower = Ransuu_Hassei(lowerKind);
+        result = std::int16_t(carry + upper + lower);
+        if ((mode == Ari && result < 10) || (mode == Nashi && result >= 10))
             continue;
         return;
     }
+}
+
+void ProblemGenerator::Ransuu_1wa(std::uint8_t mode)
+{
+    drawAdditionColumn(mode, settings_.DigitKind1_1, settings_.DigitKind2_1, problem_.Line1_1, problem_.Line2_1,
+                       ColumnResult_1, 0);
 }
 
 void ProblemGenerator::Ransuu_10wa(std::uint8_t mode)
 {
-    for (;;) {
-        problem_.Line1_10 = Ransuu_Hassei(settings_.DigitKind1_10);
-        problem_.Line2_10 = Ransuu_Hassei(settings_.DigitKind2_10);
-        ColumnResult_10 = std::int16_t(ColumnResult_1 / 10 + problem_.Line1_10 + problem_.Line2_10);
-        if ((mode == Ari && ColumnResult_10 < 10) || (mode == Nashi && ColumnResult_10 >= 10))
-            continue;
-        return;
-    }
+    drawAdditionColumn(mode, settings_.DigitKind1_10, settings_.DigitKind2_10, problem_.Line1_10, problem_.Line2_10,
+                       ColumnResult_10, ColumnResult_1 / 10);
 }
 
 void ProblemGenerator::Ransuu_100wa(std::uint8_t mode)
 {
-    for (;;) {
-        problem_.Line1_100 = Ransuu_Hassei(settings_.DigitKind1_100);
-        problem_.Line2_100 = Ransuu_Hassei(settings_.DigitKind2_100);
-        ColumnResult_100 = std::int16_t(ColumnResult_10 / 10 + problem_.Line1_100 + problem_.Line2_100);
-        if ((mode == Ari && ColumnResult_100 < 10) || (mode == Nashi && ColumnResult_100 >= 10))
-            continue;
-        return;
-    }
+    drawAdditionColumn(mode, settings_.DigitKind1_100, settings_.DigitKind2_100, problem_.Line1_100,
+                       problem_.Line2_100, ColumnResult_100, ColumnResult_10 / 10);
 }
 
 void ProblemGenerator::Ransuu_1sa(std::uint8_t mode)

@@ -38,6 +38,9 @@ public:
     std::int16_t ColumnResult_100 = 0;
 
 private:
+    // Draws one addition column until its test passes; carry comes from the column below.
+    void drawAdditionColumn(std::uint8_t mode, std::uint8_t upperKind, std::uint8_t lowerKind, std::int32_t &upper,
+                            std::int32_t &lower, std::int16_t &result, int carry);
     void drawAddition();
     void drawSubtraction();
 

@@ -31,6 +31,21 @@ using O = Option;
 
 }  // namespace
 
+Settings settingsCombination(int index)
+{
+    auto next = [&index] {
+        const int value = index % 3;
+        index /= 3;
+        return std::uint8_t(value);
+    };
+    Settings s;
+    s.DigitKind1_100 = next(), s.DigitKind1_10 = next(), s.DigitKind1_1 = next();
+    s.DigitKind2_100 = next(), s.DigitKind2_10 = next(), s.DigitKind2_1 = next();
+    s.CarryMode_1 = next(), s.CarryMode_10 = next(), s.CarryMode_100 = next();
+    s.IsSubtraction = std::uint8_t(index);
+    return s;
+}
+
 int problemsPerRowFor(const Settings &s)
 {
     const bool oneDigitEach = s.DigitKind1_100 == Zero && s.DigitKind1_10 == Zero && s.DigitKind2_100 == Zero &&

@@ -31,6 +31,11 @@ struct Settings {
     friend bool operator==(const Settings &, const Settings &) = default;
 };
 
+// Every combination of six digit kinds, three carry modes and the operation, numbered
+// 0 to SettingsCombinationCount - 1 (digit kinds vary fastest, the operation slowest).
+inline constexpr int SettingsCombinationCount = 729 * 27 * 2;
+Settings settingsCombination(int index);
+
 // Both numbers have one digit: 7 problems a row, else 5. The ones places do not count.
 int problemsPerRowFor(const Settings &settings);
 

@@ -3,10 +3,8 @@
 # sheet and of a screen-capture print at 300 dpi into docs/ for comparison.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
-build="${KOLVARA_BUILD_DIR:-build}"
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j "$(nproc)" --target print_bench
+. scripts/build-env.sh
+kolvara_build print_bench
 cups="$PWD/$build/bench/cups"
 trap 'scripts/cups-test-env.sh stop "$cups" >/dev/null' EXIT
 scripts/cups-test-env.sh start "$cups" >/dev/null

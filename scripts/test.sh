@@ -2,9 +2,7 @@
 # Installs what is missing, builds everything and runs every test headless.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
-build="${KOLVARA_BUILD_DIR:-build}"
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j "$(nproc)"
+. scripts/build-env.sh
+kolvara_build
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$build" --output-on-failure -j 2 "$@"

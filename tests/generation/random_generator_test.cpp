@@ -141,14 +141,8 @@ struct PlainDrawing {
 TEST(Generator, SameDrawsAsPlainColumnLoopsWhereverTheyEnd)
 {
     int compared = 0;
-    for (int code = 0; code < 729 * 27 * 2; code += 7) {
-        int rest = code;
-        auto next = [&rest] { const int v = rest % 3; rest /= 3; return std::uint8_t(v); };
-        Settings s;
-        s.DigitKind1_100 = next(), s.DigitKind1_10 = next(), s.DigitKind1_1 = next();
-        s.DigitKind2_100 = next(), s.DigitKind2_10 = next(), s.DigitKind2_1 = next();
-        s.CarryMode_1 = next(), s.CarryMode_10 = next(), s.CarryMode_100 = next();
-        s.IsSubtraction = std::uint8_t(rest);
+    for (int code = 0; code < SettingsCombinationCount; code += 7) {
+        const Settings s = settingsCombination(code);
         if (s.IsSubtraction && s.CarryMode_1 == Konzai)
             continue;
         RandomSource plainRandom{std::uint32_t(code)}, random{std::uint32_t(code)};

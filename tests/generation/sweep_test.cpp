@@ -87,14 +87,8 @@ TEST(Sweep, EveryCombinationFillsCorrectlyOrIsRefusedExactlyWhenImpossible)
 {
     const auto signatureCounts = countSignatures();
     int combinations = 0, refused = 0;
-    for (int code = 0; code < 729 * 27 * 2; ++code) {
-        int rest = code;
-        auto next = [&rest] { const int v = rest % 3; rest /= 3; return std::uint8_t(v); };
-        Settings st;
-        st.DigitKind1_100 = next(), st.DigitKind1_10 = next(), st.DigitKind1_1 = next();
-        st.DigitKind2_100 = next(), st.DigitKind2_10 = next(), st.DigitKind2_1 = next();
-        st.CarryMode_1 = next(), st.CarryMode_10 = next(), st.CarryMode_100 = next();
-        st.IsSubtraction = std::uint8_t(rest);
+    for (int code = 0; code < SettingsCombinationCount; ++code) {
+        const Settings st = settingsCombination(code);
         ++combinations;
 
         std::uint32_t expected = 0;
