@@ -149,6 +149,15 @@ void TFormKolvara::setStatusLabels(const QString &line1, const QString &line2, c
 
 bool TFormKolvara::FormDblClick()
 {
+    // While pages are sent, nothing may refill the table: the answer page must show the
+    // problem page's problems.
+    if (printing_)
+        return false;
+    return refresh();
+}
+
+bool TFormKolvara::refresh()
+{
     const QString old1 = ui_->Label1->text(), old2 = ui_->Label2->text(), oldK = ui_->LabelK->text();
     setStatusLabels(toQt(settings_.statusLine1()), toQt(settings_.statusLine2()), toQt(settings_.statusLineK()));
     Sakujo();
@@ -167,7 +176,7 @@ bool TFormKolvara::FormDblClick()
 void TFormKolvara::mouseDoubleClickEvent(QMouseEvent *event)
 {
     // Only the window's own free surface refreshes; labels, problems and the panel do not.
-    if (!printing_ && !childAt(event->position().toPoint()))
+    if (!childAt(event->position().toPoint()))
         FormDblClick();
     event->accept();
 }
@@ -309,7 +318,7 @@ void TFormKolvara::ButtonPrintOutClick()
     if (const QString error = printService_->prepareLandscape(); !error.isEmpty())
         return endPrintRun(error);
     // Never print problems drawn for the other sign, nor columns the last fill did not write.
-    if (!tableCoversSheet() && !FormDblClick())
+    if (!tableCoversSheet() && !refresh())
         return endPrintRun(QString());
 
     Sakujo();
@@ -329,7 +338,7 @@ void TFormKolvara::ButtonPrintOutClick()
             return endPrintRun(error);
     }
     printing_ = false;
-    FormDblClick();
+    refresh();
     endPrintRun(QString());
 }
 

@@ -70,6 +70,7 @@ protected:
 
 private:
     void FormCreate();
+    bool refresh();
     void applyStoredPixelSizes();
     void connectControls();
     void syncGroup(kolvara::OptionGroup group);

@@ -55,9 +55,9 @@ struct RecordingPrinter : PrintService {
     {
         calls << title;
         auto &form = static_cast<TFormKolvara &>(window);
+        printedSheets << sheetOf(form);
         if (whilePrinting)
             whilePrinting(form);
-        printedSheets << sheetOf(form);
         panelVisibleWhilePrinting << (form.ui().GroupBoxStart->isVisible() || form.ui().ButtonPrintOut->isVisible() ||
                                       form.ui().ButtonKoushin->isVisible() || form.ui().ButtonShokiSettei->isVisible());
         return failAt == title ? failure : QString();
