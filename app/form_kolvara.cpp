@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QRadioButton>
 #include <QStyle>
+#include <QTimer>
 
 #include "print_titles.h"
 #include "tessolin.h"
@@ -14,6 +15,7 @@ using namespace kolvara;
 
 namespace {
 
+constexpr QSize StoredOuterSize(1036, 766);
 constexpr int StoredFrameWidth = 16;  // left and right border of the stored outer size
 constexpr int SheetLeft = 32, SheetTop = 48, RowPitch = 176;
 constexpr int PlacedWidth = 148, PlacedHeight = 139;
@@ -171,6 +173,20 @@ bool TFormKolvara::refresh()
     }
     HissanHyouji();
     return true;
+}
+
+void TFormKolvara::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (sizedToFrame_)
+        return;
+    sizedToFrame_ = true;
+    // Where a window manager draws a frame, the stored outer size includes it.
+    QTimer::singleShot(0, this, [this] {
+        const QSize frame = frameGeometry().size() - size();
+        if (frame.width() > 0 && QGuiApplication::platformName() != QLatin1String("offscreen"))
+            resize(StoredOuterSize - frame);
+    });
 }
 
 void TFormKolvara::mouseDoubleClickEvent(QMouseEvent *event)

@@ -67,6 +67,7 @@ public:
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void FormCreate();
@@ -96,4 +97,5 @@ private:
     std::array<QRadioButton *, 2> operationButtons_{};
     bool syncing_ = false;
     bool printing_ = false;
+    bool sizedToFrame_ = false;
 };

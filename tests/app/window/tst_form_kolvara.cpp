@@ -179,6 +179,21 @@ private slots:
         QCOMPARE(w.errors, QStringList());
     }
 
+    void keyboardAccelerators()
+    {
+        Window w;
+        auto &ui = w.form.ui();
+        QApplication::setActiveWindow(&w.form);
+        QVERIFY(QTest::qWaitForWindowActive(&w.form));
+        const QStringList first = w.sheet();
+        QTest::keyClick(w.form.windowHandle(), Qt::Key_N, Qt::AltModifier);  // 更新(&N)
+        QTRY_VERIFY(w.sheet() != first);  // a mnemonic clicks its button after a short press
+        QTest::keyClick(w.form.windowHandle(), Qt::Key_K, Qt::AltModifier);  // 位取りの枠線表示(&K)
+        QTRY_VERIFY(!ui.CheckBoxRuledLine->isChecked());
+        QTest::keyClick(w.form.windowHandle(), Qt::Key_X, Qt::AltModifier);  // 閉じる(&X)
+        QTRY_VERIFY(!ui.GroupBoxStart->isVisible());
+    }
+
     void resizedWindowSpreadsTheNextSheet()
     {
         Window w;
