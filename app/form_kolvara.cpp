@@ -51,10 +51,11 @@ void TFormKolvara::applyStoredPixelSizes()
     widgets.prepend(this);
     for (QWidget *widget : widgets) {
         const QVariant pixels = widget->property("fontPixelSize");
-        if (!pixels.isValid())
-            continue;
         QFont font = widget->font();
-        font.setPixelSize(pixels.toInt());
+        if (font.resolveMask() & QFont::FamiliesResolved)
+            font.setFamilies({QFont::substitute(font.family())});
+        if (pixels.isValid())
+            font.setPixelSize(pixels.toInt());
         widget->setFont(font);
     }
 }

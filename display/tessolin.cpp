@@ -29,7 +29,8 @@ int digitCount(int value)
 TTessolin::TTessolin(QWidget *owner)
     : QWidget(owner)
 {
-    setFont(QFont(QString::fromUtf8(problemFaceName)));
+    // Resolved once: looking up a face by a name the system lacks costs on every paint.
+    setFont(QFont(QFont::substitute(QString::fromUtf8(problemFaceName))));
     m_fontSize = 32;
     resize(148, 139);
     m_line1Digits = {7, 8, 9};
