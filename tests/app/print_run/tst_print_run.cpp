@@ -17,6 +17,8 @@
 #include "tessolin.h"
 #include "ui_FormKolvara.h"
 
+#include "../print_system.h"
+
 namespace {
 
 const QString ProblemTitle = QStringLiteral("Kolvara") + QString::fromUtf8(problemPageSuffix);
@@ -94,35 +96,6 @@ struct Window {
 
 // ---- reading the kept PDFs back ----
 
-QString run(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(30000) || process.exitCode() != 0)
-        qWarning() << program << arguments << process.readAllStandardError();
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-struct Job {
-    int id;
-    QString name;
-};
-
-QList<Job> schedulerJobs()
-{
-    QList<Job> jobs;
-    const QString csv = run(qEnvironmentVariable("KOLVARA_CUPS_SCRIPT"), {QStringLiteral("jobs"), qEnvironmentVariable("KOLVARA_CUPS_DIR")});
-    const QStringList lines = csv.split(u'\n', Qt::SkipEmptyParts);
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        const QStringList fields = lines[i].split(u',');
-        if (fields.size() >= 3)
-            jobs << Job{fields[0].toInt(), QString(fields.mid(2).join(u',')).remove(u'"')};
-    }
-    return jobs;
-}
-
-QString keptPdf(int id) { return qEnvironmentVariable("KOLVARA_CUPS_DIR") + QStringLiteral("/out/job-%1.pdf").arg(id); }
-
 // Text of a printed page placed back on the window: each character of the PDF's text
 // layer at the window pixel where it was painted.
 struct PrintedChar {
@@ -132,23 +105,17 @@ struct PrintedChar {
 
 QList<PrintedChar> printedChars(const QString &pdf, QPrinter &printer, QSize windowSize)
 {
-    const QString html = run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
     // The page is painted at 96 dots an inch from the printable area's top-left corner.
     const QSize fitted = fitToPage(windowSize, printer.pageLayout().paintRectPixels(96).size());
     const QPointF origin = printer.pageLayout().paintRect(QPageLayout::Point).topLeft();
     const qreal pointsPerWindowPixel = 72.0 / 96.0 * fitted.width() / windowSize.width();
-    static const QRegularExpression word(
-        QStringLiteral(R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
     QList<PrintedChar> chars;
-    for (auto m = word.globalMatch(html); m.hasNext();) {
-        const auto w = m.next();
-        const qreal x0 = w.captured(1).toDouble(), y0 = w.captured(2).toDouble(), x1 = w.captured(3).toDouble(),
-                    y1 = w.captured(4).toDouble();
-        const QString text = w.captured(5);
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            const qreal cx = x0 + (x1 - x0) * (i + 0.5) / text.size();
-            chars << PrintedChar{text[i], QPointF((cx - origin.x()) / pointsPerWindowPixel,
-                                                  ((y0 + y1) / 2 - origin.y()) / pointsPerWindowPixel)};
+    for (const TextBox &word : pdfWords(pdf)) {
+        const QRectF &box = word.box;
+        for (qsizetype i = 0; i < word.text.size(); ++i) {
+            const qreal cx = box.left() + box.width() * (i + 0.5) / word.text.size();
+            chars << PrintedChar{word.text[i], QPointF((cx - origin.x()) / pointsPerWindowPixel,
+                                                       (box.center().y() - origin.y()) / pointsPerWindowPixel)};
         }
     }
     return chars;
@@ -303,12 +270,12 @@ private slots:
         QVERIFY(printer);
         for (int page = 0; page < 2; ++page) {
             const QString pdf = keptPdf(jobs[page].id);
-            const QString info = run(QStringLiteral("pdfinfo"), {pdf});
+            const QString info = runTool(QStringLiteral("pdfinfo"), {pdf});
             QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n"))), qPrintable(info));
             const auto size = QRegularExpression(QStringLiteral("Page size:\\s+([\\d.]+) x ([\\d.]+)")).match(info);
             QVERIFY(size.hasMatch() && size.captured(1).toDouble() > size.captured(2).toDouble());
 
-            const QString text = run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}).remove(u' ');
+            const QString text = runTool(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}).remove(u' ');
             for (const char *present : {"計算しましょう。", "なまえ", "Kolvara", "すべて,すべて,すべて"})
                 QVERIFY2(text.contains(QString::fromUtf8(present)), present);
             for (const char *absent : {"印刷", "更新", "初期設定", "符号"})

@@ -1,5 +1,7 @@
 #include "worksheet_printer.h"
 
+#include "../print_system.h"
+
 #include <QAbstractPrintDialog>
 #include <QApplication>
 #include <QDir>
@@ -25,53 +27,6 @@ const QString kHeading = QStringLiteral("計算しましょう。");
 const QString kStatusText = QStringLiteral("足される数");
 const QString kHiddenButton = QStringLiteral("プリンタ設定(&U)");
 
-struct Job {
-    int id = 0;
-    QString state;
-    QString name;
-};
-
-QString runTool(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit
-        || process.exitCode() != 0) {
-        qWarning() << program << arguments << "failed:" << process.readAllStandardError();
-        return {};
-    }
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-QString cupsDir()
-{
-    return qEnvironmentVariable("KOLVARA_CUPS_DIR");
-}
-
-// The scheduler's job list, oldest first, titles of finished jobs included.
-QList<Job> schedulerJobs()
-{
-    const QString csv = runTool(qEnvironmentVariable("KOLVARA_CUPS_SCRIPT"),
-                                {QStringLiteral("jobs"), cupsDir()});
-    QList<Job> jobs;
-    const QStringList lines = csv.split(u'\n', Qt::SkipEmptyParts);
-    for (qsizetype i = 1; i < lines.size(); ++i) { // line 0 is the header
-        const QString &line = lines[i];
-        const qsizetype first = line.indexOf(u',');
-        const qsizetype second = line.indexOf(u',', first + 1);
-        if (first < 0 || second < 0)
-            continue;
-        Job job;
-        job.id = line.left(first).toInt();
-        job.state = line.mid(first + 1, second - first - 1);
-        job.name = line.mid(second + 1);
-        if (job.name.size() >= 2 && job.name.startsWith(u'"') && job.name.endsWith(u'"'))
-            job.name = job.name.mid(1, job.name.size() - 2);
-        jobs.append(job);
-    }
-    return jobs;
-}
-
 Job findJob(int id)
 {
     for (const Job &job : schedulerJobs()) {
@@ -79,27 +34,6 @@ Job findJob(int id)
             return job;
     }
     return {};
-}
-
-struct TextBox {
-    QString text;
-    QRectF box; // points, origin at the page's top-left corner
-};
-
-QList<TextBox> pdfWords(const QString &pdf)
-{
-    const QString html = runTool(QStringLiteral("pdftotext"),
-                                 {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
-    static const QRegularExpression word(QStringLiteral(
-        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
-    QList<TextBox> words;
-    for (auto it = word.globalMatch(html); it.hasNext();) {
-        const auto m = it.next();
-        const QPointF topLeft(m.captured(1).toDouble(), m.captured(2).toDouble());
-        const QPointF bottomRight(m.captured(3).toDouble(), m.captured(4).toDouble());
-        words.append({m.captured(5), QRectF(topLeft, bottomRight)});
-    }
-    return words;
 }
 
 // The label's words merged into one box; null when it is not on the page.
