@@ -363,8 +363,8 @@ void TFormKolvara::ButtonPrintOutClick()
 void TFormKolvara::endPrintRun(const QString &error)
 {
     printing_ = false;
-    if (!error.isEmpty() || AnswerPass != 0) {
-        AnswerPass = 0;
+    AnswerPass = 0;
+    if (!error.isEmpty()) {
         Sakujo();
         HissanHyouji();
     }

@@ -50,13 +50,20 @@ void TTessolin::requestRepaint()
     update();
 }
 
+// Stores a changed value and asks for a repaint; an equal value changes nothing.
+template <typename T>
+bool TTessolin::store(T &field, const T &value)
+{
+    if (field == value)
+        return false;
+    field = value;
+    requestRepaint();
+    return true;
+}
+
 void TTessolin::setDigit(quint8 &field, quint8 digit)
 {
-    digit = std::min<quint8>(digit, 9);
-    if (digit == field)
-        return;
-    field = digit;
-    requestRepaint();
+    store(field, std::min<quint8>(digit, 9));
 }
 
 void TTessolin::setWhole(quint16 &field, Digits &digits, quint16 value)
@@ -81,27 +88,17 @@ void TTessolin::setValueLine2(quint16 value)
 
 void TTessolin::setSign(const QString &sign)
 {
-    const QString stored = sign == QLatin1String("-") ? sign : QStringLiteral("+");
-    if (stored == m_sign)
-        return;
-    m_sign = stored;
-    requestRepaint();
+    store(m_sign, sign == QLatin1String("-") ? sign : QStringLiteral("+"));
 }
 
 void TTessolin::setShowRuledLine(bool show)
 {
-    if (show == m_showRuledLine)
-        return;
-    m_showRuledLine = show;
-    requestRepaint();
+    store(m_showRuledLine, show);
 }
 
 void TTessolin::setShowAnswer(bool show)
 {
-    if (show == m_showAnswer)
-        return;
-    m_showAnswer = show;
-    requestRepaint();
+    store(m_showAnswer, show);
 }
 
 void TTessolin::setFontSize(quint8 size)

@@ -78,6 +78,8 @@ private:
     using Digits = std::array<quint8, 3>; // hundreds, tens, ones
 
     void requestRepaint();
+    template <typename T>
+    bool store(T &field, const T &value);
     void setDigit(quint8 &field, quint8 digit);
     void setWhole(quint16 &field, Digits &digits, quint16 value);
 
