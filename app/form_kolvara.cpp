@@ -1,12 +1,19 @@
 #include "form_kolvara.h"
 
 #include <QApplication>
+#include <QDate>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QRadioButton>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QTimer>
 
+#include "problem_count.h"
+#include "status_lines.h"
 #include "print_titles.h"
 #include "tessolin.h"
 #include "ui_FormKolvara.h"
@@ -19,6 +26,7 @@ constexpr QSize StoredOuterSize(1036, 766);
 constexpr int StoredFrameWidth = 16;  // left and right border of the stored outer size
 constexpr int SheetLeft = 32, SheetTop = 48, RowPitch = 176;
 constexpr int PlacedWidth = 148, PlacedHeight = 139;
+constexpr int CountLinePixelSize = 11, CountLineSmallestPixelSize = 9;
 
 QString toQt(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
 
@@ -38,6 +46,13 @@ TFormKolvara::TFormKolvara(Clock clock, PrintService *printService, QWidget *par
     resize(1020, 727);
     move(1, 1);
     errorReporter_ = [this](const QString &message) { showErrorBox(this, message); };
+    saveFileNameAsker_ = [this](const QString &suggested) {
+        QFileDialog dialog(this, QStringLiteral("PDF保存"), QFileInfo(suggested).path(), QStringLiteral("PDF (*.pdf)"));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(QStringLiteral("pdf"));
+        dialog.selectFile(QFileInfo(suggested).fileName());
+        return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+    };
     connectControls();
     FormCreate();
 }
@@ -72,13 +87,16 @@ void TFormKolvara::connectControls()
                 return;
             settings_.SelectOption(option);
             syncGroup(groupOf(option));  // a rule may have put the group back
+            updateProblemCount();
         });
     }
     operationButtons_ = {ui_->RadioGroupWaSaItem0, ui_->RadioGroupWaSaItem1};
     for (int item = 0; item < 2; ++item)
         connect(operationButtons_[std::size_t(item)], &QRadioButton::toggled, this, [this, item](bool checked) {
-            if (checked && !syncing_)
+            if (checked && !syncing_) {
                 settings_.selectOperation(item);
+                updateProblemCount();
+            }
         });
     settings_.selectionChanged = [this](OptionGroup group) { syncGroup(group); };
     settings_.operationChanged = [this] {
@@ -94,6 +112,7 @@ void TFormKolvara::connectControls()
     connect(ui_->SpinEditFontSize, &QSpinBox::valueChanged, this, &TFormKolvara::SpinEditFontSizeChange);
     connect(ui_->ButtonPrintOut, &QPushButton::clicked, this, &TFormKolvara::ButtonPrintOutClick);
     connect(ui_->ButtonPrinterSetup, &QPushButton::clicked, this, &TFormKolvara::ButtonPrinterSetupClick);
+    connect(ui_->ButtonSavePdf, &QPushButton::clicked, this, &TFormKolvara::ButtonSavePdfClick);
 }
 
 void TFormKolvara::FormCreate()
@@ -108,6 +127,7 @@ void TFormKolvara::FormCreate()
     settings_.setDefaultStatusTexts();
     settings_.selectDefaultOptions();
     FormDblClick();
+    updateProblemCount();
     ui_->LabelProjectName->setText(windowTitle());
     ui_->LabelProjectName->adjustSize();
 }
@@ -168,12 +188,49 @@ bool TFormKolvara::refresh()
     if (!fill.filled) {
         // Keep the sheet that was on screen, with the lines that describe it.
         setStatusLabels(old1, old2, oldK);
-        buildSheet(table_.filledProblemCount() / geometry_.RowCount);
+        buildSheet(table_.filledProblemCount() / geometry_.RowCount, table_.filledForSubtraction());
+        updateProblemCount();
         reportError(QString::fromStdString(fill.reason));
         return false;
     }
     HissanHyouji();
+    updateProblemCount();  // the fill may have selected options of its own
     return true;
+}
+
+FillResult TFormKolvara::refreshWithSettings(const Settings &settings, bool distinct)
+{
+    Sakujo();
+    const FillResult fill = table_.fill(settings, geometry_, outerWidth());
+    if (!fill.filled) {
+        buildSheet(table_.filledProblemCount() / geometry_.RowCount, table_.filledForSubtraction());
+        return fill;
+    }
+    if (distinct)
+        table_.makeDistinct(settings);
+    const auto lines = statusLinesOf(settings);
+    setStatusLabels(toQt(lines[0]), toQt(lines[1]), toQt(lines[2]));
+    buildSheet(problemsPerRowFor(settings), settings.IsSubtraction == 1);
+    return fill;
+}
+
+void TFormKolvara::updateProblemCount()
+{
+    const ProblemCountNote note = problemCountNote(settingsForNextFill(settings_));
+    QLabel *label = ui_->LabelProblemCount;
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, note.impossible ? QColor(Qt::red) : ui_->GroupBoxStart->palette().color(QPalette::WindowText));
+    label->setPalette(palette);
+    label->setText(toQt(note.text));
+    // The longest reasons need a smaller face to fit the free corner of the panel whole.
+    QFont font = label->font();
+    for (int pixels = CountLinePixelSize; pixels >= CountLineSmallestPixelSize; --pixels) {
+        font.setPixelSize(pixels);
+        const QRect needed = QFontMetrics(font).boundingRect(label->contentsRect(), Qt::TextWordWrap, label->text());
+        if (needed.height() <= label->contentsRect().height())
+            break;
+    }
+    label->setFont(font);
 }
 
 void TFormKolvara::showEvent(QShowEvent *event)
@@ -237,11 +294,20 @@ TTessolin *TFormKolvara::problemControl(int number) const
 
 void TFormKolvara::HissanHyouji()
 {
-    buildSheet(problemsPerRowFor(settings_.settings()));
+    buildSheet(problemsPerRowFor(settings_.settings()), ui_->RadioGroupWaSaItem1->isChecked());
 }
 
-void TFormKolvara::buildSheet(int problemsPerRow)
+// The same problems, layout and sign as the controls on screen.
+void TFormKolvara::rebuildSheetAsShown()
 {
+    const int problemsPerRow = geometry_.ProblemsPerRow;
+    Sakujo();
+    buildSheet(problemsPerRow, subtractionSign_);
+}
+
+void TFormKolvara::buildSheet(int problemsPerRow, bool subtractionSign)
+{
+    subtractionSign_ = subtractionSign;
     geometry_.ProblemsPerRow = problemsPerRow;
     geometry_.RowCount = 4;
     int c = 1;
@@ -271,7 +337,7 @@ void TFormKolvara::CreateComponent(int position, int row, int left, int top, int
     control->setValueLine1_1(quint8(current_.Line1_1));
     control->setValueLine1_10(quint8(current_.Line1_10));
     control->setValueLine1_100(quint8(current_.Line1_100));
-    control->setSign(ui_->RadioGroupWaSaItem1->isChecked() ? QStringLiteral("-") : QStringLiteral("+"));
+    control->setSign(subtractionSign_ ? QStringLiteral("-") : QStringLiteral("+"));
     control->setValueLine2_1(quint8(current_.Line2_1));
     control->setValueLine2_10(quint8(current_.Line2_10));
     control->setValueLine2_100(quint8(current_.Line2_100));
@@ -327,10 +393,7 @@ void TFormKolvara::ButtonPrintOutClick()
     if (printing_)
         return;
     printing_ = true;
-    for (QWidget *w : {static_cast<QWidget *>(ui_->ButtonPrintOut), static_cast<QWidget *>(ui_->ButtonPrinterSetup),
-                       static_cast<QWidget *>(ui_->ButtonKoushin), static_cast<QWidget *>(ui_->GroupBoxStart),
-                       static_cast<QWidget *>(ui_->ButtonShokiSettei)})
-        w->hide();
+    hidePanelAndButtons();
 
     if (const QString error = printService_->prepareLandscape(); !error.isEmpty())
         return endPrintRun(error);
@@ -354,6 +417,8 @@ void TFormKolvara::ButtonPrintOutClick()
         if (!error.isEmpty())
             return endPrintRun(error);
     }
+    if (const QString error = printService_->finishRun(); !error.isEmpty())
+        return endPrintRun(error);
     printing_ = false;
     refresh();
     endPrintRun(QString());
@@ -368,12 +433,66 @@ void TFormKolvara::endPrintRun(const QString &error)
         Sakujo();
         HissanHyouji();
     }
+    showPanelAndButtons();
+    if (!error.isEmpty())
+        reportError(error);
+}
+
+void TFormKolvara::hidePanelAndButtons()
+{
+    for (QWidget *w : {static_cast<QWidget *>(ui_->ButtonPrintOut), static_cast<QWidget *>(ui_->ButtonPrinterSetup),
+                       static_cast<QWidget *>(ui_->ButtonKoushin), static_cast<QWidget *>(ui_->GroupBoxStart),
+                       static_cast<QWidget *>(ui_->ButtonShokiSettei)})
+        w->hide();
+}
+
+// As after every completed print run: the panel open, whether it was before or not.
+void TFormKolvara::showPanelAndButtons()
+{
     ui_->GroupBoxStart->show();
     ui_->ButtonPrinterSetup->show();
     ui_->ButtonPrintOut->show();
     ui_->ButtonKoushin->show();
     ui_->ButtonShokiSettei->hide();
-    if (!error.isEmpty())
+}
+
+// ---- PDF ----
+
+QList<SheetPage> TFormKolvara::recordSheetPages(bool withAnswers)
+{
+    hidePanelAndButtons();
+    QList<SheetPage> pages;
+    for (const quint8 pass : {quint8(0), quint8(1)}) {
+        if (pass == 1 && !withAnswers)
+            break;
+        AnswerPass = pass;
+        rebuildSheetAsShown();
+        pages.append(recordWindowPage(*this));
+    }
+    AnswerPass = 0;
+    rebuildSheetAsShown();
+    showPanelAndButtons();
+    return pages;
+}
+
+QString TFormKolvara::suggestedPdfPath() const
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QDir(folder).exists())
+        folder = QDir::homePath();
+    return QDir(folder).filePath(QStringLiteral("Kolvara-%1.pdf").arg(QDate::currentDate().toString(Qt::ISODate)));
+}
+
+void TFormKolvara::ButtonSavePdfClick()
+{
+    if (printing_)
+        return;
+    const QString fileName = saveFileNameAsker_ ? saveFileNameAsker_(suggestedPdfPath()) : QString();
+    if (fileName.isEmpty())
+        return;
+    const QList<SheetPage> pages = recordSheetPages(ui_->CheckBoxPrintAnswer->isChecked());
+    if (const QString error = writeSheetPdf(fileName, pages, printService_->pdfLayout(), windowTitle());
+        !error.isEmpty())
         reportError(error);
 }
 

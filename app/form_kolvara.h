@@ -24,6 +24,8 @@ class TFormKolvara : public QWidget {
 public:
     // Shows an error to the user; by default the standard error box.
     using ErrorReporter = std::function<void(const QString &)>;
+    // Asks for the file a PDF goes to, starting from a suggested path; empty when cancelled.
+    using SaveFileNameAsker = std::function<QString(const QString &suggested)>;
 
     // Without a print service the window prints through the system's print system.
     explicit TFormKolvara(kolvara::Clock clock = kolvara::systemMillisecondsSinceMidnightUtc,
@@ -31,6 +33,7 @@ public:
     ~TFormKolvara() override;
 
     void setErrorReporter(ErrorReporter reporter) { errorReporter_ = std::move(reporter); }
+    void setSaveFileNameAsker(SaveFileNameAsker asker) { saveFileNameAsker_ = std::move(asker); }
     // The standard error box: error icon, the application's title, the message.
     static void showErrorBox(QWidget *parent, const QString &message);
     // The message as the error box shows it: "." appended after a character that sorts after ".".
@@ -46,6 +49,18 @@ public:
     void CheckBoxPrintAnswerClick() {}
     void ButtonPrintOutClick();
     void ButtonPrinterSetupClick();
+    // Saves the sheet on screen as the print run would print it, into one PDF.
+    void ButtonSavePdfClick();
+
+    // The problem page and, when `withAnswers`, the answer page of the problems on screen,
+    // as a print run puts them on paper. Afterwards the window shows the same problems
+    // again, usable as after a print run.
+    QList<SheetPage> recordSheetPages(bool withAnswers);
+
+    // A refresh for settings taken exactly as given: no option rules, no adjustment, the
+    // settings panel untouched. With `distinct`, no problem twice on the sheet where the
+    // settings allow enough. For making sheets without the panel.
+    kolvara::FillResult refreshWithSettings(const kolvara::Settings &settings, bool distinct);
 
     // Worksheet layout.
     void HissanHyouji();
@@ -78,7 +93,12 @@ private:
     void syncOperation();
     void applyPresentation();
     void setStatusLabels(const QString &line1, const QString &line2, const QString &lineK);
-    void buildSheet(int problemsPerRow);
+    void buildSheet(int problemsPerRow, bool subtractionSign);
+    void rebuildSheetAsShown();
+    void hidePanelAndButtons();
+    void showPanelAndButtons();
+    void updateProblemCount();
+    QString suggestedPdfPath() const;
     bool tableCoversSheet() const;
     void endPrintRun(const QString &error);
     void reportError(const QString &message);
@@ -93,8 +113,10 @@ private:
     std::unique_ptr<WorksheetPrinter> systemPrinter_;
     PrintService *printService_;
     ErrorReporter errorReporter_;
+    SaveFileNameAsker saveFileNameAsker_;
     std::array<QRadioButton *, kolvara::OptionCount> optionButtons_{};
     std::array<QRadioButton *, 2> operationButtons_{};
+    bool subtractionSign_ = false;  // the sign of the controls being built
     bool syncing_ = false;
     bool printing_ = false;
     bool sizedToFrame_ = false;

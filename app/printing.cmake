@@ -1,9 +1,11 @@
-# Printing of the worksheet window; included from app/CMakeLists.txt.
+# Printing of the worksheet window and its pages as PDF; included from app/CMakeLists.txt.
 include_guard(GLOBAL)
 
 add_library(kolvara_printing STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/sheet_pages.h
+  ${CMAKE_CURRENT_LIST_DIR}/sheet_pages.cpp
   ${CMAKE_CURRENT_LIST_DIR}/worksheet_printer.h
   ${CMAKE_CURRENT_LIST_DIR}/worksheet_printer.cpp
 )
 target_include_directories(kolvara_printing PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(kolvara_printing PUBLIC Qt6::Widgets Qt6::PrintSupport)
+target_link_libraries(kolvara_printing PUBLIC kolvara_display Qt6::Widgets Qt6::PrintSupport)

@@ -3,42 +3,12 @@
 #include <QAbstractPrintDialog>
 #include <QPageLayout>
 #include <QPainter>
-#include <QPicture>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QRegion>
 #include <QWidget>
 
-namespace {
-
-// Nearest integer to numerator / denominator, halves to the even neighbour;
-// both operands positive.
-qint64 roundQuotient(qint64 numerator, qint64 denominator)
-{
-    qint64 quotient = numerator / denominator;
-    const qint64 twiceRest = 2 * (numerator % denominator);
-    if (twiceRest > denominator || (twiceRest == denominator && quotient % 2 != 0))
-        ++quotient;
-    return quotient;
-}
-
-} // namespace
-
-QSize fitToPage(QSize image, QSize printable)
-{
-    if (image.isEmpty() || printable.isEmpty())
-        return {};
-    const qint64 w = image.width();
-    const qint64 h = image.height();
-    const qint64 pw = printable.width();
-    const qint64 ph = printable.height();
-
-    const qint64 width = roundQuotient(w * ph, h);
-    if (width < pw)
-        return QSize(int(width), int(ph));
-    return QSize(int(pw), int(roundQuotient(h * pw, w)));
-}
+#include <utility>
 
 const QString &WorksheetPrinter::noDefaultPrinterMessage()
 {
@@ -81,6 +51,7 @@ QString WorksheetPrinter::ensurePrinter()
 
 QString WorksheetPrinter::prepareLandscape()
 {
+    filePages_.clear();
     if (QString error = ensurePrinter(); !error.isEmpty())
         return error;
     if (!printer_->setPageOrientation(QPageLayout::Landscape))
@@ -93,39 +64,47 @@ QString WorksheetPrinter::printWindow(QWidget &window, const QString &jobTitle)
     if (QString error = ensurePrinter(); !error.isEmpty())
         return error;
     printer_->setDocName(jobTitle);
+    SheetPage page = recordWindowPage(window);
 
-    // QWidget::render() straight onto a printer paints through a bitmap,
-    // which loses the text. Recorded into a picture and played back, text
-    // and lines stay vectors.
-    QPicture picture;
-    QPainter recorder(&picture);
-    window.render(&recorder, QPoint(), QRegion(),
-                  QWidget::DrawWindowBackground | QWidget::DrawChildren);
-    recorder.end();
-    // Playback lays text out for the target's resolution; at any other than
-    // the picture's own, text would come out larger or smaller than the
-    // rest. Vector output loses no sharpness at this resolution.
-    printer_->setResolution(picture.logicalDpiY());
+    // Printing into a file, every job would replace the file the one before wrote: the
+    // run's pages go into that one file together, at the end of the run.
+    if (printer_->outputFormat() == QPrinter::PdfFormat) {
+        if (filePages_.isEmpty())
+            fileTitle_ = jobTitle;
+        filePages_.append(std::move(page));
+        return {};
+    }
 
+    printer_->setResolution(sheetPageDpi());
     QPainter painter;
     if (!printer_->isValid() || !painter.begin(printer_.get()))
         return printerNotValidMessage();
-
     // The painter's origin is the top-left corner of the printable area.
-    const QSize image = window.size();
-    const QSize printable =
-        printer_->pageLayout().paintRectPixels(printer_->resolution()).size();
-    const QSize fitted = fitToPage(image, printable);
-    if (!fitted.isEmpty()) {
-        painter.scale(qreal(fitted.width()) / image.width(),
-                      qreal(fitted.height()) / image.height());
-        painter.drawPicture(0, 0, picture);
-    }
+    paintSheetPage(painter, page, printer_->pageLayout().paintRectPixels(printer_->resolution()).size());
     // For CUPS, end() uploads the document and returns once the scheduler
     // holds the job.
     if (!painter.end())
         return printerNotValidMessage();
     return {};
+}
+
+QString WorksheetPrinter::finishRun()
+{
+    const QList<SheetPage> pages = std::exchange(filePages_, {});
+    if (pages.isEmpty() || !printer_)
+        return {};
+    if (!writeSheetPdf(printer_->outputFileName(), pages, printer_->pageLayout(), fileTitle_).isEmpty())
+        return printerNotValidMessage();
+    return {};
+}
+
+QPageLayout WorksheetPrinter::pdfLayout()
+{
+    if (!ensurePrinter().isEmpty())
+        return PrintService::pdfLayout();
+    QPageLayout layout = printer_->pageLayout();
+    layout.setOrientation(QPageLayout::Landscape);
+    return layout;
 }
 
 QString WorksheetPrinter::setup(QWidget *parent)

@@ -1,9 +1,13 @@
 #pragma once
 
+#include <QList>
+#include <QPageLayout>
 #include <QSize>
 #include <QString>
 
 #include <memory>
+
+#include "sheet_pages.h"
 
 class QPrinter;
 class QWidget;
@@ -13,9 +17,14 @@ class QWidget;
 class PrintService {
 public:
     virtual ~PrintService() = default;
+    // Starts a run.
     virtual QString prepareLandscape() = 0;
     virtual QString printWindow(QWidget &window, const QString &jobTitle) = 0;
+    // Ends a run whose pages all went out; a service that collects pages delivers them now.
+    virtual QString finishRun() { return {}; }
     virtual QString setup(QWidget *parent) = 0;
+    // The paper a PDF of the sheet goes on: the current printer's, landscape.
+    virtual QPageLayout pdfLayout() { return landscapeLayout(QPageSize(QPageSize::A4)); }
 };
 
 // The one printer object of the program: created on first use on the
@@ -38,12 +47,19 @@ public:
     // Prints the client area of `window` as one job of one page named
     // `jobTitle`, scaled by fitToPage() to the printable area. Hidden
     // children are left out. Returns once the job is handed to the print
-    // system.
+    // system. When the printer writes a file, the page is kept for
+    // finishRun() instead.
     QString printWindow(QWidget &window, const QString &jobTitle) override;
+
+    // Writes the pages kept since prepareLandscape() into the printer's file, all in one.
+    QString finishRun() override;
 
     // The printer set-up dialog, started from the current printer; OK makes
     // the choice current, Cancel changes nothing.
     QString setup(QWidget *parent) override;
+
+    // The current printer's paper when there is a printer, else A4.
+    QPageLayout pdfLayout() override;
 
     // Null until the first successful look-up of a printer.
     QPrinter *printer();
@@ -56,10 +72,6 @@ private:
     QString ensurePrinter();
 
     std::unique_ptr<QPrinter> printer_;
+    QList<SheetPage> filePages_;
+    QString fileTitle_;
 };
-
-// Size of an image of `image` pixels stretched onto `printable` pixels with
-// its proportions kept: it fills the height if that leaves it narrower than
-// the page, else the width. Quotients are rounded to the nearest integer,
-// halves to the even neighbour. Empty when either size is empty.
-QSize fitToPage(QSize image, QSize printable);

@@ -113,6 +113,31 @@ bool columnCanPass(bool subtraction, std::uint8_t upperKind, std::uint8_t lowerK
     return mode == Ari ? u.high + l.high + incoming >= 10 : u.low + l.low + incoming < 10;
 }
 
+bool admits(const Settings &s, int upper, int lower)
+{
+    if (upper < 0 || upper > 999 || lower < 0 || lower > 999)
+        return false;
+    const bool sub = s.IsSubtraction == 1;
+    struct Column {
+        std::uint8_t upper, lower, mode;
+    };
+    const std::array<Column, 3> columns{Column{s.DigitKind1_1, s.DigitKind2_1, s.CarryMode_1},
+                                        Column{s.DigitKind1_10, s.DigitKind2_10, s.CarryMode_10},
+                                        Column{s.DigitKind1_100, s.DigitKind2_100, sub ? std::uint8_t(Nashi) : s.CarryMode_100}};
+    int carry = 0;
+    for (int i = 0, scale = 1; i < 3; ++i, scale *= 10) {
+        const Column &c = columns[std::size_t(i)];
+        const int a = upper / scale % 10, b = lower / scale % 10;
+        const DigitRange u = rangeOf(c.upper), l = rangeOf(c.lower);
+        if (a < u.low || a > u.high || b < l.low || b > l.high)
+            return false;
+        carry = carryOut(sub, a, b, carry);
+        if (!modeAccepts(c.mode, carry))
+            return false;
+    }
+    return true;
+}
+
 Feasibility checkFeasibility(const Settings &s)
 {
     const bool sub = s.IsSubtraction == 1;

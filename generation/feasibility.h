@@ -24,4 +24,7 @@ struct Feasibility {
 // Exact, and cheap enough to run on every option click.
 Feasibility checkFeasibility(const Settings &settings);
 
+// Whether the problem upper (+ or −) lower obeys every digit kind and carry mode.
+bool admits(const Settings &settings, int upper, int lower);
+
 }  // namespace kolvara

@@ -1,6 +1,8 @@
 #include "problem_table.h"
 
 #include <charconv>
+#include <set>
+#include <utility>
 
 #include "texts.h"
 
@@ -39,17 +41,31 @@ void ProblemTable::setUp(SheetGeometry &geometry)
         cells_[std::size_t(c)][0] = std::to_string(c);
 }
 
-FillResult ProblemTable::DataJunbi(SheetGeometry &geometry, int outerWindowWidth)
+void adjustForFill(ProblemSettings &model)
 {
     // Without this, an upper "０" in the hundreds (and tens) would make the upper number
     // smaller than the lower one whenever the tens (or ones) column borrows.
-    if (settings_.settings().IsSubtraction == 1 && settings_.isSelected(Option::RadioButton1_100Zero)) {
-        settings_.SelectOption(Option::RadioButtonKuriAgariSagariNashi_10);
-        if (settings_.isSelected(Option::RadioButton1_10Zero)) {
-            settings_.SelectOption(Option::RadioButtonKuriAgariSagariNashi_1);
-            settings_.SelectOption(Option::RadioButtonKuriAgariSagariNashi_10);
+    if (model.settings().IsSubtraction == 1 && model.isSelected(Option::RadioButton1_100Zero)) {
+        model.SelectOption(Option::RadioButtonKuriAgariSagariNashi_10);
+        if (model.isSelected(Option::RadioButton1_10Zero)) {
+            model.SelectOption(Option::RadioButtonKuriAgariSagariNashi_1);
+            model.SelectOption(Option::RadioButtonKuriAgariSagariNashi_10);
         }
     }
+}
+
+Settings settingsForNextFill(const ProblemSettings &model)
+{
+    ProblemSettings copy = model;
+    copy.selectionChanged = nullptr;
+    copy.operationChanged = nullptr;
+    adjustForFill(copy);
+    return copy.settings();
+}
+
+FillResult ProblemTable::DataJunbi(SheetGeometry &geometry, int outerWindowWidth)
+{
+    adjustForFill(settings_);
     return fill(settings_.settings(), geometry, outerWindowWidth);
 }
 
@@ -76,15 +92,57 @@ FillResult ProblemTable::fill(const Settings &settings, SheetGeometry &geometry,
     ProblemGenerator generator(settings, random_);
     for (int c = 1; c <= count; ++c) {
         generator.Ransuu();
-        const CurrentProblem &p = generator.problem();
-        auto &column = cells_[std::size_t(c)];
-        column[1] = std::to_string(p.Line1Value);
-        column[2] = std::to_string(p.Line2Value);
-        column[3] = std::to_string(subtraction ? p.Line1Value - p.Line2Value : p.Line1Value + p.Line2Value);
+        writeProblem(c, generator.problem().Line1Value, generator.problem().Line2Value, subtraction);
     }
     filledProblemCount_ = count;
     filledForSubtraction_ = subtraction;
     return {true, {}};
+}
+
+void ProblemTable::writeProblem(int column, int upper, int lower, bool subtraction)
+{
+    auto &cells = cells_[std::size_t(column)];
+    cells[1] = std::to_string(upper);
+    cells[2] = std::to_string(lower);
+    cells[3] = std::to_string(subtraction ? upper - lower : upper + lower);
+}
+
+bool ProblemTable::makeDistinct(const Settings &settings)
+{
+    const Feasibility feasibility = checkFeasibility(settings);
+    const int count = filledProblemCount_;
+    if (!feasibility.possible || feasibility.problemCount < std::uint32_t(count))
+        return false;
+    const bool subtraction = settings.IsSubtraction == 1;
+    std::set<std::pair<int, int>> onSheet;
+    ProblemGenerator generator(settings, random_);
+    for (int c = 1; c <= count; ++c) {
+        const CurrentProblem p = *Dainyuu(c);
+        if (onSheet.insert({p.Line1Value, p.Line2Value}).second)
+            continue;
+        // Rare problems of a nearly exhausted setting can take long to come up at random;
+        // after a bounded number of draws one of the missing ones is picked directly.
+        constexpr int MaxDraws = 10000;
+        bool replaced = false;
+        for (int draw = 0; draw < MaxDraws && !replaced; ++draw) {
+            generator.Ransuu();
+            const CurrentProblem &q = generator.problem();
+            replaced = onSheet.insert({q.Line1Value, q.Line2Value}).second;
+            if (replaced)
+                writeProblem(c, q.Line1Value, q.Line2Value, subtraction);
+        }
+        if (!replaced) {
+            std::vector<std::pair<int, int>> missing;
+            for (int upper = 0; upper <= 999; ++upper)
+                for (int lower = 0; lower <= 999; ++lower)
+                    if (admits(settings, upper, lower) && !onSheet.count({upper, lower}))
+                        missing.emplace_back(upper, lower);
+            const auto [upper, lower] = missing[std::size_t(random_.RandomBelow(std::int32_t(missing.size())))];
+            onSheet.insert({upper, lower});
+            writeProblem(c, upper, lower, subtraction);
+        }
+    }
+    return true;
 }
 
 std::optional<CurrentProblem> ProblemTable::Dainyuu(int column) const

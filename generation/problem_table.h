@@ -46,6 +46,11 @@ public:
     // The fill itself, for the given settings (no adjustment).
     FillResult fill(const Settings &settings, SheetGeometry &geometry, int outerWindowWidth);
 
+    // After a fill for `settings`: replaces every problem that repeats an earlier one on the
+    // sheet by further draws from the same random source. Returns false, changing nothing,
+    // when the settings allow fewer distinct problems than the sheet holds.
+    bool makeDistinct(const Settings &settings);
+
     // Splits problem column `column` into digits; nothing when the column holds no problem.
     std::optional<CurrentProblem> Dainyuu(int column) const;
 
@@ -59,6 +64,7 @@ public:
 
 private:
     void setColumnCount(int count);
+    void writeProblem(int column, int upper, int lower, bool subtraction);
 
     ProblemSettings &settings_;
     RandomSource &random_;
@@ -68,5 +74,11 @@ private:
     int filledProblemCount_ = 0;
     bool filledForSubtraction_ = false;
 };
+
+// Selects "なし" for the borrows that an upper "０" in the hundreds (and tens) would make
+// impossible, through the option rules; does nothing when adding.
+void adjustForFill(ProblemSettings &model);
+// The settings the next fill will draw from, leaving the model itself as it is.
+Settings settingsForNextFill(const ProblemSettings &model);
 
 }  // namespace kolvara

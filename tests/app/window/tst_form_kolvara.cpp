@@ -225,6 +225,44 @@ private slots:
         QCOMPARE(w.problems().size(), 28);
     }
 
+    // The panel's count line follows every click and says what the next refresh will meet;
+    // neither the sheet nor the status lines change with it.
+    void problemCountLine_data()
+    {
+        QTest::addColumn<QStringList>("clicks");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("red");
+        QTest::newRow("plenty") << QStringList{} << QStringLiteral("問題は1,000,000通り") << false;
+        QTest::newRow("fewer than the sheet holds")
+            << QStringList{"RadioButton1_100Zero", "RadioButton1_10Zero", "RadioButton2_100Zero", "RadioButton2_10Zero",
+                           "RadioButton2_1Zero"}
+            << QStringLiteral("問題は10通りだけです。28問の中に同じ問題がくり返し出ます") << false;
+        QTest::newRow("none") << QStringList{"RadioButton1_10Zero", "RadioButton2_10Zero", "RadioButtonKuriAgariSagariAri_10"}
+                              << QStringLiteral("足される数と足す数の十の位がどちらも「０」なので、十の位の繰り上がりを「あり」にはできません")
+                              << true;
+        // The next fill turns the tens borrow off by itself, so problems do exist.
+        QTest::newRow("what the fill will adjust")
+            << QStringList{"RadioGroupWaSaItem1", "RadioButton1_100Zero", "RadioButtonKuriAgariSagariAri_10"}
+            << QStringLiteral("問題は5,050通り") << false;
+    }
+    void problemCountLine()
+    {
+        QFETCH(QStringList, clicks);
+        QFETCH(QString, text);
+        QFETCH(bool, red);
+        Window w;
+        auto &ui = w.form.ui();
+        const QStringList sheet = w.sheet();
+        for (const QString &name : clicks)
+            w.click({name.toLatin1().constData()});
+        QCOMPARE(ui.LabelProblemCount->text(), text);
+        QCOMPARE(ui.LabelProblemCount->palette().color(QPalette::WindowText) == QColor(Qt::red), red);
+        QCOMPARE(w.sheet(), sheet);
+        QCOMPARE(ui.LabelK->text(), expectedLine(5));
+        if (qEnvironmentVariableIsSet("KOLVARA_GRAB"))
+            w.form.grab().save(qEnvironmentVariable("KOLVARA_GRAB") + QTest::currentDataTag() + ".png");
+    }
+
     void errorBoxText_data()
     {
         QTest::addColumn<QString>("message");

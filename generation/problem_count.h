@@ -1,0 +1,24 @@
+// What the settings panel says about how many problems a setting allows.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "settings.h"
+
+namespace kolvara {
+
+struct ProblemCountNote {
+    bool impossible = false;  // no problem at all: `text` is the reason
+    bool repeats = false;     // fewer problems than the sheet holds
+    std::uint32_t count = 0;
+    int sheetSize = 0;        // problems on one sheet for these settings
+    std::string text;
+};
+
+ProblemCountNote problemCountNote(const Settings &settings);
+
+// 810000 as "810,000".
+std::string groupedNumber(std::uint32_t value);
+
+}  // namespace kolvara
