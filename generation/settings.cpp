@@ -23,8 +23,12 @@ constexpr std::array<std::string_view, OptionGroupCount> GroupNames{
     "GroupBoxKuriAgariSagari_100", "GroupBoxKuriAgariSagari_10", "GroupBoxKuriAgariSagari_1",
 };
 
-// Index into the kind-indexed text tables: Zero, Rest, All, Ari, Nashi, Konzai.
-int kindIndex(Option option) { return valueOf(option) + (isCarryGroup(groupOf(option)) ? 3 : 0); }
+// An option's entry in the kind-indexed text tables: its carry mode or its digit kind.
+std::size_t textIndexOf(Option option)
+{
+    const int value = valueOf(option);
+    return isCarryGroup(groupOf(option)) ? texts::textIndex(CarryMode(value)) : texts::textIndex(DigitKind(value));
+}
 
 using G = OptionGroup;
 using O = Option;
@@ -55,9 +59,9 @@ int problemsPerRowFor(const Settings &s)
 
 std::string_view objectName(Option option) { return OptionNames[std::size_t(option)]; }
 std::string_view objectName(OptionGroup group) { return GroupNames[std::size_t(group)]; }
-std::string_view captionOf(Option option) { return texts::OptionCaption[kindIndex(option)]; }
-std::string_view hintOf(Option option) { return texts::OptionHint[kindIndex(option)]; }
-std::string_view statusTextOf(Option option) { return texts::StatusText[kindIndex(option)]; }
+std::string_view captionOf(Option option) { return texts::OptionCaption[textIndexOf(option)]; }
+std::string_view hintOf(Option option) { return texts::OptionHint[textIndexOf(option)]; }
+std::string_view statusTextOf(Option option) { return texts::StatusText[textIndexOf(option)]; }
 
 ProblemSettings::ProblemSettings()
 {
@@ -80,7 +84,7 @@ void ProblemSettings::setDefaultSettings() { settings_ = Settings{}; }
 void ProblemSettings::setDefaultStatusTexts()
 {
     for (int g = 0; g < OptionGroupCount; ++g)
-        statusTexts_[g] = std::string(isCarryGroup(G(g)) ? texts::StatusText[5] : texts::StatusText[2]);
+        statusTexts_[g] = std::string(isCarryGroup(G(g)) ? texts::statusText(Konzai) : texts::statusText(All));
 }
 
 void ProblemSettings::selectDefaultOptions()
@@ -139,92 +143,101 @@ void ProblemSettings::SelectOption(Option option)
     setStatus(group, statusTextOf(selectedOption(group)));
 }
 
-// The option rules. A text step that follows a conditional selection belongs to that condition.
+// The option rules, one set per operation. A text step that follows a conditional selection
+// belongs to that condition.
 void ProblemSettings::runRules(Option option)
 {
-    const std::string_view nashi = texts::StatusText[4];
-    const bool subtracting = settings_.IsSubtraction == 1;
+    if (settings_.IsSubtraction == 1)
+        runSubtractionRules(option);
+    else
+        runAdditionRules(option);
+}
+
+void ProblemSettings::runAdditionRules(Option option)
+{
     switch (option) {
     case O::RadioButton1_1Zero:
-        if (!subtracting) {
-            SelectOption(O::RadioButtonKuriAgariSagariNashi_1);
-            setStatus(G::GroupBoxKuriAgariSagari_1, nashi);
-        } else if (selected(O::RadioButton1_100Zero) && selected(O::RadioButton1_10Zero)) {
+    case O::RadioButton2_1Zero:
+        // A ones digit 0 never makes the ones carry.
+        selectNoCarry(G::GroupBoxKuriAgariSagari_1);
+        break;
+    case O::RadioButton1_10Zero:
+        // Tens (or hundreds) both 0 make at most 1, even with a carry from below.
+        if (selected(O::RadioButton2_10Zero))
+            selectNoCarry(G::GroupBoxKuriAgariSagari_10);
+        break;
+    case O::RadioButton2_10Zero:
+        if (selected(O::RadioButton1_10Zero))
+            selectNoCarry(G::GroupBoxKuriAgariSagari_10);
+        break;
+    case O::RadioButton1_100Zero:
+        if (selected(O::RadioButton2_100Zero))
+            selectNoCarry(G::GroupBoxKuriAgariSagari_100);
+        break;
+    case O::RadioButton2_100Zero:
+        if (selected(O::RadioButton1_100Zero))
+            selectNoCarry(G::GroupBoxKuriAgariSagari_100);
+        break;
+    case O::RadioButtonKuriAgariSagariAri_1:
+        // A ones carry needs two ones digits from 1 to 9.
+        SelectOption(O::RadioButton1_1Rest);
+        SelectOption(O::RadioButton2_1Rest);
+        break;
+    default:
+        break;
+    }
+}
+
+void ProblemSettings::runSubtractionRules(Option option)
+{
+    switch (option) {
+    case O::RadioButton1_1Zero:
+        if (selected(O::RadioButton1_100Zero) && selected(O::RadioButton1_10Zero)) {
             SelectOption(O::RadioButton1_10Rest);
             SelectOption(O::RadioButtonKuriAgariSagariNashi_1);
         }
         break;
     case O::RadioButton1_10Zero:
-        if (!subtracting) {
-            if (selected(O::RadioButton2_10Zero)) {
-                SelectOption(O::RadioButtonKuriAgariSagariNashi_10);
-                setStatus(G::GroupBoxKuriAgariSagari_10, nashi);
-            }
-        } else if (selected(O::RadioButton1_100Zero)) {
+        if (selected(O::RadioButton1_100Zero)) {
             SelectOption(O::RadioButton2_10Zero);
             SelectOption(O::RadioButtonKuriAgariSagariNashi_1);
             SelectOption(O::RadioButton1_1Rest);
-            setStatus(G::GroupBoxKuriAgariSagari_10, nashi);
+            setStatus(G::GroupBoxKuriAgariSagari_10, texts::statusText(Nashi));
         }
         break;
     case O::RadioButton1_100Zero:
-        if (!subtracting) {
-            if (selected(O::RadioButton2_100Zero)) {
-                SelectOption(O::RadioButtonKuriAgariSagariNashi_100);
-                setStatus(G::GroupBoxKuriAgariSagari_100, nashi);
-            }
-        } else {
-            SelectOption(O::RadioButton2_100Zero);
-            SelectOption(O::RadioButtonKuriAgariSagariNashi_10);
-            setStatus(G::GroupBoxKuriAgariSagari_10, nashi);
-        }
-        break;
-    case O::RadioButton2_1Zero:
-        if (!subtracting) {
-            SelectOption(O::RadioButtonKuriAgariSagariNashi_1);
-            setStatus(G::GroupBoxKuriAgariSagari_1, nashi);
-        }
+        // An upper hundreds 0 leaves the lower hundreds only 0, and the tens nothing to borrow from.
+        SelectOption(O::RadioButton2_100Zero);
+        selectNoCarry(G::GroupBoxKuriAgariSagari_10);
         break;
     case O::RadioButton2_10Zero:
-        if (!subtracting) {
-            if (selected(O::RadioButton1_10Zero)) {
-                SelectOption(O::RadioButtonKuriAgariSagariNashi_10);
-                setStatus(G::GroupBoxKuriAgariSagari_10, nashi);
-            }
-        } else if (settings_.DigitKind1_100 == Zero && settings_.DigitKind1_10 == Zero) {
+        // Reads the settings rather than the selection; the two differ only part-way through
+        // the start sequence.
+        if (settings_.DigitKind1_100 == Zero && settings_.DigitKind1_10 == Zero)
             SelectOption(O::RadioButtonKuriAgariSagariNashi_10);
-        }
         break;
     case O::RadioButton2_10Rest:
-        if (subtracting && selected(O::RadioButton2_100Rest))
+        if (selected(O::RadioButton2_100Rest))
             SelectOption(O::RadioButton1_10Rest);
         break;
-    case O::RadioButton2_100Zero:
-        if (!subtracting && selected(O::RadioButton1_100Zero)) {
-            SelectOption(O::RadioButtonKuriAgariSagariNashi_100);
-            setStatus(G::GroupBoxKuriAgariSagari_100, nashi);
-        }
-        break;
     case O::RadioButton2_100Rest:
-        if (subtracting) {
-            if (selected(O::RadioButton1_100Zero))
-                SelectOption(O::RadioButton2_100Zero);
-            SelectOption(O::RadioButton1_100Rest);
-        }
+        if (selected(O::RadioButton1_100Zero))
+            SelectOption(O::RadioButton2_100Zero);
+        SelectOption(O::RadioButton1_100Rest);
         break;
     case O::RadioButton2_100All:
-        if (subtracting && selected(O::RadioButton1_100Zero))
+        if (selected(O::RadioButton1_100Zero))
             SelectOption(O::RadioButton2_100Zero);
-        break;
-    case O::RadioButtonKuriAgariSagariAri_1:
-        if (!subtracting) {
-            SelectOption(O::RadioButton1_1Rest);
-            SelectOption(O::RadioButton2_1Rest);
-        }
         break;
     default:
         break;
     }
+}
+
+void ProblemSettings::selectNoCarry(OptionGroup carryGroup)
+{
+    SelectOption(optionAt(carryGroup, Nashi));
+    setStatus(carryGroup, texts::statusText(Nashi));
 }
 
 void ProblemSettings::selectOperation(int item)
@@ -238,16 +251,15 @@ void ProblemSettings::selectOperation(int item)
 
 void ProblemSettings::switchOperation()
 {
-    const std::string_view nashi = texts::StatusText[4];
     if (operationItem_ == 1) {
         settings_.IsSubtraction = 1;
-        setStatus(G::GroupBoxKuriAgariSagari_100, nashi);
+        // Subtraction hides the hundreds carry group: a difference never borrows there.
+        setStatus(G::GroupBoxKuriAgariSagari_100, texts::statusText(Nashi));
         if (operationChanged)
             operationChanged();
         if (selected(O::RadioButton1_100Zero)) {
             SelectOption(O::RadioButton2_100Zero);
-            SelectOption(O::RadioButtonKuriAgariSagariNashi_10);
-            setStatus(G::GroupBoxKuriAgariSagari_10, nashi);
+            selectNoCarry(G::GroupBoxKuriAgariSagari_10);
             SelectOption(O::RadioButton1_10Rest);
         }
         if (selected(O::RadioButton2_100Rest))

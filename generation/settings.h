@@ -125,6 +125,11 @@ public:
 
 private:
     void runRules(Option option);
+    void runAdditionRules(Option option);
+    void runSubtractionRules(Option option);
+    // Selects the carry group's Nashi option and shows Nashi as the group's status, the
+    // latter even when Nashi was selected already.
+    void selectNoCarry(OptionGroup carryGroup);
     void switchOperation();
     void setStatus(OptionGroup group, std::string_view text) { statusTexts_[int(group)] = std::string(text); }
     bool selected(Option option) const { return isSelected(option); }

@@ -1,16 +1,33 @@
-// Texts shown by the program. Generated once from the program's text tables; edit with care:
-// full-width characters and full-width spaces (U+3000) are significant.
+// Texts shown by the program, written by hand. Full-width characters and full-width spaces
+// (U+3000, which pad the status texts to three characters) are part of the texts: to reuse
+// one, copy it from here, never retype it.
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <string_view>
+
+#include "settings.h"
 
 namespace kolvara::texts {
 
-// Option captions, hints and status texts, by kind: Zero, Rest, All, Ari, Nashi, Konzai.
+// Option captions, hints and status texts, by kind: the three digit kinds (Zero, Rest, All),
+// then the three carry modes (Ari, Nashi, Konzai). Prefer the accessors below to positions.
 inline constexpr std::array<std::string_view, 6> OptionCaption{"０", "１～９", "すべて", "あり", "なし", "混在"};
 inline constexpr std::array<std::string_view, 6> OptionHint{"０に限定", "１～９に限定", "０～９", "常に「あり」", "常に「なし」", "「あり」と「なし」が混在"};
 inline constexpr std::array<std::string_view, 6> StatusText{"　０　", "１～９", "すべて", "あ　り", "な　し", "混　在"};
+
+// Position of a digit kind's or a carry mode's entry in the kind tables above.
+inline constexpr std::size_t CarryModeTextOffset = 3;
+constexpr std::size_t textIndex(DigitKind kind) { return std::size_t(kind); }
+constexpr std::size_t textIndex(CarryMode mode) { return CarryModeTextOffset + std::size_t(mode); }
+
+constexpr std::string_view optionCaption(DigitKind kind) { return OptionCaption[textIndex(kind)]; }
+constexpr std::string_view optionCaption(CarryMode mode) { return OptionCaption[textIndex(mode)]; }
+constexpr std::string_view optionHint(DigitKind kind) { return OptionHint[textIndex(kind)]; }
+constexpr std::string_view optionHint(CarryMode mode) { return OptionHint[textIndex(mode)]; }
+constexpr std::string_view statusText(DigitKind kind) { return StatusText[textIndex(kind)]; }
+constexpr std::string_view statusText(CarryMode mode) { return StatusText[textIndex(mode)]; }
 
 // Group box hints and carry captions by operation, groups in the order
 // 1_100, 1_10, 1_1, 2_100, 2_10, 2_1, KuriAgariSagari_100, _10, _1.
@@ -30,7 +47,9 @@ inline constexpr std::string_view UpperNumberAddition = "足される数";
 inline constexpr std::string_view LowerNumberAddition = "足す数";
 inline constexpr std::string_view UpperNumberSubtraction = "引かれる数";
 inline constexpr std::string_view LowerNumberSubtraction = "引く数";
-inline constexpr std::array<std::string_view, 3> PlaceName{"百の位", "十の位", "一の位"};  // hundreds, tens, ones
+inline constexpr std::array<std::string_view, 3> PlaceName{"百の位", "十の位", "一の位"};
+// Positions in PlaceName and in the carry captions, which list the places in the same order.
+inline constexpr std::size_t HundredsPlace = 0, TensPlace = 1, OnesPlace = 2;
 inline constexpr std::string_view CarryAddition = "繰り上がり";
 inline constexpr std::string_view CarrySubtraction = "繰り下がり";
 

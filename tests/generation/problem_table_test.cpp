@@ -48,20 +48,25 @@ TEST(ProblemTable, SetUpBeforeTheFirstFill)
 
 TEST(ProblemTable, GeometryFollowsDigitKindsAndWindowWidth)
 {
+    const std::vector<O> oneDigitEach{O::RadioButton1_100Zero, O::RadioButton1_10Zero, O::RadioButton2_100Zero,
+                                      O::RadioButton2_10Zero};
     const struct {
+        const char *what;
         std::vector<O> options;
         int width, perRow, pitch;
     } cases[] = {
-        {{}, 1036, 5, 200},
-        {{O::RadioButton1_100Zero, O::RadioButton1_10Zero, O::RadioButton2_100Zero, O::RadioButton2_10Zero}, 1036, 7, 143},
-        {{O::RadioButton1_100Zero, O::RadioButton1_10Zero, O::RadioButton2_100Zero}, 1036, 5, 200},
-        {{O::RadioButton1_100Zero, O::RadioButton1_10Zero, O::RadioButton2_100Zero, O::RadioButton2_10Zero,
+        {"defaults", {}, 1036, 5, 200},
+        {"one digit each", oneDigitEach, 1036, 7, 143},
+        {"lower tens free", {O::RadioButton1_100Zero, O::RadioButton1_10Zero, O::RadioButton2_100Zero}, 1036, 5, 200},
+        {"one digit each, ones restricted",
+         {O::RadioButton1_100Zero, O::RadioButton1_10Zero, O::RadioButton2_100Zero, O::RadioButton2_10Zero,
           O::RadioButton1_1Rest, O::RadioButton2_1Zero},
          1036, 7, 143},
-        {{}, 1300, 5, 253},
-        {{O::RadioButton1_100Zero, O::RadioButton1_10Zero, O::RadioButton2_100Zero, O::RadioButton2_10Zero}, 800, 7, 109},
+        {"wider window", {}, 1300, 5, 253},
+        {"one digit each, narrower window", oneDigitEach, 800, 7, 109},
     };
     for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
         Sheet sheet;
         for (O o : c.options)
             sheet.settings.SelectOption(o);
@@ -80,6 +85,7 @@ TEST(ProblemTable, GeometryFollowsDigitKindsAndWindowWidth)
 TEST(ProblemTable, LabelsAndResultsFollowTheOperation)
 {
     for (int item : {0, 1}) {
+        SCOPED_TRACE(item ? "subtraction" : "addition");
         Sheet sheet;
         sheet.settings.selectOperation(item);
         ASSERT_TRUE(sheet.table.DataJunbi(sheet.geometry, 1036).filled);
@@ -161,7 +167,7 @@ TEST(ProblemTable, ImpossibleSettingsLeaveEverythingAsItWas)
     sheet.now = 5000;
     const FillResult result = sheet.table.DataJunbi(sheet.geometry, 900);
     EXPECT_FALSE(result.filled);
-    EXPECT_NE(result.reason.find(texts::PlaceName[1]), std::string::npos) << result.reason;
+    EXPECT_NE(result.reason.find(texts::PlaceName[texts::TensPlace]), std::string::npos) << result.reason;
     EXPECT_NE(result.reason.find(texts::CarryAddition), std::string::npos) << result.reason;
     EXPECT_EQ(sheet.row(1), problems);
     EXPECT_EQ(sheet.geometry.ColumnPitch, geometry.ColumnPitch);
@@ -170,20 +176,32 @@ TEST(ProblemTable, ImpossibleSettingsLeaveEverythingAsItWas)
 
 TEST(ProblemTable, ReasonsNameTheColumnAndTheRule)
 {
+    using texts::HundredsPlace, texts::TensPlace, texts::OnesPlace, texts::PlaceName, texts::optionCaption;
     const struct {
+        const char *what;
         Settings settings;
         std::string_view place, mode;
     } cases[] = {
-        {{All, All, Zero, All, All, All, Ari, Konzai, Konzai, 0}, texts::PlaceName[2], texts::OptionCaption[3]},
-        {{All, Zero, All, All, Rest, All, Nashi, Ari, Konzai, 0}, texts::PlaceName[1], texts::OptionCaption[3]},
-        {{Zero, All, All, Zero, All, All, Konzai, Nashi, Ari, 0}, texts::PlaceName[0], texts::OptionCaption[3]},
-        {{All, All, All, All, All, Zero, Ari, Konzai, Konzai, 1}, texts::PlaceName[2], texts::OptionCaption[3]},
-        {{All, All, Zero, All, All, Rest, Nashi, Konzai, Konzai, 1}, texts::PlaceName[2], texts::OptionCaption[4]},
-        {{All, All, All, All, Zero, All, Nashi, Ari, Konzai, 1}, texts::PlaceName[1], texts::OptionCaption[3]},
-        {{All, Zero, All, All, Rest, All, Konzai, Nashi, Konzai, 1}, texts::PlaceName[1], texts::OptionCaption[4]},
-        {{Zero, All, All, Rest, All, All, Konzai, Konzai, Konzai, 1}, texts::PlaceName[0], texts::LowerNumberSubtraction},
+        {"add: ones carry, upper ones 0",
+         {All, All, Zero, All, All, All, Ari, Konzai, Konzai, 0}, PlaceName[OnesPlace], optionCaption(Ari)},
+        {"add: tens carry, upper tens 0, no ones carry",
+         {All, Zero, All, All, Rest, All, Nashi, Ari, Konzai, 0}, PlaceName[TensPlace], optionCaption(Ari)},
+        {"add: hundreds carry, both hundreds 0",
+         {Zero, All, All, Zero, All, All, Konzai, Nashi, Ari, 0}, PlaceName[HundredsPlace], optionCaption(Ari)},
+        {"sub: ones borrow, lower ones 0",
+         {All, All, All, All, All, Zero, Ari, Konzai, Konzai, 1}, PlaceName[OnesPlace], optionCaption(Ari)},
+        {"sub: no ones borrow, upper ones 0, lower 1-9",
+         {All, All, Zero, All, All, Rest, Nashi, Konzai, Konzai, 1}, PlaceName[OnesPlace], optionCaption(Nashi)},
+        {"sub: tens borrow, lower tens 0, no ones borrow",
+         {All, All, All, All, Zero, All, Nashi, Ari, Konzai, 1}, PlaceName[TensPlace], optionCaption(Ari)},
+        {"sub: no tens borrow, upper tens 0, lower 1-9",
+         {All, Zero, All, All, Rest, All, Konzai, Nashi, Konzai, 1}, PlaceName[TensPlace], optionCaption(Nashi)},
+        {"sub: upper hundreds 0, lower 1-9",
+         {Zero, All, All, Rest, All, All, Konzai, Konzai, Konzai, 1}, PlaceName[HundredsPlace],
+         texts::LowerNumberSubtraction},
     };
     for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
         const Feasibility f = checkFeasibility(c.settings);
         EXPECT_FALSE(f.possible);
         EXPECT_NE(f.reason.find(c.place), std::string::npos) << f.reason;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <string>
 #include <vector>
 
 #include "generator.h"
@@ -15,11 +16,12 @@ TEST(RandomSource, KnownSequencesFromStateZero)
         std::vector<int> expected;
     } cases[] = {{10, {0, 0, 8, 2, 2, 6, 3, 1}}, {9, {0, 0, 7, 1, 2, 6, 2, 1}}};
     for (const auto &c : cases) {
+        SCOPED_TRACE("n = " + std::to_string(c.n));
         RandomSource random;
         std::vector<int> got;
         for (int i = 0; i < 8; ++i)
             got.push_back(random.RandomBelow(c.n));
-        EXPECT_EQ(got, c.expected) << "n = " << c.n;
+        EXPECT_EQ(got, c.expected);
     }
 }
 
@@ -53,6 +55,7 @@ TEST(Generator, DigitKinds)
 TEST(Generator, AllZeroPlacesConsumeNothing)
 {
     for (std::uint8_t sub : {0, 1}) {
+        SCOPED_TRACE(sub ? "subtraction" : "addition");
         Settings s{Zero, Zero, Zero, Zero, Zero, Zero, Nashi, Konzai, Nashi, sub};
         RandomSource random(1234);
         ProblemGenerator generator(s, random);
@@ -142,6 +145,7 @@ TEST(Generator, SameDrawsAsPlainColumnLoopsWhereverTheyEnd)
 {
     int compared = 0;
     for (int code = 0; code < SettingsCombinationCount; code += 7) {
+        SCOPED_TRACE("combination " + std::to_string(code));
         const Settings s = settingsCombination(code);
         if (s.IsSubtraction && s.CarryMode_1 == Konzai)
             continue;
@@ -156,8 +160,7 @@ TEST(Generator, SameDrawsAsPlainColumnLoopsWhereverTheyEnd)
             generator.Ransuu();
             const auto &p = generator.problem();
             ASSERT_EQ((std::vector<int>{p.Line1_1, p.Line1_10, p.Line1_100, p.Line2_1, p.Line2_10, p.Line2_100}),
-                      std::vector<int>(plain.d, plain.d + 6))
-                << "combination " << code;
+                      std::vector<int>(plain.d, plain.d + 6));
             ASSERT_EQ(random.state(), plainRandom.state());
         }
         compared += ended;
@@ -170,6 +173,7 @@ TEST(Generator, SubtractionTensWithoutBorrowCountsTheRealOnesBorrow)
     // Mixed ones, tens "なし": 131 - 35 would borrow in the tens column once the ones borrow.
     Settings s{Zero, All, All, Zero, All, All, Konzai, Nashi, Konzai, 1};
     for (std::uint32_t seed = 0; seed < 200; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
         RandomSource random(seed);
         ProblemGenerator generator(s, random);
         generator.Ransuu();

@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <map>
+#include <ostream>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "settings.h"
@@ -78,6 +79,30 @@ struct ClickCase {
     const char *status;     // status texts after the steps
 };
 
+// Shown by gtest (and in the ctest names) in place of the struct's bytes; the description
+// is the test's name already.
+void PrintTo(const ClickCase &c, std::ostream *os) { *os << "steps: " << (*c.steps ? c.steps : "none"); }
+
+// The case's description as a test name: "sub: lower tens 1-9" -> "sub_lower_tens_1_9". Two cases
+// described alike would get one name, which gtest refuses at start-up.
+std::string caseName(const testing::TestParamInfo<ClickCase> &info)
+{
+    std::string name;
+    bool gap = false;
+    for (const char ch : std::string_view(info.param.what)) {
+        const bool kept = (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9');
+        if (!kept) {
+            gap = true;
+            continue;
+        }
+        if (gap && !name.empty())
+            name += '_';
+        name += ch;
+        gap = false;
+    }
+    return name;
+}
+
 std::string expand(const std::string &steps)
 {
     std::istringstream in(steps);
@@ -139,7 +164,7 @@ INSTANTIATE_TEST_SUITE_P(
         ClickCase{"sub: borrows may be set", "- K:Ari_1 K:Ari_10", "AAAAAAkaa", "AAAAAAnaa"},
         ClickCase{"back to add restores the hundreds text", "K:Ari_100 - +", "AAAAAAakk", "AAAAAAakk"},
         ClickCase{"switching back keeps subtraction's changes", "1_100Zero - +", "ZRAZAAknk", "ZRAZAAknk"}),
-    [](const testing::TestParamInfo<ClickCase> &info) { return "case" + std::to_string(info.index); });
+    caseName);
 
 TEST(Settings, StoredLayoutBeforeStart)
 {
@@ -159,7 +184,7 @@ TEST(Settings, StartRunsOnlyTheChangingSelections)
     EXPECT_EQ(changed, (std::vector<OptionGroup>{OptionGroup::GroupBox1_10, OptionGroup::GroupBox1_100}));
     EXPECT_EQ(operationChanges, 1);
     EXPECT_EQ(m.settings(), Settings{});
-    const std::string all(texts::StatusText[2]), mixed(texts::StatusText[5]);
+    const std::string all(texts::statusText(All)), mixed(texts::statusText(Konzai));
     EXPECT_EQ(m.statusLine1(), all + "," + all + "," + all);
     EXPECT_EQ(m.statusLine2(), m.statusLine1());
     EXPECT_EQ(m.statusLineK(), mixed + "," + mixed + "," + mixed);
@@ -179,14 +204,16 @@ TEST(Settings, PresentationFollowsTheOperation)
 {
     ProblemSettings m = ProblemSettings::makeDefault();
     for (int item : {1, 0, 1}) {
-        m.selectOperation(item);
         const bool sub = item == 1;
+        SCOPED_TRACE(sub ? "to subtraction" : "to addition");
+        m.selectOperation(item);
+        const auto &hints = sub ? texts::GroupHintSubtraction : texts::GroupHintAddition;
         EXPECT_EQ(m.isHundredsCarryGroupVisible(), !sub);
         EXPECT_EQ(m.carryCaption(OptionGroup::GroupBoxKuriAgariSagari_10),
-                  (sub ? texts::CarryCaptionSubtraction : texts::CarryCaptionAddition)[1]);
-        EXPECT_EQ(m.groupHint(OptionGroup::GroupBox2_1), (sub ? texts::GroupHintSubtraction : texts::GroupHintAddition)[5]);
+                  (sub ? texts::CarryCaptionSubtraction : texts::CarryCaptionAddition)[texts::TensPlace]);
+        EXPECT_EQ(m.groupHint(OptionGroup::GroupBox2_1), hints[std::size_t(OptionGroup::GroupBox2_1)]);
         EXPECT_EQ(m.groupHint(OptionGroup::GroupBoxKuriAgariSagari_1),
-                  (sub ? texts::GroupHintSubtraction : texts::GroupHintAddition)[8]);
+                  hints[std::size_t(OptionGroup::GroupBoxKuriAgariSagari_1)]);
     }
 }
 
