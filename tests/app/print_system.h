@@ -1,6 +1,14 @@
-// Helpers for tests that print through the private scheduler: its job list and the
-// text of the documents its printer keeps.
+// Helpers for tests that print through the private scheduler or write PDFs: the job list,
+// and the text of PDF pages placed back on the window.
 #pragma once
+
+#include <QPageLayout>
+#include <QPointF>
+#include <QRect>
+
+#include <algorithm>
+
+#include "sheet_pages.h"
 
 #include <QList>
 #include <QProcess>
@@ -67,10 +75,13 @@ struct TextBox {
     QRectF box; // points, origin at the page's top-left corner
 };
 
-inline QList<TextBox> pdfWords(const QString &pdf)
+// The words of `pdf`, or of its page `page` (counted from 1) when given.
+inline QList<TextBox> pdfWords(const QString &pdf, int page = 0)
 {
-    const QString html = runTool(QStringLiteral("pdftotext"),
-                                 {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    QStringList arguments{QStringLiteral("-bbox")};
+    if (page > 0)
+        arguments << QStringLiteral("-f") << QString::number(page) << QStringLiteral("-l") << QString::number(page);
+    const QString html = runTool(QStringLiteral("pdftotext"), arguments << pdf << QStringLiteral("-"));
     static const QRegularExpression word(QStringLiteral(
         R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
     QList<TextBox> words;
@@ -81,6 +92,53 @@ inline QList<TextBox> pdfWords(const QString &pdf)
         words.append({m.captured(5), QRectF(topLeft, bottomRight)});
     }
     return words;
+}
+
+// Text of a printed page placed back on the window: each character of the PDF's text
+// layer at the window pixel where it was painted.
+struct PrintedChar {
+    QChar c;
+    QPointF at;
+};
+
+// The page is painted at 96 dots an inch from the printable area's top-left corner.
+inline QList<PrintedChar> printedChars(const QString &pdf, int page, const QPageLayout &layout, QSize windowSize)
+{
+    const QSize fitted = fitToPage(windowSize, layout.paintRectPixels(96).size());
+    const QPointF origin = layout.paintRect(QPageLayout::Point).topLeft();
+    const qreal pointsPerWindowPixel = 72.0 / 96.0 * fitted.width() / windowSize.width();
+    QList<PrintedChar> chars;
+    for (const TextBox &word : pdfWords(pdf, page)) {
+        const QRectF &box = word.box;
+        for (qsizetype i = 0; i < word.text.size(); ++i) {
+            const qreal cx = box.left() + box.width() * (i + 0.5) / word.text.size();
+            chars << PrintedChar{word.text[i], QPointF((cx - origin.x()) / pointsPerWindowPixel,
+                                                       (box.center().y() - origin.y()) / pointsPerWindowPixel)};
+        }
+    }
+    return chars;
+}
+
+// The numbers printed inside one problem's area: upper, lower and answer lines.
+inline QStringList printedProblem(const QList<PrintedChar> &chars, const QRect &area)
+{
+    QString lines[3];
+    const int lineHeight = area.height() / 3;
+    QList<PrintedChar> inside;
+    for (const PrintedChar &pc : chars)
+        if (area.contains(pc.at.toPoint()) && pc.c.isDigit())
+            inside << pc;
+    std::sort(inside.begin(), inside.end(), [](const PrintedChar &a, const PrintedChar &b) { return a.at.x() < b.at.x(); });
+    for (const PrintedChar &pc : inside)
+        lines[std::clamp(int(pc.at.y() - area.top()) / lineHeight, 0, 2)] += pc.c;
+    return {lines[0], lines[1], lines[2]};
+}
+
+inline int pdfPageCount(const QString &pdf)
+{
+    const QString info = runTool(QStringLiteral("pdfinfo"), {pdf});
+    const auto m = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(info);
+    return m.hasMatch() ? m.captured(1).toInt() : 0;
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 // The print run of the window: its steps against a recording print service, and whole
 // runs through a private CUPS scheduler whose printer keeps every document as a PDF.
 #include <QCheckBox>
+#include <QDate>
 #include <QDir>
+#include <QTemporaryDir>
 #include <QGroupBox>
 #include <QPageLayout>
 #include <QPrinter>
@@ -11,13 +13,11 @@
 #include <QRegularExpression>
 #include <QtTest>
 
-#include "form_kolvara.h"
 #include "japanese_fonts.h"
 #include "print_titles.h"
-#include "tessolin.h"
-#include "ui_FormKolvara.h"
 
 #include "../print_system.h"
+#include "../window_fixture.h"
 
 namespace {
 
@@ -38,6 +38,29 @@ QStringList sheetOf(const TFormKolvara &form)
     for (int c = 1; const TTessolin *p = form.problemControl(c); ++c)
         out << describe(p);
     return out;
+}
+
+QList<QRect> problemAreas(const TFormKolvara &form)
+{
+    QList<QRect> areas;
+    for (int c = 1; const TTessolin *p = form.problemControl(c); ++c)
+        areas << p->geometry();
+    return areas;
+}
+
+// Page `page` of `pdf` shows the problems `screen` (additions) at `areas`, with their sums
+// only when `answers`.
+void verifyPrintedProblems(const QString &pdf, int page, const QPageLayout &layout, QSize windowSize,
+                           const QList<QRect> &areas, const QStringList &screen, bool answers)
+{
+    const QList<PrintedChar> chars = printedChars(pdf, page, layout, windowSize);
+    for (int i = 0; i < areas.size(); ++i) {
+        const QStringList printed = printedProblem(chars, areas[i]);
+        const QStringList parts = screen[i].split(QRegularExpression(QStringLiteral("[+=]")));
+        QCOMPARE(printed[0], parts[0]);
+        QCOMPARE(printed[1], parts[1]);
+        QCOMPARE(printed[2], answers ? QString::number(parts[0].toInt() + parts[1].toInt()) : QString());
+    }
 }
 
 // Records what a print run asks of the print system, and can fail a chosen step.
@@ -71,71 +94,6 @@ struct RecordingPrinter : PrintService {
     }
 };
 
-struct Window {
-    std::uint32_t now = 5000;
-    QStringList errors;
-    TFormKolvara form;
-
-    explicit Window(PrintService *service = nullptr) : form([this] { return now += 11; }, service)
-    {
-        form.setErrorReporter([this](const QString &message) { errors << message; });
-        form.show();
-    }
-    void click(const char *name)
-    {
-        QTest::mouseClick(form.findChild<QAbstractButton *>(QLatin1String(name)), Qt::LeftButton, {}, QPoint(5, 8));
-    }
-    void print() { QTest::mouseClick(form.ui().ButtonPrintOut, Qt::LeftButton); }
-    bool usable()
-    {
-        auto &ui = form.ui();
-        return ui.GroupBoxStart->isVisible() && ui.ButtonPrintOut->isVisible() && ui.ButtonPrinterSetup->isVisible() &&
-               ui.ButtonKoushin->isVisible() && !ui.ButtonShokiSettei->isVisible() && form.answerPass() == 0;
-    }
-};
-
-// ---- reading the kept PDFs back ----
-
-// Text of a printed page placed back on the window: each character of the PDF's text
-// layer at the window pixel where it was painted.
-struct PrintedChar {
-    QChar c;
-    QPointF at;
-};
-
-QList<PrintedChar> printedChars(const QString &pdf, QPrinter &printer, QSize windowSize)
-{
-    // The page is painted at 96 dots an inch from the printable area's top-left corner.
-    const QSize fitted = fitToPage(windowSize, printer.pageLayout().paintRectPixels(96).size());
-    const QPointF origin = printer.pageLayout().paintRect(QPageLayout::Point).topLeft();
-    const qreal pointsPerWindowPixel = 72.0 / 96.0 * fitted.width() / windowSize.width();
-    QList<PrintedChar> chars;
-    for (const TextBox &word : pdfWords(pdf)) {
-        const QRectF &box = word.box;
-        for (qsizetype i = 0; i < word.text.size(); ++i) {
-            const qreal cx = box.left() + box.width() * (i + 0.5) / word.text.size();
-            chars << PrintedChar{word.text[i], QPointF((cx - origin.x()) / pointsPerWindowPixel,
-                                                       (box.center().y() - origin.y()) / pointsPerWindowPixel)};
-        }
-    }
-    return chars;
-}
-
-// The numbers printed inside one problem's area: upper, lower and answer lines.
-QStringList printedProblem(const QList<PrintedChar> &chars, const QRect &area)
-{
-    QString lines[3];
-    const int lineHeight = area.height() / 3;
-    QList<PrintedChar> inside;
-    for (const PrintedChar &pc : chars)
-        if (area.contains(pc.at.toPoint()) && pc.c.isDigit())
-            inside << pc;
-    std::sort(inside.begin(), inside.end(), [](const PrintedChar &a, const PrintedChar &b) { return a.at.x() < b.at.x(); });
-    for (const PrintedChar &pc : inside)
-        lines[std::clamp(int(pc.at.y() - area.top()) / lineHeight, 0, 2)] += pc.c;
-    return {lines[0], lines[1], lines[2]};
-}
-
 }  // namespace
 
 class TestPrintRun : public QObject {
@@ -150,7 +108,7 @@ private slots:
     {
         RecordingPrinter printer;
         Window w(&printer);
-        w.click("ButtonGroupBoxStartClose");
+        w.click({"ButtonGroupBoxStartClose"});
         const QStringList before = sheetOf(w.form);
         w.print();
         QCOMPARE(printer.calls, (QStringList{QStringLiteral("landscape"), ProblemTitle, AnswerTitle}));
@@ -169,7 +127,7 @@ private slots:
     {
         RecordingPrinter printer;
         Window w(&printer);
-        w.click("CheckBoxPrintAnswer");
+        w.click({"CheckBoxPrintAnswer"});
         w.print();
         QCOMPARE(printer.calls, (QStringList{QStringLiteral("landscape"), ProblemTitle}));
         QVERIFY(w.usable());
@@ -202,7 +160,7 @@ private slots:
     {
         RecordingPrinter printer;
         Window w(&printer);
-        w.click("RadioGroupWaSaItem1");  // "－" without a refresh
+        w.click({"RadioGroupWaSaItem1"});  // "－" without a refresh
         w.print();
         QCOMPARE(printer.printedSheets.size(), 2);
         for (const QString &problem : printer.printedSheets[1]) {
@@ -217,7 +175,7 @@ private slots:
         RecordingPrinter printer;
         Window w(&printer);
         for (const char *name : {"RadioButton1_100Zero", "RadioButton1_10Zero", "RadioButton2_100Zero", "RadioButton2_10Zero"})
-            w.click(name);
+            w.click({name});
         w.print();  // 5 a row on screen, 7 a row now
         QCOMPARE(printer.printedSheets[0].size(), 28);
         QCOMPARE(printer.printedSheets[1].size(), 28);
@@ -245,7 +203,7 @@ private slots:
         RecordingPrinter printer;
         printer.failAt = QStringLiteral("setup");
         Window w(&printer);
-        w.click("ButtonPrinterSetup");
+        w.click({"ButtonPrinterSetup"});
         QCOMPARE(w.errors, QStringList{printer.failure});
     }
 
@@ -256,9 +214,7 @@ private slots:
         Window w;
         const int jobsBefore = int(schedulerJobs().size());
         const QStringList screen = sheetOf(w.form);
-        QList<QRect> areas;
-        for (int c = 1; const TTessolin *p = w.form.problemControl(c); ++c)
-            areas << p->geometry();
+        const QList<QRect> areas = problemAreas(w.form);
         w.print();
         QVERIFY2(w.errors.isEmpty(), qPrintable(w.errors.join(u'\n')));
 
@@ -281,14 +237,8 @@ private slots:
             for (const char *absent : {"印刷", "更新", "初期設定", "符号"})
                 QVERIFY2(!text.contains(QString::fromUtf8(absent)), absent);
 
-            const QList<PrintedChar> chars = printedChars(pdf, *printer, w.form.size());
-            for (int i = 0; i < areas.size(); ++i) {
-                const QStringList printed = printedProblem(chars, areas[i]);
-                const QStringList parts = screen[i].split(QRegularExpression(QStringLiteral("[+=]")));
-                QCOMPARE(printed[0], parts[0]);
-                QCOMPARE(printed[1], parts[1]);
-                QCOMPARE(printed[2], page == 0 ? QString() : QString::number(parts[0].toInt() + parts[1].toInt()));
-            }
+            verifyPrintedProblems(pdf, 1, printer->pageLayout(), w.form.size(), areas, screen, page == 1);
+            QVERIFY(!QTest::currentTestFailed());
         }
         QVERIFY(sheetOf(w.form) != screen);
         QVERIFY(w.usable());
@@ -297,12 +247,33 @@ private slots:
     void cupsPrintsOneJobWithoutAnswers()
     {
         Window w;
-        w.click("CheckBoxPrintAnswer");
+        w.click({"CheckBoxPrintAnswer"});
         const int jobsBefore = int(schedulerJobs().size());
         w.print();
         const QList<Job> jobs = schedulerJobs().mid(jobsBefore);
         QCOMPARE(jobs.size(), 1);
         QCOMPARE(jobs[0].name, ProblemTitle);
+    }
+
+    // A printer that writes a file: both pages in that one file, not the answer page alone.
+    void printToFileKeepsBothPages()
+    {
+        Window w;
+        QVERIFY(w.form.printService().prepareLandscape().isEmpty());
+        QPrinter *printer = static_cast<WorksheetPrinter &>(w.form.printService()).printer();
+        QTemporaryDir folder;
+        const QString file = folder.filePath(QStringLiteral("run.pdf"));
+        printer->setOutputFileName(file);
+        const int jobsBefore = int(schedulerJobs().size());
+        const QStringList screen = sheetOf(w.form);
+        const QList<QRect> areas = problemAreas(w.form);
+        w.print();
+        QVERIFY2(w.errors.isEmpty(), qPrintable(w.errors.join(u'\n')));
+        QCOMPARE(pdfPageCount(file), 2);
+        for (int page = 1; page <= 2; ++page)
+            verifyPrintedProblems(file, page, printer->pageLayout(), w.form.size(), areas, screen, page == 2);
+        QCOMPARE(schedulerJobs().size(), jobsBefore);
+        QVERIFY(w.usable());
     }
 
     void printerThatCannotBeOpened()
@@ -316,6 +287,59 @@ private slots:
         w.print();
         QCOMPARE(w.errors, QStringList{WorksheetPrinter::printerNotValidMessage()});
         QCOMPARE(sheetOf(w.form), before);
+        QVERIFY(w.usable());
+    }
+
+    // "PDF保存" with no printer at all: A4, the problems on screen, which stay there.
+    void savePdf_data()
+    {
+        QTest::addColumn<bool>("answers");
+        QTest::newRow("with answers") << true;
+        QTest::newRow("problems only") << false;
+    }
+    void savePdf()
+    {
+        QFETCH(bool, answers);
+        Window w;
+        w.form.ui().CheckBoxPrintAnswer->setChecked(answers);
+        QTemporaryDir folder;
+        const QString file = folder.filePath(QStringLiteral("sheet.pdf"));
+        QString suggested;
+        w.form.setSaveFileNameAsker([&](const QString &path) {
+            suggested = path;
+            return file;
+        });
+        w.click({"ButtonGroupBoxStartClose"});
+        const QStringList screen = sheetOf(w.form);
+        const QList<QRect> areas = problemAreas(w.form);
+        w.click({"ButtonSavePdf"});
+        QVERIFY2(w.errors.isEmpty(), qPrintable(w.errors.join(u'\n')));
+        QVERIFY(suggested.endsWith(QDate::currentDate().toString(Qt::ISODate) + QStringLiteral(".pdf")));
+        QCOMPARE(pdfPageCount(file), answers ? 2 : 1);
+        const QString info = runTool(QStringLiteral("pdfinfo"), {file});
+        QVERIFY2(info.contains(QStringLiteral("842 x 595 pts (A4)")), qPrintable(info));
+        const QPageLayout a4 = landscapeLayout(QPageSize(QPageSize::A4));
+        for (int page = 1; page <= (answers ? 2 : 1); ++page)
+            verifyPrintedProblems(file, page, a4, w.form.size(), areas, screen, page == 2);
+        QCOMPARE(sheetOf(w.form), screen);
+        QVERIFY(w.usable());
+    }
+
+    void savePdfThatCannotBeWritten()
+    {
+        Window w;
+        QTemporaryDir folder;
+        const QString missing = folder.filePath(QStringLiteral("no-such-folder/sheet.pdf"));
+        QString answer;
+        w.form.setSaveFileNameAsker([&](const QString &) { return answer; });
+        const QStringList screen = sheetOf(w.form);
+        w.click({"ButtonSavePdf"});  // cancelled
+        answer = missing;
+        w.click({"ButtonSavePdf"});
+        QCOMPARE(w.errors.size(), 1);
+        QVERIFY2(w.errors[0].contains(QStringLiteral("保存できません")), qPrintable(w.errors[0]));
+        QCOMPARE(QDir(folder.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+        QCOMPARE(sheetOf(w.form), screen);
         QVERIFY(w.usable());
     }
 

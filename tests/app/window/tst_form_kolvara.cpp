@@ -8,41 +8,12 @@
 #include <QSpinBox>
 #include <QtTest>
 
-#include "form_kolvara.h"
 #include "japanese_fonts.h"
-#include "tessolin.h"
 #include "texts.h"
-#include "ui_FormKolvara.h"
+
+#include "../window_fixture.h"
 
 namespace {
-
-struct Window {
-    std::uint32_t now = 1000;
-    QStringList errors;
-    TFormKolvara form{[this] { return now += 17; }};
-
-    Window()
-    {
-        form.setErrorReporter([this](const QString &message) { errors << message; });
-        form.show();
-    }
-    QRadioButton *radio(const char *name) { return form.findChild<QRadioButton *>(QLatin1String(name)); }
-    void click(std::initializer_list<const char *> names)
-    {
-        for (const char *name : names)
-            QTest::mouseClick(radio(name), Qt::LeftButton, {}, QPoint(5, 8));
-    }
-    QList<TTessolin *> problems() const { return form.findChildren<TTessolin *>(Qt::FindDirectChildrenOnly); }
-    // Digits and sign of every problem on the sheet, by name.
-    QStringList sheet() const
-    {
-        QStringList out;
-        for (int c = 1; TTessolin *p = form.problemControl(c); ++c)
-            out << QStringLiteral("%1:%2%3%4%5%6%7%8").arg(p->objectName()).arg(p->ValueLine1_100()).arg(p->ValueLine1_10())
-                       .arg(p->ValueLine1_1()).arg(p->Sign()).arg(p->ValueLine2_100()).arg(p->ValueLine2_10()).arg(p->ValueLine2_1());
-        return out;
-    }
-};
 
 QString expectedLine(int kind)
 {
