@@ -38,8 +38,6 @@ TTessolin::TTessolin(QWidget *owner)
     setSign(QStringLiteral("+"));
     m_line2Digits = {4, 5, 6};
     setValueLine2(456);
-    m_answerDigits = {1, 2, 4, 5};
-    m_answer = 1245;
     m_showRuledLine = true;
     m_showAnswer = true;
 }
@@ -61,9 +59,11 @@ bool TTessolin::store(T &field, const T &value)
     return true;
 }
 
+// A digit does not move the whole number, so the width stays; the answer follows it.
 void TTessolin::setDigit(quint8 &field, quint8 digit)
 {
-    store(field, std::min<quint8>(digit, 9));
+    if (store(field, std::min<quint8>(digit, 9)))
+        deriveAnswer();
 }
 
 void TTessolin::setWhole(quint16 &field, Digits &digits, quint16 value)
@@ -73,6 +73,9 @@ void TTessolin::setWhole(quint16 &field, Digits &digits, quint16 value)
         return;
     field = value;
     digits = {quint8(value / 100), quint8(value / 10 % 10), quint8(value % 10)};
+    if (const int w = ruleWidth(); w != width())
+        resize(w, height());
+    deriveAnswer();
     requestRepaint();
 }
 
@@ -88,7 +91,8 @@ void TTessolin::setValueLine2(quint16 value)
 
 void TTessolin::setSign(const QString &sign)
 {
-    store(m_sign, sign == QLatin1String("-") ? sign : QStringLiteral("+"));
+    if (store(m_sign, sign == QLatin1String("-") ? sign : QStringLiteral("+")))
+        deriveAnswer();
 }
 
 void TTessolin::setShowRuledLine(bool show)
@@ -106,13 +110,39 @@ void TTessolin::setFontSize(quint8 size)
     if (size == m_fontSize)
         return;
     m_fontSize = size;
-    resize(sizeHint());
+    resize(ruleWidth(), sizeHint().height());
     requestRepaint();
 }
 
 QSize TTessolin::sizeHint() const
 {
     return {4 * m_fontSize + 20, R(m_fontSize * 1.5 * 3) - 5};
+}
+
+// The longer whole number decides the width; the digits written one by one do not.
+int TTessolin::wholeDigitCount() const
+{
+    return std::max(digitCount(m_line1), digitCount(m_line2));
+}
+
+// As wide as the longer whole number plus a sign column and two margins.
+int TTessolin::ruleWidth() const
+{
+    return (wholeDigitCount() + 1) * m_fontSize + 20;
+}
+
+// The digits as shown make the answer, whatever the whole numbers say.
+void TTessolin::deriveAnswer()
+{
+    const auto whole = [](const Digits &d) { return 100 * d[0] + 10 * d[1] + d[2]; };
+    const int a = whole(m_line1Digits);
+    const int b = whole(m_line2Digits);
+    const int result = m_sign == QLatin1String("-") ? a - b : a + b;
+    m_answer = quint16(result);
+    m_answerNegative = result < 0;
+    const int shown = std::max(result, 0);
+    m_answerDigits = {quint8(shown / 1000), quint8(shown / 100 % 10),
+                      quint8(shown / 10 % 10), quint8(shown % 10)};
 }
 
 bool TTessolin::event(QEvent *event)
@@ -144,12 +174,17 @@ QRect TTessolin::cell(int line, int column) const
     return QRect(left, top, fs, bottom - top);
 }
 
-void TTessolin::paintProblem(QPainter &painter)
+// Boxes and digits are backed with the colour of the sheet they lie on.
+QColor TTessolin::fill() const
+{
+    const QWidget *background = parentWidget() ? parentWidget() : this;
+    return background->palette().color(QPalette::Window);
+}
+
+void TTessolin::paintProblem(QPainter &painter) const
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
-    const QWidget *background = parentWidget() ? parentWidget() : this;
-    m_fill = background->palette().color(QPalette::Window);
     // A pixel size from the screen's resolution, so the text keeps its size
     // whatever device the painter draws on (the print run scales the painter).
     QFont face(font().family());
@@ -157,11 +192,11 @@ void TTessolin::paintProblem(QPainter &painter)
     painter.setFont(face);
 
     drawNumber(painter, UpperLine, m_line1Digits);
-    const int signColumn = applyWidthRule();
-    drawCellText(painter, LowerLine, signColumn, m_sign);
+    drawCellText(painter, LowerLine, wholeDigitCount(), m_sign);
     drawNumber(painter, LowerLine, m_line2Digits);
 
-    const bool hasAnswer = deriveAnswer();
+    // A negative difference has no digits to show, only the empty ones box.
+    const bool hasAnswer = !m_answerNegative;
     bool present = false;
     for (int column = 3; column >= 0; --column) {
         const quint8 digit = m_answerDigits[3 - column];
@@ -177,33 +212,8 @@ void TTessolin::paintProblem(QPainter &painter)
     painter.restore();
 }
 
-// The control is as wide as the longer whole number plus a sign column and
-// two margins; returns the column of the sign.
-int TTessolin::applyWidthRule()
-{
-    const int digits = std::max(digitCount(m_line1), digitCount(m_line2));
-    const int newWidth = (digits + 1) * m_fontSize + 20;
-    if (newWidth != width())
-        resize(newWidth, height());
-    return digits;
-}
-
-// Returns false for a negative difference, which has no digits to show.
-bool TTessolin::deriveAnswer()
-{
-    const auto whole = [](const Digits &d) { return 100 * d[0] + 10 * d[1] + d[2]; };
-    const int a = whole(m_line1Digits);
-    const int b = whole(m_line2Digits);
-    const int result = m_sign == QLatin1String("-") ? a - b : a + b;
-    m_answer = quint16(result);
-    const int shown = std::max(result, 0);
-    m_answerDigits = {quint8(shown / 1000), quint8(shown / 100 % 10),
-                      quint8(shown / 10 % 10), quint8(shown % 10)};
-    return result >= 0;
-}
-
 // A leading zero is left blank, with no box; the ones are always written.
-void TTessolin::drawNumber(QPainter &painter, int line, const Digits &digits)
+void TTessolin::drawNumber(QPainter &painter, int line, const Digits &digits) const
 {
     if (digits[0] != 0)
         drawPlace(painter, line, 2, QString::number(digits[0]));
@@ -212,7 +222,7 @@ void TTessolin::drawNumber(QPainter &painter, int line, const Digits &digits)
     drawPlace(painter, line, 0, QString::number(digits[2]));
 }
 
-void TTessolin::drawPlace(QPainter &painter, int line, int column, const QString &text)
+void TTessolin::drawPlace(QPainter &painter, int line, int column, const QString &text) const
 {
     if (m_showRuledLine)
         drawBox(painter, line, column);
@@ -221,10 +231,10 @@ void TTessolin::drawPlace(QPainter &painter, int line, int column, const QString
 }
 
 // The box sits one pixel up and left of the cell, so neighbouring boxes share edges.
-void TTessolin::drawBox(QPainter &painter, int line, int column)
+void TTessolin::drawBox(QPainter &painter, int line, int column) const
 {
     const QRect box = cell(line, column).adjusted(-1, -1, 0, -1);
-    painter.fillRect(box.adjusted(1, 1, -1, -1), m_fill);
+    painter.fillRect(box.adjusted(1, 1, -1, -1), fill());
     QPen dotted(Qt::black, 1, Qt::CustomDashLine, Qt::FlatCap);
     dotted.setDashPattern({1, 1});
     painter.setPen(dotted);
@@ -234,7 +244,7 @@ void TTessolin::drawBox(QPainter &painter, int line, int column)
     painter.drawLine(box.topLeft(), box.bottomLeft());
 }
 
-void TTessolin::drawCellText(QPainter &painter, int line, int column, const QString &text)
+void TTessolin::drawCellText(QPainter &painter, int line, int column, const QString &text) const
 {
     // The opaque backing is one character (em) high and as wide as the text,
     // so it covers what lies under the text but spares the box's bottom edge.
@@ -242,7 +252,7 @@ void TTessolin::drawCellText(QPainter &painter, int line, int column, const QStr
     const int advance = painter.fontMetrics().horizontalAdvance(text);
     const QRect backing(area.left() + (area.width() - advance) / 2, area.top(), advance,
                         painter.font().pixelSize());
-    painter.fillRect(backing & area, m_fill);
+    painter.fillRect(backing & area, fill());
     painter.setPen(palette().color(QPalette::WindowText));
     painter.drawText(area, Qt::AlignHCenter | Qt::AlignTop, text);
 }

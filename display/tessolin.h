@@ -8,7 +8,10 @@ class QPainter;
 
 // One column-arithmetic problem as a pupil writes it on paper: the upper
 // number, the sign with the lower number, a rule, and the answer, optionally
-// inside dotted place-value boxes. The answer is worked out at each paint.
+// inside dotted place-value boxes. Setters store and ask for a repaint; the
+// width follows the whole numbers and the font size, the answer the digits
+// and the sign, as soon as they change, so painting (on screen or into a
+// print) only draws.
 class TTessolin : public QWidget
 {
     Q_OBJECT
@@ -59,15 +62,14 @@ public:
     void setFontSize(quint8 size);
     void setShowHint(bool show) { m_showHint = show; }
 
-    // Answer digits from the latest paint: thousands, hundreds, tens, ones.
+    // Thousands, hundreds, tens, ones; all zero for a negative difference.
     std::array<quint8, 4> answerDigits() const { return m_answerDigits; }
     int repaintRequestCount() const { return m_repaintRequests; }
 
     QSize sizeHint() const override;
 
-    // Draws the whole problem in the control's own pixel coordinates; also
-    // applies the width rule and rewrites the answer fields.
-    void paintProblem(QPainter &painter);
+    // Draws the whole problem in the control's own pixel coordinates.
+    void paintProblem(QPainter &painter) const;
 
 protected:
     bool event(QEvent *event) override;
@@ -83,13 +85,15 @@ private:
     void setDigit(quint8 &field, quint8 digit);
     void setWhole(quint16 &field, Digits &digits, quint16 value);
 
-    int applyWidthRule();
-    bool deriveAnswer();
+    int wholeDigitCount() const;
+    int ruleWidth() const;
+    void deriveAnswer();
+    QColor fill() const;
     QRect cell(int line, int column) const;
-    void drawNumber(QPainter &painter, int line, const Digits &digits);
-    void drawPlace(QPainter &painter, int line, int column, const QString &text);
-    void drawBox(QPainter &painter, int line, int column);
-    void drawCellText(QPainter &painter, int line, int column, const QString &text);
+    void drawNumber(QPainter &painter, int line, const Digits &digits) const;
+    void drawPlace(QPainter &painter, int line, int column, const QString &text) const;
+    void drawBox(QPainter &painter, int line, int column) const;
+    void drawCellText(QPainter &painter, int line, int column, const QString &text) const;
 
     quint16 m_line1 = 0;
     Digits m_line1Digits{};
@@ -98,11 +102,11 @@ private:
     Digits m_line2Digits{};
     quint16 m_answer = 0;
     std::array<quint8, 4> m_answerDigits{};
+    bool m_answerNegative = false;
     bool m_showRuledLine = false;
     bool m_showAnswer = false;
     quint8 m_fontSize = 0;
     bool m_showHint = false;
 
-    QColor m_fill;
     int m_repaintRequests = 0;
 };

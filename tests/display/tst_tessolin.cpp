@@ -90,11 +90,17 @@ private slots:
         Sheet sheet(upper, sign, lower);
         sheet.problem->setShowRuledLine(ruled);
         sheet.problem->setShowAnswer(answers);
-        QCOMPARE(sheet.problem->ValueAnswer(), 1245); // only a paint derives the answer
+        const auto digits = [&] {
+            const auto d = sheet.problem->answerDigits();
+            return d[0] * 1000 + d[1] * 100 + d[2] * 10 + d[3];
+        };
+        const int shown = answer > 1998 ? 0 : answer; // no digits for a negative difference
+        // Known before any paint; painting leaves it alone.
+        QCOMPARE(sheet.problem->ValueAnswer(), answer);
+        QCOMPARE(digits(), shown);
         const QImage image = sheet.render();
         QCOMPARE(sheet.problem->ValueAnswer(), answer);
-        const auto digits = sheet.problem->answerDigits(); // none for a negative difference
-        QCOMPARE(digits[0] * 1000 + digits[1] * 100 + digits[2] * 10 + digits[3], answer > 1998 ? 0 : answer);
+        QCOMPARE(digits(), shown);
 
         // FS 30: lines y 1..44, 43..87, 86..130; column k spans x 100 - 30k .. 130 - 30k.
         const int tops[] = {1, 43, 86}, heights[] = {43, 44, 44};
@@ -189,13 +195,15 @@ private slots:
     void widthFollowsWholeValues()
     {
         Sheet sheet(5, "+", 7, 20);
-        sheet.render();
         QCOMPARE(sheet.problem->geometry(), QRect(20, 0, 140, 130)); // digits alone keep the width
         sheet.problem->setValueLine1(5);
+        QCOMPARE(sheet.problem->geometry(), QRect(20, 0, 140, 130)); // the lower number is still 456
         sheet.problem->setValueLine2(7);
-        sheet.render();
         QCOMPARE(sheet.problem->geometry(), QRect(20, 0, 80, 130));
+        // The very first paint draws every line at the new width.
         const QImage image = sheet.render();
+        QCOMPARE(sheet.problem->geometry(), QRect(20, 0, 80, 130));
+        QVERIFY(dark(image, QRect(20 + 42, 2, 26, 39)) > 0);  // upper ones digit
         QVERIFY(dark(image, QRect(20 + 12, 45, 26, 39)) > 0); // sign at x 10..40
         QVERIFY(dark(image, QRect(20 + 42, 45, 26, 39)) > 0); // lower ones digit
         QCOMPARE(dark(image, QRect(20 + 80, 0, 80, 200)), 0);
