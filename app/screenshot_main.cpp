@@ -4,12 +4,14 @@
 
 #include "form_kolvara.h"
 #include "japanese_fonts.h"
+#include "japanese_translations.h"
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(QStringLiteral("Kolvara"));
     installJapaneseFontSubstitutes();
+    installJapaneseTranslations(app);
     const QString path = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshot.png");
     TFormKolvara window;
     window.show();

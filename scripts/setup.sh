@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-tools-dev qt6-tools-dev-tools
-  qt6-qpa-plugins libgl-dev
+  qt6-qpa-plugins libgl-dev qt6-translations-l10n
   fonts-ipafont-gothic fontconfig
   xvfb xauth
   cups cups-client cups-bsd cups-ipp-utils

@@ -1,0 +1,261 @@
+// kolvara-sheet as scripts use it: the PDF it writes, read back with poppler-utils, and
+// every way it refuses bad input without touching the target.
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <unistd.h>
+
+#include <set>
+
+#include "problem_table.h"
+#include "sheet_pages.h"
+
+#include "../print_system.h"
+
+namespace {
+
+const QSize WindowSize(1020, 727);  // the window's client area, as the command lays it out
+const int OuterWidth = WindowSize.width() + 16;
+
+struct Run {
+    int exitCode = -1;
+    QString errors;
+};
+
+Run runSheet(const QStringList &arguments, const QStringList &prefix = {})
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::SeparateChannels);
+    QStringList command = prefix;
+    command << QStringLiteral(KOLVARA_SHEET) << arguments;
+    process.start(command.takeFirst(), command);
+    if (!process.waitForFinished(60000))
+        return {};
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+// Upper, lower and answer line of each problem of a sheet the window's generator fills
+// when the clock reads `state`.
+QList<QStringList> generatorSheet(const kolvara::Settings &settings, std::uint32_t state, QList<QRect> &areas)
+{
+    kolvara::ProblemSettings model;
+    kolvara::RandomSource random;
+    kolvara::ProblemTable table(model, random, [state] { return state; });
+    kolvara::SheetGeometry geometry;
+    table.fill(settings, geometry, OuterWidth);
+    QList<QStringList> problems;
+    areas.clear();
+    for (int c = 1; c <= table.filledProblemCount(); ++c) {
+        const int row = (c - 1) / geometry.ProblemsPerRow, position = (c - 1) % geometry.ProblemsPerRow;
+        areas << QRect(32 + geometry.ColumnPitch * position, 48 + 176 * row, geometry.ColumnPitch - 4, 135);
+        problems << QStringList{QString::fromStdString(table.cell(c, 1)), QString::fromStdString(table.cell(c, 2)),
+                                QString::fromStdString(table.cell(c, 3))};
+    }
+    return problems;
+}
+
+QString pageText(const QString &pdf, int page)
+{
+    return runTool(QStringLiteral("pdftotext"), {QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
+                                                 QString::number(page), pdf, QStringLiteral("-")});
+}
+
+}  // namespace
+
+class TestKolvaraSheet : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Sheet k is the generator's own sheet for state S + k, on its problem page and,
+    // answered, on its answer page; the same seed gives the same file content.
+    void sheetsAreTheGeneratorsOwn_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("pageSize");
+        QTest::addColumn<QPageSize::PageSizeId>("paper");
+        QTest::newRow("sums, A4") << QStringList{QStringLiteral("--sheets"), QStringLiteral("3")}
+                                  << QStringLiteral("842 x 595 pts (A4)") << QPageSize::A4;
+        QTest::newRow("differences that borrow, letter")
+            << QStringList{QStringLiteral("--op"),    QStringLiteral("sub"), QStringLiteral("--upper"),
+                           QStringLiteral("naa"),     QStringLiteral("--lower"), QStringLiteral("0na"),
+                           QStringLiteral("--carry"), QStringLiteral("nmy"), QStringLiteral("--paper"),
+                           QStringLiteral("letter"),  QStringLiteral("--sheets"), QStringLiteral("2")}
+            << QStringLiteral("792 x 612 pts (letter)") << QPageSize::Letter;
+        QTest::newRow("one digit, seven a row, no boxes")
+            << QStringList{QStringLiteral("--upper"), QStringLiteral("00a"), QStringLiteral("--lower"),
+                           QStringLiteral("00a"), QStringLiteral("--no-boxes")}
+            << QStringLiteral("842 x 595 pts (A4)") << QPageSize::A4;
+    }
+    void sheetsAreTheGeneratorsOwn()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, pageSize);
+        QFETCH(QPageSize::PageSizeId, paper);
+        QTemporaryDir folder;
+        const QString first = folder.filePath(QStringLiteral("first.pdf"));
+        const QString again = folder.filePath(QStringLiteral("again.pdf"));
+        const std::uint32_t seed = 86'399'990;
+        const QStringList common = arguments + QStringList{QStringLiteral("--seed"), QString::number(seed)};
+        const Run run = runSheet(common + QStringList{QStringLiteral("-o"), first});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+        QCOMPARE(runSheet(common + QStringList{QStringLiteral("-o"), again}).exitCode, 0);
+
+        const int sheets = arguments.contains(QStringLiteral("--sheets"))
+                               ? arguments[arguments.indexOf(QStringLiteral("--sheets")) + 1].toInt()
+                               : 1;
+        QCOMPARE(pdfPageCount(first), 2 * sheets);
+        QVERIFY(runTool(QStringLiteral("pdfinfo"), {first}).contains(pageSize));
+
+        // The settings exactly as given on the command line.
+        kolvara::Settings settings;
+        const auto pattern = [&](const char *name, std::uint8_t *places[3], const char *letters) {
+            const qsizetype at = arguments.indexOf(QLatin1String(name));
+            for (int i = 0; at >= 0 && i < 3; ++i)
+                *places[i] = std::uint8_t(QByteArray(letters).indexOf(arguments[at + 1].toLatin1()[i]));
+        };
+        std::uint8_t *upper[3] = {&settings.DigitKind1_100, &settings.DigitKind1_10, &settings.DigitKind1_1};
+        std::uint8_t *lower[3] = {&settings.DigitKind2_100, &settings.DigitKind2_10, &settings.DigitKind2_1};
+        std::uint8_t *carry[3] = {&settings.CarryMode_100, &settings.CarryMode_10, &settings.CarryMode_1};
+        pattern("--upper", upper, "0na");
+        pattern("--lower", lower, "0na");
+        pattern("--carry", carry, "ynm");
+        settings.IsSubtraction = arguments.contains(QStringLiteral("sub")) ? 1 : 0;
+
+        const QPageLayout layout = landscapeLayout(QPageSize(paper));
+        for (int k = 0; k < sheets; ++k) {
+            QList<QRect> areas;
+            const QList<QStringList> expected = generatorSheet(settings, seed + std::uint32_t(k), areas);
+            for (int answers = 0; answers < 2; ++answers) {
+                const int page = 2 * k + answers + 1;
+                // The full-width space of the mark comes back as a break between words.
+                const QString mark = QStringLiteral("No\\.%1\\s+%2\\s*$").arg(k + 1).arg(seed + std::uint32_t(k));
+                QVERIFY2(pageText(first, page).contains(QRegularExpression(mark)), qPrintable(mark));
+                QCOMPARE(pageText(again, page), pageText(first, page));
+                const QList<PrintedChar> chars = printedChars(first, page, layout, WindowSize);
+                for (int i = 0; i < expected.size(); ++i) {
+                    const QStringList printed = printedProblem(chars, areas[i]);
+                    QCOMPARE(printed[0], expected[i][0]);
+                    QCOMPARE(printed[1], expected[i][1]);
+                    QCOMPARE(printed[2], answers ? expected[i][2] : QString());
+                }
+            }
+        }
+    }
+
+    void refusals_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("message");
+        const QString o = QStringLiteral("-o");
+        QTest::newRow("unknown option") << QStringList{QStringLiteral("--colour"), o} << QStringLiteral("unknown option");
+        QTest::newRow("missing -o") << QStringList{QStringLiteral("--sheets"), QStringLiteral("2")}
+                                    << QStringLiteral("missing -o");
+        QTest::newRow("pattern too short") << QStringList{QStringLiteral("--upper"), QStringLiteral("0a"), o}
+                                           << QStringLiteral("bad pattern");
+        QTest::newRow("pattern letter") << QStringList{QStringLiteral("--carry"), QStringLiteral("ymx"), o}
+                                        << QStringLiteral("bad pattern");
+        QTest::newRow("no sheets") << QStringList{QStringLiteral("--sheets"), QStringLiteral("0"), o}
+                                   << QStringLiteral("1 to 100");
+        QTest::newRow("too many sheets") << QStringList{QStringLiteral("--sheets"), QStringLiteral("101"), o}
+                                         << QStringLiteral("1 to 100");
+        QTest::newRow("seed past the day") << QStringList{QStringLiteral("--seed"), QStringLiteral("86400000"), o}
+                                           << QStringLiteral("0 to 86399999");
+        QTest::newRow("seed not a number") << QStringList{QStringLiteral("--seed"), QStringLiteral("1e3"), o}
+                                           << QStringLiteral("0 to 86399999");
+        QTest::newRow("no problem at all")
+            << QStringList{QStringLiteral("--upper"), QStringLiteral("000"), QStringLiteral("--lower"),
+                           QStringLiteral("00a"), QStringLiteral("--carry"), QStringLiteral("mmy"), o}
+            << QStringLiteral("一の位の繰り上がりを「あり」にはできません\nkolvara-sheet: these settings admit no problem");
+    }
+    void refusals()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, message);
+        QTemporaryDir folder;
+        const QString target = folder.filePath(QStringLiteral("week.pdf"));
+        QFile existing(target);
+        QVERIFY(existing.open(QIODevice::WriteOnly) && existing.write("last week's sheets") > 0);
+        existing.close();
+        if (arguments.last() == QLatin1String("-o"))
+            arguments << target;
+        const Run run = runSheet(arguments);
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY2(run.errors.contains(message), qPrintable(run.errors));
+        QVERIFY(existing.open(QIODevice::ReadOnly));
+        QCOMPARE(existing.readAll(), QByteArray("last week's sheets"));
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), 1);
+    }
+
+    // A folder that cannot be written: status 1, the old file as it was, nothing beside it.
+    void folderThatCannotBeWritten()
+    {
+        QTemporaryDir folder;
+        const QString target = folder.filePath(QStringLiteral("week.pdf"));
+        QFile existing(target);
+        QVERIFY(existing.open(QIODevice::WriteOnly) && existing.write("kept") > 0);
+        existing.close();
+        QVERIFY(QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther |
+                                                         QFile::ExeOther | QFile::ReadGroup | QFile::ExeGroup));
+        // Permissions do not hold back root: run as nobody then.
+        const QStringList asNobody = geteuid() == 0 ? QStringList{QStringLiteral("setpriv"), QStringLiteral("--reuid=65534"),
+                                                                  QStringLiteral("--regid=65534"),
+                                                                  QStringLiteral("--clear-groups")}
+                                                    : QStringList{};
+        const Run run = runSheet({QStringLiteral("-o"), target}, asNobody);
+        QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.errors.contains(QStringLiteral("cannot write")), qPrintable(run.errors));
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("week.pdf")});
+        QVERIFY(existing.open(QIODevice::ReadOnly));
+        QCOMPARE(existing.readAll(), QByteArray("kept"));
+    }
+
+    void distinct_data()
+    {
+        QTest::addColumn<QStringList>("settings");
+        QTest::addColumn<bool>("enough");
+        // One-digit sums that always carry: 45 problems for 28 places.
+        QTest::newRow("enough") << QStringList{QStringLiteral("--upper"), QStringLiteral("00n"), QStringLiteral("--lower"),
+                                               QStringLiteral("00n"), QStringLiteral("--carry"), QStringLiteral("mmy")}
+                                << true;
+        QTest::newRow("too few") << QStringList{QStringLiteral("--upper"), QStringLiteral("00n"), QStringLiteral("--lower"),
+                                                QStringLiteral("000")}
+                                 << false;
+    }
+    void distinct()
+    {
+        QFETCH(QStringList, settings);
+        QFETCH(bool, enough);
+        QTemporaryDir folder;
+        const QString pdf = folder.filePath(QStringLiteral("drill.pdf"));
+        const Run run = runSheet(settings + QStringList{QStringLiteral("--distinct"), QStringLiteral("--sheets"),
+                                                        QStringLiteral("4"), QStringLiteral("--no-answers"),
+                                                        QStringLiteral("-o"), pdf});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(pdfPageCount(pdf), 4);
+        QCOMPARE(run.errors.contains(QStringLiteral("repeats will occur")), !enough);
+        if (!enough) {
+            QVERIFY2(run.errors.contains(QStringLiteral("9通り")), qPrintable(run.errors));
+            return;
+        }
+        const QPageLayout layout = landscapeLayout(QPageSize(QPageSize::A4));
+        for (int page = 1; page <= 4; ++page) {
+            const QList<PrintedChar> chars = printedChars(pdf, page, layout, WindowSize);
+            std::set<std::pair<QString, QString>> problems;
+            for (int c = 0; c < 28; ++c) {
+                const QStringList printed =
+                    printedProblem(chars, QRect(32 + 143 * (c % 7), 48 + 176 * (c / 7), 139, 135));
+                QVERIFY(!printed[0].isEmpty() && !printed[1].isEmpty());
+                problems.insert({printed[0], printed[1]});
+            }
+            QCOMPARE(problems.size(), std::size_t(28));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestKolvaraSheet)
+#include "tst_kolvara_sheet.moc"
