@@ -458,21 +458,19 @@ void TFormKolvara::showPanelAndButtons()
 
 // ---- PDF ----
 
-QList<SheetPage> TFormKolvara::recordSheetPages(bool withAnswers)
+void TFormKolvara::layOutSheetPages(bool withAnswers, const std::function<void(QWidget &window)> &page)
 {
     hidePanelAndButtons();
-    QList<SheetPage> pages;
     for (const quint8 pass : {quint8(0), quint8(1)}) {
         if (pass == 1 && !withAnswers)
             break;
         AnswerPass = pass;
         rebuildSheetAsShown();
-        pages.append(recordWindowPage(*this));
+        page(*this);
     }
     AnswerPass = 0;
     rebuildSheetAsShown();
     showPanelAndButtons();
-    return pages;
 }
 
 QString TFormKolvara::suggestedPdfPath() const
@@ -490,9 +488,13 @@ void TFormKolvara::ButtonSavePdfClick()
     const QString fileName = saveFileNameAsker_ ? saveFileNameAsker_(suggestedPdfPath()) : QString();
     if (fileName.isEmpty())
         return;
-    const QList<SheetPage> pages = recordSheetPages(ui_->CheckBoxPrintAnswer->isChecked());
-    if (const QString error = writeSheetPdf(fileName, pages, printService_->pdfLayout(), windowTitle());
-        !error.isEmpty())
+    SheetPdf pdf(fileName);
+    QString error = pdf.open(printService_->pdfLayout(), windowTitle());
+    if (error.isEmpty()) {
+        layOutSheetPages(ui_->CheckBoxPrintAnswer->isChecked(), [&pdf](QWidget &window) { pdf.addPage(window); });
+        error = pdf.commit();
+    }
+    if (!error.isEmpty())
         reportError(error);
 }
 

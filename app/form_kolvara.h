@@ -52,10 +52,10 @@ public:
     // Saves the sheet on screen as the print run would print it, into one PDF.
     void ButtonSavePdfClick();
 
-    // The problem page and, when `withAnswers`, the answer page of the problems on screen,
-    // as a print run puts them on paper. Afterwards the window shows the same problems
-    // again, usable as after a print run.
-    QList<SheetPage> recordSheetPages(bool withAnswers);
+    // Lays out the problem page and, when `withAnswers`, the answer page of the problems on
+    // screen as a print run puts them on paper, and hands each to `page` while it stands.
+    // Afterwards the window shows the same problems again, usable as after a print run.
+    void layOutSheetPages(bool withAnswers, const std::function<void(QWidget &window)> &page);
 
     // A refresh for settings taken exactly as given: no option rules, no adjustment, the
     // settings panel untouched. With `distinct`, no problem twice on the sheet where the

@@ -87,10 +87,7 @@ int main(int argc, char *argv[])
         clockReading = first + std::uint32_t(k);
         window.refreshWithSettings(options.settings, options.distinct);
         const QString mark = QStringLiteral("No.%1\u3000%2").arg(k + 1).arg(clockReading);
-        for (SheetPage &page : window.recordSheetPages(options.answers)) {
-            page.mark = mark;
-            pdf.addPage(page);
-        }
+        window.layOutSheetPages(options.answers, [&pdf, &mark](QWidget &page) { pdf.addPage(page, mark); });
     }
     if (const QString error = pdf.commit(); !error.isEmpty()) {
         complain(error.toStdString() + "\ncannot write " + options.output);

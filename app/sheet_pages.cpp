@@ -4,6 +4,7 @@
 
 #include <QFileInfo>
 #include <QPainter>
+#include <QPicture>
 #include <QPdfWriter>
 #include <QRegion>
 #include <QSaveFile>
@@ -43,35 +44,35 @@ QSize fitToPage(QSize image, QSize printable)
     return QSize(int(pw), int(roundQuotient(h * pw, w)));
 }
 
-SheetPage recordWindowPage(QWidget &window)
-{
-    // QWidget::render() straight onto a printer paints through a bitmap, which loses the
-    // text. Recorded into a picture and played back, text and lines stay vectors.
-    SheetPage page;
-    page.size = window.size();
-    QPainter recorder(&page.picture);
-    window.render(&recorder, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
-    recorder.end();
-    return page;
-}
-
 int sheetPageDpi() { return QPicture().logicalDpiY(); }
 
-void paintSheetPage(QPainter &painter, const SheetPage &page, QSize printable)
+void paintWindowPage(QPainter &painter, QWidget &window, QSize printable, const QString &mark)
 {
-    const QSize fitted = fitToPage(page.size, printable);
+    const QSize size = window.size();
+    const QSize fitted = fitToPage(size, printable);
     if (fitted.isEmpty())
         return;
     painter.save();
-    painter.scale(qreal(fitted.width()) / page.size.width(), qreal(fitted.height()) / page.size.height());
-    painter.drawPicture(0, 0, page.picture);
-    if (!page.mark.isEmpty()) {
+    painter.scale(qreal(fitted.width()) / size.width(), qreal(fitted.height()) / size.height());
+    const auto flags = QWidget::DrawWindowBackground | QWidget::DrawChildren;
+    if (painter.device()->devType() == QInternal::Printer) {
+        // QWidget::render() onto a printer paints through a bitmap, which loses the text.
+        // Recorded into a picture and played back, text and lines stay vectors.
+        QPicture picture;
+        QPainter recorder(&picture);
+        window.render(&recorder, QPoint(), QRegion(), flags);
+        recorder.end();
+        painter.drawPicture(0, 0, picture);
+    } else {
+        window.render(&painter, QPoint(), QRegion(), flags);
+    }
+    if (!mark.isEmpty()) {
         QFont font(QFont::substitute(QString::fromUtf8(windowFaceName)));
         font.setPixelSize(MarkPixelSize);
         painter.setFont(font);
         painter.setPen(Qt::black);
-        const QRect area(QPoint(0, 0), page.size - QSize(MarkInset, MarkInset));
-        painter.drawText(area, Qt::AlignRight | Qt::AlignBottom, page.mark);
+        painter.drawText(QRect(QPoint(0, 0), size - QSize(MarkInset, MarkInset)), Qt::AlignRight | Qt::AlignBottom,
+                         mark);
     }
     painter.restore();
 }
@@ -121,13 +122,13 @@ QString SheetPdf::open(const QPageLayout &layout, const QString &title)
     return {};
 }
 
-void SheetPdf::addPage(const SheetPage &page)
+void SheetPdf::addPage(QWidget &window, const QString &mark)
 {
     if (!writer_)
         return;
     if (writer_->pages++ > 0)
         writer_->pdf.newPage();
-    paintSheetPage(writer_->painter, page, writer_->printable);
+    paintWindowPage(writer_->painter, window, writer_->printable, mark);
 }
 
 QString SheetPdf::commit()
@@ -141,15 +142,4 @@ QString SheetPdf::commit()
     if (!saved)
         return QStringLiteral("「%1」を書き終えられません。ディスクの空きを確かめてください").arg(shown);
     return {};
-}
-
-QString writeSheetPdf(const QString &fileName, const QList<SheetPage> &pages, const QPageLayout &layout,
-                      const QString &title)
-{
-    SheetPdf pdf(fileName);
-    if (QString error = pdf.open(layout, title); !error.isEmpty())
-        return error;
-    for (const SheetPage &page : pages)
-        pdf.addPage(page);
-    return pdf.commit();
 }

@@ -1,10 +1,8 @@
 // Pages of a worksheet as they go to paper or into a PDF: the window's client area,
-// recorded as vectors and stretched onto the page by one fitting rule.
+// stretched onto the page by one fitting rule and drawn by the window's own paint code.
 #pragma once
 
-#include <QList>
 #include <QPageLayout>
-#include <QPicture>
 #include <QSize>
 #include <QString>
 
@@ -13,23 +11,15 @@
 class QPainter;
 class QWidget;
 
-struct SheetPage {
-    QPicture picture;  // the client area, window pixels
-    QSize size;        // of the client area
-    QString mark;      // small text in the bottom right corner, or none
-};
-
-// Records the client area of `window` with every visible child; hidden ones are left out.
-SheetPage recordWindowPage(QWidget &window);
-
-// The resolution to give the device a page is played back on: the picture's own. Playback
-// lays text out for the target's resolution; at any other, text would come out larger or
-// smaller than the rest. Vector output loses no sharpness at this resolution.
+// The resolution to give the device a page is drawn on: the window's own, so the page's
+// pixels are the window's. Vector output loses no sharpness at this resolution.
 int sheetPageDpi();
 
-// Draws `page` fitted (fitToPage) into `printable` device pixels, on a painter whose origin
-// is the printable area's top-left corner and whose device has sheetPageDpi().
-void paintSheetPage(QPainter &painter, const SheetPage &page, QSize printable);
+// Draws the client area of `window` with every visible child (hidden ones are left out),
+// fitted (fitToPage) into `printable` device pixels at the painter's origin, the top-left
+// corner of the printable area; `mark`, when given, small in the bottom right corner. The
+// device must have sheetPageDpi().
+void paintWindowPage(QPainter &painter, QWidget &window, QSize printable, const QString &mark = {});
 
 // Landscape, with margins most printers can reach.
 QPageLayout landscapeLayout(const QPageSize &pageSize);
@@ -45,7 +35,8 @@ public:
     SheetPdf &operator=(const SheetPdf &) = delete;
 
     QString open(const QPageLayout &layout, const QString &title);
-    void addPage(const SheetPage &page);
+    bool isOpen() const { return bool(writer_); }
+    void addPage(QWidget &window, const QString &mark = {});
     QString commit();
 
 private:
@@ -53,10 +44,6 @@ private:
     std::unique_ptr<Writer> writer_;
     QString fileName_;
 };
-
-// All of `pages` into one PDF at `fileName`, as SheetPdf writes it.
-QString writeSheetPdf(const QString &fileName, const QList<SheetPage> &pages, const QPageLayout &layout,
-                      const QString &title);
 
 // Size of an image of `image` pixels stretched onto `printable` pixels with
 // its proportions kept: it fills the height if that leaves it narrower than

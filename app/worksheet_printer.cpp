@@ -51,7 +51,7 @@ QString WorksheetPrinter::ensurePrinter()
 
 QString WorksheetPrinter::prepareLandscape()
 {
-    filePages_.clear();
+    filePdf_.reset();  // what an unfinished run began is dropped
     if (QString error = ensurePrinter(); !error.isEmpty())
         return error;
     if (!printer_->setPageOrientation(QPageLayout::Landscape))
@@ -64,14 +64,18 @@ QString WorksheetPrinter::printWindow(QWidget &window, const QString &jobTitle)
     if (QString error = ensurePrinter(); !error.isEmpty())
         return error;
     printer_->setDocName(jobTitle);
-    SheetPage page = recordWindowPage(window);
 
     // Printing into a file, every job would replace the file the one before wrote: the
-    // run's pages go into that one file together, at the end of the run.
+    // run's pages go into that one file together, complete at the end of the run.
     if (printer_->outputFormat() == QPrinter::PdfFormat) {
-        if (filePages_.isEmpty())
-            fileTitle_ = jobTitle;
-        filePages_.append(std::move(page));
+        if (!filePdf_) {
+            filePdf_ = std::make_unique<SheetPdf>(printer_->outputFileName());
+            if (!filePdf_->open(printer_->pageLayout(), jobTitle).isEmpty()) {
+                filePdf_.reset();
+                return printerNotValidMessage();
+            }
+        }
+        filePdf_->addPage(window);
         return {};
     }
 
@@ -80,7 +84,7 @@ QString WorksheetPrinter::printWindow(QWidget &window, const QString &jobTitle)
     if (!printer_->isValid() || !painter.begin(printer_.get()))
         return printerNotValidMessage();
     // The painter's origin is the top-left corner of the printable area.
-    paintSheetPage(painter, page, printer_->pageLayout().paintRectPixels(printer_->resolution()).size());
+    paintWindowPage(painter, window, printer_->pageLayout().paintRectPixels(printer_->resolution()).size());
     // For CUPS, end() uploads the document and returns once the scheduler
     // holds the job.
     if (!painter.end())
@@ -90,10 +94,8 @@ QString WorksheetPrinter::printWindow(QWidget &window, const QString &jobTitle)
 
 QString WorksheetPrinter::finishRun()
 {
-    const QList<SheetPage> pages = std::exchange(filePages_, {});
-    if (pages.isEmpty() || !printer_)
-        return {};
-    if (!writeSheetPdf(printer_->outputFileName(), pages, printer_->pageLayout(), fileTitle_).isEmpty())
+    const std::unique_ptr<SheetPdf> pdf = std::move(filePdf_);
+    if (pdf && !pdf->commit().isEmpty())
         return printerNotValidMessage();
     return {};
 }

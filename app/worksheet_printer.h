@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QList>
 #include <QPageLayout>
 #include <QSize>
 #include <QString>
@@ -47,11 +46,11 @@ public:
     // Prints the client area of `window` as one job of one page named
     // `jobTitle`, scaled by fitToPage() to the printable area. Hidden
     // children are left out. Returns once the job is handed to the print
-    // system. When the printer writes a file, the page is kept for
-    // finishRun() instead.
+    // system. When the printer writes a file, the page goes into that file,
+    // which finishRun() completes.
     QString printWindow(QWidget &window, const QString &jobTitle) override;
 
-    // Writes the pages kept since prepareLandscape() into the printer's file, all in one.
+    // Completes the file the run's pages went into, when the printer writes a file.
     QString finishRun() override;
 
     // The printer set-up dialog, started from the current printer; OK makes
@@ -72,6 +71,5 @@ private:
     QString ensurePrinter();
 
     std::unique_ptr<QPrinter> printer_;
-    QList<SheetPage> filePages_;
-    QString fileTitle_;
+    std::unique_ptr<SheetPdf> filePdf_;  // the file a run prints into, until the run ends
 };
