@@ -25,3 +25,8 @@ add_dependencies(startup_bench startup_kolvara startup_bare startup_bare_label)
 add_executable(print_bench print_bench.cpp)
 target_link_libraries(print_bench PRIVATE kolvara_app benchmark::benchmark Qt6::PrintSupport)
 set_target_properties(print_bench PROPERTIES AUTOUIC OFF)
+
+add_executable(sheet_bench sheet_bench.cpp)
+target_link_libraries(sheet_bench PRIVATE benchmark::benchmark)
+target_compile_definitions(sheet_bench PRIVATE KOLVARA_SHEET="$<TARGET_FILE:kolvara-sheet>")
+add_dependencies(sheet_bench kolvara-sheet)
