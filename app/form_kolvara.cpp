@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QStandardPaths>
 #include <QStyle>
 #include <QTimer>
@@ -24,7 +25,7 @@ namespace {
 
 constexpr QSize StoredOuterSize(1036, 766);
 constexpr int StoredFrameWidth = 16;  // left and right border of the stored outer size
-constexpr int SheetLeft = 32, SheetTop = 48, RowPitch = 176;
+constexpr int SheetTop = 48, RowPitch = 176;
 constexpr int PlacedWidth = 148, PlacedHeight = 139;
 constexpr int CountLinePixelSize = 11, CountLineSmallestPixelSize = 9;
 
@@ -83,7 +84,7 @@ void TFormKolvara::connectControls()
         Q_ASSERT(button);
         optionButtons_[std::size_t(i)] = button;
         connect(button, &QRadioButton::toggled, this, [this, option](bool checked) {
-            if (!checked || syncing_)
+            if (!checked)
                 return;
             settings_.SelectOption(option);
             syncGroup(groupOf(option));  // a rule may have put the group back
@@ -93,7 +94,7 @@ void TFormKolvara::connectControls()
     operationButtons_ = {ui_->RadioGroupWaSaItem0, ui_->RadioGroupWaSaItem1};
     for (int item = 0; item < 2; ++item)
         connect(operationButtons_[std::size_t(item)], &QRadioButton::toggled, this, [this, item](bool checked) {
-            if (checked && !syncing_) {
+            if (checked) {
                 settings_.selectOperation(item);
                 updateProblemCount();
             }
@@ -132,20 +133,19 @@ void TFormKolvara::FormCreate()
     ui_->LabelProjectName->adjustSize();
 }
 
+// The model has already made the selection: the button follows without reporting a click.
 void TFormKolvara::syncGroup(OptionGroup group)
 {
-    const bool wasSyncing = syncing_;
-    syncing_ = true;
-    optionButtons_[std::size_t(settings_.selectedOption(group))]->setChecked(true);
-    syncing_ = wasSyncing;
+    QRadioButton *button = optionButtons_[std::size_t(settings_.selectedOption(group))];
+    const QSignalBlocker blocker(button);
+    button->setChecked(true);
 }
 
 void TFormKolvara::syncOperation()
 {
-    const bool wasSyncing = syncing_;
-    syncing_ = true;
-    operationButtons_[std::size_t(settings_.operationItem())]->setChecked(true);
-    syncing_ = wasSyncing;
+    QRadioButton *button = operationButtons_[std::size_t(settings_.operationItem())];
+    const QSignalBlocker blocker(button);
+    button->setChecked(true);
 }
 
 void TFormKolvara::applyPresentation()
@@ -239,10 +239,10 @@ void TFormKolvara::showEvent(QShowEvent *event)
     if (sizedToFrame_)
         return;
     sizedToFrame_ = true;
-    // Where a window manager draws a frame, the stored outer size includes it.
+    // Where the window system draws a frame, the stored outer size includes it.
     QTimer::singleShot(0, this, [this] {
         const QSize frame = frameGeometry().size() - size();
-        if (frame.width() > 0 && QGuiApplication::platformName() != QLatin1String("offscreen"))
+        if (frame.width() > 0)
             resize(StoredOuterSize - frame);
     });
 }
@@ -278,11 +278,10 @@ void TFormKolvara::SpinEditFontSizeChange() { Sakujo(); }
 
 int TFormKolvara::outerWidth() const
 {
-    // The offscreen platform reports a token frame that no user ever sees.
+    // The frame the window system draws, if any; without one (no window manager, or not
+    // shown yet) the width counts the stored layout's frame.
     const int framed = frameGeometry().width();
-    if (framed > width() && QGuiApplication::platformName() != QLatin1String("offscreen"))
-        return framed;
-    return width() + StoredFrameWidth;
+    return framed > width() ? framed : width() + StoredFrameWidth;
 }
 
 // ---- Worksheet layout ----
@@ -309,7 +308,7 @@ void TFormKolvara::buildSheet(int problemsPerRow, bool subtractionSign)
 {
     subtractionSign_ = subtractionSign;
     geometry_.ProblemsPerRow = problemsPerRow;
-    geometry_.RowCount = 4;
+    geometry_.RowCount = SheetRowCount;
     int c = 1;
     for (int r = 1; r <= geometry_.RowCount; ++r) {
         for (int p = 1; p <= geometry_.ProblemsPerRow; ++p, ++c) {
@@ -318,7 +317,7 @@ void TFormKolvara::buildSheet(int problemsPerRow, bool subtractionSign)
             if (!digits)
                 continue;
             current_ = *digits;
-            CreateComponent(p, r, geometry_.ColumnPitch * (p - 1) + SheetLeft, RowPitch * (r - 1) + SheetTop,
+            CreateComponent(p, r, geometry_.ColumnPitch * (p - 1) + SheetMargin, RowPitch * (r - 1) + SheetTop,
                             PlacedWidth, PlacedHeight, ui_->CheckBoxRuledLine->isChecked(), AnswerPass == 1);
         }
     }
@@ -385,7 +384,7 @@ bool TFormKolvara::tableCoversSheet() const
 {
     const Settings &s = settings_.settings();
     return table_.filledForSubtraction() == (s.IsSubtraction == 1) &&
-           4 * problemsPerRowFor(s) <= table_.filledProblemCount();
+           problemsPerSheetFor(s) <= table_.filledProblemCount();
 }
 
 void TFormKolvara::ButtonPrintOutClick()

@@ -69,8 +69,8 @@ public:
     void Sakujo();
     TTessolin *problemControl(int number) const;
 
-    // Outer width as the window frame counts it; without a frame from the platform the
-    // stored layout's 16 pixels of frame are added.
+    // Outer width with the frame the window system draws; without one, the stored
+    // layout's 16 pixels of frame are added.
     int outerWidth() const;
 
     kolvara::ProblemSettings &settings() { return settings_; }
@@ -117,7 +117,6 @@ private:
     std::array<QRadioButton *, kolvara::OptionCount> optionButtons_{};
     std::array<QRadioButton *, 2> operationButtons_{};
     bool subtractionSign_ = false;  // the sign of the controls being built
-    bool syncing_ = false;
     bool printing_ = false;
     bool sizedToFrame_ = false;
 };

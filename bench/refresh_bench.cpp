@@ -37,7 +37,7 @@ BENCHMARK(BM_RefreshAndPaint20)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? KOLVARA_OFFSCREEN : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     installJapaneseFontSubstitutes();
     benchmark::Initialize(&argc, argv);

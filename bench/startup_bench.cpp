@@ -26,7 +26,7 @@ std::int64_t monotonicNs()
 
 void startChild(benchmark::State &state, const char *program)
 {
-    setenv("QT_QPA_PLATFORM", getenv("QT_QPA_PLATFORM") ? getenv("QT_QPA_PLATFORM") : "offscreen", 1);
+    setenv("QT_QPA_PLATFORM", getenv("QT_QPA_PLATFORM") ? getenv("QT_QPA_PLATFORM") : KOLVARA_OFFSCREEN, 1);
     long peakKb = 0;
     for (auto _ : state) {
         int report[2];

@@ -58,12 +58,12 @@ struct Words {
 // "<number>の<place>が「<kind>」"
 std::string placeIs(const std::string &number, int column, std::uint8_t kind)
 {
-    return number + "の" + std::string(texts::PlaceName[column]) + "が" + quoted(texts::OptionCaption[kind]);
+    return number + "の" + std::string(texts::PlaceName[column]) + "が" + quoted(texts::optionCaption(DigitKind(kind)));
 }
 
 std::string cannotBe(const Words &w, int column, std::uint8_t mode)
 {
-    return std::string(texts::PlaceName[column]) + "の" + w.carry + "を" + quoted(texts::OptionCaption[3 + mode]) +
+    return std::string(texts::PlaceName[column]) + "の" + w.carry + "を" + quoted(texts::optionCaption(CarryMode(mode))) +
            "にはできません";
 }
 
@@ -77,7 +77,7 @@ std::string columnReason(bool sub, const Words &w, int column, std::uint8_t uppe
     if (!sub) {  // only "あり" can fail when adding
         if (upperKind == Zero && lowerKind == Zero)
             why = w.upper + "と" + w.lower + "の" + std::string(texts::PlaceName[column]) + "がどちらも" +
-                  quoted(texts::OptionCaption[Zero]) + "なので、";
+                  quoted(texts::optionCaption(Zero)) + "なので、";
         else if (column < 2 && onlyNone)
             why = placeIs(upperKind == Zero ? w.upper : w.lower, column, Zero) + "で、" + below + "から" + w.carry +
                   "がないので、";
@@ -165,7 +165,7 @@ Feasibility checkFeasibility(const Settings &s)
             if (sub && column == 0) {
                 const std::string why =
                     c.lower == Rest ? placeIs(words.upper, 0, Zero) + "で" + placeIs(words.lower, 0, Rest) + "なので、"
-                                    : placeIs(words.upper, 0, Zero) + "で、" + std::string(texts::PlaceName[1]) + "から" +
+                                    : placeIs(words.upper, 0, Zero) + "で、" + std::string(texts::PlaceName[texts::TensPlace]) + "から" +
                                           words.carry + "があるので、";
                 result.reason = why + words.upper + "がいつも" + words.lower + "より小さくなります";
             } else {

@@ -1,6 +1,7 @@
 #include "problem_count.h"
 
 #include "feasibility.h"
+#include "problem_table.h"
 
 namespace kolvara {
 
@@ -16,7 +17,7 @@ ProblemCountNote problemCountNote(const Settings &settings)
 {
     const Feasibility feasibility = checkFeasibility(settings);
     ProblemCountNote note;
-    note.sheetSize = 4 * problemsPerRowFor(settings);
+    note.sheetSize = problemsPerSheetFor(settings);
     note.count = feasibility.problemCount;
     if (!feasibility.possible) {
         note.impossible = true;

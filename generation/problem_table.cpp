@@ -34,10 +34,11 @@ const std::string &ProblemTable::cell(int column, int row) const
 void ProblemTable::setUp(SheetGeometry &geometry)
 {
     geometry.ProblemsPerRow = 7;
-    geometry.RowCount = 4;
+    geometry.RowCount = SheetRowCount;
     labelColumnWidth_ = LabelColumnWidth;
-    setColumnCount(29);
-    for (int c = 1; c <= 28; ++c)
+    const int mostProblems = SheetRowCount * 7;
+    setColumnCount(mostProblems + 1);
+    for (int c = 1; c <= mostProblems; ++c)
         cells_[std::size_t(c)][0] = std::to_string(c);
 }
 
@@ -78,8 +79,8 @@ FillResult ProblemTable::fill(const Settings &settings, SheetGeometry &geometry,
     const bool subtraction = settings.IsSubtraction == 1;
     labelColumnWidth_ = LabelColumnWidth;
     geometry.ProblemsPerRow = problemsPerRowFor(settings);
-    geometry.RowCount = 4;
-    geometry.ColumnPitch = std::uint16_t((outerWindowWidth - 32) / geometry.ProblemsPerRow);
+    geometry.RowCount = SheetRowCount;
+    geometry.ColumnPitch = std::uint16_t((outerWindowWidth - SheetMargin) / geometry.ProblemsPerRow);
     const int count = geometry.RowCount * geometry.ProblemsPerRow;
     setColumnCount(count + 1);
     cells_[0][1] = texts::TableUpper;

@@ -13,9 +13,18 @@
 
 namespace kolvara {
 
+// Every sheet has four rows of problems.
+inline constexpr std::int32_t SheetRowCount = 4;
+// Left edge of the first problem in the window; the column pitch spreads the problems over
+// the window's outer width less this margin.
+inline constexpr int SheetMargin = 32;
+
+// Problems on one sheet for these settings: 28 when both numbers have one digit, else 20.
+inline int problemsPerSheetFor(const Settings &settings) { return SheetRowCount * problemsPerRowFor(settings); }
+
 // How the sheet's problems are laid out.
 struct SheetGeometry {
-    std::int32_t RowCount = 4;
+    std::int32_t RowCount = SheetRowCount;
     std::int32_t ProblemsPerRow = 7;
     std::uint16_t ColumnPitch = 0;
 };

@@ -10,7 +10,7 @@ trap 'scripts/cups-test-env.sh stop "$cups" >/dev/null' EXIT
 scripts/cups-test-env.sh start "$cups" >/dev/null
 . "$cups/env"
 unset PRINTER LPDEST
-QT_QPA_PLATFORM=offscreen "$build/bench/print_bench" "$@"
+QT_QPA_PLATFORM="offscreen:configfile=$PWD/scripts/offscreen.json" "$build/bench/print_bench" "$@"
 
 # The kept document of the newest job with the given title, once the printer has written it.
 # The job list is CSV, oldest first: job-id,job-state,job-name (the name maybe in quotes).

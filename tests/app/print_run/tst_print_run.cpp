@@ -1,69 +1,18 @@
-// The print run of the window: its steps against a recording print service, and whole
-// runs through a private CUPS scheduler whose printer keeps every document as a PDF.
+// The print run of the window, step by step, against a print service that records what
+// it is asked.
 #include <QCheckBox>
-#include <QDate>
-#include <QDir>
-#include <QTemporaryDir>
-#include <QGroupBox>
-#include <QPageLayout>
-#include <QPrinter>
-#include <QProcess>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QtTest>
 
 #include "japanese_fonts.h"
-#include "print_titles.h"
 
 #include "../print_system.h"
 #include "../window_fixture.h"
+#include "print_run_pages.h"
 
 namespace {
 
-const QString ProblemTitle = QStringLiteral("Kolvara") + QString::fromUtf8(problemPageSuffix);
-const QString AnswerTitle = QStringLiteral("Kolvara") + QString::fromUtf8(answerPageSuffix);
-
-// One problem as the sheet shows it: "upper sign lower = answer-or-blank".
-QString describe(const TTessolin *p)
-{
-    const int a = p->ValueLine1_100() * 100 + p->ValueLine1_10() * 10 + p->ValueLine1_1();
-    const int b = p->ValueLine2_100() * 100 + p->ValueLine2_10() * 10 + p->ValueLine2_1();
-    return QStringLiteral("%1%2%3=%4").arg(a).arg(p->Sign()).arg(b).arg(p->ShowAnswer() ? QStringLiteral("shown") : QString());
-}
-
-QStringList sheetOf(const TFormKolvara &form)
-{
-    QStringList out;
-    for (int c = 1; const TTessolin *p = form.problemControl(c); ++c)
-        out << describe(p);
-    return out;
-}
-
-QList<QRect> problemAreas(const TFormKolvara &form)
-{
-    QList<QRect> areas;
-    for (int c = 1; const TTessolin *p = form.problemControl(c); ++c)
-        areas << p->geometry();
-    return areas;
-}
-
-// Page `page` of `pdf` shows the problems `screen` (additions) at `areas`, with their sums
-// only when `answers`.
-void verifyPrintedProblems(const QString &pdf, int page, const QPageLayout &layout, QSize windowSize,
-                           const QList<QRect> &areas, const QStringList &screen, bool answers)
-{
-    const QList<PrintedChar> chars = printedChars(pdf, page, layout, windowSize);
-    for (int i = 0; i < areas.size(); ++i) {
-        const QStringList printed = printedProblem(chars, areas[i]);
-        const QStringList parts = screen[i].split(QRegularExpression(QStringLiteral("[+=]")));
-        QCOMPARE(printed[0], parts[0]);
-        QCOMPARE(printed[1], parts[1]);
-        QCOMPARE(printed[2], answers ? QString::number(parts[0].toInt() + parts[1].toInt()) : QString());
-    }
-}
-
-// Records what a print run asks of the print system, and can fail a chosen step.
 struct RecordingPrinter : PrintService {
     QStringList calls;
     QList<QStringList> printedSheets;
@@ -93,7 +42,6 @@ struct RecordingPrinter : PrintService {
         return failAt == calls.last() ? failure : QString();
     }
 };
-
 }  // namespace
 
 class TestPrintRun : public QObject {
@@ -101,8 +49,6 @@ class TestPrintRun : public QObject {
 
 private slots:
     void initTestCase() { installJapaneseFontSubstitutes(); }
-
-    // ---- steps, against a recording print service ----
 
     void printsProblemPageThenAnswerPage()
     {
@@ -205,152 +151,6 @@ private slots:
         Window w(&printer);
         w.click({"ButtonPrinterSetup"});
         QCOMPARE(w.errors, QStringList{printer.failure});
-    }
-
-    // ---- whole runs through the private scheduler ----
-
-    void cupsPrintsTwoLandscapePagesWithTheSameProblems()
-    {
-        Window w;
-        const int jobsBefore = int(schedulerJobs().size());
-        const QStringList screen = sheetOf(w.form);
-        const QList<QRect> areas = problemAreas(w.form);
-        w.print();
-        QVERIFY2(w.errors.isEmpty(), qPrintable(w.errors.join(u'\n')));
-
-        const QList<Job> jobs = schedulerJobs().mid(jobsBefore);
-        QCOMPARE(jobs.size(), 2);
-        QCOMPARE(jobs[0].name, ProblemTitle);
-        QCOMPARE(jobs[1].name, AnswerTitle);
-        QPrinter *printer = static_cast<WorksheetPrinter &>(w.form.printService()).printer();
-        QVERIFY(printer);
-        for (int page = 0; page < 2; ++page) {
-            const QString pdf = keptPdf(jobs[page].id);
-            const QString info = runTool(QStringLiteral("pdfinfo"), {pdf});
-            QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n"))), qPrintable(info));
-            const auto size = QRegularExpression(QStringLiteral("Page size:\\s+([\\d.]+) x ([\\d.]+)")).match(info);
-            QVERIFY(size.hasMatch() && size.captured(1).toDouble() > size.captured(2).toDouble());
-
-            const QString text = runTool(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}).remove(u' ');
-            for (const char *present : {"計算しましょう。", "なまえ", "Kolvara", "すべて,すべて,すべて"})
-                QVERIFY2(text.contains(QString::fromUtf8(present)), present);
-            for (const char *absent : {"印刷", "更新", "初期設定", "符号"})
-                QVERIFY2(!text.contains(QString::fromUtf8(absent)), absent);
-
-            verifyPrintedProblems(pdf, 1, printer->pageLayout(), w.form.size(), areas, screen, page == 1);
-            QVERIFY(!QTest::currentTestFailed());
-        }
-        QVERIFY(sheetOf(w.form) != screen);
-        QVERIFY(w.usable());
-    }
-
-    void cupsPrintsOneJobWithoutAnswers()
-    {
-        Window w;
-        w.click({"CheckBoxPrintAnswer"});
-        const int jobsBefore = int(schedulerJobs().size());
-        w.print();
-        const QList<Job> jobs = schedulerJobs().mid(jobsBefore);
-        QCOMPARE(jobs.size(), 1);
-        QCOMPARE(jobs[0].name, ProblemTitle);
-    }
-
-    // A printer that writes a file: both pages in that one file, not the answer page alone.
-    void printToFileKeepsBothPages()
-    {
-        Window w;
-        QVERIFY(w.form.printService().prepareLandscape().isEmpty());
-        QPrinter *printer = static_cast<WorksheetPrinter &>(w.form.printService()).printer();
-        QTemporaryDir folder;
-        const QString file = folder.filePath(QStringLiteral("run.pdf"));
-        printer->setOutputFileName(file);
-        const int jobsBefore = int(schedulerJobs().size());
-        const QStringList screen = sheetOf(w.form);
-        const QList<QRect> areas = problemAreas(w.form);
-        w.print();
-        QVERIFY2(w.errors.isEmpty(), qPrintable(w.errors.join(u'\n')));
-        QCOMPARE(pdfPageCount(file), 2);
-        for (int page = 1; page <= 2; ++page)
-            verifyPrintedProblems(file, page, printer->pageLayout(), w.form.size(), areas, screen, page == 2);
-        QCOMPARE(schedulerJobs().size(), jobsBefore);
-        QVERIFY(w.usable());
-    }
-
-    void printerThatCannotBeOpened()
-    {
-        Window w;
-        w.print();
-        QPrinter *printer = static_cast<WorksheetPrinter &>(w.form.printService()).printer();
-        QVERIFY(printer);
-        printer->setOutputFileName(QStringLiteral("/nonexistent-folder/sheet.pdf"));
-        const QStringList before = sheetOf(w.form);
-        w.print();
-        QCOMPARE(w.errors, QStringList{WorksheetPrinter::printerNotValidMessage()});
-        QCOMPARE(sheetOf(w.form), before);
-        QVERIFY(w.usable());
-    }
-
-    // "PDF保存" with no printer at all: A4, the problems on screen, which stay there.
-    void savePdf_data()
-    {
-        QTest::addColumn<bool>("answers");
-        QTest::newRow("with answers") << true;
-        QTest::newRow("problems only") << false;
-    }
-    void savePdf()
-    {
-        QFETCH(bool, answers);
-        Window w;
-        w.form.ui().CheckBoxPrintAnswer->setChecked(answers);
-        QTemporaryDir folder;
-        const QString file = folder.filePath(QStringLiteral("sheet.pdf"));
-        QString suggested;
-        w.form.setSaveFileNameAsker([&](const QString &path) {
-            suggested = path;
-            return file;
-        });
-        w.click({"ButtonGroupBoxStartClose"});
-        const QStringList screen = sheetOf(w.form);
-        const QList<QRect> areas = problemAreas(w.form);
-        w.click({"ButtonSavePdf"});
-        QVERIFY2(w.errors.isEmpty(), qPrintable(w.errors.join(u'\n')));
-        QVERIFY(suggested.endsWith(QDate::currentDate().toString(Qt::ISODate) + QStringLiteral(".pdf")));
-        QCOMPARE(pdfPageCount(file), answers ? 2 : 1);
-        const QString info = runTool(QStringLiteral("pdfinfo"), {file});
-        QVERIFY2(info.contains(QStringLiteral("842 x 595 pts (A4)")), qPrintable(info));
-        const QPageLayout a4 = landscapeLayout(QPageSize(QPageSize::A4));
-        for (int page = 1; page <= (answers ? 2 : 1); ++page)
-            verifyPrintedProblems(file, page, a4, w.form.size(), areas, screen, page == 2);
-        QCOMPARE(sheetOf(w.form), screen);
-        QVERIFY(w.usable());
-    }
-
-    void savePdfThatCannotBeWritten()
-    {
-        Window w;
-        QTemporaryDir folder;
-        const QString missing = folder.filePath(QStringLiteral("no-such-folder/sheet.pdf"));
-        QString answer;
-        w.form.setSaveFileNameAsker([&](const QString &) { return answer; });
-        const QStringList screen = sheetOf(w.form);
-        w.click({"ButtonSavePdf"});  // cancelled
-        answer = missing;
-        w.click({"ButtonSavePdf"});
-        QCOMPARE(w.errors.size(), 1);
-        QVERIFY2(w.errors[0].contains(QStringLiteral("保存できません")), qPrintable(w.errors[0]));
-        QCOMPARE(QDir(folder.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
-        QCOMPARE(sheetOf(w.form), screen);
-        QVERIFY(w.usable());
-    }
-
-    void noDefaultPrinter()
-    {
-        Window w;
-        const QStringList before = sheetOf(w.form);
-        w.print();
-        QCOMPARE(w.errors, QStringList{WorksheetPrinter::noDefaultPrinterMessage()});
-        QCOMPARE(sheetOf(w.form), before);
-        QVERIFY(w.usable());
     }
 };
 

@@ -1,3 +1,5 @@
+// The printer object against a private scheduler with one printer: one landscape page a
+// job, fitted to the printable area, and the set-up dialog.
 #include "worksheet_printer.h"
 
 #include "../print_system.h"
@@ -19,7 +21,6 @@
 
 namespace {
 
-const QString kNoDefaultPrinter = QStringLiteral("デフォルト プリンタが存在しません");
 const QString kCaption = QStringLiteral("Kolvara");
 const QString kWithoutAnswers = QStringLiteral("解答値なし");
 const QString kWithAnswers = QStringLiteral("解答値あり");
@@ -56,49 +57,11 @@ class TestWorksheetPrinter : public QObject {
     Q_OBJECT
 
 private slots:
-    void fitToPage_data();
-    void fitToPage();
     void printsWindowAsOneLandscapePage_data();
     void printsWindowAsOneLandscapePage();
     void setupAppliesOnlyAccepted_data();
     void setupAppliesOnlyAccepted();
-    void reportsMissingDefaultPrinter();
 };
-
-void TestWorksheetPrinter::fitToPage_data()
-{
-    QTest::addColumn<QSize>("image");
-    QTest::addColumn<QSize>("printable");
-    QTest::addColumn<QSize>("fitted");
-
-    // Fills the height: W * PH / H stays below PW.
-    QTest::newRow("height, fraction up") << QSize(400, 300) << QSize(1000, 500) << QSize(667, 500);
-    QTest::newRow("height, fraction down") << QSize(400, 300) << QSize(1000, 700) << QSize(933, 700);
-    QTest::newRow("height, half to even below") << QSize(402, 200) << QSize(13000, 4850) << QSize(9748, 4850);
-    QTest::newRow("height, half to even above") << QSize(406, 200) << QSize(13000, 4850) << QSize(9846, 4850);
-    QTest::newRow("height, just narrower") << QSize(799, 400) << QSize(1000, 500) << QSize(999, 500);
-
-    // Fills the width: W * PH / H reaches PW.
-    QTest::newRow("width, wide image") << QSize(800, 200) << QSize(1000, 500) << QSize(1000, 250);
-    QTest::newRow("width, same proportions") << QSize(200, 100) << QSize(1000, 500) << QSize(1000, 500);
-    QTest::newRow("width, just wider") << QSize(801, 400) << QSize(1000, 500) << QSize(1000, 499);
-    QTest::newRow("width, rounding reaches PW") << QSize(1999, 1000) << QSize(1000, 500) << QSize(1000, 500);
-    QTest::newRow("width, half to even below") << QSize(200, 100) << QSize(13001, 9000) << QSize(13001, 6500);
-    QTest::newRow("width, half to even above") << QSize(200, 100) << QSize(13003, 9000) << QSize(13003, 6502);
-    QTest::newRow("width, A4 landscape at 1200 dpi")
-        << QSize(1016, 682) << QSize(13560, 9448) << QSize(13560, 9102);
-
-    QTest::newRow("empty image") << QSize(0, 300) << QSize(1000, 500) << QSize();
-    QTest::newRow("empty page") << QSize(400, 300) << QSize(1000, 0) << QSize();
-}
-
-void TestWorksheetPrinter::fitToPage()
-{
-    QFETCH(QSize, image);
-    QFETCH(QSize, printable);
-    QFETCH(QSize, fitted);
-    QCOMPARE(::fitToPage(image, printable), fitted);
-}
 
 void TestWorksheetPrinter::printsWindowAsOneLandscapePage_data()
 {
@@ -249,33 +212,6 @@ void TestWorksheetPrinter::setupAppliesOnlyAccepted()
     printer.printer()->setPageOrientation(QPageLayout::Portrait);
     QCOMPARE(printer.prepareLandscape(), QString());
     QCOMPARE(printer.printer()->pageLayout().orientation(), QPageLayout::Landscape);
-}
-
-void TestWorksheetPrinter::reportsMissingDefaultPrinter()
-{
-    if (qEnvironmentVariableIsEmpty("KOLVARA_CUPS_EMPTY"))
-        QSKIP("needs the private scheduler without printers (run through ctest)");
-    QVERIFY(QPrinterInfo::defaultPrinter().isNull());
-
-    // A dialog must not open; should one, it is closed so the test ends.
-    bool sawDialog = false;
-    QTimer guard;
-    guard.setInterval(50);
-    connect(&guard, &QTimer::timeout, this, [&] {
-        if (QWidget *modal = QApplication::activeModalWidget()) {
-            sawDialog = true;
-            modal->close();
-        }
-    });
-    guard.start();
-
-    WorksheetPrinter printer;
-    QLabel window(kHeading);
-    QCOMPARE(printer.prepareLandscape(), kNoDefaultPrinter);
-    QCOMPARE(printer.setup(nullptr), kNoDefaultPrinter);
-    QCOMPARE(printer.printWindow(window, kCaption + kWithoutAnswers), kNoDefaultPrinter);
-    QVERIFY(!sawDialog);
-    QVERIFY(!printer.printer());
 }
 
 QTEST_MAIN(TestWorksheetPrinter)

@@ -1,0 +1,111 @@
+# How the project registers its tests: one call per test program.
+#
+#   kolvara_add_test(<program> SOURCES <file>... [LINK <target>...] [GTEST]
+#                    [PRINT_SCHEDULER WITH_PRINTER|WITHOUT_PRINTER] [ENVIRONMENT <VAR=value>...])
+#
+# The program's folder under tests/ names its area (generation, display, app), which is
+# its label and the first part of every test name. A Qt Test program gives one CTest test
+# per test function, <area>.<program without tst_>.<function>, found after each build by
+# asking the program itself (-functions), so every function runs without being listed
+# anywhere. A GoogleTest program (GTEST) gives one test per case, <area>.<Suite>.<Case>.
+# Every test runs on the offscreen platform, as without a window manager. PRINT_SCHEDULER
+# runs the program against a private CUPS scheduler (scripts/cups-test-env.sh, started as
+# a CTest fixture; starting cupsd needs root) with the printer kolvara-pdf or with none.
+#
+# One function alone: ctest -R app.print_run_cups.printToFileKeepsBothPages
+
+include_guard(GLOBAL)
+include(GoogleTest)
+
+set(KOLVARA_OFFSCREEN "offscreen:configfile=${PROJECT_SOURCE_DIR}/scripts/offscreen.json")
+set(KOLVARA_QT_DISCOVERY "${CMAKE_CURRENT_LIST_DIR}/KolvaraQtTestDiscovery.cmake")
+
+# The private schedulers, started and stopped as CTest fixtures. Their folders are short:
+# the scheduler's socket path must stay below 100 bytes, so a build tree too deep for that
+# keeps them under /tmp.
+function(kolvara_add_print_schedulers)
+  set(script ${PROJECT_SOURCE_DIR}/scripts/cups-test-env.sh)
+  cmake_path(NORMAL_PATH script)
+  set(root ${PROJECT_BINARY_DIR}/tests)
+  string(LENGTH "${root}/cups0/cupsd.sock" socket_length)
+  if(socket_length GREATER_EQUAL 100)
+    string(MD5 hash "${PROJECT_BINARY_DIR}")
+    string(SUBSTRING "${hash}" 0 12 hash)
+    set(root /tmp/kolvara-${hash})
+  endif()
+  set(KOLVARA_CUPS_SCRIPT ${script} PARENT_SCOPE)
+  set(KOLVARA_CUPS_DIR ${root}/cups PARENT_SCOPE)
+  set(KOLVARA_CUPS_EMPTY_DIR ${root}/cups0 PARENT_SCOPE)
+
+  foreach(kind IN ITEMS cups cups_empty)
+    if(kind STREQUAL cups)
+      set(command start)
+      set(dir ${root}/cups)
+    else()
+      set(command start-empty)
+      set(dir ${root}/cups0)
+    endif()
+    add_test(NAME app.${kind}.start COMMAND ${script} ${command} ${dir})
+    add_test(NAME app.${kind}.stop COMMAND ${script} stop ${dir})
+    set_tests_properties(app.${kind}.start PROPERTIES FIXTURES_SETUP kolvara_${kind} LABELS app)
+    set_tests_properties(app.${kind}.stop PROPERTIES FIXTURES_CLEANUP kolvara_${kind} LABELS app)
+  endforeach()
+endfunction()
+
+function(kolvara_add_test program)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "GTEST" "PRINT_SCHEDULER" "SOURCES;LINK;ENVIRONMENT")
+  file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR}/tests ${CMAKE_CURRENT_SOURCE_DIR})
+  string(REGEX REPLACE "/.*" "" area "${folder}")
+
+  add_executable(${program} ${arg_SOURCES})
+  target_link_libraries(${program} PRIVATE ${arg_LINK})
+  # Forms come from the libraries under test, already generated.
+  set_target_properties(${program} PROPERTIES AUTOUIC OFF)
+
+  if(arg_GTEST)
+    if(arg_PRINT_SCHEDULER OR arg_ENVIRONMENT)
+      message(FATAL_ERROR "kolvara_add_test(${program}): GoogleTest programs run without a display or scheduler")
+    endif()
+    gtest_discover_tests(${program} TEST_PREFIX "${area}." NO_PRETTY_VALUES PROPERTIES LABELS ${area})
+    return()
+  endif()
+
+  set(environment "QT_QPA_PLATFORM=${KOLVARA_OFFSCREEN}" ${arg_ENVIRONMENT})
+  set(other "")
+  if(arg_PRINT_SCHEDULER STREQUAL "WITH_PRINTER")
+    list(APPEND environment "CUPS_SERVER=${KOLVARA_CUPS_DIR}/cupsd.sock" "KOLVARA_CUPS_DIR=${KOLVARA_CUPS_DIR}"
+         "KOLVARA_CUPS_SCRIPT=${KOLVARA_CUPS_SCRIPT}")
+    # The queue outlives a single test: one printing test at a time.
+    set(other "FIXTURES_REQUIRED kolvara_cups RESOURCE_LOCK kolvara_cups TIMEOUT 120")
+  elseif(arg_PRINT_SCHEDULER STREQUAL "WITHOUT_PRINTER")
+    list(APPEND environment "CUPS_SERVER=${KOLVARA_CUPS_EMPTY_DIR}/cupsd.sock")
+    set(other "FIXTURES_REQUIRED kolvara_cups_empty TIMEOUT 60")
+  elseif(arg_PRINT_SCHEDULER)
+    message(FATAL_ERROR "kolvara_add_test(${program}): PRINT_SCHEDULER is WITH_PRINTER or WITHOUT_PRINTER")
+  endif()
+  if(arg_PRINT_SCHEDULER)
+    # A default chosen through these variables would override the scheduler's.
+    string(APPEND other " ENVIRONMENT_MODIFICATION [==[PRINTER=unset:;LPDEST=unset:]==]")
+  endif()
+  list(JOIN environment ";" environment)
+  # The properties as set_tests_properties reads them, for the tests found after the build.
+  set(properties_file ${CMAKE_CURRENT_BINARY_DIR}/${program}_properties.txt)
+  file(WRITE ${properties_file} " LABELS ${area} ENVIRONMENT [==[${environment}]==] ${other}")
+
+  string(REGEX REPLACE "^tst_" "" name "${program}")
+  set(prefix "${area}.${name}")
+  set(ctest_file ${CMAKE_CURRENT_BINARY_DIR}/${program}_tests.cmake)
+  add_custom_command(TARGET ${program} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -D "TEST_EXECUTABLE=$<TARGET_FILE:${program}>" -D "TEST_PREFIX=${prefix}"
+            -D "PROPERTIES_FILE=${properties_file}" -D "CTEST_FILE=${ctest_file}" -P ${KOLVARA_QT_DISCOVERY}
+    BYPRODUCTS ${ctest_file}
+    VERBATIM)
+  set(include_file ${CMAKE_CURRENT_BINARY_DIR}/${program}_include.cmake)
+  file(WRITE ${include_file}
+    "if(EXISTS \"${ctest_file}\")\n"
+    "  include(\"${ctest_file}\")\n"
+    "else()\n"
+    "  add_test(${prefix}.NOT_BUILT ${prefix}.NOT_BUILT)\n"
+    "endif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${include_file})
+endfunction()
