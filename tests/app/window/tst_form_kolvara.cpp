@@ -161,6 +161,13 @@ private slots:
         QTRY_VERIFY(w.sheet() != first);  // a mnemonic clicks its button after a short press
         QTest::keyClick(w.form.windowHandle(), Qt::Key_K, Qt::AltModifier);  // 位取りの枠線表示(&K)
         QTRY_VERIFY(!ui.CheckBoxRuledLine->isChecked());
+        int asked = 0;
+        w.form.setSaveFileNameAsker([&asked](const QString &) {
+            ++asked;
+            return QString();  // cancelled
+        });
+        QTest::keyClick(w.form.windowHandle(), Qt::Key_F, Qt::AltModifier);  // PDF保存(&F)
+        QTRY_COMPARE(asked, 1);
         QTest::keyClick(w.form.windowHandle(), Qt::Key_X, Qt::AltModifier);  // 閉じる(&X)
         QTRY_VERIFY(!ui.GroupBoxStart->isVisible());
     }
