@@ -102,7 +102,10 @@ QString WorksheetPrinter::finishRun()
 
 QPageLayout WorksheetPrinter::pdfLayout()
 {
-    if (!ensurePrinter().isEmpty())
+    // Only a printer already in hand: looking one up asks the print system, which can
+    // keep the window waiting for minutes when the scheduler does not answer, and a PDF
+    // must not depend on it.
+    if (!printer_)
         return PrintService::pdfLayout();
     QPageLayout layout = printer_->pageLayout();
     layout.setOrientation(QPageLayout::Landscape);

@@ -22,7 +22,7 @@ public:
     // Ends a run whose pages all went out; a service that collects pages delivers them now.
     virtual QString finishRun() { return {}; }
     virtual QString setup(QWidget *parent) = 0;
-    // The paper a PDF of the sheet goes on: the current printer's, landscape.
+    // The paper a PDF of the sheet goes on, landscape.
     virtual QPageLayout pdfLayout() { return landscapeLayout(QPageSize(QPageSize::A4)); }
 };
 
@@ -57,7 +57,7 @@ public:
     // the choice current, Cancel changes nothing.
     QString setup(QWidget *parent) override;
 
-    // The current printer's paper when there is a printer, else A4.
+    // The paper of the printer in hand (after a print run or the set-up dialog), else A4.
     QPageLayout pdfLayout() override;
 
     // Null until the first successful look-up of a printer.
