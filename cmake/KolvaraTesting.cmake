@@ -4,7 +4,7 @@
 #                    [PRINT_SCHEDULER WITH_PRINTER|WITHOUT_PRINTER] [ENVIRONMENT <VAR=value>...])
 #
 # The program's folder under tests/ names its area (generation, display, app), which is
-# its label and the first part of every test name. A Qt Test program gives one CTest test
+# the first part of every test name; the area and the folder are its labels. A Qt Test program gives one CTest test
 # per test function, <area>.<program without tst_>.<function>, found after each build by
 # asking the program itself (-functions), so every function runs without being listed
 # anywhere. A GoogleTest program (GTEST) gives one test per case, <area>.<Suite>.<Case>.
@@ -56,6 +56,11 @@ function(kolvara_add_test program)
   cmake_parse_arguments(PARSE_ARGV 1 arg "GTEST" "PRINT_SCHEDULER" "SOURCES;LINK;ENVIRONMENT")
   file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR}/tests ${CMAKE_CURRENT_SOURCE_DIR})
   string(REGEX REPLACE "/.*" "" area "${folder}")
+  # Labelled by area and by folder: ctest -L app, ctest -L app/print_run.
+  set(labels ${area})
+  if(NOT folder STREQUAL area)
+    list(APPEND labels ${folder})
+  endif()
 
   add_executable(${program} ${arg_SOURCES})
   target_link_libraries(${program} PRIVATE ${arg_LINK})
@@ -66,7 +71,7 @@ function(kolvara_add_test program)
     if(arg_PRINT_SCHEDULER OR arg_ENVIRONMENT)
       message(FATAL_ERROR "kolvara_add_test(${program}): GoogleTest programs run without a display or scheduler")
     endif()
-    gtest_discover_tests(${program} TEST_PREFIX "${area}." NO_PRETTY_VALUES PROPERTIES LABELS ${area})
+    gtest_discover_tests(${program} TEST_PREFIX "${area}." NO_PRETTY_VALUES PROPERTIES LABELS "${labels}")
     return()
   endif()
 
@@ -88,18 +93,22 @@ function(kolvara_add_test program)
     string(APPEND other " ENVIRONMENT_MODIFICATION [==[PRINTER=unset:;LPDEST=unset:]==]")
   endif()
   list(JOIN environment ";" environment)
+  list(JOIN labels ";" labels)
   # The properties as set_tests_properties reads them, for the tests found after the build.
   set(properties_file ${CMAKE_CURRENT_BINARY_DIR}/${program}_properties.txt)
-  file(WRITE ${properties_file} " LABELS ${area} ENVIRONMENT [==[${environment}]==] ${other}")
+  file(CONFIGURE OUTPUT ${properties_file}
+       CONTENT " LABELS [==[${labels}]==] ENVIRONMENT [==[${environment}]==] ${other}" @ONLY)
 
   string(REGEX REPLACE "^tst_" "" name "${program}")
   set(prefix "${area}.${name}")
   set(ctest_file ${CMAKE_CURRENT_BINARY_DIR}/${program}_tests.cmake)
-  add_custom_command(TARGET ${program} POST_BUILD
+  # Found again whenever the program or its properties change.
+  add_custom_command(OUTPUT ${ctest_file}
     COMMAND ${CMAKE_COMMAND} -D "TEST_EXECUTABLE=$<TARGET_FILE:${program}>" -D "TEST_PREFIX=${prefix}"
             -D "PROPERTIES_FILE=${properties_file}" -D "CTEST_FILE=${ctest_file}" -P ${KOLVARA_QT_DISCOVERY}
-    BYPRODUCTS ${ctest_file}
+    DEPENDS ${program} ${properties_file} ${KOLVARA_QT_DISCOVERY}
     VERBATIM)
+  add_custom_target(${program}_functions ALL DEPENDS ${ctest_file})
   set(include_file ${CMAKE_CURRENT_BINARY_DIR}/${program}_include.cmake)
   file(WRITE ${include_file}
     "if(EXISTS \"${ctest_file}\")\n"
