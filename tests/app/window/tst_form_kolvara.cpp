@@ -201,6 +201,11 @@ private slots:
         w.click({"RadioButtonKuriAgariSagariKonzai_10"});
         QVERIFY(w.form.FormDblClick());
         QCOMPARE(w.problems().size(), 28);
+        // Switched to "－" where no subtraction exists: the sums keep their "+".
+        const QStringList sums = w.sheet();
+        w.click({"RadioGroupWaSaItem1", "RadioButton1_1Zero", "RadioButton2_1Rest", "RadioButtonKuriAgariSagariNashi_1"});
+        QVERIFY(!w.form.FormDblClick());
+        QCOMPARE(w.sheet(), sums);
     }
 
     // The panel's count line follows every click and says what the next refresh will meet;
