@@ -188,7 +188,7 @@ bool TFormKolvara::refresh()
     if (!fill.filled) {
         // Keep the sheet that was on screen, with the lines that describe it.
         setStatusLabels(old1, old2, oldK);
-        buildSheet(table_.filledProblemCount() / geometry_.RowCount, table_.filledForSubtraction());
+        buildLastFill();
         updateProblemCount();
         reportError(QString::fromStdString(fill.reason));
         return false;
@@ -203,7 +203,7 @@ FillResult TFormKolvara::refreshWithSettings(const Settings &settings, bool dist
     Sakujo();
     const FillResult fill = table_.fill(settings, geometry_, outerWidth());
     if (!fill.filled) {
-        buildSheet(table_.filledProblemCount() / geometry_.RowCount, table_.filledForSubtraction());
+        buildLastFill();
         return fill;
     }
     if (distinct)
@@ -294,6 +294,12 @@ TTessolin *TFormKolvara::problemControl(int number) const
 void TFormKolvara::HissanHyouji()
 {
     buildSheet(problemsPerRowFor(settings_.settings()), ui_->RadioGroupWaSaItem1->isChecked());
+}
+
+// After a refused fill: the problems of the last fill, as they were drawn.
+void TFormKolvara::buildLastFill()
+{
+    buildSheet(table_.filledProblemCount() / geometry_.RowCount, table_.filledForSubtraction());
 }
 
 // The same problems, layout and sign as the controls on screen.

@@ -94,6 +94,7 @@ private:
     void applyPresentation();
     void setStatusLabels(const QString &line1, const QString &line2, const QString &lineK);
     void buildSheet(int problemsPerRow, bool subtractionSign);
+    void buildLastFill();
     void rebuildSheetAsShown();
     void hidePanelAndButtons();
     void showPanelAndButtons();

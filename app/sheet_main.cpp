@@ -3,12 +3,10 @@
 #include <QApplication>
 #include <QPageSize>
 
-#include <cstdio>
 #include <iostream>
 #include <string>
 #include <vector>
 
-#include "feasibility.h"
 #include "form_kolvara.h"
 #include "japanese_fonts.h"
 #include "problem_count.h"

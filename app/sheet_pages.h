@@ -35,7 +35,6 @@ public:
     SheetPdf &operator=(const SheetPdf &) = delete;
 
     QString open(const QPageLayout &layout, const QString &title);
-    bool isOpen() const { return bool(writer_); }
     void addPage(QWidget &window, const QString &mark = {});
     QString commit();
 

@@ -49,6 +49,18 @@ Transfer columnTransfer(bool subtraction, std::uint8_t upperKind, std::uint8_t l
     return t;
 }
 
+struct Column {
+    std::uint8_t upper, lower, mode;
+};
+
+// Ones first; the hundreds of a subtraction must not borrow, or the difference would be negative.
+std::array<Column, 3> columnsOf(const Settings &s)
+{
+    return {Column{s.DigitKind1_1, s.DigitKind2_1, s.CarryMode_1},
+            Column{s.DigitKind1_10, s.DigitKind2_10, s.CarryMode_10},
+            Column{s.DigitKind1_100, s.DigitKind2_100, s.IsSubtraction == 1 ? std::uint8_t(Nashi) : s.CarryMode_100}};
+}
+
 std::string quoted(std::string_view caption) { return "「" + std::string(caption) + "」"; }
 
 struct Words {
@@ -118,12 +130,7 @@ bool admits(const Settings &s, int upper, int lower)
     if (upper < 0 || upper > 999 || lower < 0 || lower > 999)
         return false;
     const bool sub = s.IsSubtraction == 1;
-    struct Column {
-        std::uint8_t upper, lower, mode;
-    };
-    const std::array<Column, 3> columns{Column{s.DigitKind1_1, s.DigitKind2_1, s.CarryMode_1},
-                                        Column{s.DigitKind1_10, s.DigitKind2_10, s.CarryMode_10},
-                                        Column{s.DigitKind1_100, s.DigitKind2_100, sub ? std::uint8_t(Nashi) : s.CarryMode_100}};
+    const std::array<Column, 3> columns = columnsOf(s);
     int carry = 0;
     for (int i = 0, scale = 1; i < 3; ++i, scale *= 10) {
         const Column &c = columns[std::size_t(i)];
@@ -145,13 +152,7 @@ Feasibility checkFeasibility(const Settings &s)
                                     std::string(texts::CarrySubtraction)}
                             : Words{std::string(texts::UpperNumberAddition), std::string(texts::LowerNumberAddition),
                                     std::string(texts::CarryAddition)};
-    struct Column {
-        std::uint8_t upper, lower, mode;
-    };
-    // Ones first; the hundreds of a subtraction must not borrow, or the difference would be negative.
-    const std::array<Column, 3> columns{Column{s.DigitKind1_1, s.DigitKind2_1, s.CarryMode_1},
-                                        Column{s.DigitKind1_10, s.DigitKind2_10, s.CarryMode_10},
-                                        Column{s.DigitKind1_100, s.DigitKind2_100, sub ? std::uint8_t(Nashi) : s.CarryMode_100}};
+    const std::array<Column, 3> columns = columnsOf(s);
 
     std::array<std::uint32_t, 2> ways{1, 0};  // problems so far, by the carry they hand on
     for (int i = 0; i < 3; ++i) {

@@ -5,6 +5,9 @@
 
 namespace kolvara {
 
+namespace {
+
+// 810000 as "810,000".
 std::string groupedNumber(std::uint32_t value)
 {
     std::string digits = std::to_string(value);
@@ -12,6 +15,8 @@ std::string groupedNumber(std::uint32_t value)
         digits.insert(std::size_t(at), ",");
     return digits;
 }
+
+}  // namespace
 
 ProblemCountNote problemCountNote(const Settings &settings)
 {

@@ -18,7 +18,4 @@ struct ProblemCountNote {
 
 ProblemCountNote problemCountNote(const Settings &settings);
 
-// 810000 as "810,000".
-std::string groupedNumber(std::uint32_t value);
-
 }  // namespace kolvara

@@ -18,14 +18,14 @@ const QString ProblemTitle = QStringLiteral("Kolvara") + QString::fromUtf8(probl
 const QString AnswerTitle = QStringLiteral("Kolvara") + QString::fromUtf8(answerPageSuffix);
 
 // One problem as the sheet shows it: "upper sign lower = answer-or-blank".
-QString describe(const TTessolin *p)
+inline QString describe(const TTessolin *p)
 {
     const int a = p->ValueLine1_100() * 100 + p->ValueLine1_10() * 10 + p->ValueLine1_1();
     const int b = p->ValueLine2_100() * 100 + p->ValueLine2_10() * 10 + p->ValueLine2_1();
     return QStringLiteral("%1%2%3=%4").arg(a).arg(p->Sign()).arg(b).arg(p->ShowAnswer() ? QStringLiteral("shown") : QString());
 }
 
-QStringList sheetOf(const TFormKolvara &form)
+inline QStringList sheetOf(const TFormKolvara &form)
 {
     QStringList out;
     for (int c = 1; const TTessolin *p = form.problemControl(c); ++c)
@@ -33,7 +33,7 @@ QStringList sheetOf(const TFormKolvara &form)
     return out;
 }
 
-QList<QRect> problemAreas(const TFormKolvara &form)
+inline QList<QRect> problemAreas(const TFormKolvara &form)
 {
     QList<QRect> areas;
     for (int c = 1; const TTessolin *p = form.problemControl(c); ++c)
@@ -43,8 +43,8 @@ QList<QRect> problemAreas(const TFormKolvara &form)
 
 // Page `page` of `pdf` shows the problems `screen` (additions) at `areas`, with their sums
 // only when `answers`.
-void verifyPrintedProblems(const QString &pdf, int page, const QPageLayout &layout, QSize windowSize,
-                           const QList<QRect> &areas, const QStringList &screen, bool answers)
+inline void verifyPrintedProblems(const QString &pdf, int page, const QPageLayout &layout, QSize windowSize,
+                                  const QList<QRect> &areas, const QStringList &screen, bool answers)
 {
     const QList<PrintedChar> chars = printedChars(pdf, page, layout, windowSize);
     for (int i = 0; i < areas.size(); ++i) {

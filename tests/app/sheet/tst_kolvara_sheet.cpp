@@ -15,6 +15,8 @@
 
 #include "../print_system.h"
 
+Q_DECLARE_METATYPE(kolvara::Settings)
+
 namespace {
 
 const QSize WindowSize(1020, 727);  // the window's client area, as the command lays it out
@@ -74,25 +76,32 @@ private slots:
     // answered, on its answer page; the same seed gives the same file content.
     void sheetsAreTheGeneratorsOwn_data()
     {
+        using namespace kolvara;
         QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<Settings>("settings");  // what the arguments ask for
+        QTest::addColumn<int>("sheets");
         QTest::addColumn<QString>("pageSize");
         QTest::addColumn<QPageSize::PageSizeId>("paper");
-        QTest::newRow("sums, A4") << QStringList{QStringLiteral("--sheets"), QStringLiteral("3")}
+        QTest::newRow("sums, A4") << QStringList{QStringLiteral("--sheets"), QStringLiteral("3")} << Settings{} << 3
                                   << QStringLiteral("842 x 595 pts (A4)") << QPageSize::A4;
         QTest::newRow("differences that borrow, letter")
             << QStringList{QStringLiteral("--op"),    QStringLiteral("sub"), QStringLiteral("--upper"),
                            QStringLiteral("naa"),     QStringLiteral("--lower"), QStringLiteral("0na"),
                            QStringLiteral("--carry"), QStringLiteral("nmy"), QStringLiteral("--paper"),
                            QStringLiteral("letter"),  QStringLiteral("--sheets"), QStringLiteral("2")}
+            << Settings{Rest, All, All, Zero, Rest, All, Ari, Konzai, Nashi, 1} << 2
             << QStringLiteral("792 x 612 pts (letter)") << QPageSize::Letter;
         QTest::newRow("one digit, seven a row, no boxes")
             << QStringList{QStringLiteral("--upper"), QStringLiteral("00a"), QStringLiteral("--lower"),
                            QStringLiteral("00a"), QStringLiteral("--no-boxes")}
+            << Settings{Zero, Zero, All, Zero, Zero, All, Konzai, Konzai, Konzai, 0} << 1
             << QStringLiteral("842 x 595 pts (A4)") << QPageSize::A4;
     }
     void sheetsAreTheGeneratorsOwn()
     {
         QFETCH(QStringList, arguments);
+        QFETCH(kolvara::Settings, settings);
+        QFETCH(int, sheets);
         QFETCH(QString, pageSize);
         QFETCH(QPageSize::PageSizeId, paper);
         QTemporaryDir folder;
@@ -104,26 +113,8 @@ private slots:
         QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
         QCOMPARE(runSheet(common + QStringList{QStringLiteral("-o"), again}).exitCode, 0);
 
-        const int sheets = arguments.contains(QStringLiteral("--sheets"))
-                               ? arguments[arguments.indexOf(QStringLiteral("--sheets")) + 1].toInt()
-                               : 1;
         QCOMPARE(pdfPageCount(first), 2 * sheets);
         QVERIFY(runTool(QStringLiteral("pdfinfo"), {first}).contains(pageSize));
-
-        // The settings exactly as given on the command line.
-        kolvara::Settings settings;
-        const auto pattern = [&](const char *name, std::uint8_t *places[3], const char *letters) {
-            const qsizetype at = arguments.indexOf(QLatin1String(name));
-            for (int i = 0; at >= 0 && i < 3; ++i)
-                *places[i] = std::uint8_t(QByteArray(letters).indexOf(arguments[at + 1].toLatin1()[i]));
-        };
-        std::uint8_t *upper[3] = {&settings.DigitKind1_100, &settings.DigitKind1_10, &settings.DigitKind1_1};
-        std::uint8_t *lower[3] = {&settings.DigitKind2_100, &settings.DigitKind2_10, &settings.DigitKind2_1};
-        std::uint8_t *carry[3] = {&settings.CarryMode_100, &settings.CarryMode_10, &settings.CarryMode_1};
-        pattern("--upper", upper, "0na");
-        pattern("--lower", lower, "0na");
-        pattern("--carry", carry, "ynm");
-        settings.IsSubtraction = arguments.contains(QStringLiteral("sub")) ? 1 : 0;
 
         const QPageLayout layout = landscapeLayout(QPageSize(paper));
         for (int k = 0; k < sheets; ++k) {
