@@ -47,6 +47,11 @@ TFormKolvara::TFormKolvara(Clock clock, PrintService *printService, QWidget *par
     resize(1020, 727);
     move(1, 1);
     errorReporter_ = [this](const QString &message) { showErrorBox(this, message); };
+    noticeReporter_ = [this](const QString &message) {
+        QMessageBox box(QMessageBox::Information, QApplication::applicationDisplayName(), message, QMessageBox::Ok,
+                        this);
+        box.exec();
+    };
     saveFileNameAsker_ = [this](const QString &suggested) {
         QFileDialog dialog(this, QStringLiteral("PDF保存"), QFileInfo(suggested).path(), QStringLiteral("PDF (*.pdf)"));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -386,11 +391,14 @@ void TFormKolvara::reportError(const QString &message)
 
 // ---- Printing ----
 
+// Whether the settings lay out the sheet the last fill was drawn for: the same sign and
+// the same number of problems a row. Otherwise the page would show problems drawn for the
+// other sign, columns the fill did not write, or a row cut short at the other pitch.
 bool TFormKolvara::tableCoversSheet() const
 {
     const Settings &s = settings_.settings();
     return table_.filledForSubtraction() == (s.IsSubtraction == 1) &&
-           problemsPerSheetFor(s) <= table_.filledProblemCount();
+           problemsPerSheetFor(s) == table_.filledProblemCount();
 }
 
 void TFormKolvara::ButtonPrintOutClick()
@@ -402,7 +410,6 @@ void TFormKolvara::ButtonPrintOutClick()
 
     if (const QString error = printService_->prepareLandscape(); !error.isEmpty())
         return endPrintRun(error);
-    // Never print problems drawn for the other sign, nor columns the last fill did not write.
     if (!tableCoversSheet() && !refresh())
         return endPrintRun(QString());
 
@@ -427,6 +434,8 @@ void TFormKolvara::ButtonPrintOutClick()
     printing_ = false;
     refresh();
     endPrintRun(QString());
+    if (const QString notice = printService_->runNotice(); !notice.isEmpty() && noticeReporter_)
+        noticeReporter_(notice);
 }
 
 // Whether the run completed or stopped on an error, the window is usable again.
@@ -435,8 +444,9 @@ void TFormKolvara::endPrintRun(const QString &error)
     printing_ = false;
     AnswerPass = 0;
     if (!error.isEmpty()) {
+        // The sheet of the last fill, as its refresh laid it out, without answers.
         Sakujo();
-        HissanHyouji();
+        buildLastFill();
     }
     showPanelAndButtons();
     if (!error.isEmpty())

@@ -33,6 +33,9 @@ public:
     ~TFormKolvara() override;
 
     void setErrorReporter(ErrorReporter reporter) { errorReporter_ = std::move(reporter); }
+    // Tells the user something about a run that went through, e.g. that the jobs wait in a
+    // stopped queue; by default an information box.
+    void setNoticeReporter(ErrorReporter reporter) { noticeReporter_ = std::move(reporter); }
     void setSaveFileNameAsker(SaveFileNameAsker asker) { saveFileNameAsker_ = std::move(asker); }
     // The standard error box: error icon, the application's title, the message.
     static void showErrorBox(QWidget *parent, const QString &message);
@@ -114,6 +117,7 @@ private:
     std::unique_ptr<WorksheetPrinter> systemPrinter_;
     PrintService *printService_;
     ErrorReporter errorReporter_;
+    ErrorReporter noticeReporter_;
     SaveFileNameAsker saveFileNameAsker_;
     std::array<QRadioButton *, kolvara::OptionCount> optionButtons_{};
     std::array<QRadioButton *, 2> operationButtons_{};

@@ -22,6 +22,9 @@ public:
     // Ends a run whose pages all went out; a service that collects pages delivers them now.
     virtual QString finishRun() { return {}; }
     virtual QString setup(QWidget *parent) = 0;
+    // Something the user should know about the run that just completed (the jobs wait in
+    // a stopped queue, say); empty when there is nothing. Asked once at the end of a run.
+    virtual QString runNotice() { return {}; }
     // The paper a PDF of the sheet goes on, landscape.
     virtual QPageLayout pdfLayout() { return landscapeLayout(QPageSize(QPageSize::A4)); }
 };

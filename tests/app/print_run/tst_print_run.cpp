@@ -116,15 +116,56 @@ private slots:
         QVERIFY(w.form.table().filledForSubtraction());
     }
 
-    void neverPrintsColumnsTheLastFillDidNotWrite()
+    // Rows of 5 need a hundreds place somewhere, rows of 7 have none. Changing that without
+    // a refresh must neither print a row cut short at the other pitch nor, after an error,
+    // leave the sheet laid out for settings it was not drawn for.
+    void pageFollowsTheRowSizeOfTheSettings_data()
     {
+        QTest::addColumn<bool>("startWithSeven");
+        QTest::addColumn<QString>("failAt");
+        QTest::addColumn<int>("printedPerRow");
+        QTest::newRow("5 to 7 a row") << false << QString() << 7;
+        QTest::newRow("7 to 5 a row") << true << QString() << 5;
+        QTest::newRow("5 to 7, no printer") << false << QStringLiteral("landscape") << 0;
+        QTest::newRow("7 to 5, answer page fails") << true << AnswerTitle << 5;
+    }
+    void pageFollowsTheRowSizeOfTheSettings()
+    {
+        QFETCH(bool, startWithSeven);
+        QFETCH(QString, failAt);
+        QFETCH(int, printedPerRow);
+        const std::initializer_list<const char *> noHundredsNorTens = {"RadioButton1_100Zero", "RadioButton1_10Zero",
+                                                                       "RadioButton2_100Zero", "RadioButton2_10Zero"};
         RecordingPrinter printer;
+        printer.failAt = failAt;
+        QList<QList<QRect>> printedAreas;
+        printer.whilePrinting = [&printedAreas](TFormKolvara &form) { printedAreas << problemAreas(form); };
         Window w(&printer);
-        for (const char *name : {"RadioButton1_100Zero", "RadioButton1_10Zero", "RadioButton2_100Zero", "RadioButton2_10Zero"})
-            w.click({name});
-        w.print();  // 5 a row on screen, 7 a row now
-        QCOMPARE(printer.printedSheets[0].size(), 28);
-        QCOMPARE(printer.printedSheets[1].size(), 28);
+        if (startWithSeven) {
+            w.click(noHundredsNorTens);
+            w.click({"ButtonKoushin"});
+            w.click({"RadioButton1_100All"});
+        } else {
+            w.click(noHundredsNorTens);
+        }
+        const QStringList sheetBefore = sheetOf(w.form);
+        const QList<QRect> areasBefore = problemAreas(w.form);
+        w.print();
+
+        for (const QList<QRect> &areas : printedAreas) {
+            QCOMPARE(areas.size(), 4 * printedPerRow);
+            QCOMPARE(areas[1].left() - areas[0].left(), (w.form.outerWidth() - 32) / printedPerRow);
+        }
+        if (failAt.isEmpty())
+            return;
+        QCOMPARE(w.errors, QStringList{printer.failure});
+        if (printedAreas.isEmpty()) {  // nothing refreshed: the sheet stays as it was laid out
+            QCOMPARE(sheetOf(w.form), sheetBefore);
+            QCOMPARE(problemAreas(w.form), areasBefore);
+        } else {  // refreshed for the run: its sheet, as the problem page showed it
+            QCOMPARE(problemAreas(w.form), printedAreas.first());
+        }
+        QVERIFY(w.usable());
     }
 
     void answerPageShowsTheProblemPagesProblems()
