@@ -10,6 +10,9 @@ set -euo pipefail
 
 cpack=$1 build=$2 work=$3
 id=io.github.kolvara.Kolvara
+# man and troff warn about a locale that is not installed, and render Japanese pages only
+# in a UTF-8 one: this one is on every Debian machine.
+export LC_ALL=C.UTF-8
 
 fail() {
   echo "FAIL: $*" >&2
