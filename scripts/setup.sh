@@ -12,6 +12,7 @@ packages=(
   xvfb xauth
   cups cups-client cups-bsd cups-ipp-utils
   poppler-utils
+  dpkg-dev desktop-file-utils appstream man-db
 )
 
 missing=()
