@@ -1,14 +1,155 @@
 #include "worksheet_printer.h"
 
 #include <QAbstractPrintDialog>
+#include <QBuffer>
+#include <QDialogButtonBox>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QPageLayout>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrintDialog>
+#include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QPushButton>
+#include <QTimer>
 #include <QWidget>
 
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <thread>
 #include <utility>
+
+using printqueue::Answer;
+using printqueue::Outcome;
+
+namespace {
+
+// The engine's key for the options the set-up dialog gathers for the print service.
+const auto CupsOptionsKey = QPrintEngine::PrintEnginePropertyKey(QPrintEngine::PPK_CustomBase);
+
+// A question a worker thread abandoned past its bound still ends on its own; this much
+// longer the window waits for it before it stops listening.
+constexpr int GraceMilliseconds = 2000;
+
+// Asks the print service on a thread of its own; the window keeps painting meanwhile.
+// Input waits until the answer is in: the run's buttons are hidden anyway.
+Answer askPrintService(const std::function<Answer(printqueue::Bound)> &question, printqueue::Bound bound)
+{
+    struct Pending {
+        std::mutex mutex;
+        std::optional<Answer> answer;
+    };
+    auto pending = std::make_shared<Pending>();
+    // Detached: should the service hold the thread beyond every bound, the window must
+    // not wait for it, and the thread touches nothing but its own copy of the question.
+    std::thread([pending, question, bound] {
+        Answer answer = question(bound);
+        const std::lock_guard lock(pending->mutex);
+        pending->answer = std::move(answer);
+    }).detach();
+
+    const auto answered = [&pending] {
+        const std::lock_guard lock(pending->mutex);
+        return pending->answer.has_value();
+    };
+    QEventLoop loop;
+    QTimer poll;
+    QElapsedTimer waited;
+    waited.start();
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (answered() || waited.elapsed() > bound.count() + GraceMilliseconds)
+            loop.quit();
+    });
+    poll.start(5);
+    if (!answered())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+
+    const std::lock_guard lock(pending->mutex);
+    if (pending->answer)
+        return *pending->answer;
+    Answer noAnswer;
+    noAnswer.outcome = Outcome::NoAnswer;
+    return noAnswer;
+}
+
+std::string local(const QString &text) { return text.toLocal8Bit().toStdString(); }
+
+// The settings the print service needs beside the document, as the platform's own
+// printing sends them.
+printqueue::Options jobOptions(QPrinter &printer)
+{
+    printqueue::Options options;
+    options.emplace_back("media", local(printer.pageLayout().pageSize().key()));
+    if (printer.copyCount() > 1) {
+        options.emplace_back("copies", std::to_string(printer.copyCount()));
+        if (printer.collateCopies())
+            options.emplace_back("Collate", "True");
+    }
+    switch (printer.duplex()) {
+    case QPrinter::DuplexNone:
+        options.emplace_back("sides", "one-sided");
+        break;
+    case QPrinter::DuplexLongSide:
+        options.emplace_back("sides", "two-sided-long-edge");
+        break;
+    case QPrinter::DuplexShortSide:
+        options.emplace_back("sides", "two-sided-short-edge");
+        break;
+    case QPrinter::DuplexAuto:
+        break;
+    }
+    if (printer.pageLayout().orientation() == QPageLayout::Landscape)
+        options.emplace_back("landscape", "true");
+    const QStringList chosen = printer.printEngine()->property(CupsOptionsKey).toStringList();
+    for (qsizetype i = 0; i + 1 < chosen.size(); i += 2)
+        options.emplace_back(local(chosen[i]), local(chosen[i + 1]));
+    return options;
+}
+
+// One page as a PDF document, drawn as a printer would draw it.
+QByteArray pagePdf(QWidget &window, const QPageLayout &layout, const QString &title)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter pdf(&buffer);
+    pdf.setTitle(title);
+    pdf.setCreator(QStringLiteral("Kolvara"));
+    pdf.setPageLayout(layout);
+    pdf.setResolution(sheetPageDpi());
+    QPainter painter(&pdf);
+    paintWindowPage(painter, window, layout.paintRectPixels(pdf.resolution()).size());
+    painter.end();
+    return buffer.data();
+}
+
+// A printer like `current` to show in the set-up dialog, which writes into the printer it
+// is given as soon as a choice changes, before OK or Cancel.
+std::unique_ptr<QPrinter> copyForSetup(QPrinter &current)
+{
+    std::unique_ptr<QPrinter> copy;
+    if (current.outputFormat() == QPrinter::PdfFormat) {
+        copy = std::make_unique<QPrinter>();
+        copy->setOutputFormat(QPrinter::PdfFormat);
+        copy->setOutputFileName(current.outputFileName());
+    } else {
+        const QPrinterInfo info = QPrinterInfo::printerInfo(current.printerName());
+        copy = info.isNull() ? std::make_unique<QPrinter>() : std::make_unique<QPrinter>(info);
+    }
+    copy->setPageLayout(current.pageLayout());
+    copy->setCopyCount(current.copyCount());
+    copy->setCollateCopies(current.collateCopies());
+    copy->setDuplex(current.duplex());
+    copy->setColorMode(current.colorMode());
+    copy->setPageOrder(current.pageOrder());
+    copy->setDocName(current.docName());
+    copy->printEngine()->setProperty(CupsOptionsKey, current.printEngine()->property(CupsOptionsKey));
+    return copy;
+}
+
+}  // namespace
 
 const QString &WorksheetPrinter::noDefaultPrinterMessage()
 {
@@ -28,6 +169,25 @@ const QString &WorksheetPrinter::printerNotValidMessage()
     return message;
 }
 
+const QString &WorksheetPrinter::serviceUnreachableMessage()
+{
+    static const QString message = QStringLiteral("印刷サービスに接続できません");
+    return message;
+}
+
+const QString &WorksheetPrinter::serviceNoAnswerMessage()
+{
+    static const QString message = QStringLiteral("印刷サービスが応答しません");
+    return message;
+}
+
+const QString &WorksheetPrinter::answerPageNotPrintedMessage()
+{
+    static const QString message =
+        QStringLiteral("問題のページは印刷されましたが、解答のページは印刷されませんでした。");
+    return message;
+}
+
 WorksheetPrinter::WorksheetPrinter() = default;
 WorksheetPrinter::~WorksheetPrinter() = default;
 
@@ -36,23 +196,72 @@ QPrinter *WorksheetPrinter::printer()
     return printer_.get();
 }
 
+QString WorksheetPrinter::messageFor(const Answer &answer) const
+{
+    const QString printer = QString::fromLocal8Bit(answer.printer);
+    const QString reason = answer.reason.empty()
+                               ? QString()
+                               : QStringLiteral("\n印刷サービスからの説明: %1").arg(QString::fromLocal8Bit(answer.reason));
+    switch (answer.outcome) {
+    case Outcome::Done:
+        return {};
+    case Outcome::NoDefault:
+        return noDefaultPrinterMessage();
+    case Outcome::NoSuchPrinter:
+        return printerNotValidMessage() + QStringLiteral("\nプリンタ「%1」は印刷サービスにありません").arg(printer);
+    case Outcome::NotAccepting:
+        return printerNotValidMessage() + QStringLiteral("\nプリンタ「%1」は印刷を受け付けていません").arg(printer) +
+               reason;
+    case Outcome::Failed:
+        return QStringLiteral("プリンタ「%1」に印刷できませんでした").arg(printer) + reason;
+    case Outcome::Unreachable:
+        return serviceUnreachableMessage() + reason;
+    case Outcome::NoAnswer:
+        return serviceNoAnswerMessage() +
+               QStringLiteral("\n%1秒待っても答えがありませんでした").arg((answerBound_.count() + 999) / 1000);
+    }
+    return {};
+}
+
 QString WorksheetPrinter::ensurePrinter()
 {
     if (printer_)
         return {};
     // QPrinter itself would fall back to the first printer, or to writing a
     // PDF file, when there is no default; the user must be told instead.
-    const QPrinterInfo defaultPrinter = QPrinterInfo::defaultPrinter();
-    if (defaultPrinter.isNull())
+    const Answer found = askPrintService(&printqueue::findDefaultPrinter, answerBound_);
+    if (found.outcome != Outcome::Done)
+        return messageFor(found);
+    // The service has just answered, so the platform's own look-up of the printer's
+    // details does not keep the window waiting.
+    const QPrinterInfo info = QPrinterInfo::printerInfo(QString::fromLocal8Bit(found.printer));
+    if (info.isNull())
         return noDefaultPrinterMessage();
-    printer_ = std::make_unique<QPrinter>(defaultPrinter);
+    printer_ = std::make_unique<QPrinter>(info);
     return {};
+}
+
+// Whether the service still has the current printer and it takes jobs; a printer that
+// writes a file needs no service.
+QString WorksheetPrinter::checkCurrentPrinter()
+{
+    if (printer_->outputFormat() == QPrinter::PdfFormat)
+        return {};
+    const std::string name = local(printer_->printerName());
+    const Answer answer =
+        askPrintService([name](printqueue::Bound bound) { return printqueue::checkPrinter(name, bound); }, answerBound_);
+    queueStopped_ = queueStopped_ || answer.stopped;
+    return messageFor(answer);
 }
 
 QString WorksheetPrinter::prepareLandscape()
 {
     filePdf_.reset();  // what an unfinished run began is dropped
+    pagesSent_ = 0;
+    queueStopped_ = false;
     if (QString error = ensurePrinter(); !error.isEmpty())
+        return error;
+    if (QString error = checkCurrentPrinter(); !error.isEmpty())
         return error;
     if (!printer_->setPageOrientation(QPageLayout::Landscape))
         return unsupportedMessage();
@@ -79,16 +288,22 @@ QString WorksheetPrinter::printWindow(QWidget &window, const QString &jobTitle)
         return {};
     }
 
-    printer_->setResolution(sheetPageDpi());
-    QPainter painter;
-    if (!printer_->isValid() || !painter.begin(printer_.get()))
-        return printerNotValidMessage();
-    // The painter's origin is the top-left corner of the printable area.
-    paintWindowPage(painter, window, printer_->pageLayout().paintRectPixels(printer_->resolution()).size());
-    // For CUPS, end() uploads the document and returns once the scheduler
-    // holds the job.
-    if (!painter.end())
-        return printerNotValidMessage();
+    const std::string name = local(printer_->printerName());
+    const std::string title = jobTitle.toUtf8().toStdString();
+    const QByteArray document = pagePdf(window, printer_->pageLayout(), jobTitle);
+    const std::string pdf(document.constData(), std::size_t(document.size()));
+    const printqueue::Options options = jobOptions(*printer_);
+    const Answer answer = askPrintService(
+        [name, title, pdf, options](printqueue::Bound bound) {
+            return printqueue::submitPdf(name, title, pdf, options, bound);
+        },
+        answerBound_);
+    if (answer.outcome != Outcome::Done) {
+        const QString error = messageFor(answer);
+        return pagesSent_ > 0 ? answerPageNotPrintedMessage() + QLatin1Char('\n') + error : error;
+    }
+    ++pagesSent_;
+    queueStopped_ = queueStopped_ || answer.stopped;
     return {};
 }
 
@@ -100,10 +315,18 @@ QString WorksheetPrinter::finishRun()
     return {};
 }
 
+QString WorksheetPrinter::runNotice()
+{
+    if (!std::exchange(queueStopped_, false) || !printer_)
+        return {};
+    return QStringLiteral("プリンタ「%1」は一時停止しています。\n"
+                          "印刷したページはプリンタの待ち行列にあり、プリンタが再開すると印刷されます。")
+        .arg(printer_->printerName());
+}
+
 QPageLayout WorksheetPrinter::pdfLayout()
 {
-    // Only a printer already in hand: looking one up asks the print system, which can
-    // keep the window waiting for minutes when the scheduler does not answer, and a PDF
+    // Only a printer already in hand: looking one up asks the print system, and a PDF
     // must not depend on it.
     if (!printer_)
         return PrintService::pdfLayout();
@@ -116,11 +339,24 @@ QString WorksheetPrinter::setup(QWidget *parent)
 {
     if (QString error = ensurePrinter(); !error.isEmpty())
         return error;
-    QPrintDialog dialog(printer_.get(), parent);
+    // The dialog asks the service for its printers without any bound: only open it while
+    // the service answers.
+    const Answer service = askPrintService(&printqueue::findDefaultPrinter, answerBound_);
+    if (service.outcome == Outcome::Unreachable || service.outcome == Outcome::NoAnswer)
+        return messageFor(service);
+
+    std::unique_ptr<QPrinter> choice = copyForSetup(*printer_);
+    QPrintDialog dialog(choice.get(), parent);
     // Every job is one page: no page range. Printing into a PDF file stays
     // on offer, for a user who wants to keep the sheet rather than print it.
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
-    // The dialog writes the choice into the printer only when accepted.
-    dialog.exec();
+    dialog.setWindowTitle(QStringLiteral("プリンタ設定"));
+    // The dialog only chooses; it prints nothing.
+    if (auto *buttons = dialog.findChild<QDialogButtonBox *>()) {
+        if (QPushButton *ok = buttons->button(QDialogButtonBox::Ok))
+            ok->setText(QStringLiteral("OK"));
+    }
+    if (dialog.exec() == QDialog::Accepted)
+        printer_ = std::move(choice);
     return {};
 }

@@ -4,8 +4,10 @@
 #include <QSize>
 #include <QString>
 
+#include <chrono>
 #include <memory>
 
+#include "print_queue.h"
 #include "sheet_pages.h"
 
 class QPrinter;
@@ -33,6 +35,11 @@ public:
 // system's default printer, it keeps the chosen printer, its settings and
 // orientation and the last job title for the whole run.
 //
+// Every question to the print service runs on a thread of its own, bounded by
+// answerBound(); meanwhile the window keeps painting. Each page goes to the
+// service as a PDF job of its own and counts as printed only once the service
+// holds the job and has not aborted it.
+//
 // Errors come back as the message the user sees; an empty string means
 // success.
 class WorksheetPrinter : public PrintService {
@@ -43,21 +50,25 @@ public:
     WorksheetPrinter &operator=(const WorksheetPrinter &) = delete;
 
     // Looks up the current printer (the system's default until the user
-    // picks another) and sets it to landscape.
+    // picks another), makes sure the service still has it and it takes
+    // jobs, and sets it to landscape.
     QString prepareLandscape() override;
 
     // Prints the client area of `window` as one job of one page named
     // `jobTitle`, scaled by fitToPage() to the printable area. Hidden
-    // children are left out. Returns once the job is handed to the print
-    // system. When the printer writes a file, the page goes into that file,
-    // which finishRun() completes.
+    // children are left out. Returns once the service holds the job. When
+    // the printer writes a file, the page goes into that file, which
+    // finishRun() completes.
     QString printWindow(QWidget &window, const QString &jobTitle) override;
 
     // Completes the file the run's pages went into, when the printer writes a file.
     QString finishRun() override;
 
-    // The printer set-up dialog, started from the current printer; OK makes
-    // the choice current, Cancel changes nothing.
+    // That the run's jobs wait in a paused queue, once a run.
+    QString runNotice() override;
+
+    // The printer set-up dialog, on a copy of the current printer; OK makes
+    // the copy current, Cancel changes nothing.
     QString setup(QWidget *parent) override;
 
     // The paper of the printer in hand (after a print run or the set-up dialog), else A4.
@@ -66,13 +77,25 @@ public:
     // Null until the first successful look-up of a printer.
     QPrinter *printer();
 
+    // How long a question to the print service may take before the run gives up.
+    std::chrono::milliseconds answerBound() const { return answerBound_; }
+    void setAnswerBound(std::chrono::milliseconds bound) { answerBound_ = bound; }
+
     static const QString &noDefaultPrinterMessage();
     static const QString &unsupportedMessage();
     static const QString &printerNotValidMessage();
+    static const QString &serviceUnreachableMessage();
+    static const QString &serviceNoAnswerMessage();
+    static const QString &answerPageNotPrintedMessage();
 
 private:
     QString ensurePrinter();
+    QString checkCurrentPrinter();
+    QString messageFor(const printqueue::Answer &answer) const;
 
     std::unique_ptr<QPrinter> printer_;
     std::unique_ptr<SheetPdf> filePdf_;  // the file a run prints into, until the run ends
+    std::chrono::milliseconds answerBound_{15000};
+    int pagesSent_ = 0;                  // pages of the current run the service holds
+    bool queueStopped_ = false;          // the current run's jobs wait in a paused queue
 };

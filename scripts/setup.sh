@@ -10,7 +10,7 @@ packages=(
   qt6-qpa-plugins libgl-dev qt6-translations-l10n
   fonts-ipafont-gothic fontconfig
   xvfb xauth
-  cups cups-client cups-bsd cups-ipp-utils
+  cups cups-client cups-bsd cups-ipp-utils libcups2-dev
   poppler-utils
   dpkg-dev desktop-file-utils appstream man-db
 )

@@ -1,0 +1,236 @@
+#include "print_queue.h"
+
+#include <cups/cups.h>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+namespace printqueue {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// How often a connection waiting for the service looks at its deadline.
+constexpr double WaitSlice = 0.25;
+
+std::string queueOf(const std::string &name) { return name.substr(0, name.find('/')); }
+
+std::string lastErrorText()
+{
+    const char *text = cupsLastErrorString();
+    return text ? text : std::string();
+}
+
+// One connection to the service, abandoned once its deadline has passed.
+class Connection {
+public:
+    explicit Connection(Bound bound) : deadline_(Clock::now() + bound)
+    {
+        errno = 0;
+        http_ = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, remainingMilliseconds(),
+                             nullptr);
+        connectErrno_ = errno;
+        if (http_)
+            httpSetTimeout(http_, WaitSlice, &Connection::keepWaiting, this);
+    }
+    ~Connection()
+    {
+        if (http_)
+            httpClose(http_);
+    }
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
+
+    http_t *http() const { return http_; }
+
+    Answer connectFailure() const
+    {
+        Answer answer;
+        if (Clock::now() >= deadline_) {
+            answer.outcome = Outcome::NoAnswer;
+            return answer;
+        }
+        answer.outcome = Outcome::Unreachable;
+        answer.reason = connectErrno_ ? std::strerror(connectErrno_) : lastErrorText();
+        return answer;
+    }
+
+    // What went wrong with the request just made, in the caller's terms.
+    Answer requestFailure(const std::string &printer) const
+    {
+        Answer answer;
+        answer.printer = printer;
+        if (gaveUp_ || Clock::now() >= deadline_) {
+            answer.outcome = Outcome::NoAnswer;
+            return answer;
+        }
+        answer.reason = lastErrorText();
+        switch (cupsLastError()) {
+        case IPP_STATUS_ERROR_NOT_FOUND:
+            answer.outcome = Outcome::NoSuchPrinter;
+            break;
+        case IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS:
+            answer.outcome = Outcome::NotAccepting;
+            break;
+        case IPP_STATUS_ERROR_SERVICE_UNAVAILABLE:
+            answer.outcome = Outcome::Unreachable;
+            break;
+        default:
+            answer.outcome = Outcome::Failed;
+            break;
+        }
+        return answer;
+    }
+
+private:
+    int remainingMilliseconds() const
+    {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - Clock::now()).count();
+        return left > 0 ? int(left) : 1;
+    }
+    static int keepWaiting(http_t *, void *self)
+    {
+        auto *connection = static_cast<Connection *>(self);
+        if (Clock::now() < connection->deadline_)
+            return 1;
+        connection->gaveUp_ = true;
+        return 0;
+    }
+
+    Clock::time_point deadline_;
+    http_t *http_ = nullptr;
+    int connectErrno_ = 0;
+    bool gaveUp_ = false;
+};
+
+struct IppDeleter {
+    void operator()(ipp_t *ipp) const { ippDelete(ipp); }
+};
+using Ipp = std::unique_ptr<ipp_t, IppDeleter>;
+
+bool succeeded(const Ipp &response) { return response && ippGetStatusCode(response.get()) <= IPP_STATUS_OK_EVENTS_COMPLETE; }
+
+std::string textOf(ipp_t *response, const char *name)
+{
+    ipp_attribute_t *attribute = ippFindAttribute(response, name, IPP_TAG_ZERO);
+    const char *text = attribute ? ippGetString(attribute, 0, nullptr) : nullptr;
+    return text ? text : std::string();
+}
+
+Answer askPrinter(const Connection &connection, const std::string &name)
+{
+    const std::string queue = queueOf(name);
+    ipp_t *request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+    char uri[HTTP_MAX_URI];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(), "/printers/%s",
+                     queue.c_str());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    static const char *const wanted[] = {"printer-state", "printer-is-accepting-jobs", "printer-state-message"};
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3, nullptr, wanted);
+    const Ipp response(cupsDoRequest(connection.http(), request, "/"));
+    if (!succeeded(response))
+        return connection.requestFailure(name);
+
+    Answer answer;
+    answer.printer = name;
+    ipp_attribute_t *state = ippFindAttribute(response.get(), "printer-state", IPP_TAG_ENUM);
+    answer.stopped = state && ippGetInteger(state, 0) == IPP_PSTATE_STOPPED;
+    ipp_attribute_t *accepting = ippFindAttribute(response.get(), "printer-is-accepting-jobs", IPP_TAG_BOOLEAN);
+    if (accepting && !ippGetBoolean(accepting, 0)) {
+        answer.outcome = Outcome::NotAccepting;
+        answer.reason = textOf(response.get(), "printer-state-message");
+    }
+    return answer;
+}
+
+// A job the service took may still end aborted (a filter or the backend failed at once).
+Answer askJob(const Connection &connection, const std::string &name, int job)
+{
+    ipp_t *request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+    char uri[HTTP_MAX_URI];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(), "/jobs/%d", job);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr, uri);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+    static const char *const wanted[] = {"job-state", "job-state-message", "job-state-reasons"};
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3, nullptr, wanted);
+    const Ipp response(cupsDoRequest(connection.http(), request, "/"));
+    if (!succeeded(response))
+        return connection.requestFailure(name);
+
+    Answer answer;
+    answer.printer = name;
+    ipp_attribute_t *state = ippFindAttribute(response.get(), "job-state", IPP_TAG_ENUM);
+    const int jobState = state ? ippGetInteger(state, 0) : IPP_JSTATE_PENDING;
+    if (jobState == IPP_JSTATE_ABORTED || jobState == IPP_JSTATE_CANCELED) {
+        answer.outcome = Outcome::Failed;
+        answer.reason = textOf(response.get(), "job-state-message");
+        if (answer.reason.empty())
+            answer.reason = textOf(response.get(), "job-state-reasons");
+    }
+    return answer;
+}
+
+}  // namespace
+
+Answer findDefaultPrinter(Bound bound)
+{
+    Connection connection(bound);
+    if (!connection.http())
+        return connection.connectFailure();
+    cups_dest_t *dest = cupsGetNamedDest(connection.http(), nullptr, nullptr);
+    if (!dest) {
+        Answer answer = connection.requestFailure({});
+        // The service answered, and knows of no default.
+        if (answer.outcome == Outcome::NoSuchPrinter || cupsLastError() <= IPP_STATUS_OK_EVENTS_COMPLETE)
+            answer.outcome = Outcome::NoDefault;
+        return answer;
+    }
+    Answer answer;
+    answer.printer = dest->name;
+    if (dest->instance)
+        answer.printer += std::string("/") + dest->instance;
+    cupsFreeDests(1, dest);
+    return answer;
+}
+
+Answer checkPrinter(const std::string &name, Bound bound)
+{
+    Connection connection(bound);
+    if (!connection.http())
+        return connection.connectFailure();
+    return askPrinter(connection, name);
+}
+
+Answer submitPdf(const std::string &name, const std::string &title, const std::string &pdf, const Options &options,
+                 Bound bound)
+{
+    Connection connection(bound);
+    if (!connection.http())
+        return connection.connectFailure();
+    const std::string queue = queueOf(name);
+
+    cups_option_t *cupsOptions = nullptr;
+    int optionCount = 0;
+    for (const auto &[key, value] : options)
+        optionCount = cupsAddOption(key.c_str(), value.c_str(), optionCount, &cupsOptions);
+    const int job = cupsCreateJob(connection.http(), queue.c_str(), title.c_str(), optionCount, cupsOptions);
+    cupsFreeOptions(optionCount, cupsOptions);
+    if (job <= 0)
+        return connection.requestFailure(name);
+
+    if (cupsStartDocument(connection.http(), queue.c_str(), job, title.c_str(), CUPS_FORMAT_PDF, 1) !=
+            HTTP_STATUS_CONTINUE ||
+        cupsWriteRequestData(connection.http(), pdf.data(), pdf.size()) != HTTP_STATUS_CONTINUE ||
+        cupsFinishDocument(connection.http(), queue.c_str()) > IPP_STATUS_OK_EVENTS_COMPLETE)
+        return connection.requestFailure(name);
+
+    Answer answer = askJob(connection, name, job);
+    if (answer.outcome != Outcome::Done)
+        return answer;
+    // The job is the service's now; the queue's state only says whether it waits.
+    answer.stopped = askPrinter(connection, name).stopped;
+    return answer;
+}
+
+}  // namespace printqueue
