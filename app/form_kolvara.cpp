@@ -1,6 +1,7 @@
 #include "form_kolvara.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDate>
 #include <QDir>
 #include <QFileDialog>
@@ -250,6 +251,16 @@ void TFormKolvara::showEvent(QShowEvent *event)
         if (frame.width() > 0)
             resize(StoredOuterSize - frame);
     });
+}
+
+void TFormKolvara::closeEvent(QCloseEvent *event)
+{
+    // A run waits for the print service at most its bound; the window stays until it ends.
+    if (printing_) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 void TFormKolvara::mouseDoubleClickEvent(QMouseEvent *event)

@@ -2,6 +2,8 @@
 
 #include <QAbstractPrintDialog>
 #include <QBuffer>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -355,6 +357,17 @@ QString WorksheetPrinter::setup(QWidget *parent)
     if (auto *buttons = dialog.findChild<QDialogButtonBox *>()) {
         if (QPushButton *ok = buttons->button(QDialogButtonBox::Ok))
             ok->setText(QStringLiteral("OK"));
+    }
+    // The dialog starts on a queue, and turns the printer it is given to that queue; a
+    // file chosen before is shown as the choice in force, once the dialog, shown, offers
+    // the file as its last entry.
+    if (printer_->outputFormat() == QPrinter::PdfFormat) {
+        QTimer::singleShot(0, &dialog, [&dialog, file = printer_->outputFileName()] {
+            if (auto *printers = dialog.findChild<QComboBox *>(QStringLiteral("printers")))
+                printers->setCurrentIndex(printers->count() - 1);
+            if (auto *name = dialog.findChild<QLineEdit *>(QStringLiteral("filename")))
+                name->setText(file);
+        });
     }
     if (dialog.exec() == QDialog::Accepted)
         printer_ = std::move(choice);
