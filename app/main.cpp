@@ -1,5 +1,6 @@
 #include <QApplication>
 
+#include "caption_frame_style.h"
 #include "form_kolvara.h"
 #include "japanese_fonts.h"
 #include "japanese_translations.h"
@@ -9,6 +10,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kolvara"));
     QApplication::setApplicationDisplayName(QStringLiteral("Kolvara"));
+    installCaptionFrameStyle();
     installJapaneseFontSubstitutes();
     installJapaneseTranslations(app);
     TFormKolvara window;
