@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QStandardPaths>
 #include <QStyle>
@@ -56,6 +57,14 @@ TFormKolvara::TFormKolvara(Clock clock, PrintService *printService, QWidget *par
     };
     connectControls();
     FormCreate();
+    // Ctrl+Q ends the program as everywhere on a Linux desktop, also where the platform
+    // names no key for quitting.
+    QList<QKeySequence> quitKeys = QKeySequence::keyBindings(QKeySequence::Quit);
+    if (!quitKeys.contains(QKeySequence(Qt::CTRL | Qt::Key_Q)))
+        quitKeys.append(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    auto *quit = new QShortcut(this);
+    quit->setKeys(quitKeys);
+    connect(quit, &QShortcut::activated, this, &QWidget::close);
 }
 
 TFormKolvara::~TFormKolvara() { delete ui_; }

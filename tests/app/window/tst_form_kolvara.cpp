@@ -172,6 +172,44 @@ private slots:
         QTRY_VERIFY(!ui.GroupBoxStart->isVisible());
     }
 
+    // Keys whose owner can be hidden: a hidden control never takes a key from a shown one.
+    void keysOfTheWindow_data()
+    {
+        QTest::addColumn<bool>("panelClosed");
+        QTest::addColumn<QKeyCombination>("key");
+        QTest::addColumn<bool>("windowOpen");
+        QTest::addColumn<bool>("panelOpen");
+        QTest::addColumn<QString>("focus");
+        QTest::newRow("Alt+S reopens the closed panel")
+            << true << QKeyCombination(Qt::AltModifier, Qt::Key_S) << true << true << QString();
+        QTest::newRow("Alt+S in the open panel goes to the sign")
+            << false << QKeyCombination(Qt::AltModifier, Qt::Key_S) << true << true << "RadioGroupWaSaItem0";
+        QTest::newRow("Ctrl+Q closes the window")
+            << false << QKeyCombination(Qt::ControlModifier, Qt::Key_Q) << false << true << QString();
+    }
+    void keysOfTheWindow()
+    {
+        QFETCH(bool, panelClosed);
+        QFETCH(QKeyCombination, key);
+        QFETCH(bool, windowOpen);
+        QFETCH(bool, panelOpen);
+        QFETCH(QString, focus);
+        Window w;
+        auto &ui = w.form.ui();
+        QApplication::setActiveWindow(&w.form);
+        QVERIFY(QTest::qWaitForWindowActive(&w.form));
+        if (panelClosed)
+            QTest::mouseClick(ui.ButtonGroupBoxStartClose, Qt::LeftButton);
+        const QStringList sheet = w.sheet();
+        QTest::keyClick(w.form.windowHandle(), key.key(), key.keyboardModifiers());
+        QTRY_COMPARE(w.form.isVisible(), windowOpen);
+        QTRY_COMPARE(ui.GroupBoxStart->isHidden(), !panelOpen);
+        QCOMPARE(ui.ButtonShokiSettei->isHidden(), panelOpen);
+        if (!focus.isEmpty())
+            QCOMPARE(QApplication::focusWidget()->objectName(), focus);
+        QCOMPARE(w.sheet(), sheet);
+    }
+
     void resizedWindowSpreadsTheNextSheet()
     {
         Window w;
