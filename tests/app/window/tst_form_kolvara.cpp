@@ -1,5 +1,6 @@
 // The main window, driven as a user would: clicks on its radio buttons and buttons,
 // double clicks on the sheet.
+#include <QDialogButtonBox>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -9,6 +10,7 @@
 #include <QtTest>
 
 #include "japanese_fonts.h"
+#include "japanese_translations.h"
 #include "texts.h"
 
 #include "../window_fixture.h"
@@ -282,6 +284,18 @@ private slots:
         QCOMPARE(ui.LabelK->text(), expectedLine(5));
         if (qEnvironmentVariableIsSet("KOLVARA_GRAB"))
             w.form.grab().save(qEnvironmentVariable("KOLVARA_GRAB") + QTest::currentDataTag() + ".png");
+    }
+
+    // The print and file dialogs speak Qt's own words; they must come out Japanese too.
+    void qtButtonsSpeakJapanese()
+    {
+        const QLocale before;
+        installJapaneseTranslations(*qApp);
+        QDialogButtonBox box(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+        const QString cancel = box.button(QDialogButtonBox::Cancel)->text();
+        qDeleteAll(qApp->findChildren<QTranslator *>());
+        QLocale::setDefault(before);
+        QCOMPARE(cancel, QStringLiteral("キャンセル"));
     }
 
     void errorBoxText_data()
