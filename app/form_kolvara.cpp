@@ -190,18 +190,18 @@ bool TFormKolvara::FormDblClick()
 
 bool TFormKolvara::refresh()
 {
-    const QString old1 = ui_->Label1->text(), old2 = ui_->Label2->text(), oldK = ui_->LabelK->text();
-    setStatusLabels(toQt(settings_.statusLine1()), toQt(settings_.statusLine2()), toQt(settings_.statusLineK()));
     Sakujo();
     const FillResult fill = table_.DataJunbi(geometry_, outerWidth());
     if (!fill.filled) {
         // Keep the sheet that was on screen, with the lines that describe it.
-        setStatusLabels(old1, old2, oldK);
         buildLastFill();
         updateProblemCount();
         reportError(QString::fromStdString(fill.reason));
         return false;
     }
+    // Only now: the fill may have selected options of its own, and the lines must name the
+    // settings the new problems follow.
+    setStatusLabels(toQt(settings_.statusLine1()), toQt(settings_.statusLine2()), toQt(settings_.statusLineK()));
     HissanHyouji();
     updateProblemCount();  // the fill may have selected options of its own
     return true;

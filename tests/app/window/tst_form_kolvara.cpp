@@ -23,6 +23,17 @@ QString expectedLine(int kind)
     return text + "," + text + "," + text;
 }
 
+// Whether the problem carries (or borrows) out of the tens column.
+bool tensCarry(const TTessolin &p)
+{
+    if (p.Sign() == QStringLiteral("-")) {
+        const int onesBorrow = p.ValueLine1_1() < p.ValueLine2_1() ? 1 : 0;
+        return p.ValueLine1_10() - onesBorrow < p.ValueLine2_10();
+    }
+    const int onesCarry = p.ValueLine1_1() + p.ValueLine2_1() >= 10 ? 1 : 0;
+    return p.ValueLine1_10() + p.ValueLine2_10() + onesCarry >= 10;
+}
+
 }  // namespace
 
 class TestFormKolvara : public QObject {
@@ -246,6 +257,35 @@ private slots:
         w.click({"RadioGroupWaSaItem1", "RadioButton1_1Zero", "RadioButton2_1Rest", "RadioButtonKuriAgariSagariNashi_1"});
         QVERIFY(!w.form.FormDblClick());
         QCOMPARE(w.sheet(), sums);
+    }
+
+    // The status lines name what the sheet's problems follow, also where the fill changed
+    // a selection of its own.
+    void statusLinesDescribeTheSheet_data()
+    {
+        QTest::addColumn<QStringList>("clicks");
+        QTest::addColumn<QString>("lineK");
+        QTest::newRow("borrow turned off by the fill")
+            << QStringList{"RadioGroupWaSaItem1", "RadioButton1_100Zero", "RadioButton2_100Zero",
+                           "RadioButtonKuriAgariSagariAri_10"}
+            << QStringLiteral("な　し,な　し,混　在");
+        QTest::newRow("nothing for the fill to change")
+            << QStringList{"RadioGroupWaSaItem1", "RadioButtonKuriAgariSagariAri_10"}
+            << QStringLiteral("な　し,あ　り,混　在");
+    }
+    void statusLinesDescribeTheSheet()
+    {
+        QFETCH(QStringList, clicks);
+        QFETCH(QString, lineK);
+        Window w;
+        auto &ui = w.form.ui();
+        for (const QString &name : clicks)
+            w.click({name.toLatin1().constData()});
+        QVERIFY(w.form.FormDblClick());
+        QCOMPARE(ui.LabelK->text(), lineK);
+        const bool always = lineK.section(',', 1, 1) == QStringLiteral("あ　り");
+        for (TTessolin *p : w.problems())
+            QVERIFY2(tensCarry(*p) == always, qPrintable(p->objectName()));
     }
 
     // The panel's count line follows every click and says what the next refresh will meet;
