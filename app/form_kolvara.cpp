@@ -242,18 +242,38 @@ void TFormKolvara::updateProblemCount()
     label->setFont(font);
 }
 
+// Where the window system draws a frame, the stored outer size includes it. A window
+// manager reports the frame some time after the window is shown, usually with the move or
+// resize that puts the window into it; the size is applied once, when the frame is first
+// known, and the window is the user's to size from then on. Without a frame nothing changes.
+void TFormKolvara::applyStoredOuterSize()
+{
+    if (sizedToFrame_ || !isVisible())
+        return;
+    const QSize frame = frameGeometry().size() - size();
+    if (frame.isNull())
+        return;
+    sizedToFrame_ = true;
+    resize(StoredOuterSize - frame);
+}
+
 void TFormKolvara::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    if (sizedToFrame_)
-        return;
-    sizedToFrame_ = true;
-    // Where the window system draws a frame, the stored outer size includes it.
-    QTimer::singleShot(0, this, [this] {
-        const QSize frame = frameGeometry().size() - size();
-        if (frame.width() > 0)
-            resize(StoredOuterSize - frame);
-    });
+    // A platform that knows the frame at once has it after this event.
+    QTimer::singleShot(0, this, &TFormKolvara::applyStoredOuterSize);
+}
+
+void TFormKolvara::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    applyStoredOuterSize();
+}
+
+void TFormKolvara::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    applyStoredOuterSize();
 }
 
 void TFormKolvara::mouseDoubleClickEvent(QMouseEvent *event)
