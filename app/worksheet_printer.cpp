@@ -7,6 +7,7 @@
 #include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QGuiApplication>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
@@ -66,8 +67,12 @@ Answer askPrintService(const std::function<Answer(printqueue::Bound)> &question,
             loop.quit();
     });
     poll.start(5);
-    if (!answered())
+    if (!answered()) {
+        // The window paints on, but takes no input until the service has answered.
+        QGuiApplication::setOverrideCursor(Qt::BusyCursor);
         loop.exec(QEventLoop::ExcludeUserInputEvents);
+        QGuiApplication::restoreOverrideCursor();
+    }
 
     const std::lock_guard lock(pending->mutex);
     if (pending->answer)
