@@ -1,6 +1,7 @@
 #include "form_kolvara.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDate>
 #include <QDir>
 #include <QFileDialog>
@@ -8,6 +9,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QStandardPaths>
 #include <QStyle>
@@ -61,6 +63,14 @@ TFormKolvara::TFormKolvara(Clock clock, PrintService *printService, QWidget *par
     };
     connectControls();
     FormCreate();
+    // Ctrl+Q ends the program as everywhere on a Linux desktop, also where the platform
+    // names no key for quitting.
+    QList<QKeySequence> quitKeys = QKeySequence::keyBindings(QKeySequence::Quit);
+    if (!quitKeys.contains(QKeySequence(Qt::CTRL | Qt::Key_Q)))
+        quitKeys.append(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    auto *quit = new QShortcut(this);
+    quit->setKeys(quitKeys);
+    connect(quit, &QShortcut::activated, this, &QWidget::close);
 }
 
 TFormKolvara::~TFormKolvara() { delete ui_; }
@@ -186,18 +196,18 @@ bool TFormKolvara::FormDblClick()
 
 bool TFormKolvara::refresh()
 {
-    const QString old1 = ui_->Label1->text(), old2 = ui_->Label2->text(), oldK = ui_->LabelK->text();
-    setStatusLabels(toQt(settings_.statusLine1()), toQt(settings_.statusLine2()), toQt(settings_.statusLineK()));
     Sakujo();
     const FillResult fill = table_.DataJunbi(geometry_, outerWidth());
     if (!fill.filled) {
         // Keep the sheet that was on screen, with the lines that describe it.
-        setStatusLabels(old1, old2, oldK);
         buildLastFill();
         updateProblemCount();
         reportError(QString::fromStdString(fill.reason));
         return false;
     }
+    // Only now: the fill may have selected options of its own, and the lines must name the
+    // settings the new problems follow.
+    setStatusLabels(toQt(settings_.statusLine1()), toQt(settings_.statusLine2()), toQt(settings_.statusLineK()));
     HissanHyouji();
     updateProblemCount();  // the fill may have selected options of its own
     return true;
@@ -238,18 +248,48 @@ void TFormKolvara::updateProblemCount()
     label->setFont(font);
 }
 
+// Where the window system draws a frame, the stored outer size includes it. A window
+// manager reports the frame some time after the window is shown, usually with the move or
+// resize that puts the window into it; the size is applied once, when the frame is first
+// known, and the window is the user's to size from then on. Without a frame nothing changes.
+void TFormKolvara::applyStoredOuterSize()
+{
+    if (sizedToFrame_ || !isVisible())
+        return;
+    const QSize frame = frameGeometry().size() - size();
+    if (frame.isNull())
+        return;
+    sizedToFrame_ = true;
+    resize(StoredOuterSize - frame);
+}
+
 void TFormKolvara::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    if (sizedToFrame_)
+    // A platform that knows the frame at once has it after this event.
+    QTimer::singleShot(0, this, &TFormKolvara::applyStoredOuterSize);
+}
+
+void TFormKolvara::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    applyStoredOuterSize();
+}
+
+void TFormKolvara::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    applyStoredOuterSize();
+}
+
+void TFormKolvara::closeEvent(QCloseEvent *event)
+{
+    // A run waits for the print service at most its bound; the window stays until it ends.
+    if (printing_) {
+        event->ignore();
         return;
-    sizedToFrame_ = true;
-    // Where the window system draws a frame, the stored outer size includes it.
-    QTimer::singleShot(0, this, [this] {
-        const QSize frame = frameGeometry().size() - size();
-        if (frame.width() > 0)
-            resize(StoredOuterSize - frame);
-    });
+    }
+    QWidget::closeEvent(event);
 }
 
 void TFormKolvara::mouseDoubleClickEvent(QMouseEvent *event)

@@ -86,11 +86,15 @@ public:
 protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void FormCreate();
     bool refresh();
     void applyStoredPixelSizes();
+    void applyStoredOuterSize();
     void connectControls();
     void syncGroup(kolvara::OptionGroup group);
     void syncOperation();
@@ -123,5 +127,5 @@ private:
     std::array<QRadioButton *, 2> operationButtons_{};
     bool subtractionSign_ = false;  // the sign of the controls being built
     bool printing_ = false;
-    bool sizedToFrame_ = false;
+    bool sizedToFrame_ = false;  // the stored outer size applied to the frame once known
 };

@@ -1,5 +1,6 @@
 #include <QApplication>
 
+#include "caption_frame_style.h"
 #include "form_kolvara.h"
 #include "japanese_fonts.h"
 #include "japanese_translations.h"
@@ -12,6 +13,7 @@ int main(int argc, char *argv[])
     // Ties the window to its installed desktop entry, for its name and icon in the
     // desktop's task list (Wayland's app id; X11 desktops match StartupWMClass instead).
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.kolvara.Kolvara"));
+    installCaptionFrameStyle();
     installJapaneseFontSubstitutes();
     installJapaneseTranslations(app);
     TFormKolvara window;

@@ -118,14 +118,18 @@ std::string textOf(ipp_t *response, const char *name)
     return text ? text : std::string();
 }
 
-Answer askPrinter(const Connection &connection, const std::string &name)
+std::string printerUri(const std::string &name)
 {
-    const std::string queue = queueOf(name);
-    ipp_t *request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
     char uri[HTTP_MAX_URI];
     httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(), "/printers/%s",
-                     queue.c_str());
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+                     queueOf(name).c_str());
+    return uri;
+}
+
+Answer askPrinter(const Connection &connection, const std::string &name)
+{
+    ipp_t *request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, printerUri(name).c_str());
     static const char *const wanted[] = {"printer-state", "printer-is-accepting-jobs", "printer-state-message"};
     ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3, nullptr, wanted);
     const Ipp response(cupsDoRequest(connection.http(), request, "/"));
@@ -208,17 +212,29 @@ Answer submitPdf(const std::string &name, const std::string &title, const std::s
     Connection connection(bound);
     if (!connection.http())
         return connection.connectFailure();
-    const std::string queue = queueOf(name);
+    const std::string uri = printerUri(name);
+    const std::string resource = "/printers/" + queueOf(name);
 
+    // The requests are made here on this connection: the library's own job calls look the
+    // printer up again on connections without any bound.
+    ipp_t *create = ippNewRequest(IPP_OP_CREATE_JOB);
+    ippAddString(create, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri.c_str());
+    ippAddString(create, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+    ippAddString(create, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr, title.c_str());
     cups_option_t *cupsOptions = nullptr;
     int optionCount = 0;
     for (const auto &[key, value] : options)
         optionCount = cupsAddOption(key.c_str(), value.c_str(), optionCount, &cupsOptions);
-    const int job = cupsCreateJob(connection.http(), queue.c_str(), title.c_str(), optionCount, cupsOptions);
+    cupsEncodeOptions2(create, optionCount, cupsOptions, IPP_TAG_OPERATION);
+    cupsEncodeOptions2(create, optionCount, cupsOptions, IPP_TAG_JOB);
     cupsFreeOptions(optionCount, cupsOptions);
-    if (job <= 0)
+    const Ipp created(cupsDoRequest(connection.http(), create, resource.c_str()));
+    ipp_attribute_t *jobId = created ? ippFindAttribute(created.get(), "job-id", IPP_TAG_INTEGER) : nullptr;
+    if (!succeeded(created) || !jobId)
         return connection.requestFailure(name);
+    const int job = ippGetInteger(jobId, 0);
 
+    const std::string queue = queueOf(name);
     if (cupsStartDocument(connection.http(), queue.c_str(), job, title.c_str(), CUPS_FORMAT_PDF, 1) !=
             HTTP_STATUS_CONTINUE ||
         cupsWriteRequestData(connection.http(), pdf.data(), pdf.size()) != HTTP_STATUS_CONTINUE ||

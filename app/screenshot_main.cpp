@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QTimer>
 
+#include "caption_frame_style.h"
 #include "form_kolvara.h"
 #include "japanese_fonts.h"
 #include "japanese_translations.h"
@@ -10,6 +11,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(QStringLiteral("Kolvara"));
+    installCaptionFrameStyle();
     installJapaneseFontSubstitutes();
     installJapaneseTranslations(app);
     const QString path = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshot.png");

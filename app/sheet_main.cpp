@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "caption_frame_style.h"
 #include "form_kolvara.h"
 #include "japanese_fonts.h"
 #include "problem_count.h"
@@ -68,6 +69,7 @@ int main(int argc, char *argv[])
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
     QApplication::setApplicationName(QStringLiteral("Kolvara"));
+    installCaptionFrameStyle();
     installJapaneseFontSubstitutes();
 
     SheetPdf pdf(QString::fromLocal8Bit(options.output.c_str()));

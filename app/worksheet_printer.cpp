@@ -2,9 +2,12 @@
 
 #include <QAbstractPrintDialog>
 #include <QBuffer>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QGuiApplication>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
@@ -64,8 +67,12 @@ Answer askPrintService(const std::function<Answer(printqueue::Bound)> &question,
             loop.quit();
     });
     poll.start(5);
-    if (!answered())
+    if (!answered()) {
+        // The window paints on, but takes no input until the service has answered.
+        QGuiApplication::setOverrideCursor(Qt::BusyCursor);
         loop.exec(QEventLoop::ExcludeUserInputEvents);
+        QGuiApplication::restoreOverrideCursor();
+    }
 
     const std::lock_guard lock(pending->mutex);
     if (pending->answer)
@@ -355,6 +362,17 @@ QString WorksheetPrinter::setup(QWidget *parent)
     if (auto *buttons = dialog.findChild<QDialogButtonBox *>()) {
         if (QPushButton *ok = buttons->button(QDialogButtonBox::Ok))
             ok->setText(QStringLiteral("OK"));
+    }
+    // The dialog starts on a queue, and turns the printer it is given to that queue; a
+    // file chosen before is shown as the choice in force, once the dialog, shown, offers
+    // the file as its last entry.
+    if (printer_->outputFormat() == QPrinter::PdfFormat) {
+        QTimer::singleShot(0, &dialog, [&dialog, file = printer_->outputFileName()] {
+            if (auto *printers = dialog.findChild<QComboBox *>(QStringLiteral("printers")))
+                printers->setCurrentIndex(printers->count() - 1);
+            if (auto *name = dialog.findChild<QLineEdit *>(QStringLiteral("filename")))
+                name->setText(file);
+        });
     }
     if (dialog.exec() == QDialog::Accepted)
         printer_ = std::move(choice);

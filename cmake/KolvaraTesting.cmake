@@ -1,6 +1,6 @@
 # How the project registers its tests: one call per test program.
 #
-#   kolvara_add_test(<program> SOURCES <file>... [LINK <target>...] [GTEST]
+#   kolvara_add_test(<program> SOURCES <file>... [LINK <target>...] [GTEST] [WINDOW_MANAGER]
 #                    [PRINT_SCHEDULER WITH_PRINTER|WITHOUT_PRINTER] [ENVIRONMENT <VAR=value>...])
 #
 # The program's folder under tests/ names its area (generation, display, app), which is
@@ -8,7 +8,9 @@
 # per test function, <area>.<program without tst_>.<function>, found after each build by
 # asking the program itself (-functions), so every function runs without being listed
 # anywhere. A GoogleTest program (GTEST) gives one test per case, <area>.<Suite>.<Case>.
-# Every test runs on the offscreen platform, as without a window manager. PRINT_SCHEDULER
+# Every test runs on the offscreen platform, as without a window manager; a WINDOW_MANAGER
+# program instead runs each function on its own X server under openbox
+# (scripts/wm-test-env.sh), where windows get a real frame. PRINT_SCHEDULER
 # runs the program against a private CUPS scheduler (scripts/cups-test-env.sh, started as
 # a CTest fixture; starting cupsd needs root) with the printer kolvara-pdf or with none.
 #
@@ -23,6 +25,7 @@ include(GoogleTest)
 
 set(KOLVARA_OFFSCREEN "offscreen:configfile=${PROJECT_SOURCE_DIR}/scripts/offscreen.json")
 set(KOLVARA_QT_DISCOVERY "${CMAKE_CURRENT_LIST_DIR}/KolvaraQtTestDiscovery.cmake")
+set(KOLVARA_WM_SCRIPT "${PROJECT_SOURCE_DIR}/scripts/wm-test-env.sh")
 set(KOLVARA_SANITIZER_ENVIRONMENT "")
 if(KOLVARA_SANITIZE)
   set(KOLVARA_SANITIZER_ENVIRONMENT
@@ -64,7 +67,7 @@ function(kolvara_add_print_schedulers)
 endfunction()
 
 function(kolvara_add_test program)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "GTEST" "PRINT_SCHEDULER" "SOURCES;LINK;ENVIRONMENT")
+  cmake_parse_arguments(PARSE_ARGV 1 arg "GTEST;WINDOW_MANAGER" "PRINT_SCHEDULER" "SOURCES;LINK;ENVIRONMENT")
   file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR}/tests ${CMAKE_CURRENT_SOURCE_DIR})
   string(REGEX REPLACE "/.*" "" area "${folder}")
   # Labelled by area and by folder: ctest -L app, ctest -L app/print_run.
@@ -82,7 +85,7 @@ function(kolvara_add_test program)
   set_target_properties(${program} PROPERTIES AUTOUIC OFF)
 
   if(arg_GTEST)
-    if(arg_PRINT_SCHEDULER OR arg_ENVIRONMENT)
+    if(arg_PRINT_SCHEDULER OR arg_ENVIRONMENT OR arg_WINDOW_MANAGER)
       message(FATAL_ERROR "kolvara_add_test(${program}): GoogleTest programs run without a display or scheduler")
     endif()
     gtest_discover_tests(${program} TEST_PREFIX "${area}." NO_PRETTY_VALUES TEST_LIST ${program}_TESTS)
@@ -99,6 +102,12 @@ function(kolvara_add_test program)
 
   set(environment "QT_QPA_PLATFORM=${KOLVARA_OFFSCREEN}" ${KOLVARA_SANITIZER_ENVIRONMENT} ${arg_ENVIRONMENT})
   set(other "")
+  set(launcher "")
+  if(arg_WINDOW_MANAGER)
+    set(environment "QT_QPA_PLATFORM=xcb" ${KOLVARA_SANITIZER_ENVIRONMENT} ${arg_ENVIRONMENT})
+    set(launcher ${KOLVARA_WM_SCRIPT})
+    set(other "TIMEOUT 60")
+  endif()
   if(arg_PRINT_SCHEDULER STREQUAL "WITH_PRINTER")
     list(APPEND environment "CUPS_SERVER=${KOLVARA_CUPS_DIR}/cupsd.sock" "KOLVARA_CUPS_DIR=${KOLVARA_CUPS_DIR}"
          "KOLVARA_CUPS_SCRIPT=${KOLVARA_CUPS_SCRIPT}")
@@ -127,7 +136,8 @@ function(kolvara_add_test program)
   # Found again whenever the program or its properties change.
   add_custom_command(OUTPUT ${ctest_file}
     COMMAND ${CMAKE_COMMAND} -D "TEST_EXECUTABLE=$<TARGET_FILE:${program}>" -D "TEST_PREFIX=${prefix}"
-            -D "PROPERTIES_FILE=${properties_file}" -D "CTEST_FILE=${ctest_file}" -P ${KOLVARA_QT_DISCOVERY}
+            -D "PROPERTIES_FILE=${properties_file}" -D "CTEST_FILE=${ctest_file}" -D "TEST_LAUNCHER=${launcher}"
+            -P ${KOLVARA_QT_DISCOVERY}
     DEPENDS ${program} ${properties_file} ${KOLVARA_QT_DISCOVERY}
     VERBATIM)
   add_custom_target(${program}_functions ALL DEPENDS ${ctest_file})

@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-tools-dev qt6-tools-dev-tools
   qt6-qpa-plugins libgl-dev qt6-translations-l10n
   fonts-ipafont-gothic fontconfig
-  xvfb xauth
+  xvfb xauth openbox x11-utils
   cups cups-client cups-bsd cups-ipp-utils libcups2-dev
   poppler-utils
   dpkg-dev desktop-file-utils appstream man-db

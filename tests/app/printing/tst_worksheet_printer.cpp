@@ -5,6 +5,12 @@
 #include "../print_system.h"
 
 #include <QAbstractPrintDialog>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+#include <functional>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -169,49 +175,93 @@ void TestWorksheetPrinter::printsWindowAsOneLandscapePage()
     QVERIFY2(qAbs(cornerBox.bottom() - farCorner.y()) < tolerance, qPrintable(QString::number(cornerBox.bottom())));
 }
 
+// What the dialog's printer box offers: the queues, then printing into a PDF file.
+enum class Pick { Copies, OtherQueue, PdfFile };
+
 void TestWorksheetPrinter::setupAppliesOnlyAccepted_data()
 {
+    QTest::addColumn<int>("pick");
     QTest::addColumn<bool>("accept");
-    QTest::newRow("OK") << true;
-    QTest::newRow("Cancel") << false;
+    QTest::newRow("three copies, OK") << int(Pick::Copies) << true;
+    QTest::newRow("three copies, Cancel") << int(Pick::Copies) << false;
+    QTest::newRow("another queue, Cancel") << int(Pick::OtherQueue) << false;
+    QTest::newRow("PDF file, Cancel") << int(Pick::PdfFile) << false;
+    QTest::newRow("PDF file, OK") << int(Pick::PdfFile) << true;
 }
 
 void TestWorksheetPrinter::setupAppliesOnlyAccepted()
 {
     if (cupsDir().isEmpty())
         QSKIP("needs the private scheduler (run through ctest)");
+    QFETCH(int, pick);
     QFETCH(bool, accept);
+    const QString other = QStringLiteral("kolvara-second");
+    runTool(QStringLiteral("lpadmin"), {QStringLiteral("-p"), other, QStringLiteral("-v"),
+                                        QStringLiteral("kolvara-keep:") + cupsDir() + QStringLiteral("/out"),
+                                        QStringLiteral("-E")});
+    const auto removeOther = qScopeGuard([&] { runTool(QStringLiteral("lpadmin"), {QStringLiteral("-x"), other}); });
+    QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("sheet.pdf"));
 
     WorksheetPrinter printer;
     QCOMPARE(printer.prepareLandscape(), QString());
     QCOMPARE(printer.printer()->copyCount(), 1);
 
-    bool sawDialog = false;
-    QTimer driver;
-    driver.setInterval(50);
-    connect(&driver, &QTimer::timeout, this, [&] {
-        auto *dialog = qobject_cast<QAbstractPrintDialog *>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        driver.stop();
-        sawDialog = true;
-        if (auto *copies = dialog->findChild<QSpinBox *>(QStringLiteral("copies")))
-            copies->setValue(3);
-        if (accept)
-            dialog->accept();
-        else
-            dialog->reject();
-    });
-    driver.start();
+    // Drives the next dialog: `choose` runs on it, then OK or Cancel.
+    QString okText, shownPrinter;
+    const auto drive = [&](const std::function<void(QAbstractPrintDialog &)> &choose, bool ok) {
+        auto *timer = new QTimer(this);
+        timer->setInterval(50);
+        connect(timer, &QTimer::timeout, this, [=, &okText, &shownPrinter] {
+            auto *dialog = qobject_cast<QAbstractPrintDialog *>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            timer->deleteLater();
+            timer->stop();
+            okText = dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->text();
+            shownPrinter = dialog->findChild<QComboBox *>(QStringLiteral("printers"))->currentText();
+            choose(*dialog);
+            ok ? dialog->accept() : dialog->reject();
+        });
+        timer->start();
+    };
+    drive([&](QAbstractPrintDialog &dialog) {
+        auto *printers = dialog.findChild<QComboBox *>(QStringLiteral("printers"));
+        switch (Pick(pick)) {
+        case Pick::Copies:
+            dialog.findChild<QSpinBox *>(QStringLiteral("copies"))->setValue(3);
+            break;
+        case Pick::OtherQueue:
+            printers->setCurrentIndex(printers->findText(other));
+            break;
+        case Pick::PdfFile:
+            printers->setCurrentIndex(printers->count() - 1);
+            dialog.findChild<QLineEdit *>(QStringLiteral("filename"))->setText(file);
+            break;
+        }
+    }, accept);
     QCOMPARE(printer.setup(nullptr), QString());
-    QVERIFY(sawDialog);
+    // The dialog only chooses: its button must not promise a print.
+    QCOMPARE(okText, QStringLiteral("OK"));
 
-    QCOMPARE(printer.printer()->printerName(), QStringLiteral("kolvara-pdf"));
-    QCOMPARE(printer.printer()->copyCount(), accept ? 3 : 1);
+    const bool toFile = accept && Pick(pick) == Pick::PdfFile;
+    QCOMPARE(printer.printer()->outputFormat(), toFile ? QPrinter::PdfFormat : QPrinter::NativeFormat);
+    if (!toFile)
+        QCOMPARE(printer.printer()->printerName(), QStringLiteral("kolvara-pdf"));
+    QCOMPARE(printer.printer()->copyCount(), accept && Pick(pick) == Pick::Copies ? 3 : 1);
     // Whatever the dialog chose, the next run prints landscape again.
     printer.printer()->setPageOrientation(QPageLayout::Portrait);
     QCOMPARE(printer.prepareLandscape(), QString());
     QCOMPARE(printer.printer()->pageLayout().orientation(), QPageLayout::Landscape);
+
+    // Opened again, the dialog shows the choice in force.
+    const QString chosenBefore = shownPrinter;
+    drive([](QAbstractPrintDialog &) {}, false);
+    QCOMPARE(printer.setup(nullptr), QString());
+    if (toFile)
+        QVERIFY2(shownPrinter != QStringLiteral("kolvara-pdf") && shownPrinter != other, qPrintable(shownPrinter));
+    else
+        QCOMPARE(shownPrinter, chosenBefore);
 }
 
 QTEST_MAIN(TestWorksheetPrinter)

@@ -1,5 +1,6 @@
 // The main window, driven as a user would: clicks on its radio buttons and buttons,
 // double clicks on the sheet.
+#include <QDialogButtonBox>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -9,6 +10,7 @@
 #include <QtTest>
 
 #include "japanese_fonts.h"
+#include "japanese_translations.h"
 #include "texts.h"
 
 #include "../window_fixture.h"
@@ -19,6 +21,17 @@ QString expectedLine(int kind)
 {
     const QString text = QString::fromUtf8(kolvara::texts::StatusText[std::size_t(kind)].data());
     return text + "," + text + "," + text;
+}
+
+// Whether the problem carries (or borrows) out of the tens column.
+bool tensCarry(const TTessolin &p)
+{
+    if (p.Sign() == QStringLiteral("-")) {
+        const int onesBorrow = p.ValueLine1_1() < p.ValueLine2_1() ? 1 : 0;
+        return p.ValueLine1_10() - onesBorrow < p.ValueLine2_10();
+    }
+    const int onesCarry = p.ValueLine1_1() + p.ValueLine2_1() >= 10 ? 1 : 0;
+    return p.ValueLine1_10() + p.ValueLine2_10() + onesCarry >= 10;
 }
 
 }  // namespace
@@ -172,6 +185,44 @@ private slots:
         QTRY_VERIFY(!ui.GroupBoxStart->isVisible());
     }
 
+    // Keys whose owner can be hidden: a hidden control never takes a key from a shown one.
+    void keysOfTheWindow_data()
+    {
+        QTest::addColumn<bool>("panelClosed");
+        QTest::addColumn<QKeyCombination>("key");
+        QTest::addColumn<bool>("windowOpen");
+        QTest::addColumn<bool>("panelOpen");
+        QTest::addColumn<QString>("focus");
+        QTest::newRow("Alt+S reopens the closed panel")
+            << true << QKeyCombination(Qt::AltModifier, Qt::Key_S) << true << true << QString();
+        QTest::newRow("Alt+S in the open panel goes to the sign")
+            << false << QKeyCombination(Qt::AltModifier, Qt::Key_S) << true << true << "RadioGroupWaSaItem0";
+        QTest::newRow("Ctrl+Q closes the window")
+            << false << QKeyCombination(Qt::ControlModifier, Qt::Key_Q) << false << true << QString();
+    }
+    void keysOfTheWindow()
+    {
+        QFETCH(bool, panelClosed);
+        QFETCH(QKeyCombination, key);
+        QFETCH(bool, windowOpen);
+        QFETCH(bool, panelOpen);
+        QFETCH(QString, focus);
+        Window w;
+        auto &ui = w.form.ui();
+        QApplication::setActiveWindow(&w.form);
+        QVERIFY(QTest::qWaitForWindowActive(&w.form));
+        if (panelClosed)
+            QTest::mouseClick(ui.ButtonGroupBoxStartClose, Qt::LeftButton);
+        const QStringList sheet = w.sheet();
+        QTest::keyClick(w.form.windowHandle(), key.key(), key.keyboardModifiers());
+        QTRY_COMPARE(w.form.isVisible(), windowOpen);
+        QTRY_COMPARE(ui.GroupBoxStart->isHidden(), !panelOpen);
+        QCOMPARE(ui.ButtonShokiSettei->isHidden(), panelOpen);
+        if (!focus.isEmpty())
+            QCOMPARE(QApplication::focusWidget()->objectName(), focus);
+        QCOMPARE(w.sheet(), sheet);
+    }
+
     void resizedWindowSpreadsTheNextSheet()
     {
         Window w;
@@ -206,6 +257,35 @@ private slots:
         w.click({"RadioGroupWaSaItem1", "RadioButton1_1Zero", "RadioButton2_1Rest", "RadioButtonKuriAgariSagariNashi_1"});
         QVERIFY(!w.form.FormDblClick());
         QCOMPARE(w.sheet(), sums);
+    }
+
+    // The status lines name what the sheet's problems follow, also where the fill changed
+    // a selection of its own.
+    void statusLinesDescribeTheSheet_data()
+    {
+        QTest::addColumn<QStringList>("clicks");
+        QTest::addColumn<QString>("lineK");
+        QTest::newRow("borrow turned off by the fill")
+            << QStringList{"RadioGroupWaSaItem1", "RadioButton1_100Zero", "RadioButton2_100Zero",
+                           "RadioButtonKuriAgariSagariAri_10"}
+            << QStringLiteral("な　し,な　し,混　在");
+        QTest::newRow("nothing for the fill to change")
+            << QStringList{"RadioGroupWaSaItem1", "RadioButtonKuriAgariSagariAri_10"}
+            << QStringLiteral("な　し,あ　り,混　在");
+    }
+    void statusLinesDescribeTheSheet()
+    {
+        QFETCH(QStringList, clicks);
+        QFETCH(QString, lineK);
+        Window w;
+        auto &ui = w.form.ui();
+        for (const QString &name : clicks)
+            w.click({name.toLatin1().constData()});
+        QVERIFY(w.form.FormDblClick());
+        QCOMPARE(ui.LabelK->text(), lineK);
+        const bool always = lineK.section(',', 1, 1) == QStringLiteral("あ　り");
+        for (TTessolin *p : w.problems())
+            QVERIFY2(tensCarry(*p) == always, qPrintable(p->objectName()));
     }
 
     // The panel's count line follows every click and says what the next refresh will meet;
@@ -244,6 +324,18 @@ private slots:
         QCOMPARE(ui.LabelK->text(), expectedLine(5));
         if (qEnvironmentVariableIsSet("KOLVARA_GRAB"))
             w.form.grab().save(qEnvironmentVariable("KOLVARA_GRAB") + QTest::currentDataTag() + ".png");
+    }
+
+    // The print and file dialogs speak Qt's own words; they must come out Japanese too.
+    void qtButtonsSpeakJapanese()
+    {
+        const QLocale before;
+        installJapaneseTranslations(*qApp);
+        QDialogButtonBox box(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+        const QString cancel = box.button(QDialogButtonBox::Cancel)->text();
+        qDeleteAll(qApp->findChildren<QTranslator *>());
+        QLocale::setDefault(before);
+        QCOMPARE(cancel, QStringLiteral("キャンセル"));
     }
 
     void errorBoxText_data()
