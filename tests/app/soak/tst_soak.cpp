@@ -144,6 +144,7 @@ struct Expect {
 struct Fill {
     Settings settings;
     int perRow = 5, pitch = 0;
+    QStringList lines;  // the status lines that name its settings
 };
 
 class Soak {
@@ -158,7 +159,7 @@ public:
             },
             &printer_);
         fill_ = {form_->settings().settings(), kolvara::problemsPerRowFor(form_->settings().settings()),
-                 form_->geometry().ColumnPitch};
+                 form_->geometry().ColumnPitch, statusLines()};
         seenFills_ = fills_;
         for (int r = 0; r < kolvara::SheetRowCount; ++r)
             rowTops_[r] = form_->problemControl(1 + r * fill_.perRow)->y();
@@ -236,7 +237,13 @@ private:
             return;
         seenFills_ = fills_;
         const int perRow = kolvara::problemsPerRowFor(nextFill_);
-        fill_ = {nextFill_, perRow, (fillWidth_ - kolvara::SheetMargin) / perRow};
+        fill_ = {nextFill_, perRow, (fillWidth_ - kolvara::SheetMargin) / perRow, statusLines()};
+    }
+    QStringList statusLines() const
+    {
+        const kolvara::ProblemSettings &m = form_->settings();
+        return {QString::fromStdString(m.statusLine1()), QString::fromStdString(m.statusLine2()),
+                QString::fromStdString(m.statusLineK())};
     }
 
     // ---- Input, as the window system delivers it ----
@@ -512,6 +519,8 @@ private:
                 .arg(form_->answerPass());
         if (u.CheckBoxPrintAnswer->isChecked() != answers_ || u.CheckBoxRuledLine->isChecked() != ruled_)
             return QStringLiteral("check boxes changed by themselves");
+        if (const QStringList lines{u.Label1->text(), u.Label2->text(), u.LabelK->text()}; lines != fill_.lines)
+            return QStringLiteral("status lines [%1] on a sheet drawn for [%2]").arg(lines.join('|'), fill_.lines.join('|'));
         return checkSheet(0);
     }
 
