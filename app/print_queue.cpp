@@ -1,6 +1,7 @@
 #include "print_queue.h"
 
 #include <cups/cups.h>
+#include <dlfcn.h>
 
 #include <cerrno>
 #include <cstring>
@@ -8,6 +9,65 @@
 
 namespace printqueue {
 namespace {
+
+// The print service's library, loaded on the first question rather than at start: it
+// brings some twenty libraries of its own that a session without printing never needs.
+#define KOLVARA_CUPS_FUNCTIONS(X)                                                                                      \
+    X(cupsAddOption) \
+    X(cupsDoRequest) \
+    X(cupsEncodeOptions2) \
+    X(cupsEncryption) \
+    X(cupsFinishDocument) \
+    X(cupsFreeDests) \
+    X(cupsFreeOptions) \
+    X(cupsGetNamedDest) \
+    X(cupsLastError) \
+    X(cupsLastErrorString) \
+    X(cupsServer) \
+    X(cupsStartDocument) \
+    X(cupsUser) \
+    X(cupsWriteRequestData) \
+    X(httpAssembleURIf) \
+    X(httpClose) \
+    X(httpConnect2) \
+    X(httpSetTimeout) \
+    X(ippAddString) \
+    X(ippAddStrings) \
+    X(ippDelete) \
+    X(ippFindAttribute) \
+    X(ippGetBoolean) \
+    X(ippGetInteger) \
+    X(ippGetStatusCode) \
+    X(ippGetString) \
+    X(ippNewRequest) \
+    X(ippPort)
+
+struct CupsLibrary {
+#define KOLVARA_CUPS_POINTER(name) decltype(&::name) name = nullptr;
+    KOLVARA_CUPS_FUNCTIONS(KOLVARA_CUPS_POINTER)
+#undef KOLVARA_CUPS_POINTER
+};
+
+// Null when the library or one of its functions is missing.
+const CupsLibrary *loadCups()
+{
+    static const CupsLibrary *const loaded = []() -> const CupsLibrary * {
+        void *handle = dlopen("libcups.so.2", RTLD_NOW | RTLD_LOCAL);
+        if (!handle)
+            return nullptr;
+        static CupsLibrary library;
+#define KOLVARA_CUPS_RESOLVE(name)                                                                                     \
+    library.name = reinterpret_cast<decltype(&::name)>(dlsym(handle, #name));                                        \
+    if (!library.name)                                                                                                 \
+        return nullptr;
+        KOLVARA_CUPS_FUNCTIONS(KOLVARA_CUPS_RESOLVE)
+#undef KOLVARA_CUPS_RESOLVE
+        return &library;
+    }();
+    return loaded;
+}
+
+const CupsLibrary &cups() { return *loadCups(); }
 
 using Clock = std::chrono::steady_clock;
 
@@ -18,7 +78,9 @@ std::string queueOf(const std::string &name) { return name.substr(0, name.find('
 
 std::string lastErrorText()
 {
-    const char *text = cupsLastErrorString();
+    if (!loadCups())
+        return {};
+    const char *text = cups().cupsLastErrorString();
     return text ? text : std::string();
 }
 
@@ -27,17 +89,19 @@ class Connection {
 public:
     explicit Connection(Bound bound) : deadline_(Clock::now() + bound)
     {
+        if (!loadCups())
+            return;
         errno = 0;
-        http_ = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, remainingMilliseconds(),
-                             nullptr);
+        http_ = cups().httpConnect2(cups().cupsServer(), cups().ippPort(), nullptr, AF_UNSPEC, cups().cupsEncryption(),
+                                    1, remainingMilliseconds(), nullptr);
         connectErrno_ = errno;
         if (http_)
-            httpSetTimeout(http_, WaitSlice, &Connection::keepWaiting, this);
+            cups().httpSetTimeout(http_, WaitSlice, &Connection::keepWaiting, this);
     }
     ~Connection()
     {
         if (http_)
-            httpClose(http_);
+            cups().httpClose(http_);
     }
     Connection(const Connection &) = delete;
     Connection &operator=(const Connection &) = delete;
@@ -47,6 +111,11 @@ public:
     Answer connectFailure() const
     {
         Answer answer;
+        if (!loadCups()) {
+            answer.outcome = Outcome::Unreachable;
+            answer.reason = "libcups.so.2";
+            return answer;
+        }
         if (Clock::now() >= deadline_) {
             answer.outcome = Outcome::NoAnswer;
             return answer;
@@ -66,7 +135,7 @@ public:
             return answer;
         }
         answer.reason = lastErrorText();
-        switch (cupsLastError()) {
+        switch (cups().cupsLastError()) {
         case IPP_STATUS_ERROR_NOT_FOUND:
             answer.outcome = Outcome::NoSuchPrinter;
             break;
@@ -105,43 +174,43 @@ private:
 };
 
 struct IppDeleter {
-    void operator()(ipp_t *ipp) const { ippDelete(ipp); }
+    void operator()(ipp_t *ipp) const { cups().ippDelete(ipp); }
 };
 using Ipp = std::unique_ptr<ipp_t, IppDeleter>;
 
-bool succeeded(const Ipp &response) { return response && ippGetStatusCode(response.get()) <= IPP_STATUS_OK_EVENTS_COMPLETE; }
+bool succeeded(const Ipp &response) { return response && cups().ippGetStatusCode(response.get()) <= IPP_STATUS_OK_EVENTS_COMPLETE; }
 
 std::string textOf(ipp_t *response, const char *name)
 {
-    ipp_attribute_t *attribute = ippFindAttribute(response, name, IPP_TAG_ZERO);
-    const char *text = attribute ? ippGetString(attribute, 0, nullptr) : nullptr;
+    ipp_attribute_t *attribute = cups().ippFindAttribute(response, name, IPP_TAG_ZERO);
+    const char *text = attribute ? cups().ippGetString(attribute, 0, nullptr) : nullptr;
     return text ? text : std::string();
 }
 
 std::string printerUri(const std::string &name)
 {
     char uri[HTTP_MAX_URI];
-    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(), "/printers/%s",
+    cups().httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", cups().ippPort(), "/printers/%s",
                      queueOf(name).c_str());
     return uri;
 }
 
 Answer askPrinter(const Connection &connection, const std::string &name)
 {
-    ipp_t *request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, printerUri(name).c_str());
+    ipp_t *request = cups().ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+    cups().ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, printerUri(name).c_str());
     static const char *const wanted[] = {"printer-state", "printer-is-accepting-jobs", "printer-state-message"};
-    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3, nullptr, wanted);
-    const Ipp response(cupsDoRequest(connection.http(), request, "/"));
+    cups().ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3, nullptr, wanted);
+    const Ipp response(cups().cupsDoRequest(connection.http(), request, "/"));
     if (!succeeded(response))
         return connection.requestFailure(name);
 
     Answer answer;
     answer.printer = name;
-    ipp_attribute_t *state = ippFindAttribute(response.get(), "printer-state", IPP_TAG_ENUM);
-    answer.stopped = state && ippGetInteger(state, 0) == IPP_PSTATE_STOPPED;
-    ipp_attribute_t *accepting = ippFindAttribute(response.get(), "printer-is-accepting-jobs", IPP_TAG_BOOLEAN);
-    if (accepting && !ippGetBoolean(accepting, 0)) {
+    ipp_attribute_t *state = cups().ippFindAttribute(response.get(), "printer-state", IPP_TAG_ENUM);
+    answer.stopped = state && cups().ippGetInteger(state, 0) == IPP_PSTATE_STOPPED;
+    ipp_attribute_t *accepting = cups().ippFindAttribute(response.get(), "printer-is-accepting-jobs", IPP_TAG_BOOLEAN);
+    if (accepting && !cups().ippGetBoolean(accepting, 0)) {
         answer.outcome = Outcome::NotAccepting;
         answer.reason = textOf(response.get(), "printer-state-message");
     }
@@ -151,21 +220,21 @@ Answer askPrinter(const Connection &connection, const std::string &name)
 // A job the service took may still end aborted (a filter or the backend failed at once).
 Answer askJob(const Connection &connection, const std::string &name, int job)
 {
-    ipp_t *request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+    ipp_t *request = cups().ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
     char uri[HTTP_MAX_URI];
-    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(), "/jobs/%d", job);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr, uri);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+    cups().httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", cups().ippPort(), "/jobs/%d", job);
+    cups().ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr, uri);
+    cups().ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cups().cupsUser());
     static const char *const wanted[] = {"job-state", "job-state-message", "job-state-reasons"};
-    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3, nullptr, wanted);
-    const Ipp response(cupsDoRequest(connection.http(), request, "/"));
+    cups().ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3, nullptr, wanted);
+    const Ipp response(cups().cupsDoRequest(connection.http(), request, "/"));
     if (!succeeded(response))
         return connection.requestFailure(name);
 
     Answer answer;
     answer.printer = name;
-    ipp_attribute_t *state = ippFindAttribute(response.get(), "job-state", IPP_TAG_ENUM);
-    const int jobState = state ? ippGetInteger(state, 0) : IPP_JSTATE_PENDING;
+    ipp_attribute_t *state = cups().ippFindAttribute(response.get(), "job-state", IPP_TAG_ENUM);
+    const int jobState = state ? cups().ippGetInteger(state, 0) : IPP_JSTATE_PENDING;
     if (jobState == IPP_JSTATE_ABORTED || jobState == IPP_JSTATE_CANCELED) {
         answer.outcome = Outcome::Failed;
         answer.reason = textOf(response.get(), "job-state-message");
@@ -182,11 +251,11 @@ Answer findDefaultPrinter(Bound bound)
     Connection connection(bound);
     if (!connection.http())
         return connection.connectFailure();
-    cups_dest_t *dest = cupsGetNamedDest(connection.http(), nullptr, nullptr);
+    cups_dest_t *dest = cups().cupsGetNamedDest(connection.http(), nullptr, nullptr);
     if (!dest) {
         Answer answer = connection.requestFailure({});
         // The service answered, and knows of no default.
-        if (answer.outcome == Outcome::NoSuchPrinter || cupsLastError() <= IPP_STATUS_OK_EVENTS_COMPLETE)
+        if (answer.outcome == Outcome::NoSuchPrinter || cups().cupsLastError() <= IPP_STATUS_OK_EVENTS_COMPLETE)
             answer.outcome = Outcome::NoDefault;
         return answer;
     }
@@ -194,7 +263,7 @@ Answer findDefaultPrinter(Bound bound)
     answer.printer = dest->name;
     if (dest->instance)
         answer.printer += std::string("/") + dest->instance;
-    cupsFreeDests(1, dest);
+    cups().cupsFreeDests(1, dest);
     return answer;
 }
 
@@ -217,28 +286,28 @@ Answer submitPdf(const std::string &name, const std::string &title, const std::s
 
     // The requests are made here on this connection: the library's own job calls look the
     // printer up again on connections without any bound.
-    ipp_t *create = ippNewRequest(IPP_OP_CREATE_JOB);
-    ippAddString(create, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri.c_str());
-    ippAddString(create, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
-    ippAddString(create, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr, title.c_str());
+    ipp_t *create = cups().ippNewRequest(IPP_OP_CREATE_JOB);
+    cups().ippAddString(create, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri.c_str());
+    cups().ippAddString(create, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cups().cupsUser());
+    cups().ippAddString(create, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr, title.c_str());
     cups_option_t *cupsOptions = nullptr;
     int optionCount = 0;
     for (const auto &[key, value] : options)
-        optionCount = cupsAddOption(key.c_str(), value.c_str(), optionCount, &cupsOptions);
-    cupsEncodeOptions2(create, optionCount, cupsOptions, IPP_TAG_OPERATION);
-    cupsEncodeOptions2(create, optionCount, cupsOptions, IPP_TAG_JOB);
-    cupsFreeOptions(optionCount, cupsOptions);
-    const Ipp created(cupsDoRequest(connection.http(), create, resource.c_str()));
-    ipp_attribute_t *jobId = created ? ippFindAttribute(created.get(), "job-id", IPP_TAG_INTEGER) : nullptr;
+        optionCount = cups().cupsAddOption(key.c_str(), value.c_str(), optionCount, &cupsOptions);
+    cups().cupsEncodeOptions2(create, optionCount, cupsOptions, IPP_TAG_OPERATION);
+    cups().cupsEncodeOptions2(create, optionCount, cupsOptions, IPP_TAG_JOB);
+    cups().cupsFreeOptions(optionCount, cupsOptions);
+    const Ipp created(cups().cupsDoRequest(connection.http(), create, resource.c_str()));
+    ipp_attribute_t *jobId = created ? cups().ippFindAttribute(created.get(), "job-id", IPP_TAG_INTEGER) : nullptr;
     if (!succeeded(created) || !jobId)
         return connection.requestFailure(name);
-    const int job = ippGetInteger(jobId, 0);
+    const int job = cups().ippGetInteger(jobId, 0);
 
     const std::string queue = queueOf(name);
-    if (cupsStartDocument(connection.http(), queue.c_str(), job, title.c_str(), CUPS_FORMAT_PDF, 1) !=
+    if (cups().cupsStartDocument(connection.http(), queue.c_str(), job, title.c_str(), CUPS_FORMAT_PDF, 1) !=
             HTTP_STATUS_CONTINUE ||
-        cupsWriteRequestData(connection.http(), pdf.data(), pdf.size()) != HTTP_STATUS_CONTINUE ||
-        cupsFinishDocument(connection.http(), queue.c_str()) > IPP_STATUS_OK_EVENTS_COMPLETE)
+        cups().cupsWriteRequestData(connection.http(), pdf.data(), pdf.size()) != HTTP_STATUS_CONTINUE ||
+        cups().cupsFinishDocument(connection.http(), queue.c_str()) > IPP_STATUS_OK_EVENTS_COMPLETE)
         return connection.requestFailure(name);
 
     Answer answer = askJob(connection, name, job);

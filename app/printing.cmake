@@ -11,4 +11,6 @@ add_library(kolvara_printing STATIC
 )
 find_package(Cups REQUIRED)
 target_include_directories(kolvara_printing PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(kolvara_printing PUBLIC kolvara_display Qt6::Widgets Qt6::PrintSupport PRIVATE Cups::Cups)
+target_link_libraries(kolvara_printing PUBLIC kolvara_display Qt6::Widgets Qt6::PrintSupport PRIVATE ${CMAKE_DL_LIBS})
+# Only the headers: the library itself is loaded when the print service is first asked.
+target_include_directories(kolvara_printing PRIVATE ${CUPS_INCLUDE_DIR})

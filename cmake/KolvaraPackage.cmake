@@ -61,7 +61,8 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://github.com/kolvara/kolvara)
 # linking is listed here: the fonts the pages name, Qt's Japanese texts for its own
 # dialogs, and Qt's further platform plugins.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic, qt6-translations-l10n, qt6-qpa-plugins")
+# libcups2 is loaded at the first print, so shlibdeps cannot see it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcups2, fonts-ipafont-gothic, qt6-translations-l10n, qt6-qpa-plugins")
 # Without it a Wayland desktop still shows the window, through X11.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 include(CPack)

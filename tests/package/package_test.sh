@@ -36,12 +36,12 @@ done
 
 # Every Qt and print-system library the programs link must be a dependency (Debian names
 # those packages after the library: libQt6Widgets.so.6 is in libqt6widgets6), and so
-# must what they only load at run time.
+# must what they only load at run time (libcups, at the first print).
 depends=$(dpkg-deb -f "$deb" Depends)
 needed=$(objdump -p "$root/usr/bin/kolvara" "$root/usr/bin/kolvara-sheet" | awk '$1 == "NEEDED" { print $2 }' |
          grep -E '^lib(Qt6|cups)' | sort -u)
 [ -n "$needed" ] || fail "objdump found no Qt library in the programs"
-for so in $needed fonts-ipafont-gothic qt6-translations-l10n qt6-qpa-plugins; do
+for so in $needed libcups2 fonts-ipafont-gothic qt6-translations-l10n qt6-qpa-plugins; do
   package=$(sed -E 's/\.so\.([0-9]+)$/\1/' <<<"$so" | tr '[:upper:]' '[:lower:]')
   grep -qE "(^|, )$package( |,|$)" <<<"$depends" || fail "Depends lacks $package ($so): $depends"
 done
