@@ -327,7 +327,7 @@ QString WorksheetPrinter::runNotice()
     if (!std::exchange(queueStopped_, false) || !printer_)
         return {};
     return QStringLiteral("プリンタ「%1」は一時停止しています。\n"
-                          "印刷したページはプリンタの待ち行列にあり、プリンタが再開すると印刷されます。")
+                          "印刷したページは待ち行列にあり、プリンタが再開すると印刷されます。")
         .arg(printer_->printerName());
 }
 
