@@ -4,7 +4,8 @@
 // random steps. After every action the window must agree with its settings model, and the
 // sheet with the settings of the fill that drew it, checked by column arithmetic done here.
 // The random actions come from one seed (KOLVARA_SOAK_SEED, else a fixed one); a failure
-// names the seed, the action and the actions before it, so setting the seed replays it.
+// reports the starting number, the failing action and the ones just before it; running
+// again with that number repeats the session.
 // KOLVARA_SOAK_ACTIONS sets how many actions run.
 #include <QAbstractButton>
 #include <QCheckBox>
