@@ -3,6 +3,7 @@
 #include <cups/cups.h>
 #include <dlfcn.h>
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -178,7 +179,10 @@ struct IppDeleter {
 };
 using Ipp = std::unique_ptr<ipp_t, IppDeleter>;
 
-bool succeeded(const Ipp &response) { return response && cups().ippGetStatusCode(response.get()) <= IPP_STATUS_OK_EVENTS_COMPLETE; }
+bool succeeded(const Ipp &response)
+{
+    return response && cups().ippGetStatusCode(response.get()) <= IPP_STATUS_OK_EVENTS_COMPLETE;
+}
 
 std::string textOf(ipp_t *response, const char *name)
 {
@@ -187,21 +191,39 @@ std::string textOf(ipp_t *response, const char *name)
     return text ? text : std::string();
 }
 
-std::string printerUri(const std::string &name)
+std::string serviceUri(const std::string &path)
 {
     char uri[HTTP_MAX_URI];
-    cups().httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", cups().ippPort(), "/printers/%s",
-                     queueOf(name).c_str());
+    cups().httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", cups().ippPort(), "%s",
+                            path.c_str());
     return uri;
+}
+
+std::string printerUri(const std::string &name) { return serviceUri("/printers/" + queueOf(name)); }
+
+// A request about the printer or job at `uri`, made by this user.
+ipp_t *newRequest(ipp_op_t operation, const char *uriAttribute, const std::string &uri)
+{
+    ipp_t *request = cups().ippNewRequest(operation);
+    cups().ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, uriAttribute, nullptr, uri.c_str());
+    cups().ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cups().cupsUser());
+    return request;
+}
+
+// The attributes `wanted` of the printer or job at `uri`.
+Ipp askAttributes(const Connection &connection, ipp_op_t operation, const char *uriAttribute, const std::string &uri,
+                  const std::array<const char *, 3> &wanted)
+{
+    ipp_t *request = newRequest(operation, uriAttribute, uri);
+    cups().ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", int(wanted.size()),
+                         nullptr, wanted.data());
+    return Ipp(cups().cupsDoRequest(connection.http(), request, "/"));
 }
 
 Answer askPrinter(const Connection &connection, const std::string &name)
 {
-    ipp_t *request = cups().ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
-    cups().ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, printerUri(name).c_str());
-    static const char *const wanted[] = {"printer-state", "printer-is-accepting-jobs", "printer-state-message"};
-    cups().ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3, nullptr, wanted);
-    const Ipp response(cups().cupsDoRequest(connection.http(), request, "/"));
+    const Ipp response = askAttributes(connection, IPP_OP_GET_PRINTER_ATTRIBUTES, "printer-uri", printerUri(name),
+                                      {"printer-state", "printer-is-accepting-jobs", "printer-state-message"});
     if (!succeeded(response))
         return connection.requestFailure(name);
 
@@ -220,14 +242,9 @@ Answer askPrinter(const Connection &connection, const std::string &name)
 // A job the service took may still end aborted (a filter or the backend failed at once).
 Answer askJob(const Connection &connection, const std::string &name, int job)
 {
-    ipp_t *request = cups().ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
-    char uri[HTTP_MAX_URI];
-    cups().httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", cups().ippPort(), "/jobs/%d", job);
-    cups().ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr, uri);
-    cups().ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cups().cupsUser());
-    static const char *const wanted[] = {"job-state", "job-state-message", "job-state-reasons"};
-    cups().ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3, nullptr, wanted);
-    const Ipp response(cups().cupsDoRequest(connection.http(), request, "/"));
+    const Ipp response = askAttributes(connection, IPP_OP_GET_JOB_ATTRIBUTES, "job-uri",
+                                      serviceUri("/jobs/" + std::to_string(job)),
+                                      {"job-state", "job-state-message", "job-state-reasons"});
     if (!succeeded(response))
         return connection.requestFailure(name);
 
@@ -281,14 +298,12 @@ Answer submitPdf(const std::string &name, const std::string &title, const std::s
     Connection connection(bound);
     if (!connection.http())
         return connection.connectFailure();
-    const std::string uri = printerUri(name);
-    const std::string resource = "/printers/" + queueOf(name);
+    const std::string queue = queueOf(name);
+    const std::string resource = "/printers/" + queue;
 
     // The requests are made here on this connection: the library's own job calls look the
     // printer up again on connections without any bound.
-    ipp_t *create = cups().ippNewRequest(IPP_OP_CREATE_JOB);
-    cups().ippAddString(create, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri.c_str());
-    cups().ippAddString(create, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cups().cupsUser());
+    ipp_t *create = newRequest(IPP_OP_CREATE_JOB, "printer-uri", printerUri(name));
     cups().ippAddString(create, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr, title.c_str());
     cups_option_t *cupsOptions = nullptr;
     int optionCount = 0;
@@ -303,7 +318,6 @@ Answer submitPdf(const std::string &name, const std::string &title, const std::s
         return connection.requestFailure(name);
     const int job = cups().ippGetInteger(jobId, 0);
 
-    const std::string queue = queueOf(name);
     if (cups().cupsStartDocument(connection.http(), queue.c_str(), job, title.c_str(), CUPS_FORMAT_PDF, 1) !=
             HTTP_STATUS_CONTINUE ||
         cups().cupsWriteRequestData(connection.http(), pdf.data(), pdf.size()) != HTTP_STATUS_CONTINUE ||

@@ -133,18 +133,12 @@ QByteArray pagePdf(QWidget &window, const QPageLayout &layout, const QString &ti
 }
 
 // A printer like `current` to show in the set-up dialog, which writes into the printer it
-// is given as soon as a choice changes, before OK or Cancel.
+// is given as soon as a choice changes, before OK or Cancel. A printer that writes a file
+// has no queue name: the copy starts on the default queue, and setup() shows the file.
 std::unique_ptr<QPrinter> copyForSetup(QPrinter &current)
 {
-    std::unique_ptr<QPrinter> copy;
-    if (current.outputFormat() == QPrinter::PdfFormat) {
-        copy = std::make_unique<QPrinter>();
-        copy->setOutputFormat(QPrinter::PdfFormat);
-        copy->setOutputFileName(current.outputFileName());
-    } else {
-        const QPrinterInfo info = QPrinterInfo::printerInfo(current.printerName());
-        copy = info.isNull() ? std::make_unique<QPrinter>() : std::make_unique<QPrinter>(info);
-    }
+    const QPrinterInfo info = QPrinterInfo::printerInfo(current.printerName());
+    auto copy = info.isNull() ? std::make_unique<QPrinter>() : std::make_unique<QPrinter>(info);
     copy->setPageLayout(current.pageLayout());
     copy->setCopyCount(current.copyCount());
     copy->setCollateCopies(current.collateCopies());
@@ -256,7 +250,8 @@ QString WorksheetPrinter::checkCurrentPrinter()
         return {};
     const std::string name = local(printer_->printerName());
     const Answer answer =
-        askPrintService([name](printqueue::Bound bound) { return printqueue::checkPrinter(name, bound); }, answerBound_);
+        askPrintService([name](printqueue::Bound bound) { return printqueue::checkPrinter(name, bound); },
+                        answerBound_);
     queueStopped_ = queueStopped_ || answer.stopped;
     return messageFor(answer);
 }
