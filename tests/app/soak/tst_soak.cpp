@@ -168,9 +168,8 @@ public:
     QString printWindow(QWidget &, const QString &title) override
     {
         const Step page = title.endsWith(QString::fromUtf8(answerPageSuffix)) ? AnswerPage : ProblemPage;
-        calls_ << title;
         checkPage(page);
-        return failAt_ == page ? failure_ : QString();
+        return serve(title, page);
     }
     QString finishRun() override { return serve(QStringLiteral("finish"), Finish); }
     QString setup(QWidget *) override { return serve(QStringLiteral("setup"), Setup); }
@@ -295,14 +294,12 @@ private:
         const bool redraw =
             now.IsSubtraction != fill_.settings.IsSubtraction || kolvara::problemsPerRowFor(now) != fill_.perRow;
         const QString title = form().windowTitle();
-        const std::pair<Step, QString> run[] = {{Landscape, QStringLiteral("landscape")},
-                                                {ProblemPage, title + QString::fromUtf8(problemPageSuffix)},
-                                                {AnswerPage, title + QString::fromUtf8(answerPageSuffix)},
-                                                {Finish, QStringLiteral("finish")}};
-        for (const auto &[step, call] : run) {
+        const QStringList calls{QStringLiteral("landscape"), title + QString::fromUtf8(problemPageSuffix),
+                                title + QString::fromUtf8(answerPageSuffix), QStringLiteral("finish")};
+        for (const Step step : {Landscape, ProblemPage, AnswerPage, Finish}) {
             if (step == AnswerPage && !answers_)
                 continue;
-            e.calls << call;
+            e.calls << calls[step];
             if (failAt_ == step) {
                 e.errors << failure_;
                 return e;
