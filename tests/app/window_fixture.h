@@ -16,10 +16,19 @@ namespace {
 struct Window {
     std::uint32_t now = 1000;
     QStringList errors;
+    // Called whenever the window reads the clock, as its problem table does once a fill.
+    std::function<void()> onClock;
     TFormKolvara form;
 
     // Without a print service the window prints through the system's print system.
-    explicit Window(PrintService *service = nullptr) : form([this] { return now += 17; }, service)
+    explicit Window(PrintService *service = nullptr)
+        : form(
+              [this] {
+                  if (onClock)
+                      onClock();
+                  return now += 17;
+              },
+              service)
     {
         form.setErrorReporter([this](const QString &message) { errors << message; });
         form.show();
