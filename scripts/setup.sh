@@ -12,7 +12,7 @@ packages=(
   xvfb xauth openbox x11-utils
   cups cups-client cups-bsd cups-ipp-utils libcups2-dev
   poppler-utils
-  dpkg-dev desktop-file-utils appstream man-db
+  dpkg-dev file desktop-file-utils appstream man-db
 )
 
 missing=()
