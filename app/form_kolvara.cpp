@@ -27,7 +27,9 @@ namespace {
 
 constexpr QSize StoredOuterSize(1036, 766);
 constexpr int StoredFrameWidth = 16;  // left and right border of the stored outer size
-constexpr int SheetTop = 48, RowPitch = 176;
+// The problems start here, one row every RowPitch pixels; the column pitch spreads them
+// over the window's outer width less the left margin.
+constexpr int SheetMargin = 32, SheetTop = 48, RowPitch = 176;
 constexpr int PlacedWidth = 148, PlacedHeight = 139;
 constexpr int CountLinePixelSize = 11, CountLineSmallestPixelSize = 9;
 
@@ -197,7 +199,7 @@ bool TFormKolvara::FormDblClick()
 bool TFormKolvara::refresh()
 {
     Sakujo();
-    const FillResult fill = table_.DataJunbi(geometry_, outerWidth());
+    const FillResult fill = table_.DataJunbi(geometry_);
     if (!fill.filled) {
         // Keep the sheet that was on screen, with the lines that describe it.
         buildLastFill();
@@ -205,28 +207,13 @@ bool TFormKolvara::refresh()
         reportError(QString::fromStdString(fill.reason));
         return false;
     }
+    ColumnPitch = std::uint16_t((outerWidth() - SheetMargin) / geometry_.ProblemsPerRow);
     // Only now: the fill may have selected options of its own, and the lines must name the
     // settings the new problems follow.
     setStatusLabels(toQt(settings_.statusLine1()), toQt(settings_.statusLine2()), toQt(settings_.statusLineK()));
     HissanHyouji();
     updateProblemCount();  // the fill may have selected options of its own
     return true;
-}
-
-FillResult TFormKolvara::refreshWithSettings(const Settings &settings, bool distinct)
-{
-    Sakujo();
-    const FillResult fill = table_.fill(settings, geometry_, outerWidth());
-    if (!fill.filled) {
-        buildLastFill();
-        return fill;
-    }
-    if (distinct)
-        table_.makeDistinct(settings);
-    const auto lines = statusLinesOf(settings);
-    setStatusLabels(toQt(lines[0]), toQt(lines[1]), toQt(lines[2]));
-    buildSheet(problemsPerRowFor(settings), settings.IsSubtraction == 1);
-    return fill;
 }
 
 void TFormKolvara::updateProblemCount()
@@ -347,14 +334,6 @@ void TFormKolvara::buildLastFill()
     buildSheet(table_.filledProblemCount() / geometry_.RowCount, table_.filledForSubtraction());
 }
 
-// The same problems, layout and sign as the controls on screen.
-void TFormKolvara::rebuildSheetAsShown()
-{
-    const int problemsPerRow = geometry_.ProblemsPerRow;
-    Sakujo();
-    buildSheet(problemsPerRow, subtractionSign_);
-}
-
 void TFormKolvara::buildSheet(int problemsPerRow, bool subtractionSign)
 {
     subtractionSign_ = subtractionSign;
@@ -368,7 +347,7 @@ void TFormKolvara::buildSheet(int problemsPerRow, bool subtractionSign)
             if (!digits)
                 continue;
             current_ = *digits;
-            CreateComponent(p, r, geometry_.ColumnPitch * (p - 1) + SheetMargin, RowPitch * (r - 1) + SheetTop,
+            CreateComponent(p, r, ColumnPitch * (p - 1) + SheetMargin, RowPitch * (r - 1) + SheetTop,
                             PlacedWidth, PlacedHeight, ui_->CheckBoxRuledLine->isChecked(), AnswerPass == 1);
         }
     }
@@ -381,6 +360,7 @@ void TFormKolvara::CreateComponent(int position, int row, int left, int top, int
     if (findChild<QObject *>(name, Qt::FindDirectChildrenOnly))
         return;
     auto *control = new TTessolin(this);
+    control->setTextMetrics(&metrics_);
     control->setGeometry(left, top, width, height);
     control->setObjectName(name);
     control->setFontSize(quint8(ui_->SpinEditFontSize->value()));
@@ -453,18 +433,16 @@ void TFormKolvara::ButtonPrintOutClick()
     if (!tableCoversSheet() && !refresh())
         return endPrintRun(QString());
 
-    Sakujo();
     AnswerPass = 0;
-    HissanHyouji();
-    if (const QString error = printService_->printWindow(*this, windowTitle() + QString::fromUtf8(problemPageSuffix));
+    if (const QString error =
+            printService_->printSheet(sheetOnScreen(false), windowTitle() + QString::fromUtf8(problemPageSuffix));
         !error.isEmpty())
         return endPrintRun(error);
 
     if (ui_->CheckBoxPrintAnswer->isChecked()) {
-        Sakujo();
         AnswerPass = 1;
-        HissanHyouji();
-        const QString error = printService_->printWindow(*this, windowTitle() + QString::fromUtf8(answerPageSuffix));
+        const QString error =
+            printService_->printSheet(sheetOnScreen(true), windowTitle() + QString::fromUtf8(answerPageSuffix));
         AnswerPass = 0;
         if (!error.isEmpty())
             return endPrintRun(error);
@@ -513,19 +491,17 @@ void TFormKolvara::showPanelAndButtons()
 
 // ---- PDF ----
 
-void TFormKolvara::layOutSheetPages(bool withAnswers, const std::function<void(QWidget &window)> &page)
+Sheet TFormKolvara::sheetOnScreen(bool answers) const
 {
-    hidePanelAndButtons();
-    for (const quint8 pass : {quint8(0), quint8(1)}) {
-        if (pass == 1 && !withAnswers)
-            break;
-        AnswerPass = pass;
-        rebuildSheetAsShown();
-        page(*this);
-    }
-    AnswerPass = 0;
-    rebuildSheetAsShown();
-    showPanelAndButtons();
+    Sheet sheet = sheetFromTable(table_, geometry_.ProblemsPerRow, subtractionSign_);
+    sheet.programLabel = ui_->LabelProjectName->text().toStdString();
+    sheet.statusLines = {ui_->Label1->text().toStdString(), ui_->Label2->text().toStdString(),
+                         ui_->LabelK->text().toStdString()};
+    sheet.showProgramLabel = ui_->CheckBoxHyoudai->isChecked();
+    sheet.boxes = ui_->CheckBoxRuledLine->isChecked();
+    sheet.answers = answers;
+    sheet.fontSize = ui_->SpinEditFontSize->value();
+    return sheet;
 }
 
 QString TFormKolvara::suggestedPdfPath() const
@@ -546,7 +522,9 @@ void TFormKolvara::ButtonSavePdfClick()
     SheetPdf pdf(fileName);
     QString error = pdf.open(printService_->pdfLayout(), windowTitle());
     if (error.isEmpty()) {
-        layOutSheetPages(ui_->CheckBoxPrintAnswer->isChecked(), [&pdf](QWidget &window) { pdf.addPage(window); });
+        pdf.addPage(layOutPage(sheetOnScreen(false), pdf.paper(), metrics_), metrics_);
+        if (ui_->CheckBoxPrintAnswer->isChecked())
+            pdf.addPage(layOutPage(sheetOnScreen(true), pdf.paper(), metrics_), metrics_);
         error = pdf.commit();
     }
     if (!error.isEmpty())

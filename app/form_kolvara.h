@@ -10,6 +10,8 @@
 #include "problem_table.h"
 #include "random_source.h"
 #include "settings.h"
+#include "sheet.h"
+#include "sheet_painter.h"
 #include "worksheet_printer.h"
 
 namespace Ui {
@@ -55,15 +57,9 @@ public:
     // Saves the sheet on screen as the print run would print it, into one PDF.
     void ButtonSavePdfClick();
 
-    // Lays out the problem page and, when `withAnswers`, the answer page of the problems on
-    // screen as a print run puts them on paper, and hands each to `page` while it stands.
-    // Afterwards the window shows the same problems again, usable as after a print run.
-    void layOutSheetPages(bool withAnswers, const std::function<void(QWidget &window)> &page);
-
-    // A refresh for settings taken exactly as given: no option rules, no adjustment, the
-    // settings panel untouched. With `distinct`, no problem twice on the sheet where the
-    // settings allow enough. For making sheets without the panel.
-    kolvara::FillResult refreshWithSettings(const kolvara::Settings &settings, bool distinct);
+    // The sheet on screen as a page: its problems, sign, labels and boxes, with or without
+    // the answers. Paper and PDF are drawn from it, whatever the window's size.
+    kolvara::Sheet sheetOnScreen(bool answers) const;
 
     // Worksheet layout.
     void HissanHyouji();
@@ -79,9 +75,10 @@ public:
     kolvara::ProblemSettings &settings() { return settings_; }
     const kolvara::ProblemTable &table() const { return table_; }
     const kolvara::SheetGeometry &geometry() const { return geometry_; }
+    // Pixels between problem positions, from the window's width at the last fill.
+    int columnPitch() const { return ColumnPitch; }
     quint8 answerPass() const { return AnswerPass; }
     PrintService &printService() { return *printService_; }
-    Ui::FormKolvara &ui() { return *ui_; }
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
@@ -102,7 +99,6 @@ private:
     void setStatusLabels(const QString &line1, const QString &line2, const QString &lineK);
     void buildSheet(int problemsPerRow, bool subtractionSign);
     void buildLastFill();
-    void rebuildSheetAsShown();
     void hidePanelAndButtons();
     void showPanelAndButtons();
     void updateProblemCount();
@@ -116,6 +112,8 @@ private:
     kolvara::RandomSource random_;
     kolvara::ProblemTable table_;
     kolvara::SheetGeometry geometry_;
+    std::uint16_t ColumnPitch = 0;
+    QtTextMetrics metrics_;  // shared by the problem controls
     kolvara::CurrentProblem current_;  // digits handed to the next control
     quint8 AnswerPass = 0;
     std::unique_ptr<WorksheetPrinter> systemPrinter_;

@@ -1,19 +1,21 @@
 // kolvara-sheet: numbered worksheets with their answer pages into one PDF, without a
-// display. Each page is the window's own printed page, drawn off screen.
-#include <QApplication>
+// display or a widget: each page is laid out as the window prints it and drawn by the
+// sheet painter.
+#include <QGuiApplication>
 #include <QPageSize>
 
 #include <iostream>
 #include <string>
 #include <vector>
 
-#include "caption_frame_style.h"
-#include "form_kolvara.h"
 #include "japanese_fonts.h"
 #include "problem_count.h"
+#include "problem_table.h"
+#include "sheet.h"
 #include "sheet_options.h"
-#include "sheet_pages.h"
-#include "ui_FormKolvara.h"
+#include "sheet_painter.h"
+#include "sheet_pdf.h"
+#include "status_lines.h"
 
 using namespace kolvara;
 
@@ -67,13 +69,12 @@ int main(int argc, char *argv[])
             std::cerr << "kolvara-sheet: " << message.toStdString() << '\n';
     });
     int qtArgc = 1;
-    QApplication app(qtArgc, argv);
-    QApplication::setApplicationName(QStringLiteral("Kolvara"));
-    installCaptionFrameStyle();
+    QGuiApplication app(qtArgc, argv);
+    QGuiApplication::setApplicationName(QStringLiteral("Kolvara"));
     installJapaneseFontSubstitutes();
 
     SheetPdf pdf(QString::fromLocal8Bit(options.output.c_str()));
-    const QPageSize paper(options.paper == Paper::Letter ? QPageSize::Letter : QPageSize::A4);
+    const QPageSize paper(options.paper == PaperSize::Letter ? QPageSize::Letter : QPageSize::A4);
     if (const QString error = pdf.open(landscapeLayout(paper), QStringLiteral("Kolvara")); !error.isEmpty()) {
         complain(error.toStdString() + "\ncannot write " + options.output);
         return NotWritten;
@@ -81,13 +82,27 @@ int main(int argc, char *argv[])
 
     const std::uint32_t first = options.seed ? *options.seed : systemMillisecondsSinceMidnightUtc();
     std::uint32_t clockReading = first;
-    TFormKolvara window([&clockReading] { return clockReading; });
-    window.ui().CheckBoxRuledLine->setChecked(options.boxes);
+    ProblemSettings model;
+    RandomSource random;
+    ProblemTable table(model, random, [&clockReading] { return clockReading; });
+    SheetGeometry geometry;
+    const QtTextMetrics metrics;
+    const auto statusLines = statusLinesOf(options.settings);
     for (int k = 0; k < options.sheets; ++k) {
         clockReading = first + std::uint32_t(k);
-        window.refreshWithSettings(options.settings, options.distinct);
-        const QString mark = QStringLiteral("No.%1\u3000%2").arg(k + 1).arg(clockReading);
-        window.layOutSheetPages(options.answers, [&pdf, &mark](QWidget &page) { pdf.addPage(page, mark); });
+        table.fill(options.settings, geometry);
+        if (options.distinct)
+            table.makeDistinct(options.settings);
+        Sheet sheet = sheetFromTable(table, geometry.ProblemsPerRow, options.settings.IsSubtraction == 1);
+        sheet.programLabel = "Kolvara";
+        sheet.statusLines = statusLines;
+        sheet.boxes = options.boxes;
+        sheet.mark = QStringLiteral("No.%1\u3000%2").arg(k + 1).arg(clockReading).toStdString();
+        pdf.addPage(layOutPage(sheet, pdf.paper(), metrics), metrics);
+        if (options.answers) {
+            sheet.answers = true;
+            pdf.addPage(layOutPage(sheet, pdf.paper(), metrics), metrics);
+        }
     }
     if (const QString error = pdf.commit(); !error.isEmpty()) {
         complain(error.toStdString() + "\ncannot write " + options.output);

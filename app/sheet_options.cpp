@@ -168,7 +168,7 @@ ParsedSheetOptions parseSheetOptions(const std::vector<std::string> &arguments)
         } else if (name == "--paper") {
             if (value != "a4" && value != "letter")
                 return fail("--paper は a4 か letter です：" + value, "--paper must be a4 or letter, not: " + value);
-            o.paper = value == "letter" ? Paper::Letter : Paper::A4;
+            o.paper = value == "letter" ? PaperSize::Letter : PaperSize::A4;
         }
     }
     if (!o.help && !haveOutput)

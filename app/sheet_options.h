@@ -10,7 +10,7 @@
 
 namespace kolvara {
 
-enum class Paper { A4, Letter };
+enum class PaperSize { A4, Letter };
 
 struct SheetOptions {
     std::string output;
@@ -20,7 +20,7 @@ struct SheetOptions {
     bool distinct = false;
     bool answers = true;
     bool boxes = true;
-    Paper paper = Paper::A4;
+    PaperSize paper = PaperSize::A4;
     bool help = false;
 };
 

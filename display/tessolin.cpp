@@ -1,6 +1,8 @@
 #include "tessolin.h"
 
 #include "japanese_fonts.h"
+#include "sheet.h"
+#include "sheet_painter.h"
 
 #include <QEvent>
 #include <QMouseEvent>
@@ -10,8 +12,6 @@
 #include <cmath>
 
 namespace {
-
-enum Line { UpperLine, LowerLine, AnswerLine };
 
 // Rounds halves to the even neighbour (the default floating-point rounding mode).
 int R(double x)
@@ -41,6 +41,8 @@ TTessolin::TTessolin(QWidget *owner)
     m_showRuledLine = true;
     m_showAnswer = true;
 }
+
+TTessolin::~TTessolin() = default;
 
 void TTessolin::requestRepaint()
 {
@@ -116,7 +118,7 @@ void TTessolin::setFontSize(quint8 size)
 
 QSize TTessolin::sizeHint() const
 {
-    return {4 * m_fontSize + 20, R(m_fontSize * 1.5 * 3) - 5};
+    return {kolvara::problemWidth(m_fontSize, 3), kolvara::problemHeight(m_fontSize)};
 }
 
 // The longer whole number decides the width; the digits written one by one do not.
@@ -128,7 +130,7 @@ int TTessolin::wholeDigitCount() const
 // As wide as the longer whole number plus a sign column and two margins.
 int TTessolin::ruleWidth() const
 {
-    return (wholeDigitCount() + 1) * m_fontSize + 20;
+    return kolvara::problemWidth(m_fontSize, wholeDigitCount());
 }
 
 // The digits as shown make the answer, whatever the whole numbers say.
@@ -164,16 +166,6 @@ void TTessolin::paintEvent(QPaintEvent *)
     paintProblem(painter);
 }
 
-// Text cell of a place: columns are counted from the ones at the right.
-QRect TTessolin::cell(int line, int column) const
-{
-    const int fs = m_fontSize;
-    const int bottom = R(fs * 1.5 * (line + 1)) - (2 * line + 1);
-    const int top = line == UpperLine ? 1 : R(fs * 1.5 * line) - 2 * line;
-    const int left = width() - (column + 1) * fs - 10;
-    return QRect(left, top, fs, bottom - top);
-}
-
 // Boxes and digits are backed with the colour of the sheet they lie on.
 QColor TTessolin::fill() const
 {
@@ -183,76 +175,25 @@ QColor TTessolin::fill() const
 
 void TTessolin::paintProblem(QPainter &painter) const
 {
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    // A pixel size from the screen's resolution, so the text keeps its size
-    // whatever device the painter draws on (the print run scales the painter).
-    QFont face(font().family());
-    face.setPixelSize(R(m_fontSize * logicalDpiY() / 72.0));
-    painter.setFont(face);
-
-    drawNumber(painter, UpperLine, m_line1Digits);
-    drawCellText(painter, LowerLine, wholeDigitCount(), m_sign);
-    drawNumber(painter, LowerLine, m_line2Digits);
-
-    // A negative difference has no digits to show, only the empty ones box.
-    const bool hasAnswer = !m_answerNegative;
-    bool present = false;
-    for (int column = 3; column >= 0; --column) {
-        const quint8 digit = m_answerDigits[3 - column];
-        present = present || digit != 0 || column == 0;
-        if (present)
-            drawPlace(painter, AnswerLine, column,
-                      m_showAnswer && hasAnswer ? QString::number(digit) : QString());
-    }
-
-    const int ruleY = R(m_fontSize * 3.0) - 5;
-    painter.setPen(QPen(Qt::black, 1, Qt::SolidLine));
-    painter.drawLine(0, ruleY, width() - 1, ruleY);
-    painter.restore();
-}
-
-// A leading zero is left blank, with no box; the ones are always written.
-void TTessolin::drawNumber(QPainter &painter, int line, const Digits &digits) const
-{
-    if (digits[0] != 0)
-        drawPlace(painter, line, 2, QString::number(digits[0]));
-    if (digits[0] != 0 || digits[1] != 0)
-        drawPlace(painter, line, 1, QString::number(digits[1]));
-    drawPlace(painter, line, 0, QString::number(digits[2]));
-}
-
-void TTessolin::drawPlace(QPainter &painter, int line, int column, const QString &text) const
-{
-    if (m_showRuledLine)
-        drawBox(painter, line, column);
-    if (!text.isEmpty())
-        drawCellText(painter, line, column, text);
-}
-
-// The box sits one pixel up and left of the cell, so neighbouring boxes share edges.
-void TTessolin::drawBox(QPainter &painter, int line, int column) const
-{
-    const QRect box = cell(line, column).adjusted(-1, -1, 0, -1);
-    painter.fillRect(box.adjusted(1, 1, -1, -1), fill());
-    QPen dotted(Qt::black, 1, Qt::CustomDashLine, Qt::FlatCap);
-    dotted.setDashPattern({1, 1});
-    painter.setPen(dotted);
-    painter.drawLine(box.topLeft(), box.topRight());
-    painter.drawLine(box.topRight(), box.bottomRight());
-    painter.drawLine(box.bottomLeft(), box.bottomRight());
-    painter.drawLine(box.topLeft(), box.bottomLeft());
-}
-
-void TTessolin::drawCellText(QPainter &painter, int line, int column, const QString &text) const
-{
-    // The opaque backing is one character (em) high and as wide as the text,
-    // so it covers what lies under the text but spares the box's bottom edge.
-    const QRect area = cell(line, column);
-    const int advance = painter.fontMetrics().horizontalAdvance(text);
-    const QRect backing(area.left() + (area.width() - advance) / 2, area.top(), advance,
-                        painter.font().pixelSize());
-    painter.fillRect(backing & area, fill());
-    painter.setPen(palette().color(QPalette::WindowText));
-    painter.drawText(area, Qt::AlignHCenter | Qt::AlignTop, text);
+    if (!m_metrics && !m_ownMetrics)
+        m_ownMetrics = std::make_unique<QtTextMetrics>();
+    const QtTextMetrics &metrics = m_metrics ? *m_metrics : *m_ownMetrics;
+    kolvara::ProblemLook look;
+    const auto digits = [](const Digits &d) { return std::array<int, 3>{d[0], d[1], d[2]}; };
+    look.upperDigits = digits(m_line1Digits);
+    look.lowerDigits = digits(m_line2Digits);
+    look.subtraction = m_sign == QLatin1String("-");
+    look.wholeDigits = wholeDigitCount();
+    look.boxes = m_showRuledLine;
+    look.answers = m_showAnswer;
+    look.backings = true;
+    // A pixel size from the screen's resolution, so the text keeps its size whatever
+    // device the painter draws on (a print scales the painter).
+    look.pixelSize = R(m_fontSize * logicalDpiY() / 72.0);
+    look.fontSize = m_fontSize;
+    look.width = width();
+    kolvara::Drawing drawing;
+    kolvara::layOutProblem(look, metrics, 0, 0, drawing);
+    paintDrawing(painter, drawing, metrics, DrawingTarget::Screen,
+                 {palette().color(QPalette::WindowText), fill()});
 }

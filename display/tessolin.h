@@ -3,8 +3,10 @@
 #include <QWidget>
 
 #include <array>
+#include <memory>
 
 class QPainter;
+class QtTextMetrics;
 
 // One column-arithmetic problem as a pupil writes it on paper: the upper
 // number, the sign with the lower number, a rule, and the answer, optionally
@@ -32,6 +34,7 @@ class TTessolin : public QWidget
 
 public:
     explicit TTessolin(QWidget *owner = nullptr);
+    ~TTessolin() override;
 
     quint16 ValueLine1() const { return m_line1; }
     quint8 ValueLine1_1() const { return m_line1Digits[2]; }
@@ -62,6 +65,10 @@ public:
     void setFontSize(quint8 size);
     void setShowHint(bool show) { m_showHint = show; }
 
+    // The measurements to draw with, shared by the controls of a sheet; without them the
+    // control makes its own.
+    void setTextMetrics(const QtTextMetrics *metrics) { m_metrics = metrics; }
+
     // Thousands, hundreds, tens, ones; all zero for a negative difference.
     std::array<quint8, 4> answerDigits() const { return m_answerDigits; }
     int repaintRequestCount() const { return m_repaintRequests; }
@@ -89,11 +96,6 @@ private:
     int ruleWidth() const;
     void deriveAnswer();
     QColor fill() const;
-    QRect cell(int line, int column) const;
-    void drawNumber(QPainter &painter, int line, const Digits &digits) const;
-    void drawPlace(QPainter &painter, int line, int column, const QString &text) const;
-    void drawBox(QPainter &painter, int line, int column) const;
-    void drawCellText(QPainter &painter, int line, int column, const QString &text) const;
 
     quint16 m_line1 = 0;
     Digits m_line1Digits{};
@@ -109,4 +111,6 @@ private:
     bool m_showHint = false;
 
     int m_repaintRequests = 0;
+    const QtTextMetrics *m_metrics = nullptr;
+    mutable std::unique_ptr<QtTextMetrics> m_ownMetrics;
 };

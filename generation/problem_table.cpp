@@ -64,13 +64,13 @@ Settings settingsForNextFill(const ProblemSettings &model)
     return copy.settings();
 }
 
-FillResult ProblemTable::DataJunbi(SheetGeometry &geometry, int outerWindowWidth)
+FillResult ProblemTable::DataJunbi(SheetGeometry &geometry)
 {
     adjustForFill(settings_);
-    return fill(settings_.settings(), geometry, outerWindowWidth);
+    return fill(settings_.settings(), geometry);
 }
 
-FillResult ProblemTable::fill(const Settings &settings, SheetGeometry &geometry, int outerWindowWidth)
+FillResult ProblemTable::fill(const Settings &settings, SheetGeometry &geometry)
 {
     const Feasibility feasibility = checkFeasibility(settings);
     if (!feasibility.possible)
@@ -80,7 +80,6 @@ FillResult ProblemTable::fill(const Settings &settings, SheetGeometry &geometry,
     labelColumnWidth_ = LabelColumnWidth;
     geometry.ProblemsPerRow = problemsPerRowFor(settings);
     geometry.RowCount = SheetRowCount;
-    geometry.ColumnPitch = std::uint16_t((outerWindowWidth - SheetMargin) / geometry.ProblemsPerRow);
     const int count = geometry.RowCount * geometry.ProblemsPerRow;
     setColumnCount(count + 1);
     cells_[0][1] = texts::TableUpper;

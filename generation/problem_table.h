@@ -15,18 +15,14 @@ namespace kolvara {
 
 // Every sheet has four rows of problems.
 inline constexpr std::int32_t SheetRowCount = 4;
-// Left edge of the first problem in the window; the column pitch spreads the problems over
-// the window's outer width less this margin.
-inline constexpr int SheetMargin = 32;
 
 // Problems on one sheet for these settings: 28 when both numbers have one digit, else 20.
 inline int problemsPerSheetFor(const Settings &settings) { return SheetRowCount * problemsPerRowFor(settings); }
 
-// How the sheet's problems are laid out.
+// How many rows and problems a row the sheet has.
 struct SheetGeometry {
     std::int32_t RowCount = SheetRowCount;
     std::int32_t ProblemsPerRow = 7;
-    std::uint16_t ColumnPitch = 0;
 };
 
 struct FillResult {
@@ -48,12 +44,12 @@ public:
     // Once, before the first fill.
     void setUp(SheetGeometry &geometry);
 
-    // Fills the table for the current settings and the window's outer width. When subtracting
-    // it first turns off borrows that an upper "０" would make impossible. Settings that admit
-    // no problem leave the table and the geometry untouched and report why.
-    FillResult DataJunbi(SheetGeometry &geometry, int outerWindowWidth);
+    // Fills the table for the current settings. When subtracting it first turns off borrows
+    // that an upper "０" would make impossible. Settings that admit no problem leave the
+    // table and the geometry untouched and report why.
+    FillResult DataJunbi(SheetGeometry &geometry);
     // The fill itself, for the given settings (no adjustment).
-    FillResult fill(const Settings &settings, SheetGeometry &geometry, int outerWindowWidth);
+    FillResult fill(const Settings &settings, SheetGeometry &geometry);
 
     // After a fill for `settings`: replaces every problem that repeats an earlier one on the
     // sheet by further draws from the same random source. Returns false, changing nothing,

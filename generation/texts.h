@@ -53,4 +53,10 @@ inline constexpr std::size_t HundredsPlace = 0, TensPlace = 1, OnesPlace = 2;
 inline constexpr std::string_view CarryAddition = "繰り上がり";
 inline constexpr std::string_view CarrySubtraction = "繰り下がり";
 
+// The sheet's own words: the heading with its reading above it, and the line for the
+// date and the pupil's name.
+inline constexpr std::string_view Heading = "計算しましょう。";
+inline constexpr std::string_view HeadingReading = "けい さん";
+inline constexpr std::string_view DateNameLine = "　月　日（　　）なまえ　　　　    　　";
+
 }  // namespace kolvara::texts

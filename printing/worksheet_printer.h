@@ -8,7 +8,9 @@
 #include <memory>
 
 #include "print_queue.h"
-#include "sheet_pages.h"
+#include "sheet.h"
+#include "sheet_painter.h"
+#include "sheet_pdf.h"
 
 class QPrinter;
 class QWidget;
@@ -20,7 +22,8 @@ public:
     virtual ~PrintService() = default;
     // Starts a run.
     virtual QString prepareLandscape() = 0;
-    virtual QString printWindow(QWidget &window, const QString &jobTitle) = 0;
+    // Prints one page of `sheet` as one job named `jobTitle`.
+    virtual QString printSheet(const kolvara::Sheet &sheet, const QString &jobTitle) = 0;
     // Ends a run whose pages all went out; a service that collects pages delivers them now.
     virtual QString finishRun() { return {}; }
     virtual QString setup(QWidget *parent) = 0;
@@ -54,12 +57,11 @@ public:
     // jobs, and sets it to landscape.
     QString prepareLandscape() override;
 
-    // Prints the client area of `window` as one job of one page named
-    // `jobTitle`, scaled by fitToPage() to the printable area. Hidden
-    // children are left out. Returns once the service holds the job. When
-    // the printer writes a file, the page goes into that file, which
-    // finishRun() completes.
-    QString printWindow(QWidget &window, const QString &jobTitle) override;
+    // Prints the page of `sheet`, laid out for the printer's paper, as one job
+    // named `jobTitle`. Returns once the service holds the job. When the
+    // printer writes a file, the page goes into that file, which finishRun()
+    // completes.
+    QString printSheet(const kolvara::Sheet &sheet, const QString &jobTitle) override;
 
     // Completes the file the run's pages went into, when the printer writes a file.
     QString finishRun() override;
@@ -93,6 +95,7 @@ private:
     QString checkCurrentPrinter();
     QString messageFor(const printqueue::Answer &answer) const;
 
+    QtTextMetrics metrics_;
     std::unique_ptr<QPrinter> printer_;
     std::unique_ptr<SheetPdf> filePdf_;  // the file a run prints into, until the run ends
     std::chrono::milliseconds answerBound_{15000};

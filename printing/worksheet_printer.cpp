@@ -116,22 +116,6 @@ printqueue::Options jobOptions(QPrinter &printer)
     return options;
 }
 
-// One page as a PDF document, drawn as a printer would draw it.
-QByteArray pagePdf(QWidget &window, const QPageLayout &layout, const QString &title)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    QPdfWriter pdf(&buffer);
-    pdf.setTitle(title);
-    pdf.setCreator(QStringLiteral("Kolvara"));
-    pdf.setPageLayout(layout);
-    pdf.setResolution(sheetPageDpi());
-    QPainter painter(&pdf);
-    paintWindowPage(painter, window, layout.paintRectPixels(pdf.resolution()).size());
-    painter.end();
-    return buffer.data();
-}
-
 // A printer like `current` to show in the set-up dialog, which writes into the printer it
 // is given as soon as a choice changes, before OK or Cancel. A printer that writes a file
 // has no queue name: the copy starts on the default queue, and setup() shows the file.
@@ -270,7 +254,7 @@ QString WorksheetPrinter::prepareLandscape()
     return {};
 }
 
-QString WorksheetPrinter::printWindow(QWidget &window, const QString &jobTitle)
+QString WorksheetPrinter::printSheet(const kolvara::Sheet &sheet, const QString &jobTitle)
 {
     if (QString error = ensurePrinter(); !error.isEmpty())
         return error;
@@ -286,13 +270,14 @@ QString WorksheetPrinter::printWindow(QWidget &window, const QString &jobTitle)
                 return printerNotValidMessage();
             }
         }
-        filePdf_->addPage(window);
+        filePdf_->addPage(kolvara::layOutPage(sheet, filePdf_->paper(), metrics_), metrics_);
         return {};
     }
 
     const std::string name = local(printer_->printerName());
     const std::string title = jobTitle.toUtf8().toStdString();
-    const QByteArray document = pagePdf(window, printer_->pageLayout(), jobTitle);
+    const QPageLayout layout = printer_->pageLayout();
+    const QByteArray document = pagePdf(kolvara::layOutPage(sheet, paperOf(layout), metrics_), metrics_, layout, jobTitle);
     const std::string pdf(document.constData(), std::size_t(document.size()));
     const printqueue::Options options = jobOptions(*printer_);
     const Answer answer = askPrintService(

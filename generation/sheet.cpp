@@ -1,0 +1,260 @@
+#include "sheet.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "problem_table.h"
+#include "texts.h"
+
+namespace kolvara {
+
+namespace {
+
+// Rounds halves to the even neighbour (the default floating-point rounding mode).
+int R(double x) { return int(std::nearbyint(x)); }
+
+enum Line { UpperLine, LowerLine, AnswerLine };
+
+// The sheet as the window lays it out at its stored size, in its client pixels.
+constexpr int StoredOuterWidth = 1036;
+constexpr int FirstProblemLeft = 32;
+constexpr int FirstRowTop = 48;
+constexpr int RowPitch = 176;
+constexpr double PixelsPerPoint = 96.0 / 72.0;
+
+// A label of the stored layout: its box and face; the text sits at the left, centred
+// in the box's height.
+struct LabelPlace {
+    double left, top, height;
+    double pixelSize;
+};
+constexpr LabelPlace ProgramLabelPlace{0, 0, 0, 12};
+constexpr LabelPlace StatusPlaces[3]{{304, 0, 0, 11}, {304, 12, 0, 11}, {304, 24, 0, 11}};
+constexpr LabelPlace ReadingPlace{8, 15, 11, 11};
+constexpr LabelPlace HeadingPlace{8, 23, 27, 27};
+constexpr LabelPlace DateNamePlace{440, 8, 29, 29};
+constexpr double MarkPixelSize = 11;
+constexpr double MarkInset = 4;
+
+// A label sized to its text (height 0) has the text's own height.
+void addLabel(Drawing &out, const TextMetrics &metrics, const LabelPlace &place, const std::string &text,
+              bool underline = false)
+{
+    if (text.empty())
+        return;
+    const double ascent = metrics.ascent(Face::Window, place.pixelSize);
+    const double textHeight = ascent + metrics.descent(Face::Window, place.pixelSize);
+    const double height = place.height > 0 ? place.height : textHeight;
+    out.texts.push_back(
+        {text, Face::Window, place.pixelSize, place.left, place.top + (height - textHeight) / 2 + ascent, underline});
+}
+
+struct Cell {
+    int left, top, width, height;
+};
+
+// Text cell of a place: columns are counted from the ones at the right.
+Cell cellOf(const ProblemLook &look, int line, int column)
+{
+    const int fs = look.fontSize;
+    const int bottom = R(fs * 1.5 * (line + 1)) - (2 * line + 1);
+    const int top = line == UpperLine ? 1 : R(fs * 1.5 * line) - 2 * line;
+    return {look.width - (column + 1) * fs - 10, top, fs, bottom - top};
+}
+
+struct ProblemPen {
+    const ProblemLook &look;
+    const TextMetrics &metrics;
+    double left, top;
+    Drawing &out;
+
+    void text(int line, int column, const char *text) const
+    {
+        const Cell c = cellOf(look, line, column);
+        const double advance = metrics.advance(Face::Problem, look.pixelSize, text);
+        if (look.backings) {
+            // One character high and as wide as the text, inside the cell: it covers what
+            // lies under the text but spares the box's bottom edge.
+            const int wholeAdvance = R(advance);
+            const int backLeft = std::max(c.left + (c.width - wholeAdvance) / 2, c.left);
+            const int backRight = std::min(c.left + (c.width - wholeAdvance) / 2 + wholeAdvance, c.left + c.width);
+            const int backBottom = std::min(c.top + look.pixelSize, c.top + c.height);
+            if (backRight > backLeft && backBottom > c.top)
+                out.backings.push_back({left + backLeft, top + c.top, double(backRight - backLeft), double(backBottom - c.top)});
+        }
+        out.texts.push_back({text, Face::Problem, double(look.pixelSize), left + c.left + (c.width - advance) / 2,
+                             top + c.top + metrics.ascent(Face::Problem, look.pixelSize), false});
+    }
+
+    // The box sits one pixel up and left of the cell, so neighbouring boxes share edges.
+    void place(int line, int column, const char *digit) const
+    {
+        if (look.boxes) {
+            const Cell c = cellOf(look, line, column);
+            out.boxes.push_back({left + c.left - 1, top + c.top - 1, left + c.left + c.width - 1,
+                                 top + c.top + c.height - 2});
+        }
+        if (digit)
+            text(line, column, digit);
+    }
+
+    // A leading zero is left blank, with no box; the ones are always written.
+    void number(int line, const std::array<int, 3> &d) const
+    {
+        if (d[0] != 0)
+            place(line, 2, Digits[d[0]]);
+        if (d[0] != 0 || d[1] != 0)
+            place(line, 1, Digits[d[1]]);
+        place(line, 0, Digits[d[2]]);
+    }
+
+    static constexpr const char *Digits[10] = {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"};
+};
+
+}  // namespace
+
+Sheet sheetFromTable(const ProblemTable &table, int problemsPerRow, bool subtraction)
+{
+    Sheet sheet;
+    sheet.problemsPerRow = problemsPerRow;
+    sheet.subtraction = subtraction;
+    sheet.heading = texts::Heading;
+    sheet.reading = texts::HeadingReading;
+    sheet.dateNameLine = texts::DateNameLine;
+    const int count = SheetRowCount * problemsPerRow;
+    for (int c = 1; c <= count; ++c) {
+        const auto p = table.Dainyuu(c);
+        if (!p)
+            break;  // only columns the last fill wrote hold a problem
+        sheet.problems.push_back({p->Line1Value, p->Line2Value});
+    }
+    return sheet;
+}
+
+bool answerDigits(const ProblemLook &look, std::array<int, 4> &digits)
+{
+    const auto whole = [](const std::array<int, 3> &d) { return 100 * d[0] + 10 * d[1] + d[2]; };
+    const int result = look.subtraction ? whole(look.upperDigits) - whole(look.lowerDigits)
+                                        : whole(look.upperDigits) + whole(look.lowerDigits);
+    const int shown = std::max(result, 0);
+    digits = {shown / 1000, shown / 100 % 10, shown / 10 % 10, shown % 10};
+    return result >= 0;
+}
+
+int problemWidth(int fontSize, int wholeDigits) { return (wholeDigits + 1) * fontSize + 20; }
+int problemHeight(int fontSize) { return R(fontSize * 1.5 * 3) - 5; }
+int problemRuleY(int fontSize) { return R(fontSize * 3.0) - 5; }
+
+void layOutProblem(const ProblemLook &look, const TextMetrics &metrics, double left, double top, Drawing &out)
+{
+    const ProblemPen pen{look, metrics, left, top, out};
+    pen.number(UpperLine, look.upperDigits);
+    pen.text(LowerLine, look.wholeDigits, look.subtraction ? "-" : "+");
+    pen.number(LowerLine, look.lowerDigits);
+
+    // A negative difference has no digits to show, only the empty ones box.
+    std::array<int, 4> digits;
+    const bool hasAnswer = answerDigits(look, digits);
+    bool present = false;
+    for (int column = 3; column >= 0; --column) {
+        const int digit = digits[std::size_t(3 - column)];
+        present = present || digit != 0 || column == 0;
+        if (present)
+            pen.place(AnswerLine, column, look.answers && hasAnswer ? ProblemPen::Digits[digit] : nullptr);
+    }
+    const double ruleY = top + problemRuleY(look.fontSize);
+    out.lines.push_back({left, ruleY, left + look.width - 1, ruleY});
+}
+
+Paper a4Paper() { return {842, 595, 28}; }
+Paper letterPaper() { return {792, 612, 28}; }
+
+namespace {
+
+// Nearest integer to numerator / denominator, halves to the even neighbour; both positive.
+long long roundQuotient(long long numerator, long long denominator)
+{
+    long long quotient = numerator / denominator;
+    const long long twiceRest = 2 * (numerator % denominator);
+    if (twiceRest > denominator || (twiceRest == denominator && quotient % 2 != 0))
+        ++quotient;
+    return quotient;
+}
+
+}  // namespace
+
+IntSize fitToPage(IntSize image, IntSize printable)
+{
+    if (image.width <= 0 || image.height <= 0 || printable.width <= 0 || printable.height <= 0)
+        return {};
+    const long long width = roundQuotient(image.width * printable.height, image.height);
+    if (width < printable.width)
+        return {width, printable.height};
+    return {printable.width, roundQuotient(image.height * printable.width, image.width)};
+}
+
+PagePlacement placeOnPaper(const Paper &paper)
+{
+    const auto dots = [](double points) { return points * PixelsPerPoint; };
+    const long long margin = std::llround(std::floor(dots(paper.margin)));
+    const IntSize printable{std::llround(dots(paper.width)) - 2 * margin, std::llround(dots(paper.height)) - 2 * margin};
+    const IntSize fitted = fitToPage({SheetWidth, SheetHeight}, printable);
+    PagePlacement placement;
+    placement.scaleX = double(fitted.width) / SheetWidth / PixelsPerPoint;
+    placement.scaleY = double(fitted.height) / SheetHeight / PixelsPerPoint;
+    placement.offsetX = (double(margin) + double(printable.width - fitted.width) / 2) / PixelsPerPoint;
+    placement.offsetY = (double(margin) + double(printable.height - fitted.height) / 2) / PixelsPerPoint;
+    return placement;
+}
+
+double problemLeft(int position, int problemsPerRow)
+{
+    const int pitch = (StoredOuterWidth - FirstProblemLeft) / problemsPerRow;
+    return FirstProblemLeft + pitch * position;
+}
+
+double problemTop(int row) { return FirstRowTop + RowPitch * row; }
+
+SheetPage layOutPage(const Sheet &sheet, const Paper &paper, const TextMetrics &metrics)
+{
+    SheetPage page;
+    page.width = paper.width;
+    page.height = paper.height;
+    page.placement = placeOnPaper(paper);
+    Drawing &out = page.drawing;
+    out.boxes.reserve(sheet.problems.size() * 11);
+    out.texts.reserve(sheet.problems.size() * 12 + 8);
+
+    addLabel(out, metrics, DateNamePlace, sheet.dateNameLine, true);
+    if (sheet.showProgramLabel) {
+        addLabel(out, metrics, ProgramLabelPlace, sheet.programLabel);
+        for (int i = 0; i < 3; ++i)
+            addLabel(out, metrics, StatusPlaces[i], sheet.statusLines[std::size_t(i)]);
+    }
+    addLabel(out, metrics, HeadingPlace, sheet.heading);
+    addLabel(out, metrics, ReadingPlace, sheet.reading);
+
+    ProblemLook look;
+    look.subtraction = sheet.subtraction;
+    look.boxes = sheet.boxes;
+    look.answers = sheet.answers;
+    look.fontSize = sheet.fontSize;
+    look.pixelSize = R(sheet.fontSize * PixelsPerPoint);
+    look.width = problemWidth(look.fontSize, look.wholeDigits);
+    const int perRow = std::max(sheet.problemsPerRow, 1);
+    for (std::size_t i = 0; i < sheet.problems.size(); ++i) {
+        const SheetProblem &p = sheet.problems[i];
+        look.upperDigits = {p.upper / 100 % 10, p.upper / 10 % 10, p.upper % 10};
+        look.lowerDigits = {p.lower / 100 % 10, p.lower / 10 % 10, p.lower % 10};
+        layOutProblem(look, metrics, problemLeft(int(i) % perRow, perRow), problemTop(int(i) / perRow), out);
+    }
+
+    if (!sheet.mark.empty()) {
+        const double advance = metrics.advance(Face::Window, MarkPixelSize, sheet.mark);
+        out.texts.push_back({sheet.mark, Face::Window, MarkPixelSize, SheetWidth - MarkInset - advance,
+                             SheetHeight - MarkInset - metrics.descent(Face::Window, MarkPixelSize), false});
+    }
+    return page;
+}
+
+}  // namespace kolvara

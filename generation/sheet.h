@@ -1,0 +1,181 @@
+// A worksheet page as a value, and the one layout that turns it into drawing primitives
+// for any back end: the window's problem controls, paper, PDF and the browser.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kolvara {
+
+class ProblemTable;
+
+// One problem as the sheet shows it; the sign is the sheet's.
+struct SheetProblem {
+    int upper = 0;
+    int lower = 0;
+    friend bool operator==(const SheetProblem &, const SheetProblem &) = default;
+};
+
+// Everything one page of a worksheet shows.
+struct Sheet {
+    std::vector<SheetProblem> problems;  // row by row, left to right
+    int problemsPerRow = 5;
+    bool subtraction = false;
+    std::string heading;
+    std::string reading;       // small, above the heading
+    std::string dateNameLine;  // underlined
+    std::string programLabel;
+    std::array<std::string, 3> statusLines;
+    bool showProgramLabel = true;  // the program label and the status lines
+    bool boxes = true;             // dotted place-value boxes
+    bool answers = false;          // the answer page
+    std::string mark;              // small, bottom right; none when empty
+    int fontSize = 30;             // of the problems, in points at 96 dots an inch
+
+    // The numbers of the problem page and answer page; everything but `answers` is shared.
+    friend bool operator==(const Sheet &, const Sheet &) = default;
+};
+
+// A sheet with the texts every sheet carries, the problems of the table's last fill and
+// the given sign; boxes on, problem page.
+Sheet sheetFromTable(const ProblemTable &table, int problemsPerRow, bool subtraction);
+
+// ---- Drawing primitives ----
+
+// The two faces a sheet uses: the window's fixed-pitch Gothic and the problems'
+// proportional Gothic.
+enum class Face : std::uint8_t { Window, Problem };
+
+// Text whose left end of the baseline is at (x, baseline).
+struct TextRun {
+    std::string text;  // UTF-8
+    Face face = Face::Window;
+    double pixelSize = 0;
+    double x = 0;
+    double baseline = 0;
+    bool underline = false;
+    friend bool operator==(const TextRun &, const TextRun &) = default;
+};
+
+// A solid line one unit wide between two pixel centres (both ends drawn).
+struct Line {
+    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    friend bool operator==(const Line &, const Line &) = default;
+};
+
+// A dotted outline one unit wide (one dot, one gap) through the pixel centres of its edges.
+struct DottedBox {
+    double left = 0, top = 0, right = 0, bottom = 0;
+    friend bool operator==(const DottedBox &, const DottedBox &) = default;
+};
+
+// A patch of the paper's colour under a digit: the screen needs it where problems overlap
+// a neighbour; paper has nothing beneath.
+struct Backing {
+    double left = 0, top = 0, width = 0, height = 0;
+    friend bool operator==(const Backing &, const Backing &) = default;
+};
+
+// What to draw, in drawing order: backings, then boxes, lines and texts.
+struct Drawing {
+    std::vector<Backing> backings;
+    std::vector<DottedBox> boxes;
+    std::vector<Line> lines;
+    std::vector<TextRun> texts;
+};
+
+// Font measurements the layout needs, in pixels at a given pixel size. On the desktop they
+// come from the toolkit; elsewhere from a table made from the font file.
+class TextMetrics {
+public:
+    virtual ~TextMetrics() = default;
+    virtual double advance(Face face, double pixelSize, std::string_view utf8) const = 0;
+    virtual double ascent(Face face, double pixelSize) const = 0;
+    virtual double descent(Face face, double pixelSize) const = 0;
+};
+
+// ---- One problem ----
+
+// The digits and the answer of one problem as a control shows them.
+struct ProblemLook {
+    std::array<int, 3> upperDigits{};  // hundreds, tens, ones
+    std::array<int, 3> lowerDigits{};
+    bool subtraction = false;
+    // How many digits the longer of the two whole numbers has: it sets the width.
+    int wholeDigits = 3;
+    bool boxes = true;
+    bool answers = false;
+    bool backings = false;  // opaque patches under digits (the screen)
+    int pixelSize = 40;     // of the digits
+    int fontSize = 30;      // points: the cell size
+    int width = 140;        // of the control
+};
+
+// Thousands, hundreds, tens and ones of the answer; nothing (false) for a negative difference.
+bool answerDigits(const ProblemLook &look, std::array<int, 4> &digits);
+
+// Size of a problem control at a font size: 4 x size + 20 wide, R(4.5 x size) - 5 high.
+int problemWidth(int fontSize, int wholeDigits);
+int problemHeight(int fontSize);
+// The y of the solid rule.
+int problemRuleY(int fontSize);
+
+// Appends one problem, its top-left corner at (left, top).
+void layOutProblem(const ProblemLook &look, const TextMetrics &metrics, double left, double top, Drawing &out);
+
+// ---- One page ----
+
+// Paper, landscape, and the margin around its printable area, in points.
+struct Paper {
+    double width = 0;  // landscape: the long side
+    double height = 0;
+    double margin = 0;
+};
+// A4 and Letter in whole points, with the 10 mm margins most printers reach (28 points).
+Paper a4Paper();
+Paper letterPaper();
+
+// Where the sheet goes on the page: sheet units (the window's pixels at its stored size)
+// to points, x' = offsetX + scaleX * x.
+struct PagePlacement {
+    double scaleX = 1, scaleY = 1, offsetX = 0, offsetY = 0;
+};
+
+// A page: its paper in points, the placement, and the primitives in sheet units.
+struct SheetPage {
+    double width = 0, height = 0;  // points
+    PagePlacement placement;
+    Drawing drawing;
+};
+
+// The sheet's area in sheet units: the window's client area at its stored size.
+inline constexpr int SheetWidth = 1020;
+inline constexpr int SheetHeight = 727;
+
+// The placement of a SheetWidth x SheetHeight sheet fitted into the printable area with its
+// proportions kept and centred on it. The fit is made in whole dots at 96 an inch, as a page
+// device of that resolution reports the printable area, so pages keep the proportions they
+// always had.
+PagePlacement placeOnPaper(const Paper &paper);
+
+// The page of `sheet` on `paper`.
+SheetPage layOutPage(const Sheet &sheet, const Paper &paper, const TextMetrics &metrics);
+
+// The problem at index i of a sheet: its top-left corner in sheet units, at the pitch
+// the window has at its stored size.
+double problemLeft(int position, int problemsPerRow);
+double problemTop(int row);
+
+// Size of an image stretched onto `printable` with its proportions kept: it fills the
+// height if that leaves it narrower, else the width; quotients rounded to the nearest
+// integer, halves to the even neighbour. {0, 0} when either size is empty.
+struct IntSize {
+    long long width = 0, height = 0;
+    friend bool operator==(const IntSize &, const IntSize &) = default;
+};
+IntSize fitToPage(IntSize image, IntSize printable);
+
+}  // namespace kolvara
