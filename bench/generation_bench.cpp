@@ -115,7 +115,7 @@ void BM_FillDefaultSheet(benchmark::State &state)
     Bench b;
     const Settings s;
     for (auto _ : state)
-        benchmark::DoNotOptimize(b.table.fill(s, b.geometry, 1036));
+        benchmark::DoNotOptimize(b.table.fill(s, b.geometry));
 }
 BENCHMARK(BM_FillDefaultSheet);
 
@@ -125,7 +125,7 @@ void BM_FillSlowestFeasibleCombination(benchmark::State &state)
     Bench b;
     const Settings s = combination(code);
     for (auto _ : state)
-        benchmark::DoNotOptimize(b.table.fill(s, b.geometry, 1036));
+        benchmark::DoNotOptimize(b.table.fill(s, b.geometry));
     char label[80];
     std::snprintf(label, sizeof label, "combination %d, %.0f expected draws a problem", code,
                   expectedDrawsPerProblem(s));
@@ -149,7 +149,7 @@ void BM_WholeSweep(benchmark::State &state)
     Bench b;
     for (auto _ : state)
         for (int code = 0; code < Combinations; ++code)
-            benchmark::DoNotOptimize(b.table.fill(combination(code), b.geometry, 1036));
+            benchmark::DoNotOptimize(b.table.fill(combination(code), b.geometry));
 }
 BENCHMARK(BM_WholeSweep)->Unit(benchmark::kMillisecond);
 

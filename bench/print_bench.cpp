@@ -17,7 +17,7 @@
 
 #include "form_kolvara.h"
 #include "japanese_fonts.h"
-#include "ui_FormKolvara.h"
+#include "../tests/app/form_controls.h"
 
 namespace {
 
@@ -38,9 +38,9 @@ struct TimedPrinter : PrintService {
     qint64 handedOverNs = 0;
     QString prepareLandscape() override { return real.prepareLandscape(); }
     QString setup(QWidget *parent) override { return real.setup(parent); }
-    QString printWindow(QWidget &window, const QString &title) override
+    QString printSheet(const kolvara::Sheet &sheet, const QString &title) override
     {
-        const QString error = real.printWindow(window, title);
+        const QString error = real.printSheet(sheet, title);
         handedOverNs = clock->nsecsElapsed();
         return error;
     }
@@ -55,7 +55,7 @@ void BM_TwoPagePrintRun(benchmark::State &state)
     form.show();
     for (auto _ : state) {
         clock.start();
-        form.ui().ButtonPrintOut->click();
+        FormControls(form).ButtonPrintOut->click();
         state.SetIterationTime(double(printer.handedOverNs) / 1e9);
     }
     state.counters["page_kB"] = double(QFileInfo(newestPdf()).size()) / 1000.0;
@@ -74,8 +74,8 @@ void BM_BitmapPage(benchmark::State &state)
         printer.setDocName(QStringLiteral("bitmap"));
         QPainter painter(&printer);
         const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
-        const QSize fitted = fitToPage(image.size(), page.size());
-        painter.drawImage(QRect(QPoint(0, 0), fitted), image);
+        const kolvara::IntSize fitted = kolvara::fitToPage({image.width(), image.height()}, {page.width(), page.height()});
+        painter.drawImage(QRect(0, 0, int(fitted.width), int(fitted.height)), image);
         painter.end();
     }
     state.counters["page_kB"] = double(QFileInfo(newestPdf()).size()) / 1000.0;

@@ -37,8 +37,12 @@ struct QtTextMetrics::Cache {
         if (it != sized.end())
             return it->second;
         Sized s;
-        const char *name = face == Face::Window ? windowFaceName : problemFaceName;
-        s.font = QFont(QFont::substitute(QString::fromUtf8(name)));
+        // The IPA face behind each name, also where no substitute has been installed.
+        const bool window = face == Face::Window;
+        s.font.setFamilies({QFont::substitute(QString::fromUtf8(window ? windowFaceName : problemFaceName)),
+                            QStringLiteral("IPAGothic"), QStringLiteral("IPAPGothic")});
+        if (!window)
+            s.font.setFamilies({s.font.families().first(), QStringLiteral("IPAPGothic")});
         s.font.setPixelSize(std::max(1, int(pixelSize + 0.5)));
         s.metrics = QFontMetricsF(s.font);
         return sized.emplace(key, std::move(s)).first->second;

@@ -42,7 +42,9 @@ void startWriter(QPdfWriter &pdf, const QPageLayout &layout, const QString &titl
 
 void drawPage(QPainter &painter, const QPdfWriter &pdf, const kolvara::SheetPage &page, const QtTextMetrics &metrics)
 {
-    paintPage(painter, page, metrics, pdf.resolution(), pdf.pageLayout().paintRect(QPageLayout::Point).topLeft());
+    // The painter's origin is the printable area's corner in whole device dots.
+    const QPointF origin = QPointF(pdf.pageLayout().paintRectPixels(pdf.resolution()).topLeft()) * 72.0 / pdf.resolution();
+    paintPage(painter, page, metrics, pdf.resolution(), origin);
 }
 
 }  // namespace

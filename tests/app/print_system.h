@@ -8,7 +8,8 @@
 
 #include <algorithm>
 
-#include "sheet_pages.h"
+#include "sheet.h"
+#include "sheet_pdf.h"
 
 #include <QList>
 #include <QProcess>
@@ -94,26 +95,23 @@ inline QList<TextBox> pdfWords(const QString &pdf, int page = 0)
     return words;
 }
 
-// Text of a printed page placed back on the window: each character of the PDF's text
-// layer at the window pixel where it was painted.
+// Text of a printed page placed back on the sheet: each character of the PDF's text layer
+// at the sheet pixel where it was painted.
 struct PrintedChar {
     QChar c;
     QPointF at;
 };
 
-// The page is painted at 96 dots an inch from the printable area's top-left corner.
-inline QList<PrintedChar> printedChars(const QString &pdf, int page, const QPageLayout &layout, QSize windowSize)
+inline QList<PrintedChar> printedChars(const QString &pdf, int page, const QPageLayout &layout)
 {
-    const QSize fitted = fitToPage(windowSize, layout.paintRectPixels(96).size());
-    const QPointF origin = layout.paintRect(QPageLayout::Point).topLeft();
-    const qreal pointsPerWindowPixel = 72.0 / 96.0 * fitted.width() / windowSize.width();
+    const kolvara::PagePlacement place = kolvara::placeOnPaper(paperOf(layout));
     QList<PrintedChar> chars;
     for (const TextBox &word : pdfWords(pdf, page)) {
         const QRectF &box = word.box;
         for (qsizetype i = 0; i < word.text.size(); ++i) {
             const qreal cx = box.left() + box.width() * (i + 0.5) / word.text.size();
-            chars << PrintedChar{word.text[i], QPointF((cx - origin.x()) / pointsPerWindowPixel,
-                                                       (box.center().y() - origin.y()) / pointsPerWindowPixel)};
+            chars << PrintedChar{word.text[i], QPointF((cx - place.offsetX) / place.scaleX,
+                                                       (box.center().y() - place.offsetY) / place.scaleY)};
         }
     }
     return chars;

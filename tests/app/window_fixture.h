@@ -9,7 +9,7 @@
 
 #include "form_kolvara.h"
 #include "tessolin.h"
-#include "ui_FormKolvara.h"
+#include "form_controls.h"
 
 namespace {
 
@@ -40,7 +40,7 @@ struct Window {
             QTest::mouseClick(form.findChild<QAbstractButton *>(QLatin1String(name)), Qt::LeftButton, {},
                               QPoint(5, 8));
     }
-    void print() { QTest::mouseClick(form.ui().ButtonPrintOut, Qt::LeftButton); }
+    void print() { QTest::mouseClick(FormControls(form).ButtonPrintOut, Qt::LeftButton); }
     QList<TTessolin *> problems() const { return form.findChildren<TTessolin *>(Qt::FindDirectChildrenOnly); }
     // Digits and sign of every problem on the sheet, by name.
     QStringList sheet() const
@@ -61,7 +61,7 @@ struct Window {
     // As after a completed print run: panel open, buttons shown, no answers being built.
     bool usable()
     {
-        auto &ui = form.ui();
+        const FormControls ui(form);
         return ui.GroupBoxStart->isVisible() && ui.ButtonPrintOut->isVisible() && ui.ButtonPrinterSetup->isVisible() &&
                ui.ButtonKoushin->isVisible() && !ui.ButtonShokiSettei->isVisible() && form.answerPass() == 0;
     }

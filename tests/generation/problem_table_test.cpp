@@ -46,35 +46,32 @@ TEST(ProblemTable, SetUpBeforeTheFirstFill)
     EXPECT_FALSE(sheet.table.Dainyuu(1)) << "nothing to split before a fill";
 }
 
-TEST(ProblemTable, GeometryFollowsDigitKindsAndWindowWidth)
+TEST(ProblemTable, GeometryFollowsDigitKinds)
 {
     const std::vector<O> oneDigitEach{O::RadioButton1_100Zero, O::RadioButton1_10Zero, O::RadioButton2_100Zero,
                                       O::RadioButton2_10Zero};
     const struct {
         const char *what;
         std::vector<O> options;
-        int width, perRow, pitch;
+        int perRow;
     } cases[] = {
-        {"defaults", {}, 1036, 5, 200},
-        {"one digit each", oneDigitEach, 1036, 7, 143},
-        {"lower tens free", {O::RadioButton1_100Zero, O::RadioButton1_10Zero, O::RadioButton2_100Zero}, 1036, 5, 200},
+        {"defaults", {}, 5},
+        {"one digit each", oneDigitEach, 7},
+        {"lower tens free", {O::RadioButton1_100Zero, O::RadioButton1_10Zero, O::RadioButton2_100Zero}, 5},
         {"one digit each, ones restricted",
          {O::RadioButton1_100Zero, O::RadioButton1_10Zero, O::RadioButton2_100Zero, O::RadioButton2_10Zero,
           O::RadioButton1_1Rest, O::RadioButton2_1Zero},
-         1036, 7, 143},
-        {"wider window", {}, 1300, 5, 253},
-        {"one digit each, narrower window", oneDigitEach, 800, 7, 109},
+         7},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         Sheet sheet;
         for (O o : c.options)
             sheet.settings.SelectOption(o);
-        ASSERT_TRUE(sheet.table.DataJunbi(sheet.geometry, c.width).filled);
+        ASSERT_TRUE(sheet.table.DataJunbi(sheet.geometry).filled);
         const int count = 4 * c.perRow;
         EXPECT_EQ(sheet.geometry.ProblemsPerRow, c.perRow);
         EXPECT_EQ(sheet.geometry.RowCount, 4);
-        EXPECT_EQ(sheet.geometry.ColumnPitch, c.pitch);
         EXPECT_EQ(sheet.table.columnCount(), count + 1);
         EXPECT_EQ(sheet.table.filledProblemCount(), count);
         EXPECT_EQ(sheet.table.cell(count, 0), std::to_string(count));
@@ -88,7 +85,7 @@ TEST(ProblemTable, LabelsAndResultsFollowTheOperation)
         SCOPED_TRACE(item ? "subtraction" : "addition");
         Sheet sheet;
         sheet.settings.selectOperation(item);
-        ASSERT_TRUE(sheet.table.DataJunbi(sheet.geometry, 1036).filled);
+        ASSERT_TRUE(sheet.table.DataJunbi(sheet.geometry).filled);
         EXPECT_EQ(sheet.table.cell(0, 1), texts::TableUpper);
         EXPECT_EQ(sheet.table.cell(0, 2), texts::TableLower);
         EXPECT_EQ(sheet.table.cell(0, 3), item ? texts::TableDifference : texts::TableSum);
@@ -112,14 +109,14 @@ TEST(ProblemTable, SplitsNumbersIntoDigits)
     Sheet sheet;
     sheet.select({O::RadioButton1_100Zero, O::RadioButton1_10Zero, O::RadioButton1_1Zero, O::RadioButton2_100Zero,
                   O::RadioButton2_10Zero, O::RadioButton2_1Zero});
-    ASSERT_TRUE(sheet.table.DataJunbi(sheet.geometry, 1036).filled);
+    ASSERT_TRUE(sheet.table.DataJunbi(sheet.geometry).filled);
     const auto zero = sheet.table.Dainyuu(28);
     ASSERT_TRUE(zero);
     EXPECT_EQ((std::vector<int>{zero->Line1_100, zero->Line1_10, zero->Line1_1, zero->Line1Value}),
               (std::vector<int>{0, 0, 0, 0}));
 
     sheet.select({O::RadioButton1_100Rest, O::RadioButton1_10All, O::RadioButton1_1All});
-    ASSERT_TRUE(sheet.table.DataJunbi(sheet.geometry, 1036).filled);
+    ASSERT_TRUE(sheet.table.DataJunbi(sheet.geometry).filled);
     for (int c = 1; c <= 20; ++c) {
         const auto p = sheet.table.Dainyuu(c);
         const int v = std::stoi(sheet.table.cell(c, 1));
@@ -135,7 +132,7 @@ TEST(ProblemTable, SubtractionTurnsOffBorrowsAnUpperZeroWouldMakeImpossible)
     sheet.select({O::RadioButtonKuriAgariSagariAri_10});
     sheet.settings.selectOperation(1);
     sheet.select({O::RadioButton1_100Zero, O::RadioButtonKuriAgariSagariAri_10});
-    ASSERT_TRUE(sheet.table.DataJunbi(sheet.geometry, 1036).filled);
+    ASSERT_TRUE(sheet.table.DataJunbi(sheet.geometry).filled);
     EXPECT_TRUE(sheet.settings.isSelected(O::RadioButtonKuriAgariSagariNashi_10));
     EXPECT_EQ(sheet.settings.settings().CarryMode_10, Nashi);
     for (int c = 1; c <= 20; ++c) {
@@ -149,7 +146,7 @@ TEST(ProblemTable, SubtractionTurnsOffBorrowsAnUpperZeroWouldMakeImpossible)
     sheet.settings.selectOperation(1);
     sheet.select({O::RadioButton1_10Zero, O::RadioButtonKuriAgariSagariAri_1});
     ASSERT_TRUE(sheet.settings.isSelected(O::RadioButton1_10Zero));
-    ASSERT_TRUE(sheet.table.DataJunbi(sheet.geometry, 1036).filled);
+    ASSERT_TRUE(sheet.table.DataJunbi(sheet.geometry).filled);
     EXPECT_TRUE(sheet.settings.isSelected(O::RadioButtonKuriAgariSagariNashi_1));
     EXPECT_TRUE(sheet.settings.isSelected(O::RadioButtonKuriAgariSagariNashi_10));
 }
@@ -157,7 +154,7 @@ TEST(ProblemTable, SubtractionTurnsOffBorrowsAnUpperZeroWouldMakeImpossible)
 TEST(ProblemTable, ImpossibleSettingsLeaveEverythingAsItWas)
 {
     Sheet sheet;
-    ASSERT_TRUE(sheet.table.DataJunbi(sheet.geometry, 1036).filled);
+    ASSERT_TRUE(sheet.table.DataJunbi(sheet.geometry).filled);
     const auto problems = sheet.row(1);
     const SheetGeometry geometry = sheet.geometry;
     const auto state = sheet.random.state();
@@ -165,12 +162,12 @@ TEST(ProblemTable, ImpossibleSettingsLeaveEverythingAsItWas)
     // Adding: both tens places "０" but the tens column must always carry.
     sheet.select({O::RadioButton1_10Zero, O::RadioButton2_10Zero, O::RadioButtonKuriAgariSagariAri_10});
     sheet.now = 5000;
-    const FillResult result = sheet.table.DataJunbi(sheet.geometry, 900);
+    const FillResult result = sheet.table.DataJunbi(sheet.geometry);
     EXPECT_FALSE(result.filled);
     EXPECT_NE(result.reason.find(texts::PlaceName[texts::TensPlace]), std::string::npos) << result.reason;
     EXPECT_NE(result.reason.find(texts::CarryAddition), std::string::npos) << result.reason;
     EXPECT_EQ(sheet.row(1), problems);
-    EXPECT_EQ(sheet.geometry.ColumnPitch, geometry.ColumnPitch);
+    EXPECT_EQ(sheet.geometry.ProblemsPerRow, geometry.ProblemsPerRow);
     EXPECT_EQ(sheet.random.state(), state);
 }
 
@@ -213,11 +210,11 @@ TEST(ProblemTable, FillsReseedFromTheClock)
 {
     Sheet a, b;
     a.now = b.now = 43200123;
-    ASSERT_TRUE(a.table.DataJunbi(a.geometry, 1036).filled);
-    ASSERT_TRUE(b.table.DataJunbi(b.geometry, 1036).filled);
+    ASSERT_TRUE(a.table.DataJunbi(a.geometry).filled);
+    ASSERT_TRUE(b.table.DataJunbi(b.geometry).filled);
     EXPECT_EQ(a.row(1), b.row(1));
     EXPECT_EQ(a.row(2), b.row(2));
     b.now += 1;
-    ASSERT_TRUE(b.table.DataJunbi(b.geometry, 1036).filled);
+    ASSERT_TRUE(b.table.DataJunbi(b.geometry).filled);
     EXPECT_NE(a.row(1), b.row(1));
 }

@@ -25,6 +25,19 @@ inline QString describe(const TTessolin *p)
     return QStringLiteral("%1%2%3=%4").arg(a).arg(p->Sign()).arg(b).arg(p->ShowAnswer() ? QStringLiteral("shown") : QString());
 }
 
+// The same for each problem of a printed page.
+inline QStringList describe(const kolvara::Sheet &sheet)
+{
+    QStringList out;
+    for (const kolvara::SheetProblem &p : sheet.problems)
+        out << QStringLiteral("%1%2%3=%4")
+                   .arg(p.upper)
+                   .arg(sheet.subtraction ? "-" : "+")
+                   .arg(p.lower)
+                   .arg(sheet.answers ? QStringLiteral("shown") : QString());
+    return out;
+}
+
 inline QStringList sheetOf(const TFormKolvara &form)
 {
     QStringList out;
@@ -43,10 +56,10 @@ inline QList<QRect> problemAreas(const TFormKolvara &form)
 
 // Page `page` of `pdf` shows the problems `screen` (additions) at `areas`, with their sums
 // only when `answers`.
-inline void verifyPrintedProblems(const QString &pdf, int page, const QPageLayout &layout, QSize windowSize,
+inline void verifyPrintedProblems(const QString &pdf, int page, const QPageLayout &layout,
                                   const QList<QRect> &areas, const QStringList &screen, bool answers)
 {
-    const QList<PrintedChar> chars = printedChars(pdf, page, layout, windowSize);
+    const QList<PrintedChar> chars = printedChars(pdf, page, layout);
     for (int i = 0; i < areas.size(); ++i) {
         const QStringList printed = printedProblem(chars, areas[i]);
         const QStringList parts = screen[i].split(QRegularExpression(QStringLiteral("[+=]")));

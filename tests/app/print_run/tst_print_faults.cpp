@@ -26,9 +26,9 @@ struct PrinterWithPause : PrintService {
     int pages = 0;
 
     QString prepareLandscape() override { return real.prepareLandscape(); }
-    QString printWindow(QWidget &window, const QString &title) override
+    QString printSheet(const kolvara::Sheet &sheet, const QString &title) override
     {
-        const QString error = real.printWindow(window, title);
+        const QString error = real.printSheet(sheet, title);
         if (++pages == 1 && afterProblemPage)
             afterProblemPage();
         return error;

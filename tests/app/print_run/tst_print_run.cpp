@@ -17,7 +17,9 @@ struct RecordingPrinter : PrintService {
     QStringList calls;
     QList<QStringList> printedSheets;
     QList<bool> panelVisibleWhilePrinting;
+    QList<int> printedPerRow;
     QString failAt, failure = QStringLiteral("failure");
+    TFormKolvara *form = nullptr;  // the window printing, for whilePrinting and the panel
     std::function<void(TFormKolvara &)> whilePrinting;
 
     QString prepareLandscape() override
@@ -25,15 +27,18 @@ struct RecordingPrinter : PrintService {
         calls << QStringLiteral("landscape");
         return failAt == calls.last() ? failure : QString();
     }
-    QString printWindow(QWidget &window, const QString &title) override
+    QString printSheet(const kolvara::Sheet &sheet, const QString &title) override
     {
         calls << title;
-        auto &form = static_cast<TFormKolvara &>(window);
-        printedSheets << sheetOf(form);
-        if (whilePrinting)
-            whilePrinting(form);
-        panelVisibleWhilePrinting << (form.ui().GroupBoxStart->isVisible() || form.ui().ButtonPrintOut->isVisible() ||
-                                      form.ui().ButtonKoushin->isVisible() || form.ui().ButtonShokiSettei->isVisible());
+        printedSheets << describe(sheet);
+        printedPerRow << sheet.problemsPerRow;
+        if (form) {
+            if (whilePrinting)
+                whilePrinting(*form);
+            const FormControls ui(*form);
+            panelVisibleWhilePrinting << (ui.GroupBoxStart->isVisible() || ui.ButtonPrintOut->isVisible() ||
+                                          ui.ButtonKoushin->isVisible() || ui.ButtonShokiSettei->isVisible());
+        }
         return failAt == title ? failure : QString();
     }
     QString setup(QWidget *) override
@@ -54,6 +59,7 @@ private slots:
     {
         RecordingPrinter printer;
         Window w(&printer);
+        printer.form = &w.form;
         w.click({"ButtonGroupBoxStartClose"});
         const QStringList before = sheetOf(w.form);
         w.print();
@@ -138,8 +144,6 @@ private slots:
                                                                        "RadioButton2_100Zero", "RadioButton2_10Zero"};
         RecordingPrinter printer;
         printer.failAt = failAt;
-        QList<QList<QRect>> printedAreas;
-        printer.whilePrinting = [&printedAreas](TFormKolvara &form) { printedAreas << problemAreas(form); };
         Window w(&printer);
         if (startWithSeven) {
             w.click(noHundredsNorTens);
@@ -152,18 +156,20 @@ private slots:
         const QList<QRect> areasBefore = problemAreas(w.form);
         w.print();
 
-        for (const QList<QRect> &areas : printedAreas) {
-            QCOMPARE(areas.size(), 4 * printedPerRow);
-            QCOMPARE(areas[1].left() - areas[0].left(), (w.form.outerWidth() - 32) / printedPerRow);
+        for (int i = 0; i < printer.printedSheets.size(); ++i) {
+            QCOMPARE(printer.printedPerRow[i], printedPerRow);
+            QCOMPARE(printer.printedSheets[i].size(), 4 * printedPerRow);
         }
         if (failAt.isEmpty())
             return;
         QCOMPARE(w.errors, QStringList{printer.failure});
-        if (printedAreas.isEmpty()) {  // nothing refreshed: the sheet stays as it was laid out
+        if (printer.printedSheets.isEmpty()) {  // nothing refreshed: the sheet stays as it was laid out
             QCOMPARE(sheetOf(w.form), sheetBefore);
             QCOMPARE(problemAreas(w.form), areasBefore);
         } else {  // refreshed for the run: its sheet, as the problem page showed it
-            QCOMPARE(problemAreas(w.form), printedAreas.first());
+            QCOMPARE(sheetOf(w.form).size(), 4 * printedPerRow);
+            QCOMPARE(problemAreas(w.form)[1].left() - problemAreas(w.form)[0].left(),
+                     (w.form.outerWidth() - 32) / printedPerRow);
         }
         QVERIFY(w.usable());
     }
@@ -175,10 +181,11 @@ private slots:
         printer.whilePrinting = [](TFormKolvara &form) {
             if (form.answerPass() == 0) {
                 QTest::mouseDClick(&form, Qt::LeftButton, {}, QPoint(600, 712));
-                form.ui().ButtonKoushin->click();
+                FormControls(form).ButtonKoushin->click();
             }
         };
         Window w(&printer);
+        printer.form = &w.form;
         w.print();
         QCOMPARE(printer.printedSheets.size(), 2);
         for (int i = 0; i < printer.printedSheets[0].size(); ++i)

@@ -44,7 +44,7 @@ private slots:
             for (const char *absent : {"印刷", "更新", "初期設定", "符号"})
                 QVERIFY2(!text.contains(QString::fromUtf8(absent)), absent);
 
-            verifyPrintedProblems(pdf, 1, printer->pageLayout(), w.form.size(), areas, screen, page == 1);
+            verifyPrintedProblems(pdf, 1, printer->pageLayout(), areas, screen, page == 1);
             QVERIFY(!QTest::currentTestFailed());
         }
         QVERIFY(sheetOf(w.form) != screen);
@@ -78,7 +78,7 @@ private slots:
         QVERIFY2(w.errors.isEmpty(), qPrintable(w.errors.join(u'\n')));
         QCOMPARE(pdfPageCount(file), 2);
         for (int page = 1; page <= 2; ++page)
-            verifyPrintedProblems(file, page, printer->pageLayout(), w.form.size(), areas, screen, page == 2);
+            verifyPrintedProblems(file, page, printer->pageLayout(), areas, screen, page == 2);
         QCOMPARE(schedulerJobs().size(), jobsBefore);
         QVERIFY(w.usable());
     }

@@ -28,7 +28,7 @@ private slots:
     {
         QFETCH(bool, answers);
         Window w;
-        w.form.ui().CheckBoxPrintAnswer->setChecked(answers);
+        FormControls(w.form).CheckBoxPrintAnswer->setChecked(answers);
         QTemporaryDir folder;
         const QString file = folder.filePath(QStringLiteral("sheet.pdf"));
         QString suggested;
@@ -36,7 +36,6 @@ private slots:
             suggested = path;
             return file;
         });
-        w.click({"ButtonGroupBoxStartClose"});
         const QStringList screen = sheetOf(w.form);
         const QList<QRect> areas = problemAreas(w.form);
         w.click({"ButtonSavePdf"});
@@ -47,7 +46,7 @@ private slots:
         QVERIFY2(info.contains(QStringLiteral("842 x 595 pts (A4)")), qPrintable(info));
         const QPageLayout a4 = landscapeLayout(QPageSize(QPageSize::A4));
         for (int page = 1; page <= (answers ? 2 : 1); ++page)
-            verifyPrintedProblems(file, page, a4, w.form.size(), areas, screen, page == 2);
+            verifyPrintedProblems(file, page, a4, areas, screen, page == 2);
         QCOMPARE(sheetOf(w.form), screen);
         QVERIFY(w.usable());
     }

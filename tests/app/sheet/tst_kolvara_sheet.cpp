@@ -11,7 +11,8 @@
 #include <set>
 
 #include "problem_table.h"
-#include "sheet_pages.h"
+#include "sheet.h"
+#include "sheet_pdf.h"
 
 #include "../print_system.h"
 
@@ -19,8 +20,6 @@ Q_DECLARE_METATYPE(kolvara::Settings)
 
 namespace {
 
-const QSize WindowSize(1020, 727);  // the window's client area, as the command lays it out
-const int OuterWidth = WindowSize.width() + 16;
 
 struct Run {
     int exitCode = -1;
@@ -48,12 +47,14 @@ QList<QStringList> generatorSheet(const kolvara::Settings &settings, std::uint32
     kolvara::RandomSource random;
     kolvara::ProblemTable table(model, random, [state] { return state; });
     kolvara::SheetGeometry geometry;
-    table.fill(settings, geometry, OuterWidth);
+    table.fill(settings, geometry);
     QList<QStringList> problems;
     areas.clear();
+    const int perRow = geometry.ProblemsPerRow;
+    const int pitch = int(kolvara::problemLeft(1, perRow) - kolvara::problemLeft(0, perRow));
     for (int c = 1; c <= table.filledProblemCount(); ++c) {
-        const int row = (c - 1) / geometry.ProblemsPerRow, position = (c - 1) % geometry.ProblemsPerRow;
-        areas << QRect(32 + geometry.ColumnPitch * position, 48 + 176 * row, geometry.ColumnPitch - 4, 135);
+        const int row = (c - 1) / perRow, position = (c - 1) % perRow;
+        areas << QRect(int(kolvara::problemLeft(position, perRow)), int(kolvara::problemTop(row)), pitch - 4, 135);
         problems << QStringList{QString::fromStdString(table.cell(c, 1)), QString::fromStdString(table.cell(c, 2)),
                                 QString::fromStdString(table.cell(c, 3))};
     }
@@ -126,7 +127,7 @@ private slots:
                 const QString mark = QStringLiteral("No\\.%1\\s+%2\\s*$").arg(k + 1).arg(seed + std::uint32_t(k));
                 QVERIFY2(pageText(first, page).contains(QRegularExpression(mark)), qPrintable(mark));
                 QCOMPARE(pageText(again, page), pageText(first, page));
-                const QList<PrintedChar> chars = printedChars(first, page, layout, WindowSize);
+                const QList<PrintedChar> chars = printedChars(first, page, layout);
                 for (int i = 0; i < expected.size(); ++i) {
                     const QStringList printed = printedProblem(chars, areas[i]);
                     QCOMPARE(printed[0], expected[i][0]);
@@ -235,7 +236,7 @@ private slots:
         }
         const QPageLayout layout = landscapeLayout(QPageSize(QPageSize::A4));
         for (int page = 1; page <= 4; ++page) {
-            const QList<PrintedChar> chars = printedChars(pdf, page, layout, WindowSize);
+            const QList<PrintedChar> chars = printedChars(pdf, page, layout);
             std::set<std::pair<QString, QString>> problems;
             for (int c = 0; c < 28; ++c) {
                 const QStringList printed =

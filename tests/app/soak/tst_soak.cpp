@@ -22,6 +22,8 @@ using kolvara::Settings;
 
 namespace {
 
+// Left edge of the first problem on the window; the pitch spreads the rest over its width.
+constexpr int FirstProblemLeft = 32;
 const QString NoPrinter = QStringLiteral("デフォルト プリンタが存在しません");
 const QString PrinterNotValid = QStringLiteral("選択したプリンタは有効ではありません");
 const QString ServiceSilent = QStringLiteral("印刷サービスが応答しません");
@@ -122,7 +124,7 @@ public:
     explicit Soak(std::uint32_t seed) : seed_(seed), random_(seed)
     {
         const Settings first = form().settings().settings();
-        fill_ = {first, kolvara::problemsPerRowFor(first), form().geometry().ColumnPitch, statusLines()};
+        fill_ = {first, kolvara::problemsPerRowFor(first), form().columnPitch(), statusLines()};
         for (int r = 0; r < kolvara::SheetRowCount; ++r)
             rowTops_[r] = form().problemControl(1 + r * fill_.perRow)->y();
         form().setNoticeReporter([this](const QString &m) { notices_ << m; });
@@ -165,10 +167,10 @@ public:
     enum Step { Landscape, ProblemPage, AnswerPage, Finish, Setup, Never };
 
     QString prepareLandscape() override { return serve(QStringLiteral("landscape"), Landscape); }
-    QString printWindow(QWidget &, const QString &title) override
+    QString printSheet(const kolvara::Sheet &sheet, const QString &title) override
     {
         const Step page = title.endsWith(QString::fromUtf8(answerPageSuffix)) ? AnswerPage : ProblemPage;
-        checkPage(page);
+        checkPage(page, sheet);
         return serve(title, page);
     }
     QString finishRun() override { return serve(QStringLiteral("finish"), Finish); }
@@ -186,7 +188,7 @@ private:
         return failAt_ == step ? failure_ : QString();
     }
 
-    Ui::FormKolvara &ui() { return form().ui(); }
+    FormControls ui() { return FormControls(form()); }
     QWindow *window() { return form().windowHandle(); }
     int below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }
     bool chance(double p) { return std::bernoulli_distribution(p)(random_); }
@@ -215,7 +217,7 @@ private:
             return;
         seenFills_ = fills_;
         const int perRow = kolvara::problemsPerRowFor(nextFill_);
-        fill_ = {nextFill_, perRow, (fillWidth_ - kolvara::SheetMargin) / perRow, statusLines()};
+        fill_ = {nextFill_, perRow, (fillWidth_ - FirstProblemLeft) / perRow, statusLines()};
     }
 
     // Clicks `b` where a user would, a push button in its middle, a radio button or check box on its mark;
@@ -320,7 +322,7 @@ private:
     // What pressing `b` does, by mouse or by its key.
     Expect pressing(QAbstractButton *b)
     {
-        auto &u = ui();
+        const FormControls u = ui();
         if (b == u.ButtonKoushin)
             return refreshing(unchanged());
         if (b == u.ButtonPrintOut)
@@ -357,7 +359,7 @@ private:
     // Draws actions until one can be done: its button may be hidden or covered.
     Expect act()
     {
-        auto &u = ui();
+        const FormControls u = ui();
         for (;;) {
             const int roll = below(100);
             QAbstractButton *target = nullptr;
@@ -438,7 +440,7 @@ private:
     // the sheet with its last fill.
     QString check(const Expect &e, int fills, bool tableChangedWithoutFill)
     {
-        auto &u = ui();
+        const FormControls u = ui();
         const kolvara::ProblemSettings &m = form().settings();
         // The model selects one option a group: the buttons it selects are one checked button a group.
         QStringList checked, selected;
@@ -473,7 +475,7 @@ private:
     // Which of the panel, its open button, and the print, setup and refresh buttons show; the answer pass.
     QString controls()
     {
-        auto &u = ui();
+        const FormControls u = ui();
         return digits(u.GroupBoxStart->isVisible(), u.ButtonShokiSettei->isVisible(), u.ButtonPrintOut->isVisible(),
                       u.ButtonPrinterSetup->isVisible(), u.ButtonKoushin->isVisible(), form().answerPass());
     }
@@ -495,7 +497,7 @@ private:
             if (!p)
                 return QStringLiteral("no Pelmora%1").arg(c);
             const int upper = upperOf(p), lower = lowerOf(p);
-            const QPoint at(kolvara::SheetMargin + (c - 1) % f.perRow * f.pitch, rowTops_[(c - 1) / f.perRow]);
+            const QPoint at(FirstProblemLeft + (c - 1) % f.perRow * f.pitch, rowTops_[(c - 1) / f.perRow]);
             auto point = [](QPoint q) { return QStringLiteral("(%1,%2)").arg(q.x()).arg(q.y()); };
             const QString failure = firstFailing({
                 {"table cells", QString::fromStdString(table.cell(c, 1) + " " + table.cell(c, 2)),
@@ -515,23 +517,28 @@ private:
     }
 
     // While a page goes out: the page, then what a user may do meanwhile.
-    void checkPage(Step page)
+    // The page printed is the sheet on screen, with the answers on the answer page only.
+    void checkPage(Step page, const kolvara::Sheet &sheet)
     {
         if (!pageFailure_.isEmpty())
             return;
         syncFill();
-        QStringList shown;
+        QStringList onScreen, shown;
         for (int c = 1; const TTessolin *p = form().problemControl(c); ++c)
-            shown << QStringLiteral("%1%2%3 at %4,%5")
-                         .arg(upperOf(p)).arg(p->Sign()).arg(lowerOf(p)).arg(p->x()).arg(p->y());
+            onScreen << QStringLiteral("%1%2%3").arg(upperOf(p)).arg(p->Sign()).arg(lowerOf(p));
+        for (const kolvara::SheetProblem &p : sheet.problems)
+            shown << QStringLiteral("%1%2%3").arg(p.upper).arg(sheet.subtraction ? "-" : "+").arg(p.lower);
         const bool answerPage = page == AnswerPage;
         QString failure = firstFailing({
             {"panel, its open button, print, setup, refresh, answer pass", controls(),
              digits(0, 0, 0, 0, 0, answerPage)},
+            {"page as on screen", shown.join(' '), onScreen.join(' ')},
             {"problems as on the problem page", shown.join(' '), (answerPage ? problemPage_ : shown).join(' ')},
+            {"answers, boxes, row", digits(sheet.answers, sheet.boxes, sheet.problemsPerRow),
+             digits(answerPage, ruled_, fill_.perRow)},
         });
         if (failure.isEmpty())
-            failure = checkSheet(page);
+            failure = checkSheet(Never);
         problemPage_ = shown;
         if (!failure.isEmpty()) {
             pageFailure_ = (answerPage ? "answer page: " : "problem page: ") + failure;

@@ -45,7 +45,7 @@ private slots:
     void stateAfterStart()
     {
         Window w;
-        auto &ui = w.form.ui();
+        const FormControls ui(w.form);
         QVERIFY(ui.GroupBoxStart->isVisible());
         QVERIFY(!ui.ButtonShokiSettei->isVisible());
         QVERIFY(!ui.SpinEditFontSize->isVisible());
@@ -63,7 +63,7 @@ private slots:
             QVERIFY(!p->ShowAnswer());
             QCOMPARE(p->toolTip(), p->objectName());
         }
-        QCOMPARE(w.form.geometry().ColumnPitch, 200);
+        QCOMPARE(w.form.columnPitch(), 200);
         QCOMPARE(QFontInfo(w.form.font()).family(), QStringLiteral("IPAGothic"));
     }
 
@@ -117,7 +117,7 @@ private slots:
     void captionsHintsAndVisibilityFollowTheOperation()
     {
         Window w;
-        auto &ui = w.form.ui();
+        const FormControls ui(w.form);
         for (int item : {1, 0}) {
             w.click({item ? "RadioGroupWaSaItem1" : "RadioGroupWaSaItem0"});
             const auto &captions = item ? kolvara::texts::CarryCaptionSubtraction : kolvara::texts::CarryCaptionAddition;
@@ -134,7 +134,7 @@ private slots:
     void doubleClickRefreshesOnlyOnTheFreeSurface()
     {
         Window w;
-        auto &ui = w.form.ui();
+        const FormControls ui(w.form);
         const QStringList first = w.sheet();
         QTest::mouseDClick(ui.LabelMondai, Qt::LeftButton, {}, QPoint(10, 10));
         QTest::mouseDClick(w.form.problemControl(1), Qt::LeftButton, {}, QPoint(60, 20));
@@ -153,7 +153,7 @@ private slots:
     void panelOpensAndCloses()
     {
         Window w;
-        auto &ui = w.form.ui();
+        const FormControls ui(w.form);
         const QStringList sheet = w.sheet();
         QTest::mouseClick(ui.ButtonGroupBoxStartClose, Qt::LeftButton);
         QVERIFY(!ui.GroupBoxStart->isVisible() && ui.ButtonShokiSettei->isVisible());
@@ -166,7 +166,7 @@ private slots:
     void keyboardAccelerators()
     {
         Window w;
-        auto &ui = w.form.ui();
+        const FormControls ui(w.form);
         QApplication::setActiveWindow(&w.form);
         QVERIFY(QTest::qWaitForWindowActive(&w.form));
         const QStringList first = w.sheet();
@@ -208,7 +208,7 @@ private slots:
         QFETCH(bool, panelOpen);
         QFETCH(QString, focus);
         Window w;
-        auto &ui = w.form.ui();
+        const FormControls ui(w.form);
         QApplication::setActiveWindow(&w.form);
         QVERIFY(QTest::qWaitForWindowActive(&w.form));
         if (panelClosed)
@@ -230,14 +230,14 @@ private slots:
         QCOMPARE(w.form.outerWidth(), 1300);
         QCOMPARE(w.form.problemControl(5)->x(), 832);  // until the next fill
         w.form.FormDblClick();
-        QCOMPARE(w.form.geometry().ColumnPitch, 253);
+        QCOMPARE(w.form.columnPitch(), 253);
         QCOMPARE(w.form.problemControl(5)->x(), 32 + 4 * 253);
     }
 
     void impossibleSettingsKeepTheSheet()
     {
         Window w;
-        auto &ui = w.form.ui();
+        const FormControls ui(w.form);
         const QStringList sheet = w.sheet();
         w.click({"RadioButton1_10Zero", "RadioButton2_10Zero", "RadioButtonKuriAgariSagariAri_10"});
         QVERIFY(!w.form.FormDblClick());
@@ -278,7 +278,7 @@ private slots:
         QFETCH(QStringList, clicks);
         QFETCH(QString, lineK);
         Window w;
-        auto &ui = w.form.ui();
+        const FormControls ui(w.form);
         for (const QString &name : clicks)
             w.click({name.toLatin1().constData()});
         QVERIFY(w.form.FormDblClick());
@@ -314,7 +314,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(bool, red);
         Window w;
-        auto &ui = w.form.ui();
+        const FormControls ui(w.form);
         const QStringList sheet = w.sheet();
         for (const QString &name : clicks)
             w.click({name.toLatin1().constData()});

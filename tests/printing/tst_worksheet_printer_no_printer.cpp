@@ -38,10 +38,9 @@ void TestNoPrinter::reportsMissingDefaultPrinter()
     guard.start();
 
     WorksheetPrinter printer;
-    QLabel window(kHeading);
     QCOMPARE(printer.prepareLandscape(), kNoDefaultPrinter);
     QCOMPARE(printer.setup(nullptr), kNoDefaultPrinter);
-    QCOMPARE(printer.printWindow(window, kCaption + kWithoutAnswers), kNoDefaultPrinter);
+    QCOMPARE(printer.printSheet(kolvara::Sheet{}, kCaption + kWithoutAnswers), kNoDefaultPrinter);
     QVERIFY(!sawDialog);
     QVERIFY(!printer.printer());
 }
