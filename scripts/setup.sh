@@ -11,7 +11,7 @@ packages=(
   fonts-ipafont-gothic fontconfig
   xvfb xauth openbox x11-utils
   cups cups-client cups-bsd cups-ipp-utils libcups2-dev
-  poppler-utils
+  poppler-utils python3-reportlab time
   dpkg-dev file desktop-file-utils appstream man-db
 )
 
