@@ -51,6 +51,41 @@ private slots:
         QVERIFY(w.usable());
     }
 
+    // The page is laid out for the paper: a small or a maximised window saves the very page
+    // the window saves at its stored size.
+    void savedPageIgnoresWindowSize_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("700 x 500") << QSize(700, 500);
+        QTest::newRow("1270 x 960") << QSize(1270, 960);
+    }
+    void savedPageIgnoresWindowSize()
+    {
+        QFETCH(QSize, size);
+        QTemporaryDir folder;
+        const auto save = [&folder](const QSize &windowSize, const QString &name) {
+            Window w;
+            w.form.resize(windowSize);
+            w.now = 5000;
+            w.click({"ButtonKoushin"});
+            const QString file = folder.filePath(name);
+            w.form.setSaveFileNameAsker([file](const QString &) { return file; });
+            w.click({"ButtonSavePdf"});
+            return file;
+        };
+        const QString stored = save(QSize(1020, 727), QStringLiteral("stored.pdf"));
+        const QString other = save(size, QStringLiteral("other.pdf"));
+        for (int page = 1; page <= 2; ++page) {
+            const QList<TextBox> expected = pdfWords(stored, page), words = pdfWords(other, page);
+            QCOMPARE(words.size(), expected.size());
+            QCOMPARE(words.size() > 40, true);  // 20 problems and the labels
+            for (int i = 0; i < words.size(); ++i) {
+                QCOMPARE(words[i].text, expected[i].text);
+                QCOMPARE(words[i].box, expected[i].box);
+            }
+        }
+    }
+
     void savePdfThatCannotBeWritten()
     {
         Window w;

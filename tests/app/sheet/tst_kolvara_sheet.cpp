@@ -73,6 +73,58 @@ class TestKolvaraSheet : public QObject {
     Q_OBJECT
 
 private slots:
+    // The pages as the window-rendered pages were before the sheet had a painter of its own:
+    // every word at the same place within half a point, once the sheet is centred on the
+    // printable area (it used to sit in its top-left corner).
+    void pagesKeepTheirLook_data()
+    {
+        QTest::addColumn<QString>("name");  // in reference_pages.txt
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("sums, A4") << QStringLiteral("a") << QStringList{QStringLiteral("--seed"), QStringLiteral("1000")};
+        QTest::newRow("differences, letter")
+            << QStringLiteral("b")
+            << QString("--op sub --upper naa --lower 0na --carry nmy --paper letter --seed 4321").split(u' ');
+        QTest::newRow("one digit, no boxes")
+            << QStringLiteral("c") << QString("--upper 00a --lower 00a --no-boxes --seed 77").split(u' ');
+    }
+    void pagesKeepTheirLook()
+    {
+        QFETCH(QString, name);
+        QFETCH(QStringList, arguments);
+        QTemporaryDir folder;
+        const QString pdf = folder.filePath(QStringLiteral("sheet.pdf"));
+        QCOMPARE(runSheet(arguments + QStringList{QStringLiteral("-o"), pdf}).exitCode, 0);
+        const bool letter = arguments.contains(QStringLiteral("letter"));
+        const kolvara::PagePlacement place = kolvara::placeOnPaper(letter ? kolvara::letterPaper() : kolvara::a4Paper());
+        const qreal oldOrigin = 37 * 0.75;  // the printable area's corner in whole dots at 96 an inch
+        const QPointF centring(place.offsetX - oldOrigin, place.offsetY - oldOrigin);
+
+        QFile file(QFINDTESTDATA("reference_pages.txt"));
+        QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
+        QList<TextBox> expected[2];
+        for (const QString &line : QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts)) {
+            const QStringList f = line.split(u' ');
+            if (f[0] == name)
+                expected[f[1].toInt() - 1] << TextBox{f.mid(6).join(u' '), QRectF(QPointF(f[2].toDouble(), f[3].toDouble()),
+                                                                                 QPointF(f[4].toDouble(), f[5].toDouble()))};
+        }
+        for (int page = 1; page <= 2; ++page) {
+            QList<TextBox> words = pdfWords(pdf, page);
+            QCOMPARE(words.size(), expected[page - 1].size());
+            for (const TextBox &word : expected[page - 1]) {
+                const QRectF want = word.box.translated(centring);
+                const auto match = std::find_if(words.begin(), words.end(), [&](const TextBox &w) {
+                    return w.text == word.text && qAbs(w.box.left() - want.left()) <= 0.5 &&
+                           qAbs(w.box.top() - want.top()) <= 0.5 && qAbs(w.box.right() - want.right()) <= 0.5 &&
+                           qAbs(w.box.bottom() - want.bottom()) <= 0.5;
+                });
+                QVERIFY2(match != words.end(), qPrintable(QStringLiteral("page %1: %2 at %3,%4")
+                                                              .arg(page).arg(word.text).arg(want.left()).arg(want.top())));
+                words.erase(match);
+            }
+        }
+    }
+
     // Sheet k is the generator's own sheet for state S + k, on its problem page and,
     // answered, on its answer page; the same seed gives the same file content.
     void sheetsAreTheGeneratorsOwn_data()

@@ -1,0 +1,197 @@
+// The sheet's layout on its primitives: where problems, boxes, answers and labels go.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "sheet.h"
+
+using namespace kolvara;
+
+namespace {
+
+// Digits half an em wide, every other character a whole em; ascent 0.8 em, descent 0.2 em.
+struct FixedMetrics : TextMetrics {
+    double advance(Face, double px, std::string_view text) const override
+    {
+        double width = 0;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const unsigned char c = static_cast<unsigned char>(text[i]);
+            if (c < 0x80)
+                width += 0.5 * px;
+            else if (c >= 0xC0)
+                width += px;  // the first byte of a multi-byte character
+        }
+        return width;
+    }
+    double ascent(Face, double px) const override { return 0.8 * px; }
+    double descent(Face, double px) const override { return 0.2 * px; }
+};
+
+std::vector<TextRun> problemTexts(const Drawing &d)
+{
+    std::vector<TextRun> out;
+    std::copy_if(d.texts.begin(), d.texts.end(), std::back_inserter(out),
+                 [](const TextRun &t) { return t.face == Face::Problem; });
+    return out;
+}
+
+// The digits of a line of one problem, read left to right from the runs inside its area.
+std::string lineAt(const std::vector<TextRun> &runs, double left, double top, double bottom)
+{
+    std::vector<TextRun> inside;
+    for (const TextRun &t : runs)
+        if (t.x >= left && t.x < left + 140 && t.baseline > top && t.baseline <= bottom)
+            inside.push_back(t);
+    std::sort(inside.begin(), inside.end(), [](const TextRun &a, const TextRun &b) { return a.x < b.x; });
+    std::string line;
+    for (const TextRun &t : inside)
+        line += t.text;
+    return line;
+}
+
+}  // namespace
+
+TEST(SheetLayout, PagesOfProblems)
+{
+    const struct {
+        const char *what;
+        std::vector<SheetProblem> problems;
+        int perRow;
+        bool subtraction, boxes, answers;
+        // The last problem: where it starts, its three lines, and how many boxes it has.
+        double lastLeft, lastTop;
+        std::string upper, lower, answer;
+        std::size_t lastBoxes;
+    } cases[] = {
+        {"5 a row", std::vector<SheetProblem>(20, {47, 385}), 5, false, true, false, 832, 576, "47", "+385", "", 8},
+        {"7 a row", std::vector<SheetProblem>(28, {5, 7}), 7, false, true, false, 890, 576, "5", "+7", "", 4},
+        {"answer page", std::vector<SheetProblem>(20, {999, 999}), 5, false, true, true, 832, 576, "999", "+999", "1998", 10},
+        {"boxes off", std::vector<SheetProblem>(20, {105, 5}), 5, false, false, true, 832, 576, "105", "+5", "110", 0},
+        {"difference", std::vector<SheetProblem>(20, {304, 127}), 5, true, true, true, 832, 576, "304", "-127", "177", 9},
+        {"negative difference", std::vector<SheetProblem>(20, {12, 345}), 5, true, true, true, 832, 576, "12", "-345", "", 6},
+        {"zero", std::vector<SheetProblem>(1, {0, 0}), 5, false, true, true, 32, 48, "0", "+0", "0", 3},
+    };
+    const FixedMetrics metrics;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        Sheet sheet;
+        sheet.problems = c.problems;
+        sheet.problemsPerRow = c.perRow;
+        sheet.subtraction = c.subtraction;
+        sheet.boxes = c.boxes;
+        sheet.answers = c.answers;
+        const SheetPage page = layOutPage(sheet, a4Paper(), metrics);
+        const std::vector<TextRun> runs = problemTexts(page.drawing);
+        // Font size 30 at 96 dpi: the lines' baselines lie 32 (0.8 em) below their tops 1, 43 and 86.
+        EXPECT_EQ(lineAt(runs, c.lastLeft, c.lastTop, c.lastTop + 44), c.upper);
+        EXPECT_EQ(lineAt(runs, c.lastLeft, c.lastTop + 44, c.lastTop + 87), c.lower);
+        EXPECT_EQ(lineAt(runs, c.lastLeft, c.lastTop + 87, c.lastTop + 130), c.answer);
+        EXPECT_EQ(std::count_if(page.drawing.boxes.begin(), page.drawing.boxes.end(),
+                                [&](const DottedBox &b) { return b.left >= c.lastLeft - 1 && b.top >= c.lastTop - 1; }),
+                  long(c.lastBoxes));
+        // One rule a problem, as wide as the problem, on no backing: paper needs none.
+        EXPECT_EQ(page.drawing.lines.size(), c.problems.size());
+        EXPECT_EQ(page.drawing.lines.back().x2 - page.drawing.lines.back().x1, 139);
+        EXPECT_TRUE(page.drawing.backings.empty());
+        for (const DottedBox &b : page.drawing.boxes)
+            EXPECT_TRUE(b.left >= 0 && b.right <= SheetWidth && b.top >= 0 && b.bottom <= SheetHeight);
+    }
+}
+
+TEST(SheetLayout, LabelsAndMark)
+{
+    Sheet sheet;
+    sheet.heading = "計算";
+    sheet.dateNameLine = "なまえ";
+    sheet.programLabel = "Kolvara";
+    sheet.statusLines = {"a", "b", "c"};
+    sheet.mark = "No.1";
+    const FixedMetrics metrics;
+    const auto find = [](const SheetPage &page, const std::string &text) {
+        return std::find_if(page.drawing.texts.begin(), page.drawing.texts.end(),
+                            [&](const TextRun &t) { return t.text == text; });
+    };
+    SheetPage page = layOutPage(sheet, a4Paper(), metrics);
+    ASSERT_NE(find(page, "計算"), page.drawing.texts.end());
+    EXPECT_DOUBLE_EQ(find(page, "計算")->x, 8);
+    // Centred in its 29 pixel high box at 8: (29 - 29) / 2 + 0.8 x 29.
+    EXPECT_DOUBLE_EQ(find(page, "なまえ")->baseline, 8 + 0.8 * 29);
+    EXPECT_TRUE(find(page, "なまえ")->underline);
+    // Right-aligned 4 pixels in from the sheet's bottom-right corner.
+    EXPECT_DOUBLE_EQ(find(page, "No.1")->x + 4 * 0.5 * 11, SheetWidth - 4);
+    EXPECT_DOUBLE_EQ(find(page, "No.1")->baseline, SheetHeight - 4 - 0.2 * 11);
+    EXPECT_NE(find(page, "b"), page.drawing.texts.end());
+
+    sheet.showProgramLabel = false;
+    sheet.mark.clear();
+    page = layOutPage(sheet, a4Paper(), metrics);
+    EXPECT_EQ(find(page, "Kolvara"), page.drawing.texts.end());
+    EXPECT_EQ(find(page, "b"), page.drawing.texts.end());
+    EXPECT_EQ(find(page, "No.1"), page.drawing.texts.end());
+}
+
+// The screen's control backs its digits with the paper's colour, inside each digit's cell.
+TEST(SheetLayout, ScreenBackingsStayInTheirCells)
+{
+    ProblemLook look;
+    look.upperDigits = {7, 8, 9};
+    look.lowerDigits = {4, 5, 6};
+    look.answers = true;
+    look.backings = true;
+    Drawing drawing;
+    layOutProblem(look, FixedMetrics(), 0, 0, drawing);
+    ASSERT_EQ(drawing.backings.size(), 11u);  // 3 + sign + 3 + 4 answer digits
+    for (const Backing &b : drawing.backings) {
+        EXPECT_EQ(b.height, 40);  // one em, sparing the box's bottom edge
+        EXPECT_GE(b.left, 10);
+        EXPECT_LE(b.left + b.width, 130);
+    }
+}
+
+TEST(SheetLayout, FitToPage)
+{
+    const struct {
+        const char *what;
+        IntSize image, printable, fitted;
+    } cases[] = {
+        // Fills the height: W x PH / H stays below PW.
+        {"height, fraction up", {400, 300}, {1000, 500}, {667, 500}},
+        {"height, fraction down", {400, 300}, {1000, 700}, {933, 700}},
+        {"height, half to even below", {402, 200}, {13000, 4850}, {9748, 4850}},
+        {"height, half to even above", {406, 200}, {13000, 4850}, {9846, 4850}},
+        {"height, just narrower", {799, 400}, {1000, 500}, {999, 500}},
+        // Fills the width: W x PH / H reaches PW.
+        {"width, wide image", {800, 200}, {1000, 500}, {1000, 250}},
+        {"width, same proportions", {200, 100}, {1000, 500}, {1000, 500}},
+        {"width, just wider", {801, 400}, {1000, 500}, {1000, 499}},
+        {"width, rounding reaches PW", {1999, 1000}, {1000, 500}, {1000, 500}},
+        {"width, half to even below", {200, 100}, {13001, 9000}, {13001, 6500}},
+        {"width, half to even above", {200, 100}, {13003, 9000}, {13003, 6502}},
+        {"empty image", {0, 300}, {1000, 500}, {}},
+        {"empty page", {400, 300}, {1000, 0}, {}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(fitToPage(c.image, c.printable), c.fitted);
+    }
+}
+
+// The sheet fills the printable area's height on A4 and its width on Letter, centred.
+TEST(SheetLayout, PlacementOnPaper)
+{
+    const struct {
+        const char *what;
+        Paper paper;
+        double fittedWidth, fittedHeight;  // dots at 96 an inch
+    } cases[] = {{"A4", a4Paper(), 1009, 719}, {"Letter", letterPaper(), 982, 700}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        const PagePlacement p = placeOnPaper(c.paper);
+        EXPECT_NEAR(p.scaleX * SheetWidth, c.fittedWidth * 0.75, 1e-9);
+        EXPECT_NEAR(p.scaleY * SheetHeight, c.fittedHeight * 0.75, 1e-9);
+        // Equal room left and right, above and below, within the whole-dot margins.
+        EXPECT_NEAR(2 * p.offsetX + p.scaleX * SheetWidth, c.paper.width, 0.75);
+        EXPECT_NEAR(2 * p.offsetY + p.scaleY * SheetHeight, c.paper.height, 0.75);
+    }
+}
