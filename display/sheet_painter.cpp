@@ -5,8 +5,11 @@
 #include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QPainter>
+#include <QPainterPath>
 #include <QRawFont>
 
+#include <algorithm>
+#include <cmath>
 #include <map>
 #include <tuple>
 
@@ -92,6 +95,48 @@ const QGlyphRun &QtTextMetrics::glyphs(Face face, double pixelSize, const std::s
     return s.runs.emplace(text, run).first->second;
 }
 
+namespace {
+
+// The boxes' edges as few strokes as look the same: on screen each edge is dotted from its
+// own start, top and bottom from the left, the sides from the top. Edges that neighbouring
+// boxes share are drawn once, and edges that continue one another become one stroke where
+// the dots fall as they would (an even distance from the stroke's start).
+QPainterPath boxEdges(const std::vector<kolvara::DottedBox> &boxes)
+{
+    struct Edge {
+        double line, from, to;
+        bool operator<(const Edge &o) const { return std::tie(line, from, to) < std::tie(o.line, o.from, o.to); }
+    };
+    std::vector<Edge> across, down;
+    across.reserve(boxes.size() * 2);
+    down.reserve(boxes.size() * 2);
+    for (const kolvara::DottedBox &b : boxes) {
+        across.push_back({b.top, b.left, b.right});
+        across.push_back({b.bottom, b.left, b.right});
+        down.push_back({b.left, b.top, b.bottom});
+        down.push_back({b.right, b.top, b.bottom});
+    }
+    QPainterPath path;
+    const auto add = [&path](std::vector<Edge> &edges, bool horizontal) {
+        std::sort(edges.begin(), edges.end());
+        for (std::size_t i = 0; i < edges.size();) {
+            Edge stroke = edges[i++];
+            while (i < edges.size() && edges[i].line == stroke.line && edges[i].from <= stroke.to &&
+                   std::fmod(edges[i].from - stroke.from, 2.0) == 0) {
+                stroke.to = std::max(stroke.to, edges[i].to);
+                ++i;
+            }
+            path.moveTo(horizontal ? QPointF(stroke.from, stroke.line) : QPointF(stroke.line, stroke.from));
+            path.lineTo(horizontal ? QPointF(stroke.to, stroke.line) : QPointF(stroke.line, stroke.to));
+        }
+    };
+    add(across, true);
+    add(down, false);
+    return path;
+}
+
+}  // namespace
+
 void paintDrawing(QPainter &painter, const kolvara::Drawing &drawing, const QtTextMetrics &metrics,
                   DrawingTarget target, const DrawingInk &ink)
 {
@@ -106,33 +151,62 @@ void paintDrawing(QPainter &painter, const kolvara::Drawing &drawing, const QtTe
         dotted.setDashPattern({1, 1});
         painter.setPen(dotted);
         painter.setBrush(Qt::NoBrush);
-        for (const kolvara::DottedBox &b : drawing.boxes) {
-            if (screen) {
-                // Four strokes, each dotted from its own start, as the control always looked.
+        if (screen) {
+            // Four strokes a box, each dotted from its own start, as the control always looked.
+            for (const kolvara::DottedBox &b : drawing.boxes) {
                 const QPointF topLeft(b.left, b.top), topRight(b.right, b.top);
                 const QPointF bottomLeft(b.left, b.bottom), bottomRight(b.right, b.bottom);
                 const QLineF edges[4] = {{topLeft, topRight}, {topRight, bottomRight}, {bottomLeft, bottomRight},
                                          {topLeft, bottomLeft}};
                 painter.drawLines(edges, 4);
-            } else {
-                painter.drawRect(QRectF(b.left, b.top, b.right - b.left, b.bottom - b.top));
             }
+        } else {
+            painter.drawPath(boxEdges(drawing.boxes));
         }
     }
 
     painter.setPen(QPen(ink.text, 1, Qt::SolidLine));
-    for (const kolvara::Line &l : drawing.lines)
-        painter.drawLine(QLineF(l.x1, l.y1, l.x2, l.y2));
+    if (screen) {
+        for (const kolvara::Line &l : drawing.lines)
+            painter.drawLine(QLineF(l.x1, l.y1, l.x2, l.y2));
+    } else if (!drawing.lines.empty()) {
+        QPainterPath rules;
+        for (const kolvara::Line &l : drawing.lines) {
+            rules.moveTo(l.x1, l.y1);
+            rules.lineTo(l.x2, l.y2);
+        }
+        painter.drawPath(rules);
+    }
 
+    // Paper: the glyphs of every text of one face and size as one run, placed glyph by glyph,
+    // so a page costs a few text objects instead of one per digit.
+    struct Glyphs {
+        QRawFont font;
+        QList<quint32> indexes;
+        QList<QPointF> positions;
+    };
+    std::map<std::pair<kolvara::Face, double>, Glyphs> runs;
     for (const kolvara::TextRun &t : drawing.texts) {
         if (screen || t.underline) {
             QFont font = metrics.font(t.face, t.pixelSize);
             font.setUnderline(t.underline);
             painter.setFont(font);
             painter.drawText(QPointF(t.x, t.baseline), toQt(t.text));
-        } else {
-            painter.drawGlyphRun(QPointF(t.x, t.baseline), metrics.glyphs(t.face, t.pixelSize, t.text));
+            continue;
         }
+        const QGlyphRun &glyphs = metrics.glyphs(t.face, t.pixelSize, t.text);
+        Glyphs &run = runs[{t.face, t.pixelSize}];
+        run.font = glyphs.rawFont();
+        run.indexes += glyphs.glyphIndexes();
+        for (const QPointF &at : glyphs.positions())
+            run.positions << at + QPointF(t.x, t.baseline);
+    }
+    for (const auto &[key, glyphs] : runs) {
+        QGlyphRun run;
+        run.setRawFont(glyphs.font);
+        run.setGlyphIndexes(glyphs.indexes);
+        run.setPositions(glyphs.positions);
+        painter.drawGlyphRun(QPointF(0, 0), run);
     }
     painter.restore();
 }
