@@ -15,6 +15,7 @@
 #include <QStyle>
 #include <QTimer>
 
+#include "option_widgets.h"
 #include "problem_count.h"
 #include "status_lines.h"
 #include "print_titles.h"
@@ -172,7 +173,7 @@ void TFormKolvara::applyPresentation()
         auto *box = optionButtons_[std::size_t(optionAt(group, 0))]->parentWidget();
         box->setToolTip(toQt(settings_.groupHint(group)));
         if (isCarryGroup(group))
-            static_cast<QGroupBox *>(box)->setTitle(toQt(settings_.carryCaption(group)));
+            static_cast<QGroupBox *>(box)->setTitle(toQt(carryCaption(group, settings_.settings().IsSubtraction == 1)));
     }
     ui_->GroupBoxKuriAgariSagari_100->setVisible(settings_.isHundredsCarryGroupVisible());
 }

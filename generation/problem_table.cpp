@@ -35,7 +35,6 @@ void ProblemTable::setUp(SheetGeometry &geometry)
 {
     geometry.ProblemsPerRow = 7;
     geometry.RowCount = SheetRowCount;
-    labelColumnWidth_ = LabelColumnWidth;
     const int mostProblems = SheetRowCount * 7;
     setColumnCount(mostProblems + 1);
     for (int c = 1; c <= mostProblems; ++c)
@@ -77,7 +76,6 @@ FillResult ProblemTable::fill(const Settings &settings, SheetGeometry &geometry)
         return {false, feasibility.reason};
 
     const bool subtraction = settings.IsSubtraction == 1;
-    labelColumnWidth_ = LabelColumnWidth;
     geometry.ProblemsPerRow = problemsPerRowFor(settings);
     geometry.RowCount = SheetRowCount;
     const int count = geometry.RowCount * geometry.ProblemsPerRow;

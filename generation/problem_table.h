@@ -35,9 +35,6 @@ struct FillResult {
 class ProblemTable {
 public:
     static constexpr int Rows = 4;
-    static constexpr int DefaultColumnWidth = 30;
-    static constexpr int LabelColumnWidth = 20;
-    static constexpr int RowHeight = 15;
 
     ProblemTable(ProblemSettings &settings, RandomSource &random, Clock clock);
 
@@ -60,7 +57,6 @@ public:
     std::optional<CurrentProblem> Dainyuu(int column) const;
 
     int columnCount() const { return int(cells_.size()); }
-    int columnWidth(int column) const { return column == 0 ? labelColumnWidth_ : DefaultColumnWidth; }
     const std::string &cell(int column, int row) const;
 
     // What the last fill wrote: the problem count and whether it was a subtraction.
@@ -75,7 +71,6 @@ private:
     RandomSource &random_;
     Clock clock_;
     std::vector<std::vector<std::string>> cells_;  // [column][row]
-    int labelColumnWidth_ = DefaultColumnWidth;
     int filledProblemCount_ = 0;
     bool filledForSubtraction_ = false;
 };

@@ -74,9 +74,6 @@ constexpr int valueOf(Option option) { return std::uint8_t(option) % 3; }
 constexpr Option optionAt(OptionGroup group, int value) { return Option(std::uint8_t(group) * 3 + value); }
 constexpr bool isCarryGroup(OptionGroup group) { return group >= OptionGroup::GroupBoxKuriAgariSagari_100; }
 
-// Object names of the widgets, e.g. "RadioButton1_10Zero", "GroupBox2_1".
-std::string_view objectName(Option option);
-std::string_view objectName(OptionGroup group);
 std::string_view captionOf(Option option);
 std::string_view hintOf(Option option);
 std::string_view statusTextOf(Option option);
@@ -115,7 +112,6 @@ public:
 
     // Presentation that follows the operation.
     std::string_view groupHint(OptionGroup group) const;
-    std::string_view carryCaption(OptionGroup carryGroup) const;
     bool isHundredsCarryGroupVisible() const { return settings_.IsSubtraction == 0; }
 
     // Views register here. selectionChanged reports a group whose selected option changed;

@@ -29,12 +29,10 @@ constexpr std::string_view optionHint(CarryMode mode) { return OptionHint[textIn
 constexpr std::string_view statusText(DigitKind kind) { return StatusText[textIndex(kind)]; }
 constexpr std::string_view statusText(CarryMode mode) { return StatusText[textIndex(mode)]; }
 
-// Group box hints and carry captions by operation, groups in the order
+// Group box hints by operation, groups in the order
 // 1_100, 1_10, 1_1, 2_100, 2_10, 2_1, KuriAgariSagari_100, _10, _1.
 inline constexpr std::array<std::string_view, 9> GroupHintAddition{"足される数の百の位", "足される数の十の位", "足される数の一の位", "足す数の百の位", "足す数の十の位", "足す数の一の位", "繰り上がりの有無", "繰り上がりの有無", "繰り上がりの有無"};
 inline constexpr std::array<std::string_view, 9> GroupHintSubtraction{"引かれる数の百の位", "引かれる数の十の位", "引かれる数の一の位", "引く数の百の位", "引く数の十の位", "引く数の一の位", "繰り下がりの有無", "繰り下がりの有無", "繰り下がりの有無"};
-inline constexpr std::array<std::string_view, 3> CarryCaptionAddition{"繰り上がり(&A)", "繰り上がり(&R)", "繰り上がり(&C)"};
-inline constexpr std::array<std::string_view, 3> CarryCaptionSubtraction{"繰り下がり(&A)", "繰り下がり(&R)", "繰り下がり(&C)"};
 
 // Labels of the problem table's column 0.
 inline constexpr std::string_view TableUpper = "上";
@@ -48,7 +46,7 @@ inline constexpr std::string_view LowerNumberAddition = "足す数";
 inline constexpr std::string_view UpperNumberSubtraction = "引かれる数";
 inline constexpr std::string_view LowerNumberSubtraction = "引く数";
 inline constexpr std::array<std::string_view, 3> PlaceName{"百の位", "十の位", "一の位"};
-// Positions in PlaceName and in the carry captions, which list the places in the same order.
+// Positions in PlaceName, which lists the places from the hundreds down.
 inline constexpr std::size_t HundredsPlace = 0, TensPlace = 1, OnesPlace = 2;
 inline constexpr std::string_view CarryAddition = "繰り上がり";
 inline constexpr std::string_view CarrySubtraction = "繰り下がり";

@@ -12,6 +12,7 @@
 
 #include "feasibility.h"
 #include "japanese_fonts.h"
+#include "option_widgets.h"
 #include "print_titles.h"
 #include "problem_table.h"
 

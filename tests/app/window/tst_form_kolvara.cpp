@@ -13,6 +13,8 @@
 #include "japanese_translations.h"
 #include "texts.h"
 
+#include "option_widgets.h"
+
 #include "../window_fixture.h"
 
 namespace {
@@ -120,7 +122,7 @@ private slots:
         const FormControls ui(w.form);
         for (int item : {1, 0}) {
             w.click({item ? "RadioGroupWaSaItem1" : "RadioGroupWaSaItem0"});
-            const auto &captions = item ? kolvara::texts::CarryCaptionSubtraction : kolvara::texts::CarryCaptionAddition;
+            const auto &captions = item ? kolvara::CarryCaptionSubtraction : kolvara::CarryCaptionAddition;
             const auto &hints = item ? kolvara::texts::GroupHintSubtraction : kolvara::texts::GroupHintAddition;
             QCOMPARE(ui.GroupBoxKuriAgariSagari_10->title(), QString::fromUtf8(captions[1].data()));
             QCOMPARE(ui.GroupBoxKuriAgariSagari_1->title(), QString::fromUtf8(captions[2].data()));
