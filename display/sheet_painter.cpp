@@ -137,39 +137,71 @@ QPainterPath boxEdges(const std::vector<kolvara::DottedBox> &boxes)
 
 }  // namespace
 
-void paintDrawing(QPainter &painter, const kolvara::Drawing &drawing, const QtTextMetrics &metrics,
-                  DrawingTarget target, const DrawingInk &ink)
-{
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    const bool screen = target == DrawingTarget::Screen;
-    for (const kolvara::Backing &b : drawing.backings)
-        painter.fillRect(QRectF(b.left, b.top, b.width, b.height), ink.paper);
+namespace {
 
-    if (!drawing.boxes.empty()) {
-        QPen dotted(ink.text, 1, Qt::CustomDashLine, Qt::FlatCap);
-        dotted.setDashPattern({1, 1});
-        painter.setPen(dotted);
-        painter.setBrush(Qt::NoBrush);
-        if (screen) {
-            // Four strokes a box, each dotted from its own start, as the control always looked.
-            for (const kolvara::DottedBox &b : drawing.boxes) {
-                const QPointF topLeft(b.left, b.top), topRight(b.right, b.top);
-                const QPointF bottomLeft(b.left, b.bottom), bottomRight(b.right, b.bottom);
-                const QLineF edges[4] = {{topLeft, topRight}, {topRight, bottomRight}, {bottomLeft, bottomRight},
-                                         {topLeft, bottomLeft}};
-                painter.drawLines(edges, 4);
-            }
-        } else {
-            painter.drawPath(boxEdges(drawing.boxes));
+QPen dottedPen(const QColor &colour)
+{
+    QPen dotted(colour, 1, Qt::CustomDashLine, Qt::FlatCap);
+    dotted.setDashPattern({1, 1});
+    return dotted;
+}
+
+void drawText(QPainter &painter, const kolvara::TextRun &t, const QtTextMetrics &metrics)
+{
+    QFont font = metrics.font(t.face, t.pixelSize);
+    font.setUnderline(t.underline);
+    painter.setFont(font);
+    painter.drawText(QPointF(t.x, t.baseline), toQt(t.text));
+}
+
+// In the order the layout made them, so each digit's backing hides what lies beneath it,
+// as the control always painted.
+void paintOnScreen(QPainter &painter, const kolvara::Drawing &drawing, const QtTextMetrics &metrics,
+                   const DrawingInk &ink)
+{
+    const QPen dotted = dottedPen(ink.text), solid(ink.text, 1, Qt::SolidLine);
+    for (const kolvara::Drawing::Step &step : drawing.steps) {
+        switch (step.kind) {
+        case kolvara::Drawing::Kind::Backing: {
+            const kolvara::Backing &b = drawing.backings[step.index];
+            painter.fillRect(QRectF(b.left, b.top, b.width, b.height), ink.paper);
+            break;
+        }
+        case kolvara::Drawing::Kind::Box: {
+            // Four strokes, each dotted from its own start.
+            const kolvara::DottedBox &b = drawing.boxes[step.index];
+            const QPointF topLeft(b.left, b.top), topRight(b.right, b.top);
+            const QPointF bottomLeft(b.left, b.bottom), bottomRight(b.right, b.bottom);
+            const QLineF edges[4] = {{topLeft, topRight}, {topRight, bottomRight}, {bottomLeft, bottomRight},
+                                     {topLeft, bottomLeft}};
+            painter.setPen(dotted);
+            painter.drawLines(edges, 4);
+            break;
+        }
+        case kolvara::Drawing::Kind::Line: {
+            const kolvara::Line &l = drawing.lines[step.index];
+            painter.setPen(solid);
+            painter.drawLine(QLineF(l.x1, l.y1, l.x2, l.y2));
+            break;
+        }
+        case kolvara::Drawing::Kind::Text:
+            painter.setPen(solid);
+            drawText(painter, drawing.texts[step.index], metrics);
+            break;
         }
     }
+}
 
+// Paper has nothing beneath: each kind at once, with the pen set once.
+void paintOnPaper(QPainter &painter, const kolvara::Drawing &drawing, const QtTextMetrics &metrics,
+                  const DrawingInk &ink)
+{
+    if (!drawing.boxes.empty()) {
+        painter.setPen(dottedPen(ink.text));
+        painter.drawPath(boxEdges(drawing.boxes));
+    }
     painter.setPen(QPen(ink.text, 1, Qt::SolidLine));
-    if (screen) {
-        for (const kolvara::Line &l : drawing.lines)
-            painter.drawLine(QLineF(l.x1, l.y1, l.x2, l.y2));
-    } else if (!drawing.lines.empty()) {
+    if (!drawing.lines.empty()) {
         QPainterPath rules;
         for (const kolvara::Line &l : drawing.lines) {
             rules.moveTo(l.x1, l.y1);
@@ -178,8 +210,8 @@ void paintDrawing(QPainter &painter, const kolvara::Drawing &drawing, const QtTe
         painter.drawPath(rules);
     }
 
-    // Paper: the glyphs of every text of one face and size as one run, placed glyph by glyph,
-    // so a page costs a few text objects instead of one per digit.
+    // The glyphs of every text of one face and size as one run, placed glyph by glyph, so a
+    // page costs a few text objects instead of one per digit.
     struct Glyphs {
         QRawFont font;
         QList<quint32> indexes;
@@ -187,11 +219,8 @@ void paintDrawing(QPainter &painter, const kolvara::Drawing &drawing, const QtTe
     };
     std::map<std::pair<kolvara::Face, double>, Glyphs> runs;
     for (const kolvara::TextRun &t : drawing.texts) {
-        if (screen || t.underline) {
-            QFont font = metrics.font(t.face, t.pixelSize);
-            font.setUnderline(t.underline);
-            painter.setFont(font);
-            painter.drawText(QPointF(t.x, t.baseline), toQt(t.text));
+        if (t.underline) {
+            drawText(painter, t, metrics);
             continue;
         }
         const QGlyphRun &glyphs = metrics.glyphs(t.face, t.pixelSize, t.text);
@@ -208,6 +237,20 @@ void paintDrawing(QPainter &painter, const kolvara::Drawing &drawing, const QtTe
         run.setPositions(glyphs.positions);
         painter.drawGlyphRun(QPointF(0, 0), run);
     }
+}
+
+}  // namespace
+
+void paintDrawing(QPainter &painter, const kolvara::Drawing &drawing, const QtTextMetrics &metrics,
+                  DrawingTarget target, const DrawingInk &ink)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setBrush(Qt::NoBrush);
+    if (target == DrawingTarget::Screen)
+        paintOnScreen(painter, drawing, metrics, ink);
+    else
+        paintOnPaper(painter, drawing, metrics, ink);
     painter.restore();
 }
 

@@ -13,7 +13,7 @@ namespace {
 // Rounds halves to the even neighbour (the default floating-point rounding mode).
 int R(double x) { return int(std::nearbyint(x)); }
 
-enum Line { UpperLine, LowerLine, AnswerLine };
+enum ProblemLine { UpperLine, LowerLine, AnswerLine };
 
 // The sheet as the window lays it out at its stored size, in its client pixels.
 constexpr int StoredOuterWidth = 1036;
@@ -45,8 +45,8 @@ void addLabel(Drawing &out, const TextMetrics &metrics, const LabelPlace &place,
     const double ascent = metrics.ascent(Face::Window, place.pixelSize);
     const double textHeight = ascent + metrics.descent(Face::Window, place.pixelSize);
     const double height = place.height > 0 ? place.height : textHeight;
-    out.texts.push_back(
-        {text, Face::Window, place.pixelSize, place.left, place.top + (height - textHeight) / 2 + ascent, underline});
+    out.add(TextRun{text, Face::Window, place.pixelSize, place.left, place.top + (height - textHeight) / 2 + ascent,
+                    underline});
 }
 
 struct Cell {
@@ -80,10 +80,10 @@ struct ProblemPen {
             const int backRight = std::min(c.left + (c.width - wholeAdvance) / 2 + wholeAdvance, c.left + c.width);
             const int backBottom = std::min(c.top + look.pixelSize, c.top + c.height);
             if (backRight > backLeft && backBottom > c.top)
-                out.backings.push_back({left + backLeft, top + c.top, double(backRight - backLeft), double(backBottom - c.top)});
+                out.add(Backing{left + backLeft, top + c.top, double(backRight - backLeft), double(backBottom - c.top)});
         }
-        out.texts.push_back({text, Face::Problem, double(look.pixelSize), left + c.left + (c.width - advance) / 2,
-                             top + c.top + metrics.ascent(Face::Problem, look.pixelSize), false});
+        out.add(TextRun{text, Face::Problem, double(look.pixelSize), left + c.left + (c.width - advance) / 2,
+                        top + c.top + metrics.ascent(Face::Problem, look.pixelSize), false});
     }
 
     // The box sits one pixel up and left of the cell, so neighbouring boxes share edges.
@@ -91,8 +91,12 @@ struct ProblemPen {
     {
         if (look.boxes) {
             const Cell c = cellOf(look, line, column);
-            out.boxes.push_back({left + c.left - 1, top + c.top - 1, left + c.left + c.width - 1,
-                                 top + c.top + c.height - 2});
+            const DottedBox box{left + c.left - 1, top + c.top - 1, left + c.left + c.width - 1,
+                                top + c.top + c.height - 2};
+            // On screen the inside of a box is the paper's, over whatever overlaps it.
+            if (look.backings)
+                out.add(Backing{box.left + 1, box.top + 1, box.right - box.left - 1, box.bottom - box.top - 1});
+            out.add(box);
         }
         if (digit)
             text(line, column, digit);
@@ -163,7 +167,7 @@ void layOutProblem(const ProblemLook &look, const TextMetrics &metrics, double l
             pen.place(AnswerLine, column, look.answers && hasAnswer ? ProblemPen::Digits[digit] : nullptr);
     }
     const double ruleY = top + problemRuleY(look.fontSize);
-    out.lines.push_back({left, ruleY, left + look.width - 1, ruleY});
+    out.add(Line{left, ruleY, left + look.width - 1, ruleY});
 }
 
 Paper a4Paper() { return {842, 595, 28}; }
@@ -224,6 +228,7 @@ SheetPage layOutPage(const Sheet &sheet, const Paper &paper, const TextMetrics &
     Drawing &out = page.drawing;
     out.boxes.reserve(sheet.problems.size() * 11);
     out.texts.reserve(sheet.problems.size() * 12 + 8);
+    out.steps.reserve(sheet.problems.size() * 24 + 8);
 
     addLabel(out, metrics, DateNamePlace, sheet.dateNameLine, true);
     if (sheet.showProgramLabel) {
@@ -251,8 +256,8 @@ SheetPage layOutPage(const Sheet &sheet, const Paper &paper, const TextMetrics &
 
     if (!sheet.mark.empty()) {
         const double advance = metrics.advance(Face::Window, MarkPixelSize, sheet.mark);
-        out.texts.push_back({sheet.mark, Face::Window, MarkPixelSize, SheetWidth - MarkInset - advance,
-                             SheetHeight - MarkInset - metrics.descent(Face::Window, MarkPixelSize), false});
+        out.add(TextRun{sheet.mark, Face::Window, MarkPixelSize, SheetWidth - MarkInset - advance,
+                        SheetHeight - MarkInset - metrics.descent(Face::Window, MarkPixelSize), false});
     }
     return page;
 }

@@ -79,12 +79,34 @@ struct Backing {
     friend bool operator==(const Backing &, const Backing &) = default;
 };
 
-// What to draw, in drawing order: backings, then boxes, lines and texts.
+// What to draw. Paper has no backings, so there the kinds may be drawn one after the other;
+// the screen draws in the order the layout made them (`steps`), where a digit's backing
+// hides what lay beneath it.
 struct Drawing {
     std::vector<Backing> backings;
     std::vector<DottedBox> boxes;
     std::vector<Line> lines;
     std::vector<TextRun> texts;
+
+    enum class Kind : std::uint8_t { Backing, Box, Line, Text };
+    struct Step {
+        Kind kind;
+        std::uint32_t index;  // into the kind's list
+    };
+    std::vector<Step> steps;
+
+    void add(const Backing &b) { add(backings, b, Kind::Backing); }
+    void add(const DottedBox &b) { add(boxes, b, Kind::Box); }
+    void add(const Line &l) { add(lines, l, Kind::Line); }
+    void add(TextRun t) { add(texts, std::move(t), Kind::Text); }
+
+private:
+    template <typename T>
+    void add(std::vector<T> &list, T item, Kind kind)
+    {
+        steps.push_back({kind, std::uint32_t(list.size())});
+        list.push_back(std::move(item));
+    }
 };
 
 // Font measurements the layout needs, in pixels at a given pixel size. On the desktop they

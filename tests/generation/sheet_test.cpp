@@ -131,8 +131,9 @@ TEST(SheetLayout, LabelsAndMark)
     EXPECT_EQ(find(page, "No.1"), page.drawing.texts.end());
 }
 
-// The screen's control backs its digits with the paper's colour, inside each digit's cell.
-TEST(SheetLayout, ScreenBackingsStayInTheirCells)
+// On screen each place is drawn whole before the next: the inside of its box in the paper's
+// colour, the box, then the digit on a backing one em high that spares the box's bottom edge.
+TEST(SheetLayout, ScreenDrawsPlaceByPlace)
 {
     ProblemLook look;
     look.upperDigits = {7, 8, 9};
@@ -141,11 +142,19 @@ TEST(SheetLayout, ScreenBackingsStayInTheirCells)
     look.backings = true;
     Drawing drawing;
     layOutProblem(look, FixedMetrics(), 0, 0, drawing);
-    ASSERT_EQ(drawing.backings.size(), 11u);  // 3 + sign + 3 + 4 answer digits
-    for (const Backing &b : drawing.backings) {
-        EXPECT_EQ(b.height, 40);  // one em, sparing the box's bottom edge
-        EXPECT_GE(b.left, 10);
-        EXPECT_LE(b.left + b.width, 130);
+    using K = Drawing::Kind;
+    std::string kinds;
+    for (const Drawing::Step &step : drawing.steps)
+        kinds += "bxlt"[int(step.kind)];
+    // Three upper places, the sign, three lower places, four answer places, the rule.
+    EXPECT_EQ(kinds, "bxbtbxbtbxbt" "bt" "bxbtbxbtbxbt" "bxbtbxbtbxbtbxbt" "l");
+    for (std::size_t i = 0; i < drawing.steps.size(); ++i) {
+        if (drawing.steps[i].kind != K::Text)
+            continue;
+        const Backing &under = drawing.backings[drawing.steps[i - 1].index];
+        const TextRun &text = drawing.texts[drawing.steps[i].index];
+        EXPECT_EQ(under.height, 40);
+        EXPECT_NEAR(under.left + under.width / 2, text.x + FixedMetrics().advance(Face::Problem, 40, text.text) / 2, 0.5);
     }
 }
 
