@@ -32,5 +32,6 @@ set_target_properties(print_bench PROPERTIES AUTOUIC OFF)
 
 add_executable(sheet_bench sheet_bench.cpp)
 target_link_libraries(sheet_bench PRIVATE benchmark::benchmark)
-target_compile_definitions(sheet_bench PRIVATE KOLVARA_SHEET="$<TARGET_FILE:kolvara-sheet>")
-add_dependencies(sheet_bench kolvara-sheet)
+target_compile_definitions(sheet_bench PRIVATE KOLVARA_SHEET="$<TARGET_FILE:kolvara-sheet>"
+                                               SHEET_DUMP="$<TARGET_FILE:sheet_dump>")
+add_dependencies(sheet_bench kolvara-sheet sheet_dump)

@@ -3,6 +3,8 @@
 // library. Pages come in kolvara-sheet's order: problem page, answer page, per sheet.
 //
 //   sheet_dump [--sheets N] [--seed S] [-o FILE]     (defaults 100, 1, standard output)
+//   sheet_dump [--sheets N] [--seed S] --pdf FILE    the same pages as kolvara-sheet's PDF,
+//                                                    for any number of sheets (memory bench)
 #include <QGuiApplication>
 #include <QPageSize>
 
@@ -131,7 +133,7 @@ int main(int argc, char *argv[])
 {
     std::uint64_t sheets = 100;
     std::uint64_t seed = 1;
-    std::string output;
+    std::string output, pdfFile;
     for (int i = 1; i < argc; ++i) {
         const std::string_view option(argv[i]);
         const char *value = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -142,10 +144,12 @@ int main(int argc, char *argv[])
             ok = whole(value, UINT32_MAX, seed);
         else if (ok && (option == "-o" || option == "--output"))
             output = value;
+        else if (ok && option == "--pdf")
+            pdfFile = value;
         else
             ok = false;
         if (!ok) {
-            std::cerr << "usage: sheet_dump [--sheets N] [--seed S] [-o FILE]\n";
+            std::cerr << "usage: sheet_dump [--sheets N] [--seed S] [-o FILE | --pdf FILE]\n";
             return 2;
         }
         ++i;
@@ -175,6 +179,11 @@ int main(int argc, char *argv[])
     SheetGeometry geometry;
     const auto statusLines = statusLinesOf(settings);
 
+    SheetPdf pdf(QString::fromLocal8Bit(pdfFile.c_str()));
+    if (!pdfFile.empty() && !pdf.open(landscapeLayout(QPageSize(QPageSize::A4)), QStringLiteral("Kolvara")).isEmpty()) {
+        std::cerr << "sheet_dump: cannot write " << pdfFile << '\n';
+        return 1;
+    }
     std::ostringstream json;
     json << "{\"pages\":[\n";
     for (std::uint64_t k = 0; k < sheets; ++k) {
@@ -189,12 +198,18 @@ int main(int argc, char *argv[])
         sheet.mark = "No." + std::to_string(k + 1) + "\u3000" + std::to_string(clockReading);
         for (const bool answers : {false, true}) {
             sheet.answers = answers;
+            if (!pdfFile.empty()) {
+                pdf.addPage(layOutPage(sheet, paper, metrics), metrics);
+                continue;
+            }
             if (k > 0 || answers)
                 json << ",\n";
             page(json, layOutPage(sheet, paper, metrics));
         }
     }
     json << "\n]}\n";
+    if (!pdfFile.empty())
+        return pdf.commit().isEmpty() ? 0 : 1;
 
     if (output.empty()) {
         std::cout << json.str();

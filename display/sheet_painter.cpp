@@ -160,6 +160,7 @@ void paintOnScreen(QPainter &painter, const kolvara::Drawing &drawing, const QtT
                    const DrawingInk &ink)
 {
     const QPen dotted = dottedPen(ink.text), solid(ink.text, 1, Qt::SolidLine);
+    const kolvara::TextRun *lastFont = nullptr;  // the texts of a problem share one font
     for (const kolvara::Drawing::Step &step : drawing.steps) {
         switch (step.kind) {
         case kolvara::Drawing::Kind::Backing: {
@@ -184,10 +185,19 @@ void paintOnScreen(QPainter &painter, const kolvara::Drawing &drawing, const QtT
             painter.drawLine(QLineF(l.x1, l.y1, l.x2, l.y2));
             break;
         }
-        case kolvara::Drawing::Kind::Text:
+        case kolvara::Drawing::Kind::Text: {
+            const kolvara::TextRun &t = drawing.texts[step.index];
             painter.setPen(solid);
-            drawText(painter, drawing.texts[step.index], metrics);
+            if (!lastFont || lastFont->face != t.face || lastFont->pixelSize != t.pixelSize ||
+                lastFont->underline != t.underline) {
+                QFont font = metrics.font(t.face, t.pixelSize);
+                font.setUnderline(t.underline);
+                painter.setFont(font);
+                lastFont = &t;
+            }
+            painter.drawText(QPointF(t.x, t.baseline), toQt(t.text));
             break;
+        }
         }
     }
 }
