@@ -145,6 +145,33 @@ bool admits(const Settings &s, int upper, int lower)
     return true;
 }
 
+std::array<CarryChances, 3> carryChances(const Settings &s)
+{
+    const bool sub = s.IsSubtraction == 1;
+    const std::array<Column, 3> columns = columnsOf(s);
+    std::array<Transfer, 3> transfers;
+    for (std::size_t i = 0; i < 3; ++i)
+        transfers[i] = columnTransfer(sub, columns[i].upper, columns[i].lower, columns[i].mode);
+    // Problems reaching column i with each incoming carry, and ways on from column i.
+    std::array<std::array<std::uint64_t, 2>, 4> reach{}, onward{};
+    reach[0] = {1, 0};
+    for (std::size_t i = 0; i < 3; ++i)
+        for (int out = 0; out < 2; ++out)
+            reach[i + 1][out] = reach[i][0] * transfers[i][0][out] + reach[i][1] * transfers[i][1][out];
+    onward[3] = {1, 1};
+    for (std::size_t i = 3; i-- > 0;)
+        for (int in = 0; in < 2; ++in)
+            onward[i][in] = transfers[i][in][0] * onward[i + 1][0] + transfers[i][in][1] * onward[i + 1][1];
+    std::array<CarryChances, 3> chances;
+    for (std::size_t i = 0; i < 3; ++i)
+        for (int out = 0; out < 2; ++out) {
+            const std::uint64_t ways =
+                (reach[i][0] * transfers[i][0][out] + reach[i][1] * transfers[i][1][out]) * onward[i + 1][out];
+            (out ? chances[i].some : chances[i].none) = ways > 0;
+        }
+    return chances;
+}
+
 Feasibility checkFeasibility(const Settings &s)
 {
     const bool sub = s.IsSubtraction == 1;

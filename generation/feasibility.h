@@ -1,6 +1,7 @@
 // Whether any problem satisfies a set of settings, how many there are, and if none, why.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -23,6 +24,14 @@ struct Feasibility {
 
 // Exact, and cheap enough to run on every option click.
 Feasibility checkFeasibility(const Settings &settings);
+
+// Whether some problem the settings allow carries (or borrows) in a column, and whether some
+// does not. Columns ones, tens, hundreds.
+struct CarryChances {
+    bool some = false;
+    bool none = false;
+};
+std::array<CarryChances, 3> carryChances(const Settings &settings);
 
 // Whether the problem upper (+ or −) lower obeys every digit kind and carry mode.
 bool admits(const Settings &settings, int upper, int lower);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "feasibility.h"
 #include "problem_table.h"
 #include "texts.h"
 
@@ -68,7 +69,7 @@ struct ProblemPen {
     double left, top;
     Drawing &out;
 
-    void text(int line, int column, const char *text) const
+    void text(int line, int column, const char *text, bool accent = false) const
     {
         const Cell c = cellOf(look, line, column);
         const double advance = metrics.advance(Face::Problem, look.pixelSize, text);
@@ -83,11 +84,11 @@ struct ProblemPen {
                 out.add(Backing{left + backLeft, top + c.top, double(backRight - backLeft), double(backBottom - c.top)});
         }
         out.add(TextRun{text, Face::Problem, double(look.pixelSize), left + c.left + (c.width - advance) / 2,
-                        top + c.top + metrics.ascent(Face::Problem, look.pixelSize), false});
+                        top + c.top + metrics.ascent(Face::Problem, look.pixelSize), false, accent});
     }
 
     // The box sits one pixel up and left of the cell, so neighbouring boxes share edges.
-    void place(int line, int column, const char *digit) const
+    void place(int line, int column, const char *digit, bool accent = false) const
     {
         if (look.boxes) {
             const Cell c = cellOf(look, line, column);
@@ -99,7 +100,59 @@ struct ProblemPen {
             out.add(box);
         }
         if (digit)
-            text(line, column, digit);
+            text(line, column, digit, accent);
+    }
+
+    // Helper boxes above the upper number and, on the answer page, what a pupil writes in
+    // them: the carried 1, or the reduced value of a digit that lent, struck through.
+    void helpers() const
+    {
+        const int size = helperBoxSize(look.fontSize);
+        const double boxTop = top - size - HelperGap;
+        std::array<int, 4> written{-1, -1, -1, -1};
+        std::array<bool, 4> struck{};
+        if (look.answers) {
+            // Digits by column, ones first; out[c]: the carry or borrow column c passes on.
+            const auto digitAt = [](const std::array<int, 3> &d, int column) { return d[std::size_t(2 - column)]; };
+            std::array<int, 3> out{};
+            for (int column = 0, in = 0; column < 3; in = out[std::size_t(column)], ++column) {
+                const int a = digitAt(look.upperDigits, column), b = digitAt(look.lowerDigits, column);
+                out[std::size_t(column)] = look.subtraction ? (a - in < b ? 1 : 0) : (a + b + in >= 10 ? 1 : 0);
+            }
+            for (int column = 1; column < 4; ++column) {
+                if (!out[std::size_t(column - 1)])
+                    continue;
+                if (!look.subtraction) {
+                    written[std::size_t(column)] = 1;
+                } else if (column < 3) {
+                    // The column lends one, after taking ten itself if it borrowed in turn.
+                    written[std::size_t(column)] = digitAt(look.upperDigits, column) + 10 * out[std::size_t(column)] - 1;
+                    struck[std::size_t(column)] = true;
+                }
+            }
+        }
+        const double pixels = R(size * PixelsPerPoint * 0.8);
+        for (int column = 1; column < 4; ++column) {
+            if (!look.helperColumns[std::size_t(column)])
+                continue;
+            const Cell c = cellOf(look, UpperLine, column);
+            const double boxLeft = left + c.left + (c.width - size) / 2.0;
+            const DottedBox box{boxLeft, boxTop, boxLeft + size, boxTop + size};
+            if (look.backings)
+                out.add(Backing{box.left + 1, box.top + 1, box.right - box.left - 1, box.bottom - box.top - 1});
+            out.add(box);
+            const int value = written[std::size_t(column)];
+            if (value < 0)
+                continue;
+            const char *digit = Digits[value];
+            const double advance = metrics.advance(Face::Problem, pixels, digit);
+            const double ascent = metrics.ascent(Face::Problem, pixels), descent = metrics.descent(Face::Problem, pixels);
+            out.add(TextRun{digit, Face::Problem, pixels, boxLeft + (size - advance) / 2,
+                            boxTop + (size + ascent - descent) / 2, false, look.accentAnswers});
+            if (struck[std::size_t(column)])  // a stroke through the digit that lent
+                out.add(Line{left + c.left + 0.2 * c.width, top + c.top + 0.85 * c.height, left + c.left + 0.8 * c.width,
+                             top + c.top + 0.1 * c.height, look.accentAnswers});
+        }
     }
 
     // A leading zero is left blank, with no box; the ones are always written.
@@ -113,11 +166,12 @@ struct ProblemPen {
     }
 
     static constexpr const char *Digits[10] = {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"};
+    static constexpr double HelperGap = 3;
 };
 
 }  // namespace
 
-Sheet sheetFromTable(const ProblemTable &table, int problemsPerRow, bool subtraction)
+Sheet sheetFromTable(const ProblemTable &table, int problemsPerRow, bool subtraction, int perPage)
 {
     Sheet sheet;
     sheet.problemsPerRow = problemsPerRow;
@@ -125,7 +179,8 @@ Sheet sheetFromTable(const ProblemTable &table, int problemsPerRow, bool subtrac
     sheet.heading = texts::Heading;
     sheet.reading = texts::HeadingReading;
     sheet.dateNameLine = texts::DateNameLine;
-    const int count = SheetRowCount * problemsPerRow;
+    sheet.perPage = perPage;
+    const int count = perPage > 0 ? perPage : SheetRowCount * problemsPerRow;
     for (int c = 1; c <= count; ++c) {
         const auto p = table.Dainyuu(c);
         if (!p)
@@ -134,6 +189,15 @@ Sheet sheetFromTable(const ProblemTable &table, int problemsPerRow, bool subtrac
     }
     return sheet;
 }
+
+std::array<bool, 4> helperColumnsFor(const Settings &settings)
+{
+    const auto chances = carryChances(settings);
+    // Adding, a carry from column c goes into c + 1; subtracting, c + 1 lends to c.
+    return {false, chances[0].some, chances[1].some, settings.IsSubtraction == 0 && chances[2].some};
+}
+
+int helperBoxSize(int fontSize) { return R(fontSize * 0.5); }
 
 bool answerDigits(const ProblemLook &look, std::array<int, 4> &digits)
 {
@@ -164,14 +228,18 @@ void layOutProblem(const ProblemLook &look, const TextMetrics &metrics, double l
         const int digit = digits[std::size_t(3 - column)];
         present = present || digit != 0 || column == 0;
         if (present)
-            pen.place(AnswerLine, column, look.answers && hasAnswer ? ProblemPen::Digits[digit] : nullptr);
+            pen.place(AnswerLine, column, look.answers && hasAnswer ? ProblemPen::Digits[digit] : nullptr,
+                      look.accentAnswers);
     }
+    pen.helpers();
     const double ruleY = top + problemRuleY(look.fontSize);
     out.add(Line{left, ruleY, left + look.width - 1, ruleY});
 }
 
 Paper a4Paper() { return {842, 595, 28}; }
 Paper letterPaper() { return {792, 612, 28}; }
+Paper jisB5Paper() { return {729, 516, 28}; }
+Paper jisB4Paper() { return {1032, 729, 28}; }
 
 namespace {
 
@@ -219,6 +287,87 @@ double problemLeft(int position, int problemsPerRow)
 
 double problemTop(int row) { return FirstRowTop + RowPitch * row; }
 
+namespace {
+
+// The area a spread grid fills: below the heading, above the mark, within the margins.
+constexpr double GridLeft = 32, GridRight = 1004, GridTop = 52, GridBottom = 700;
+constexpr double ColumnGap = 3, RowGap = 12;
+// 6 a page: digits about 20 mm high on A4.
+constexpr int LargestFontSize = 58;
+
+}  // namespace
+
+ProblemGrid problemGridFor(const Sheet &sheet)
+{
+    ProblemGrid grid;
+    const int perRow = std::max(sheet.problemsPerRow, 1);
+    if (sheet.perPage <= 0 && !sheet.helperBoxes) {
+        grid.columns = perRow;
+        grid.rows = SheetRowCount;
+        grid.fontSize = sheet.fontSize;
+        for (int c = 0; c < grid.columns; ++c)
+            grid.lefts.push_back(problemLeft(c, perRow));
+        for (int r = 0; r < grid.rows; ++r)
+            grid.tops.push_back(problemTop(r));
+        return grid;
+    }
+    switch (sheet.perPage) {
+    case 6: grid.columns = 3, grid.rows = 2; break;
+    case 8: grid.columns = 4, grid.rows = 2; break;
+    case 12: grid.columns = 4, grid.rows = 3; break;
+    default: grid.columns = perRow, grid.rows = SheetRowCount; break;
+    }
+    const auto band = [&sheet](int fontSize) { return sheet.helperBoxes ? helperBoxSize(fontSize) + 4 : 0; };
+    const auto blockHeight = [&band](int fontSize) { return problemHeight(fontSize) + band(fontSize); };
+    int fs = LargestFontSize;
+    while (fs > 8 && (grid.columns * problemWidth(fs, 3) + (grid.columns - 1) * ColumnGap > GridRight - GridLeft ||
+                      grid.rows * blockHeight(fs) + (grid.rows - 1) * RowGap > GridBottom - GridTop))
+        --fs;
+    grid.fontSize = fs;
+    const double slot = (GridRight - GridLeft) / grid.columns;
+    for (int c = 0; c < grid.columns; ++c)
+        grid.lefts.push_back(std::round(GridLeft + slot * c + (slot - problemWidth(fs, 3)) / 2));
+    const double spare = GridBottom - GridTop - grid.rows * blockHeight(fs);
+    const double gap = grid.rows > 1 ? spare / (grid.rows - 1) : 0;
+    const double first = GridTop + (grid.rows > 1 ? 0 : spare / 2) + band(fs);
+    for (int r = 0; r < grid.rows; ++r)
+        grid.tops.push_back(std::round(first + r * (blockHeight(fs) + gap)));
+    return grid;
+}
+
+namespace {
+
+// The date-and-name line with the class before the name where asked, shrunk to end before
+// the score box when there is one.
+void addHeaderLines(Drawing &out, const TextMetrics &metrics, const Sheet &sheet)
+{
+    std::string line = sheet.dateNameLine;
+    if (sheet.classLine) {
+        const std::size_t name = line.find(texts::NameWord);
+        line.insert(name == std::string::npos ? line.size() : name, texts::ClassLine);
+    }
+    double right = SheetWidth - MarkInset;
+    if (sheet.score) {
+        const std::string score = std::string(texts::ScorePrefix) + std::to_string(sheet.problems.size());
+        const double size = DateNamePlace.pixelSize;
+        const double width = metrics.advance(Face::Window, size, score);
+        const double ascent = metrics.ascent(Face::Window, size), descent = metrics.descent(Face::Window, size);
+        const double left = right - width - 4, top = DateNamePlace.top - 2, bottom = top + ascent + descent + 4;
+        out.add(TextRun{score, Face::Window, size, left + 2, top + 2 + ascent, false, false});
+        for (const Line &edge : {Line{left, top, right, top}, Line{right, top, right, bottom},
+                                 Line{left, bottom, right, bottom}, Line{left, top, left, bottom}})
+            out.add(edge);
+        right = left - 12;
+    }
+    LabelPlace place = DateNamePlace;
+    const double width = metrics.advance(Face::Window, place.pixelSize, line);
+    if (place.left + width > right && width > 0)
+        place.pixelSize = std::floor(place.pixelSize * (right - place.left) / width);
+    addLabel(out, metrics, place, line, true);
+}
+
+}  // namespace
+
 SheetPage layOutPage(const Sheet &sheet, const Paper &paper, const TextMetrics &metrics)
 {
     SheetPage page;
@@ -230,7 +379,7 @@ SheetPage layOutPage(const Sheet &sheet, const Paper &paper, const TextMetrics &
     out.texts.reserve(sheet.problems.size() * 12 + 8);
     out.steps.reserve(sheet.problems.size() * 24 + 8);
 
-    addLabel(out, metrics, DateNamePlace, sheet.dateNameLine, true);
+    addHeaderLines(out, metrics, sheet);
     if (sheet.showProgramLabel) {
         addLabel(out, metrics, ProgramLabelPlace, sheet.programLabel);
         for (int i = 0; i < 3; ++i)
@@ -238,20 +387,40 @@ SheetPage layOutPage(const Sheet &sheet, const Paper &paper, const TextMetrics &
     }
     addLabel(out, metrics, HeadingPlace, sheet.heading);
     addLabel(out, metrics, ReadingPlace, sheet.reading);
+    if (sheet.answers && sheet.answerLabel) {
+        // After the heading, on its baseline, small enough to end before the status lines.
+        const std::string label(texts::AnswerKeyLabel);
+        const double size = HeadingPlace.pixelSize;
+        const double left = HeadingPlace.left + metrics.advance(Face::Window, size, sheet.heading) + size / 4;
+        const double room = StatusPlaces[0].left - 4 - left, width = metrics.advance(Face::Window, size, label);
+        const double fitted = width > room ? std::floor(size * room / width) : size;
+        const double ascent = metrics.ascent(Face::Window, size), descent = metrics.descent(Face::Window, size);
+        const double baseline = HeadingPlace.top + (HeadingPlace.height - ascent - descent) / 2 + ascent;
+        out.add(TextRun{label, Face::Window, fitted, left, baseline, false, sheet.redAnswers});
+    }
 
+    const ProblemGrid grid = problemGridFor(sheet);
     ProblemLook look;
     look.subtraction = sheet.subtraction;
     look.boxes = sheet.boxes;
     look.answers = sheet.answers;
-    look.fontSize = sheet.fontSize;
-    look.pixelSize = R(sheet.fontSize * PixelsPerPoint);
+    look.fontSize = grid.fontSize;
+    look.pixelSize = R(grid.fontSize * PixelsPerPoint);
     look.width = problemWidth(look.fontSize, look.wholeDigits);
-    const int perRow = std::max(sheet.problemsPerRow, 1);
-    for (std::size_t i = 0; i < sheet.problems.size(); ++i) {
+    look.accentAnswers = sheet.redAnswers && sheet.answers;
+    if (sheet.helperBoxes)
+        look.helperColumns = sheet.helperColumns;
+    const double numberPixels = std::max(11, R(grid.fontSize * PixelsPerPoint * 0.4));
+    const std::size_t count = std::min(sheet.problems.size(), std::size_t(grid.columns * grid.rows));
+    for (std::size_t i = 0; i < count; ++i) {
         const SheetProblem &p = sheet.problems[i];
         look.upperDigits = {p.upper / 100 % 10, p.upper / 10 % 10, p.upper % 10};
         look.lowerDigits = {p.lower / 100 % 10, p.lower / 10 % 10, p.lower % 10};
-        layOutProblem(look, metrics, problemLeft(int(i) % perRow, perRow), problemTop(int(i) / perRow), out);
+        const double left = grid.lefts[i % std::size_t(grid.columns)], top = grid.tops[i / std::size_t(grid.columns)];
+        layOutProblem(look, metrics, left, top, out);
+        if (sheet.numbers)  // in the upper line's empty thousands place
+            out.add(TextRun{"(" + std::to_string(i + 1) + ")", Face::Window, numberPixels, left,
+                            top + metrics.ascent(Face::Window, numberPixels), false, false});
     }
 
     if (!sheet.mark.empty()) {

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "settings.h"
+
 namespace kolvara {
 
 class ProblemTable;
@@ -35,13 +37,31 @@ struct Sheet {
     std::string mark;              // small, bottom right; none when empty
     int fontSize = 30;             // of the problems, in points at 96 dots an inch
 
-    // The numbers of the problem page and answer page; everything but `answers` is shared.
+    // What teachers may add; all off unless chosen.
+    bool helperBoxes = false;  // a small box above each column that can take a carried or lent digit
+    std::array<bool, 4> helperColumns{};  // which columns may, ones first (helperColumnsFor)
+    bool redAnswers = false;   // answers and helper digits in red
+    bool answerLabel = false;  // "こたえ" beside the heading of the answer page
+    bool classLine = false;    // class and number before the name
+    bool score = false;        // a score box out of the sheet's problem count
+    bool numbers = false;      // (1), (2), ... at each problem's top left
+    // Problems a page: 6, 8 or 12 grow to fill it; 0 keeps the rows of 5 or 7 as on screen.
+    int perPage = 0;
+
     friend bool operator==(const Sheet &, const Sheet &) = default;
 };
 
+// Problems a page that may be chosen besides the 20 or 28 of the screen.
+inline constexpr std::array<int, 3> SmallerPages{6, 8, 12};
+
 // A sheet with the texts every sheet carries, the problems of the table's last fill and
-// the given sign; boxes on, problem page.
-Sheet sheetFromTable(const ProblemTable &table, int problemsPerRow, bool subtraction);
+// the given sign; boxes on, problem page. With `perPage`, the first that many problems of
+// the fill, so a seed still names the same problems.
+Sheet sheetFromTable(const ProblemTable &table, int problemsPerRow, bool subtraction, int perPage = 0);
+
+// The columns above which a helper box goes for problems of these settings: a column that
+// can receive a carry (adding) or that lends in a borrow (subtracting). Ones first.
+std::array<bool, 4> helperColumnsFor(const Settings &settings);
 
 // ---- Drawing primitives ----
 
@@ -57,12 +77,14 @@ struct TextRun {
     double x = 0;
     double baseline = 0;
     bool underline = false;
+    bool accent = false;  // in the answer colour
     friend bool operator==(const TextRun &, const TextRun &) = default;
 };
 
 // A solid line one unit wide between two pixel centres (both ends drawn).
 struct Line {
     double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    bool accent = false;  // in the answer colour
     friend bool operator==(const Line &, const Line &) = default;
 };
 
@@ -134,6 +156,8 @@ struct ProblemLook {
     int pixelSize = 40;     // of the digits
     int fontSize = 30;      // points: the cell size
     int width = 140;        // of the control
+    bool accentAnswers = false;           // answers and helper digits in the answer colour
+    std::array<bool, 4> helperColumns{};  // helper boxes above these columns, ones first
 };
 
 // Thousands, hundreds, tens and ones of the answer; nothing (false) for a negative difference.
@@ -159,6 +183,9 @@ struct Paper {
 // A4 and Letter in whole points, with the 10 mm margins most printers reach (28 points).
 Paper a4Paper();
 Paper letterPaper();
+// JIS B5 (182 x 257 mm) and B4 (257 x 364 mm), as Japanese schools print on.
+Paper jisB5Paper();
+Paper jisB4Paper();
 
 // Where the sheet goes on the page: sheet units (the window's pixels at its stored size)
 // to points, x' = offsetX + scaleX * x.
@@ -190,6 +217,20 @@ SheetPage layOutPage(const Sheet &sheet, const Paper &paper, const TextMetrics &
 // the window has at its stored size.
 double problemLeft(int position, int problemsPerRow);
 double problemTop(int row);
+
+// Where a sheet's problems go: a grid of rows and columns, the problems' font size, and each
+// problem's top-left corner (the helper boxes lie above it). Sheets as on screen keep the
+// screen's positions; fewer problems a page, or helper boxes, spread the grid over the page.
+struct ProblemGrid {
+    int columns = 5, rows = 4;
+    int fontSize = 30;
+    std::vector<double> lefts;  // by column
+    std::vector<double> tops;   // by row
+};
+ProblemGrid problemGridFor(const Sheet &sheet);
+
+// The size of a helper box at a font size, and its room above a problem.
+int helperBoxSize(int fontSize);
 
 // Size of an image stretched onto `printable` with its proportions kept: it fills the
 // height if that leaves it narrower, else the width; quotients rounded to the nearest

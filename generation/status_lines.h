@@ -8,8 +8,9 @@
 
 namespace kolvara {
 
-// Label1, Label2 and LabelK as the window shows them once these settings are selected and
-// the sheet is refreshed: each place or column by its status text, joined by ",".
+// Label1, Label2 and LabelK for a sheet drawn for these settings: each place or column by
+// its status text, joined by ",". A column whose problems can never carry (or borrow)
+// reads "なし", one whose problems always do "あり".
 std::array<std::string, 3> statusLinesOf(const Settings &settings);
 
 }  // namespace kolvara

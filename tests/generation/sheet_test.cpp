@@ -204,3 +204,183 @@ TEST(SheetLayout, PlacementOnPaper)
         EXPECT_NEAR(2 * p.offsetY + p.scaleY * SheetHeight, c.paper.height, 0.75);
     }
 }
+
+namespace {
+
+// What a pupil writes above each column on the answer page, thousands to tens ("." for an
+// empty box, "-" for no box), and which digits are struck through.
+struct Helpers {
+    std::string written, struck;
+};
+
+Helpers helpersOf(const Drawing &d, const ProblemLook &look)
+{
+    Helpers h{"---", ""};
+    const double size = helperBoxSize(look.fontSize);
+    for (const DottedBox &b : d.boxes) {
+        if (b.bottom - b.top != size)
+            continue;
+        // Columns from the right edge: the ones cell ends 10 pixels in.
+        const int column = int((look.width - 10 - (b.left + b.right) / 2) / look.fontSize);
+        char mark = '.';
+        for (const TextRun &t : d.texts)
+            if (t.x >= b.left && t.x < b.right && t.baseline > b.top && t.baseline <= b.bottom)
+                mark = t.text[0];
+        h.written[std::size_t(3 - column)] = mark;
+    }
+    for (const Line &l : d.lines)
+        if (l.y1 != l.y2)
+            h.struck += std::to_string(int((look.width - 10 - (l.x1 + l.x2) / 2) / look.fontSize));
+    return h;
+}
+
+}  // namespace
+
+TEST(SheetLayout, HelperBoxesAndWhatPupilsWriteInThem)
+{
+    const struct {
+        const char *what;
+        int upper, lower;
+        bool subtraction;
+        std::array<bool, 4> columns;  // where the settings allow helper boxes, ones first
+        std::string written, struck;   // thousands to tens; struck: columns, ones = 0
+    } cases[] = {
+        {"sum, one carry", 47, 385, false, {false, true, true, true}, ".11", ""},
+        {"sum to a thousand", 999, 1, false, {false, true, true, true}, "111", ""},
+        {"sum, no carry", 123, 456, false, {false, true, true, true}, "...", ""},
+        {"sum, tens never carry", 18, 5, false, {false, true, false, false}, "--1", ""},
+        {"difference through a zero", 304, 127, true, {false, true, true, false}, "-29", "12"},
+        {"difference, ones borrow", 52, 17, true, {false, true, true, false}, "-.4", "1"},
+        {"difference, tens borrow", 250, 70, true, {false, true, true, false}, "-1.", "2"},
+        {"difference, no borrow", 987, 123, true, {false, true, true, false}, "-..", ""},
+        {"difference, from 1000 down", 100, 1, true, {false, true, true, false}, "-09", "12"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        ProblemLook look;
+        look.upperDigits = {c.upper / 100, c.upper / 10 % 10, c.upper % 10};
+        look.lowerDigits = {c.lower / 100, c.lower / 10 % 10, c.lower % 10};
+        look.subtraction = c.subtraction;
+        look.answers = true;
+        look.helperColumns = c.columns;
+        Drawing answers;
+        layOutProblem(look, FixedMetrics(), 0, 100, answers);
+        const Helpers h = helpersOf(answers, look);
+        EXPECT_EQ(h.written, c.written);
+        EXPECT_EQ(h.struck, c.struck);
+        // The problem page has the same boxes, empty.
+        look.answers = false;
+        Drawing problems;
+        layOutProblem(look, FixedMetrics(), 0, 100, problems);
+        std::string empty = c.written;
+        std::replace_if(empty.begin(), empty.end(), [](char m) { return m != '-'; }, '.');
+        EXPECT_EQ(helpersOf(problems, look).written, empty);
+    }
+}
+
+// Which columns get helper boxes follows what the settings let happen there.
+TEST(SheetLayout, HelperColumnsFollowTheSettings)
+{
+    const struct {
+        const char *what;
+        Settings settings;
+        std::array<bool, 4> columns;
+    } cases[] = {
+        {"any sum", Settings{}, {false, true, true, true}},
+        {"ones never carry", Settings{All, All, All, All, All, All, Nashi, Konzai, Konzai, 0}, {false, false, true, true}},
+        {"one-digit sums", Settings{Zero, Zero, All, Zero, Zero, All, Konzai, Konzai, Konzai, 0}, {false, true, false, false}},
+        {"any difference", Settings{All, All, All, All, All, All, Konzai, Konzai, Konzai, 1}, {false, true, true, false}},
+        {"tens never borrow", Settings{All, All, All, All, All, All, Konzai, Nashi, Konzai, 1}, {false, true, false, false}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(helperColumnsFor(c.settings), c.columns);
+    }
+}
+
+// Fewer problems a page grow to fill it, inside the printable area, apart, boxes in proportion.
+TEST(SheetLayout, ProblemsPerPage)
+{
+    const struct {
+        int perPage, problemsPerRow;
+        bool helperBoxes;
+        int columns, rows;
+    } cases[] = {{6, 5, false, 3, 2}, {8, 5, true, 4, 2}, {12, 7, false, 4, 3}, {0, 5, true, 5, 4}, {0, 7, true, 7, 4}};
+    int lastFontSize = 1000;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::to_string(c.perPage) + " a page");
+        Sheet sheet;
+        sheet.perPage = c.perPage;
+        sheet.problemsPerRow = c.problemsPerRow;
+        sheet.helperBoxes = c.helperBoxes;
+        sheet.helperColumns = {false, true, true, true};
+        sheet.numbers = true;
+        sheet.answers = true;
+        sheet.problems.assign(std::size_t(c.columns * c.rows), SheetProblem{999, 999});
+        const ProblemGrid grid = problemGridFor(sheet);
+        EXPECT_EQ(grid.columns, c.columns);
+        EXPECT_EQ(grid.rows, c.rows);
+        if (c.perPage) {
+            EXPECT_LT(grid.fontSize, lastFontSize);  // fewer problems, larger digits
+            lastFontSize = grid.fontSize;
+        }
+        const SheetPage page = layOutPage(sheet, a4Paper(), FixedMetrics());
+        // Every box inside the sheet's area, in the proportions of the screen's boxes.
+        for (const DottedBox &b : page.drawing.boxes) {
+            EXPECT_GE(b.left, 0);
+            EXPECT_LE(b.right, SheetWidth);
+            EXPECT_GE(b.top, 40);
+            EXPECT_LE(b.bottom, SheetHeight - 20);
+        }
+        // Problems apart: each one's numbers, rule and answer clear of its neighbours'.
+        for (std::size_t i = 1; i < page.drawing.lines.size(); ++i) {
+            const Line &a = page.drawing.lines[i - 1], &b = page.drawing.lines[i];
+            if (a.y1 == b.y1) {
+                EXPECT_GT(b.x1, a.x2);
+            }
+        }
+        EXPECT_GE(grid.tops.back() + problemHeight(grid.fontSize), grid.tops.front());
+        EXPECT_LE(grid.tops.back() + problemHeight(grid.fontSize), 700);
+        // "(n)" for every problem.
+        EXPECT_EQ(std::count_if(page.drawing.texts.begin(), page.drawing.texts.end(),
+                                [](const TextRun &t) { return t.text.front() == '('; }),
+                  long(sheet.problems.size()));
+    }
+    // 6 a page: digits about 20 mm high on A4 (font size in points x 4/3 pixels, on A4 0.742 pt a pixel).
+    Sheet six;
+    six.perPage = 6;
+    const double millimetres = problemGridFor(six).fontSize * 4.0 / 3 * placeOnPaper(a4Paper()).scaleY * 25.4 / 72;
+    EXPECT_NEAR(millimetres, 20, 1.5);
+}
+
+TEST(SheetLayout, ScoreClassLineAndAnswerKeyLabel)
+{
+    Sheet sheet;
+    sheet.heading = "計算しましょう。";
+    sheet.dateNameLine = "　月　日（　　）なまえ　　　　";
+    sheet.problems.assign(20, SheetProblem{1, 2});
+    sheet.classLine = true;
+    sheet.score = true;
+    sheet.answerLabel = true;
+    sheet.redAnswers = true;
+    const auto find = [](const SheetPage &page, const std::string &text) {
+        return std::find_if(page.drawing.texts.begin(), page.drawing.texts.end(),
+                            [&](const TextRun &t) { return t.text.find(text) != std::string::npos; });
+    };
+    SheetPage page = layOutPage(sheet, a4Paper(), FixedMetrics());
+    EXPECT_EQ(find(page, "こたえ"), page.drawing.texts.end());  // the problem page has none
+    const auto score = find(page, "／20");
+    ASSERT_NE(score, page.drawing.texts.end());
+    const auto line = find(page, "組");
+    ASSERT_NE(line, page.drawing.texts.end());
+    EXPECT_NE(line->text.find("番なまえ"), std::string::npos);
+    // The shrunk date line ends before the score box.
+    EXPECT_LT(line->x + FixedMetrics().advance(Face::Window, line->pixelSize, line->text), score->x);
+
+    sheet.answers = true;
+    page = layOutPage(sheet, a4Paper(), FixedMetrics());
+    const auto label = find(page, "こたえ");
+    ASSERT_NE(label, page.drawing.texts.end());
+    EXPECT_TRUE(label->accent);
+    EXPECT_LE(label->x + FixedMetrics().advance(Face::Window, label->pixelSize, label->text), 304);
+}
