@@ -181,13 +181,13 @@ void paintOnScreen(QPainter &painter, const kolvara::Drawing &drawing, const QtT
         }
         case kolvara::Drawing::Kind::Line: {
             const kolvara::Line &l = drawing.lines[step.index];
-            painter.setPen(solid);
+            painter.setPen(l.accent ? QPen(ink.accent, 1, Qt::SolidLine) : solid);
             painter.drawLine(QLineF(l.x1, l.y1, l.x2, l.y2));
             break;
         }
         case kolvara::Drawing::Kind::Text: {
             const kolvara::TextRun &t = drawing.texts[step.index];
-            painter.setPen(solid);
+            painter.setPen(t.accent ? QPen(ink.accent, 1, Qt::SolidLine) : solid);
             if (!lastFont || lastFont->face != t.face || lastFont->pixelSize != t.pixelSize ||
                 lastFont->underline != t.underline) {
                 QFont font = metrics.font(t.face, t.pixelSize);
@@ -210,14 +210,17 @@ void paintOnPaper(QPainter &painter, const kolvara::Drawing &drawing, const QtTe
         painter.setPen(dottedPen(ink.text));
         painter.drawPath(boxEdges(drawing.boxes));
     }
-    painter.setPen(QPen(ink.text, 1, Qt::SolidLine));
-    if (!drawing.lines.empty()) {
-        QPainterPath rules;
-        for (const kolvara::Line &l : drawing.lines) {
-            rules.moveTo(l.x1, l.y1);
-            rules.lineTo(l.x2, l.y2);
+    for (const bool accent : {false, true}) {
+        QPainterPath lines;
+        for (const kolvara::Line &l : drawing.lines)
+            if (l.accent == accent) {
+                lines.moveTo(l.x1, l.y1);
+                lines.lineTo(l.x2, l.y2);
+            }
+        if (!lines.isEmpty()) {
+            painter.setPen(QPen(accent ? ink.accent : ink.text, 1, Qt::SolidLine));
+            painter.drawPath(lines);
         }
-        painter.drawPath(rules);
     }
 
     // The glyphs of every text of one face and size as one run, placed glyph by glyph, so a
@@ -227,20 +230,23 @@ void paintOnPaper(QPainter &painter, const kolvara::Drawing &drawing, const QtTe
         QList<quint32> indexes;
         QList<QPointF> positions;
     };
-    std::map<std::pair<kolvara::Face, double>, Glyphs> runs;
+    std::map<std::tuple<bool, kolvara::Face, double>, Glyphs> runs;
+    painter.setPen(QPen(ink.text, 1, Qt::SolidLine));
     for (const kolvara::TextRun &t : drawing.texts) {
         if (t.underline) {
+            painter.setPen(QPen(t.accent ? ink.accent : ink.text, 1, Qt::SolidLine));
             drawText(painter, t, metrics);
             continue;
         }
         const QGlyphRun &glyphs = metrics.glyphs(t.face, t.pixelSize, t.text);
-        Glyphs &run = runs[{t.face, t.pixelSize}];
+        Glyphs &run = runs[{t.accent, t.face, t.pixelSize}];
         run.font = glyphs.rawFont();
         run.indexes += glyphs.glyphIndexes();
         for (const QPointF &at : glyphs.positions())
             run.positions << at + QPointF(t.x, t.baseline);
     }
     for (const auto &[key, glyphs] : runs) {
+        painter.setPen(QPen(std::get<0>(key) ? ink.accent : ink.text, 1, Qt::SolidLine));
         QGlyphRun run;
         run.setRawFont(glyphs.font);
         run.setGlyphIndexes(glyphs.indexes);

@@ -41,6 +41,7 @@ enum class DrawingTarget { Screen, Paper };
 struct DrawingInk {
     QColor text = Qt::black;
     QColor paper = Qt::white;
+    QColor accent = QColor(0xd0, 0x10, 0x10);  // answers and helper digits in red
 };
 
 // Draws `drawing` in the painter's current coordinates.

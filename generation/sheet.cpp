@@ -171,7 +171,7 @@ struct ProblemPen {
 
 }  // namespace
 
-Sheet sheetFromTable(const ProblemTable &table, int problemsPerRow, bool subtraction, int perPage)
+Sheet sheetFromTable(const ProblemTable &table, int problemsPerRow, bool subtraction, const SheetFormat &format)
 {
     Sheet sheet;
     sheet.problemsPerRow = problemsPerRow;
@@ -179,8 +179,8 @@ Sheet sheetFromTable(const ProblemTable &table, int problemsPerRow, bool subtrac
     sheet.heading = texts::Heading;
     sheet.reading = texts::HeadingReading;
     sheet.dateNameLine = texts::DateNameLine;
-    sheet.perPage = perPage;
-    const int count = perPage > 0 ? perPage : SheetRowCount * problemsPerRow;
+    sheet.format = format;
+    const int count = format.perPage > 0 ? format.perPage : SheetRowCount * problemsPerRow;
     for (int c = 1; c <= count; ++c) {
         const auto p = table.Dainyuu(c);
         if (!p)
@@ -301,7 +301,7 @@ ProblemGrid problemGridFor(const Sheet &sheet)
 {
     ProblemGrid grid;
     const int perRow = std::max(sheet.problemsPerRow, 1);
-    if (sheet.perPage <= 0 && !sheet.helperBoxes) {
+    if (sheet.format.perPage <= 0 && !sheet.format.helperBoxes) {
         grid.columns = perRow;
         grid.rows = SheetRowCount;
         grid.fontSize = sheet.fontSize;
@@ -311,13 +311,13 @@ ProblemGrid problemGridFor(const Sheet &sheet)
             grid.tops.push_back(problemTop(r));
         return grid;
     }
-    switch (sheet.perPage) {
+    switch (sheet.format.perPage) {
     case 6: grid.columns = 3, grid.rows = 2; break;
     case 8: grid.columns = 4, grid.rows = 2; break;
     case 12: grid.columns = 4, grid.rows = 3; break;
     default: grid.columns = perRow, grid.rows = SheetRowCount; break;
     }
-    const auto band = [&sheet](int fontSize) { return sheet.helperBoxes ? helperBoxSize(fontSize) + 4 : 0; };
+    const auto band = [&sheet](int fontSize) { return sheet.format.helperBoxes ? helperBoxSize(fontSize) + 4 : 0; };
     const auto blockHeight = [&band](int fontSize) { return problemHeight(fontSize) + band(fontSize); };
     int fs = LargestFontSize;
     while (fs > 8 && (grid.columns * problemWidth(fs, 3) + (grid.columns - 1) * ColumnGap > GridRight - GridLeft ||
@@ -342,12 +342,12 @@ namespace {
 void addHeaderLines(Drawing &out, const TextMetrics &metrics, const Sheet &sheet)
 {
     std::string line = sheet.dateNameLine;
-    if (sheet.classLine) {
+    if (sheet.format.classLine) {
         const std::size_t name = line.find(texts::NameWord);
         line.insert(name == std::string::npos ? line.size() : name, texts::ClassLine);
     }
     double right = SheetWidth - MarkInset;
-    if (sheet.score) {
+    if (sheet.format.score) {
         const std::string score = std::string(texts::ScorePrefix) + std::to_string(sheet.problems.size());
         const double size = DateNamePlace.pixelSize;
         const double width = metrics.advance(Face::Window, size, score);
@@ -387,7 +387,7 @@ SheetPage layOutPage(const Sheet &sheet, const Paper &paper, const TextMetrics &
     }
     addLabel(out, metrics, HeadingPlace, sheet.heading);
     addLabel(out, metrics, ReadingPlace, sheet.reading);
-    if (sheet.answers && sheet.answerLabel) {
+    if (sheet.answers && sheet.format.answerLabel) {
         // After the heading, on its baseline, small enough to end before the status lines.
         const std::string label(texts::AnswerKeyLabel);
         const double size = HeadingPlace.pixelSize;
@@ -396,7 +396,7 @@ SheetPage layOutPage(const Sheet &sheet, const Paper &paper, const TextMetrics &
         const double fitted = width > room ? std::floor(size * room / width) : size;
         const double ascent = metrics.ascent(Face::Window, size), descent = metrics.descent(Face::Window, size);
         const double baseline = HeadingPlace.top + (HeadingPlace.height - ascent - descent) / 2 + ascent;
-        out.add(TextRun{label, Face::Window, fitted, left, baseline, false, sheet.redAnswers});
+        out.add(TextRun{label, Face::Window, fitted, left, baseline, false, sheet.format.redAnswers});
     }
 
     const ProblemGrid grid = problemGridFor(sheet);
@@ -407,8 +407,8 @@ SheetPage layOutPage(const Sheet &sheet, const Paper &paper, const TextMetrics &
     look.fontSize = grid.fontSize;
     look.pixelSize = R(grid.fontSize * PixelsPerPoint);
     look.width = problemWidth(look.fontSize, look.wholeDigits);
-    look.accentAnswers = sheet.redAnswers && sheet.answers;
-    if (sheet.helperBoxes)
+    look.accentAnswers = sheet.format.redAnswers && sheet.answers;
+    if (sheet.format.helperBoxes)
         look.helperColumns = sheet.helperColumns;
     const double numberPixels = std::max(11, R(grid.fontSize * PixelsPerPoint * 0.4));
     const std::size_t count = std::min(sheet.problems.size(), std::size_t(grid.columns * grid.rows));
@@ -418,7 +418,7 @@ SheetPage layOutPage(const Sheet &sheet, const Paper &paper, const TextMetrics &
         look.lowerDigits = {p.lower / 100 % 10, p.lower / 10 % 10, p.lower % 10};
         const double left = grid.lefts[i % std::size_t(grid.columns)], top = grid.tops[i / std::size_t(grid.columns)];
         layOutProblem(look, metrics, left, top, out);
-        if (sheet.numbers)  // in the upper line's empty thousands place
+        if (sheet.format.numbers)  // in the upper line's empty thousands place
             out.add(TextRun{"(" + std::to_string(i + 1) + ")", Face::Window, numberPixels, left,
                             top + metrics.ascent(Face::Window, numberPixels), false, false});
     }

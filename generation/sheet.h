@@ -21,6 +21,19 @@ struct SheetProblem {
     friend bool operator==(const SheetProblem &, const SheetProblem &) = default;
 };
 
+// What teachers may add to a sheet; all off unless chosen.
+struct SheetFormat {
+    bool helperBoxes = false;  // a small box above each column that can take a carried or lent digit
+    bool redAnswers = false;   // answers and helper digits in red
+    bool answerLabel = false;  // "こたえ" beside the heading of the answer page
+    bool classLine = false;    // class and number before the name
+    bool score = false;        // a score box out of the sheet's problem count
+    bool numbers = false;      // (1), (2), ... at each problem's top left
+    // Problems a page: 6, 8 or 12 grow to fill it; 0 keeps the rows of 5 or 7 as on screen.
+    int perPage = 0;
+    friend bool operator==(const SheetFormat &, const SheetFormat &) = default;
+};
+
 // Everything one page of a worksheet shows.
 struct Sheet {
     std::vector<SheetProblem> problems;  // row by row, left to right
@@ -37,16 +50,8 @@ struct Sheet {
     std::string mark;              // small, bottom right; none when empty
     int fontSize = 30;             // of the problems, in points at 96 dots an inch
 
-    // What teachers may add; all off unless chosen.
-    bool helperBoxes = false;  // a small box above each column that can take a carried or lent digit
-    std::array<bool, 4> helperColumns{};  // which columns may, ones first (helperColumnsFor)
-    bool redAnswers = false;   // answers and helper digits in red
-    bool answerLabel = false;  // "こたえ" beside the heading of the answer page
-    bool classLine = false;    // class and number before the name
-    bool score = false;        // a score box out of the sheet's problem count
-    bool numbers = false;      // (1), (2), ... at each problem's top left
-    // Problems a page: 6, 8 or 12 grow to fill it; 0 keeps the rows of 5 or 7 as on screen.
-    int perPage = 0;
+    SheetFormat format;
+    std::array<bool, 4> helperColumns{};  // where helper boxes may go, ones first (helperColumnsFor)
 
     friend bool operator==(const Sheet &, const Sheet &) = default;
 };
@@ -55,9 +60,9 @@ struct Sheet {
 inline constexpr std::array<int, 3> SmallerPages{6, 8, 12};
 
 // A sheet with the texts every sheet carries, the problems of the table's last fill and
-// the given sign; boxes on, problem page. With `perPage`, the first that many problems of
-// the fill, so a seed still names the same problems.
-Sheet sheetFromTable(const ProblemTable &table, int problemsPerRow, bool subtraction, int perPage = 0);
+// the given sign; boxes on, problem page. With a smaller page in `format`, the first that
+// many problems of the fill, so a seed still names the same problems.
+Sheet sheetFromTable(const ProblemTable &table, int problemsPerRow, bool subtraction, const SheetFormat &format = {});
 
 // The columns above which a helper box goes for problems of these settings: a column that
 // can receive a carry (adding) or that lends in a borrow (subtracting). Ones first.

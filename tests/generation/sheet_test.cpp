@@ -310,11 +310,11 @@ TEST(SheetLayout, ProblemsPerPage)
     for (const auto &c : cases) {
         SCOPED_TRACE(std::to_string(c.perPage) + " a page");
         Sheet sheet;
-        sheet.perPage = c.perPage;
+        sheet.format.perPage = c.perPage;
         sheet.problemsPerRow = c.problemsPerRow;
-        sheet.helperBoxes = c.helperBoxes;
+        sheet.format.helperBoxes = c.helperBoxes;
         sheet.helperColumns = {false, true, true, true};
-        sheet.numbers = true;
+        sheet.format.numbers = true;
         sheet.answers = true;
         sheet.problems.assign(std::size_t(c.columns * c.rows), SheetProblem{999, 999});
         const ProblemGrid grid = problemGridFor(sheet);
@@ -348,7 +348,7 @@ TEST(SheetLayout, ProblemsPerPage)
     }
     // 6 a page: digits about 20 mm high on A4 (font size in points x 4/3 pixels, on A4 0.742 pt a pixel).
     Sheet six;
-    six.perPage = 6;
+    six.format.perPage = 6;
     const double millimetres = problemGridFor(six).fontSize * 4.0 / 3 * placeOnPaper(a4Paper()).scaleY * 25.4 / 72;
     EXPECT_NEAR(millimetres, 20, 1.5);
 }
@@ -359,10 +359,10 @@ TEST(SheetLayout, ScoreClassLineAndAnswerKeyLabel)
     sheet.heading = "計算しましょう。";
     sheet.dateNameLine = "　月　日（　　）なまえ　　　　";
     sheet.problems.assign(20, SheetProblem{1, 2});
-    sheet.classLine = true;
-    sheet.score = true;
-    sheet.answerLabel = true;
-    sheet.redAnswers = true;
+    sheet.format.classLine = true;
+    sheet.format.score = true;
+    sheet.format.answerLabel = true;
+    sheet.format.redAnswers = true;
     const auto find = [](const SheetPage &page, const std::string &text) {
         return std::find_if(page.drawing.texts.begin(), page.drawing.texts.end(),
                             [&](const TextRun &t) { return t.text.find(text) != std::string::npos; });
