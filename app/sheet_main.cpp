@@ -4,9 +4,13 @@
 #include <QGuiApplication>
 #include <QPageSize>
 
+#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "japanese_fonts.h"
 #include "problem_count.h"
@@ -36,6 +40,26 @@ void complain(const std::string &lines)
     }
 }
 
+// The file -o names: a name without an extension gets ".pdf", as in the window's save
+// dialog, unless something other than a regular file (a folder, a named pipe, a device,
+// a link that leads nowhere) already has that name.
+std::string outputFile(std::string name)
+{
+    struct stat status;
+    const bool taken = ::lstat(name.c_str(), &status) == 0 &&
+                       (::stat(name.c_str(), &status) != 0 || !S_ISREG(status.st_mode));
+    const std::size_t slash = name.rfind('/');
+    if (!taken && name.find('.', slash == std::string::npos ? 0 : slash + 1) == std::string::npos)
+        name += ".pdf";
+    return name;
+}
+
+bool isFolder(const std::string &name)
+{
+    struct stat status;
+    return ::stat(name.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
 }  // namespace
 
 int main(int argc, char *argv[])
@@ -51,6 +75,10 @@ int main(int argc, char *argv[])
         std::cout << SheetHelpText;
         return 0;
     }
+    if (options.version) {
+        std::cout << "kolvara-sheet " KOLVARA_VERSION "\n";
+        return 0;
+    }
 
     const ProblemCountNote note = problemCountNote(options.settings);
     if (note.impossible) {
@@ -60,6 +88,19 @@ int main(int argc, char *argv[])
     if (options.distinct && note.repeats)
         complain(note.text + "\nonly " + std::to_string(note.count) + " different problems exist for a sheet of " +
                  std::to_string(note.sheetSize) + "; repeats will occur");
+
+    const bool toStandardOutput = options.output == StandardOutputName;
+    const std::string output = toStandardOutput ? options.output : outputFile(options.output);
+    if (toStandardOutput && ::isatty(STDOUT_FILENO)) {
+        complain("標準出力が端末です。PDFはパイプでつなぐか、ファイルに書き出してください（例：kolvara-sheet -o - | lp）\n"
+                 "standard output is a terminal: pipe the PDF on (kolvara-sheet -o - | lp) or name a file");
+        return BadInput;
+    }
+    if (!toStandardOutput && isFolder(output)) {
+        complain("「" + output + "」はフォルダです。書き出すPDFの名前を指定してください（例：" + output + "/week.pdf）\n" +
+                 output + " is a folder: name the PDF to write (for example " + output + "/week.pdf); nothing was written");
+        return BadInput;
+    }
 
     // Nothing is shown: the pages are drawn off screen, whatever display there is. The
     // toolkit's notes about the desktop it does not use are no concern of the caller's.
@@ -72,13 +113,27 @@ int main(int argc, char *argv[])
     QGuiApplication app(qtArgc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("Kolvara"));
     installJapaneseFontSubstitutes();
-
-    SheetPdf pdf(QString::fromLocal8Bit(options.output.c_str()));
-    const QPageSize paper(options.paper == PaperSize::Letter ? QPageSize::Letter : QPageSize::A4);
-    if (const QString error = pdf.open(landscapeLayout(paper), QStringLiteral("Kolvara")); !error.isEmpty()) {
-        complain(error.toStdString() + "\ncannot write " + options.output);
+    if (!pageFontsInstalled()) {
+        complain("日本語のフォント IPAゴシックが入っていません。fonts-ipafont-gothic を入れてください"
+                 "（sudo apt install fonts-ipafont-gothic）\n"
+                 "the IPA Gothic fonts are missing, so every character would come out as a box: "
+                 "install fonts-ipafont-gothic; nothing was written");
         return NotWritten;
     }
+
+    removeUnfinishedPdfsOnSignals();
+    SheetPdf pdf = toStandardOutput ? SheetPdf(SheetPdf::Descriptor{STDOUT_FILENO})
+                                    : SheetPdf(SheetPdf::LocalName{QByteArray::fromStdString(output)});
+    const auto notWritten = [&pdf, &output](const QString &error) {
+        std::string reason = "cannot write " + (output == StandardOutputName ? std::string("to standard output") : output);
+        if (pdf.systemError() != 0)
+            reason += std::string(": ") + std::strerror(pdf.systemError());
+        complain(error.toStdString() + "\n" + reason);
+        return NotWritten;
+    };
+    const QPageSize paper(options.paper == PaperSize::Letter ? QPageSize::Letter : QPageSize::A4);
+    if (const QString error = pdf.open(landscapeLayout(paper), QStringLiteral("Kolvara")); !error.isEmpty())
+        return notWritten(error);
 
     const std::uint32_t first = options.seed ? *options.seed : systemMillisecondsSinceMidnightUtc();
     std::uint32_t clockReading = first;
@@ -104,9 +159,7 @@ int main(int argc, char *argv[])
             pdf.addPage(layOutPage(sheet, pdf.paper(), metrics), metrics);
         }
     }
-    if (const QString error = pdf.commit(); !error.isEmpty()) {
-        complain(error.toStdString() + "\ncannot write " + options.output);
-        return NotWritten;
-    }
+    if (const QString error = pdf.commit(); !error.isEmpty())
+        return notWritten(error);
     return 0;
 }

@@ -1,5 +1,9 @@
 #include "sheet_options.h"
 
+#include <QCommandLineParser>
+
+#include <algorithm>
+#include <array>
 #include <charconv>
 
 namespace kolvara {
@@ -7,7 +11,8 @@ namespace kolvara {
 const char SheetHelpText[] = R"(kolvara-sheet: 筆算の問題プリントと解答をPDFに書き出します。
 
 kolvara-sheet [options] -o FILE.pdf
-  -o, --output FILE     the PDF to write (required)
+  -o, --output FILE     the PDF to write (required); ".pdf" is added to a name without
+                          an extension, and "-" writes to standard output
   --op add|sub          the operation (default add)
   --upper PATTERN       the upper number's places, hundreds to ones, one letter each:
   --lower PATTERN         0 = always 0, n = 1 to 9, a = 0 to 9 (default aaa)
@@ -20,14 +25,19 @@ kolvara-sheet [options] -o FILE.pdf
   --no-boxes            no dotted place-value boxes
   --paper a4|letter     paper size (default a4)
   -h, --help            this text, with examples
+  --version             the version of kolvara-sheet
 
+Values may be written in either case (--op SUB) and as --option=value.
 Sheet k (counted from 0) is filled from the random state S + k, as the window fills its
 sheet when the clock reads S + k milliseconds since midnight UTC; S is 0 to 86399999.
 Pages come as problem page 1, answer page 1, problem page 2, ...; each page carries its
 sheet's number and state in the bottom right corner ("No.1　S").
 --distinct: no problem twice on one sheet where the settings allow enough problems;
 otherwise a warning, and the sheets are written with repeats.
-Exit status: 0 written, 1 the file could not be written, 2 bad input (nothing written).
+A file is written beside its target and renamed when complete; a named pipe or a device
+is written into. The pages need the IPA Gothic fonts (fonts-ipafont-gothic).
+Exit status: 0 written, 1 not written (the file could not be written, or a font is
+missing), 2 bad input or a folder as FILE (nothing written).
 
 Examples:
   # a week of sheets with answers
@@ -38,6 +48,8 @@ Examples:
   kolvara-sheet --op sub --upper naa --lower naa --carry mmy --sheets 5 -o borrow.pdf
   # the same sheet again, later
   kolvara-sheet --seed 502 --distinct -o again.pdf
+  # straight to the printer
+  kolvara-sheet --sheets 5 -o - | lp
 )";
 
 namespace {
@@ -47,27 +59,157 @@ std::string problem(const std::string &japanese, const std::string &english)
     return japanese + "\n" + english;
 }
 
-// Hundreds, tens, ones: one letter each from `letters`, mapped to 0, 1, 2 in that order.
-bool parsePattern(const std::string &text, const char (&letters)[4], std::uint8_t *out[3])
-{
-    if (text.size() != 3)
-        return false;
-    for (int i = 0; i < 3; ++i) {
-        const std::string_view all(letters, 3);
-        const auto at = all.find(text[std::size_t(i)]);
-        if (at == std::string_view::npos)
-            return false;
-        *out[i] = std::uint8_t(at);
+// One value of an option, as given, with the readers of its kinds: each stores a good
+// value and returns empty, or returns what is wrong.
+struct Value {
+    std::string option;  // --name
+    std::string choices;  // the option's value name: for a word, the words, "add|sub"
+    std::string text;
+
+    std::string lowered() const
+    {
+        std::string low = text;
+        for (char &c : low)
+            c = c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+        return low;
     }
-    return true;
+
+    std::string name(std::string &out) const
+    {
+        if (text.empty())
+            return problem("出力ファイルの名前が空です", "the output file name is empty");
+        out = text;
+        return {};
+    }
+
+    // One of the words of `choices` in either case; the first is 0.
+    template <typename T>
+    std::string word(T &out) const
+    {
+        std::string japanese, english;
+        std::size_t start = 0;
+        for (int index = 0; start <= choices.size(); ++index) {
+            const std::size_t end = std::min(choices.find('|', start), choices.size());
+            const std::string word = choices.substr(start, end - start);
+            if (word == lowered()) {
+                out = T(index);
+                return {};
+            }
+            japanese += (start ? " か " : "") + word;
+            english += (start ? (end == choices.size() ? " or " : ", ") : "") + word;
+            start = end + 1;
+        }
+        return problem(option + " は " + japanese + " です：" + text, option + " must be " + english + ", not: " + text);
+    }
+
+    // Hundreds, tens, ones: one of `letters` each, in either case, stored as its place in them.
+    std::string pattern(const char (&letters)[4], const std::array<std::uint8_t *, 3> &places) const
+    {
+        const std::string low = lowered();
+        const std::string_view all(letters, 3);
+        bool good = low.size() == 3;
+        for (std::size_t i = 0; good && i < 3; ++i)
+            good = all.find(low[i]) != std::string_view::npos;
+        for (std::size_t i = 0; good && i < 3; ++i)
+            *places[i] = std::uint8_t(all.find(low[i]));
+        if (good)
+            return {};
+        const std::string a(1, letters[0]), b(1, letters[1]), c(1, letters[2]);
+        return problem(option + " の指定が正しくありません：" + text + "（百・十・一の位を " + a + "、" + b + "、" + c +
+                           " の3文字で）",
+                       option + ": bad pattern '" + text + "' (three letters, hundreds to ones: " + a + ", " + b +
+                           " or " + c + ")");
+    }
+
+    template <typename T>
+    std::string whole(std::uint64_t min, std::uint64_t max, T &out) const
+    {
+        std::uint64_t n = 0;
+        const char *end = text.data() + text.size();
+        const auto read = std::from_chars(text.data(), end, n);
+        if (!text.empty() && text.size() <= 12 && read.ec == std::errc() && read.ptr == end && n >= min && n <= max) {
+            out = T(n);
+            return {};
+        }
+        const std::string from = std::to_string(min), to = std::to_string(max);
+        return problem(option + " は" + from + "から" + to + "までの整数です：" + text,
+                       option + " must be a whole number from " + from + " to " + to + ", not: " + text);
+    }
+
+    std::string set(bool &flag, bool to) const
+    {
+        flag = to;
+        return {};
+    }
+};
+
+// One option: its names, the name of its value (none for a switch) and what a value does
+// to the options. Given more than once, every value is checked and the last one counts.
+struct OptionRow {
+    const char *shortName;  // empty for none
+    const char *longName;
+    const char *valueName;  // nullptr for a switch
+    std::string (*apply)(SheetOptions &o, const Value &value);
+};
+
+const OptionRow optionRows[] = {
+    {"o", "output", "FILE", [](SheetOptions &o, const Value &v) { return v.name(o.output); }},
+    {"", "op", "add|sub", [](SheetOptions &o, const Value &v) { return v.word(o.settings.IsSubtraction); }},
+    {"", "upper", "PATTERN",
+     [](SheetOptions &o, const Value &v) {
+         return v.pattern("0na", {&o.settings.DigitKind1_100, &o.settings.DigitKind1_10, &o.settings.DigitKind1_1});
+     }},
+    {"", "lower", "PATTERN",
+     [](SheetOptions &o, const Value &v) {
+         return v.pattern("0na", {&o.settings.DigitKind2_100, &o.settings.DigitKind2_10, &o.settings.DigitKind2_1});
+     }},
+    {"", "carry", "PATTERN",
+     [](SheetOptions &o, const Value &v) {
+         return v.pattern("ynm", {&o.settings.CarryMode_100, &o.settings.CarryMode_10, &o.settings.CarryMode_1});
+     }},
+    {"", "sheets", "N", [](SheetOptions &o, const Value &v) { return v.whole(1, MaxSheets, o.sheets); }},
+    {"", "seed", "S", [](SheetOptions &o, const Value &v) { return v.whole(0, MaxSeed, o.seed); }},
+    {"", "distinct", nullptr, [](SheetOptions &o, const Value &v) { return v.set(o.distinct, true); }},
+    {"", "no-answers", nullptr, [](SheetOptions &o, const Value &v) { return v.set(o.answers, false); }},
+    {"", "no-boxes", nullptr, [](SheetOptions &o, const Value &v) { return v.set(o.boxes, false); }},
+    {"", "paper", "a4|letter", [](SheetOptions &o, const Value &v) { return v.word(o.paper); }},
+    {"h", "help", nullptr, [](SheetOptions &o, const Value &v) { return v.set(o.help, true); }},
+    {"", "version", nullptr, [](SheetOptions &o, const Value &v) { return v.set(o.version, true); }},
+};
+
+// Arguments go through the parser as Latin-1, which gives each byte a character of its
+// own and back: a file name that is not UTF-8 keeps its bytes.
+QString text(const std::string &bytes) { return QString::fromLatin1(bytes.data(), qsizetype(bytes.size())); }
+std::string bytes(const QString &text) { return text.toLatin1().toStdString(); }
+
+const OptionRow *rowNamed(QString name)
+{
+    while (name.startsWith(u'-'))
+        name.remove(0, 1);
+    for (const OptionRow &row : optionRows)
+        if (name == QLatin1String(row.longName) || (*row.shortName && name == QLatin1String(row.shortName)))
+            return &row;
+    return nullptr;
 }
 
-bool parseWhole(const std::string &text, std::uint64_t max, std::uint64_t &value)
+std::string parserError(const QCommandLineParser &parser)
 {
-    if (text.empty() || text.size() > 12)
-        return false;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return error == std::errc() && end == text.data() + text.size() && value <= max;
+    if (const QStringList unknown = parser.unknownOptionNames(); !unknown.isEmpty()) {
+        const std::string name = (unknown.first().size() == 1 ? "-" : "--") + bytes(unknown.first());
+        return problem("知らないオプションです：" + name, "unknown option: " + name);
+    }
+    // Otherwise the parser names, between quotes as typed, the option it stopped at: one
+    // that lacks its value or a switch given one.
+    const QString error = parser.errorText();
+    const qsizetype from = error.indexOf(u'\'') + 1, to = error.lastIndexOf(u'\'');
+    const QString typed = to > from ? error.mid(from, to - from) : QString();
+    const OptionRow *row = rowNamed(typed);
+    if (!row)
+        return problem("コマンドラインを読めません", bytes(error));
+    const std::string name = bytes(typed);
+    if (row->valueName)
+        return problem(name + " には値が必要です", name + " needs a value");
+    return problem(name + " は値をとりません", name + " takes no value");
 }
 
 }  // namespace
@@ -76,103 +218,41 @@ ParsedSheetOptions parseSheetOptions(const std::vector<std::string> &arguments)
 {
     ParsedSheetOptions parsed;
     SheetOptions &o = parsed.options;
-    bool haveOutput = false;
-    auto fail = [&parsed](const std::string &japanese, const std::string &english) {
-        parsed.error = problem(japanese, english);
+    QCommandLineParser parser;
+    for (const OptionRow &row : optionRows) {
+        QStringList names{QLatin1String(row.longName)};
+        if (*row.shortName)
+            names.prepend(QLatin1String(row.shortName));
+        parser.addOption(row.valueName ? QCommandLineOption(names, QString(), QLatin1String(row.valueName))
+                                       : QCommandLineOption(names));
+    }
+    QStringList line{QStringLiteral("kolvara-sheet")};
+    for (const std::string &argument : arguments)
+        line << text(argument);
+    if (!parser.parse(line)) {
+        parsed.error = parserError(parser);
         return parsed;
-    };
-
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        std::string name = arguments[i];
-        std::optional<std::string> inlineValue;
-        if (name.rfind("--", 0) == 0) {
-            if (const auto eq = name.find('='); eq != std::string::npos) {
-                inlineValue = name.substr(eq + 1);
-                name.resize(eq);
+    }
+    if (const QStringList extra = parser.positionalArguments(); !extra.isEmpty()) {
+        const std::string word = bytes(extra.first());
+        parsed.error = problem("余分な引数があります：" + word, "unexpected argument: " + word);
+        return parsed;
+    }
+    for (const OptionRow &row : optionRows) {
+        const QString name = QLatin1String(row.longName);
+        const QStringList values = row.valueName ? parser.values(name)
+                                   : parser.isSet(name) ? QStringList{QString()}
+                                                        : QStringList();
+        for (const QString &value : values) {
+            const Value given{std::string("--") + row.longName, row.valueName ? row.valueName : "", bytes(value)};
+            if (std::string error = row.apply(o, given); !error.empty()) {
+                parsed.error = std::move(error);
+                return parsed;
             }
-        }
-        auto takesValue = [&](std::string &value) {
-            if (inlineValue) {
-                value = *inlineValue;
-                return true;
-            }
-            if (i + 1 >= arguments.size())
-                return false;
-            value = arguments[++i];
-            return true;
-        };
-        const auto flag = [&](bool &target, bool value) {
-            target = value;
-            return !inlineValue;
-        };
-        std::string value;
-
-        if (name == "-h" || name == "--help") {
-            o.help = true;
-            continue;
-        }
-        if (name == "--distinct" || name == "--no-answers" || name == "--no-boxes") {
-            const bool ok = name == "--distinct" ? flag(o.distinct, true)
-                            : name == "--no-answers" ? flag(o.answers, false)
-                                                     : flag(o.boxes, false);
-            if (!ok)
-                return fail(name + " は値をとりません", name + " takes no value");
-            continue;
-        }
-        const bool known = name == "-o" || name == "--output" || name == "--op" || name == "--upper" ||
-                           name == "--lower" || name == "--carry" || name == "--sheets" || name == "--seed" ||
-                           name == "--paper";
-        if (!known) {
-            if (name.empty() || name[0] != '-')
-                return fail("余分な引数があります：" + name, "unexpected argument: " + name);
-            return fail("知らないオプションです：" + name, "unknown option: " + name);
-        }
-        if (!takesValue(value))
-            return fail(name + " には値が必要です", name + " needs a value");
-
-        if (name == "-o" || name == "--output") {
-            if (value.empty())
-                return fail("出力ファイルの名前が空です", "the output file name is empty");
-            o.output = value;
-            haveOutput = true;
-        } else if (name == "--op") {
-            if (value != "add" && value != "sub")
-                return fail("--op は add か sub です：" + value, "--op must be add or sub, not: " + value);
-            o.settings.IsSubtraction = value == "sub" ? 1 : 0;
-        } else if (name == "--upper" || name == "--lower") {
-            Settings &s = o.settings;
-            std::uint8_t *places[3] = {&s.DigitKind1_100, &s.DigitKind1_10, &s.DigitKind1_1};
-            if (name == "--lower")
-                places[0] = &s.DigitKind2_100, places[1] = &s.DigitKind2_10, places[2] = &s.DigitKind2_1;
-            if (!parsePattern(value, "0na", places))
-                return fail(name + " の指定が正しくありません：" + value + "（百・十・一の位を 0、n、a の3文字で）",
-                            name + ": bad pattern '" + value + "' (three letters, hundreds to ones: 0, n or a)");
-        } else if (name == "--carry") {
-            Settings &s = o.settings;
-            std::uint8_t *columns[3] = {&s.CarryMode_100, &s.CarryMode_10, &s.CarryMode_1};
-            if (!parsePattern(value, "ynm", columns))
-                return fail("--carry の指定が正しくありません：" + value + "（百・十・一の位を y、n、m の3文字で）",
-                            "--carry: bad pattern '" + value + "' (three letters, hundreds to ones: y, n or m)");
-        } else if (name == "--sheets") {
-            std::uint64_t n = 0;
-            if (!parseWhole(value, MaxSheets, n) || n < 1)
-                return fail("--sheets は1から100までの整数です：" + value,
-                            "--sheets must be a whole number from 1 to 100, not: " + value);
-            o.sheets = int(n);
-        } else if (name == "--seed") {
-            std::uint64_t n = 0;
-            if (!parseWhole(value, MaxSeed, n))
-                return fail("--seed は0から86399999までの整数です：" + value,
-                            "--seed must be a whole number from 0 to 86399999, not: " + value);
-            o.seed = std::uint32_t(n);
-        } else if (name == "--paper") {
-            if (value != "a4" && value != "letter")
-                return fail("--paper は a4 か letter です：" + value, "--paper must be a4 or letter, not: " + value);
-            o.paper = value == "letter" ? PaperSize::Letter : PaperSize::A4;
         }
     }
-    if (!o.help && !haveOutput)
-        return fail("書き出すPDFを -o で指定してください", "missing -o FILE.pdf");
+    if (!o.help && !o.version && o.output.empty())
+        parsed.error = problem("書き出すPDFを -o で指定してください", "missing -o FILE.pdf");
     return parsed;
 }
 

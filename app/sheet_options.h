@@ -13,6 +13,7 @@ namespace kolvara {
 enum class PaperSize { A4, Letter };
 
 struct SheetOptions {
+    // The bytes as given, which need not be UTF-8; "-" is standard output.
     std::string output;
     Settings settings;
     int sheets = 1;
@@ -22,10 +23,12 @@ struct SheetOptions {
     bool boxes = true;
     PaperSize paper = PaperSize::A4;
     bool help = false;
+    bool version = false;
 };
 
 inline constexpr int MaxSheets = 100;
 inline constexpr std::uint32_t MaxSeed = 86'399'999;  // the last millisecond of a day
+inline constexpr char StandardOutputName[] = "-";
 
 struct ParsedSheetOptions {
     SheetOptions options;

@@ -4,6 +4,8 @@ include_guard(GLOBAL)
 include(GNUInstallDirs)
 
 set(KOLVARA_APP_ID io.github.kolvara.Kolvara)
+# kolvara-sheet --version says the version the package carries.
+target_compile_definitions(kolvara-sheet PRIVATE KOLVARA_VERSION="${PROJECT_VERSION}")
 set(KOLVARA_DATA_DIR ${PROJECT_SOURCE_DIR}/data)
 
 install(FILES ${KOLVARA_DATA_DIR}/${KOLVARA_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
@@ -22,14 +24,16 @@ function(kolvara_install_man_pages)
     else()
       set(folder "${lang}/")
     endif()
-    set(page ${PROJECT_BINARY_DIR}/man/${folder}kolvara-sheet.1.gz)
-    add_custom_command(OUTPUT ${page}
-      COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man/${folder}
-      COMMAND gzip -9nc ${KOLVARA_DATA_DIR}/man/${folder}kolvara-sheet.1 > ${page}
-      DEPENDS ${KOLVARA_DATA_DIR}/man/${folder}kolvara-sheet.1
-      VERBATIM)
-    list(APPEND pages ${page})
-    install(FILES ${page} DESTINATION ${CMAKE_INSTALL_MANDIR}/${folder}man1)
+    foreach(program IN ITEMS kolvara kolvara-sheet)
+      set(page ${PROJECT_BINARY_DIR}/man/${folder}${program}.1.gz)
+      add_custom_command(OUTPUT ${page}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man/${folder}
+        COMMAND gzip -9nc ${KOLVARA_DATA_DIR}/man/${folder}${program}.1 > ${page}
+        DEPENDS ${KOLVARA_DATA_DIR}/man/${folder}${program}.1
+        VERBATIM)
+      list(APPEND pages ${page})
+      install(FILES ${page} DESTINATION ${CMAKE_INSTALL_MANDIR}/${folder}man1)
+    endforeach()
   endforeach()
   add_custom_target(kolvara_man_pages ALL DEPENDS ${pages})
 endfunction()

@@ -1,12 +1,27 @@
 #include "sheet_pdf.h"
 
+#include "japanese_fonts.h"
 #include "sheet_painter.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QFileInfo>
+#include <QFont>
+#include <QFontDatabase>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
+#include <QRandomGenerator>
+
+#include <atomic>
+#include <iterator>
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -47,38 +62,235 @@ void drawPage(QPainter &painter, const QPdfWriter &pdf, const kolvara::SheetPage
     paintPage(painter, page, metrics, pdf.resolution(), origin);
 }
 
+// The named temporary files being written, for the signal handler, which may run on
+// any thread at any moment: a slot is claimed (Claimed), filled, and only then shown to
+// the handler (Named).
+enum SlotState { Free, Claimed, Named };
+struct UnfinishedFile {
+    std::atomic<int> state{Free};
+    char path[PATH_MAX];
+};
+static_assert(std::atomic<int>::is_always_lock_free);
+UnfinishedFile unfinishedFiles[8];
+
+int rememberUnfinished(const QByteArray &path)
+{
+    if (path.size() >= PATH_MAX)
+        return -1;
+    for (int i = 0; i < int(std::size(unfinishedFiles)); ++i) {
+        UnfinishedFile &slot = unfinishedFiles[i];
+        int expected = Free;
+        if (slot.state.compare_exchange_strong(expected, Claimed)) {
+            std::memcpy(slot.path, path.constData(), std::size_t(path.size()) + 1);
+            slot.state.store(Named);
+            return i;
+        }
+    }
+    return -1;
+}
+
+void forgetUnfinished(int &slot)
+{
+    if (slot >= 0)
+        unfinishedFiles[slot].state.store(Free);
+    slot = -1;
+}
+
+void removeUnfinishedAndEnd(int signal)
+{
+    const int saved = errno;
+    for (UnfinishedFile &slot : unfinishedFiles)
+        if (slot.state.load() == Named)
+            ::unlink(slot.path);
+    errno = saved;
+    // The handler was reset to the default on entry: once this returns, the signal ends
+    // the program as it would have without the handler.
+    ::raise(signal);
+}
+
+// Follows symbolic links to the name a write lands on, which need not exist yet.
+// False with errno set when the links go round in a circle or cannot be read.
+bool followLinks(QByteArray &name)
+{
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat status;
+        if (::lstat(name.constData(), &status) != 0)
+            return errno == ENOENT;
+        if (!S_ISLNK(status.st_mode))
+            return true;
+        char link[PATH_MAX];
+        const ssize_t length = ::readlink(name.constData(), link, sizeof link);
+        if (length < 0)
+            return false;
+        if (length == sizeof link) {
+            errno = ENAMETOOLONG;
+            return false;
+        }
+        QByteArray next(link, length);
+        if (!next.startsWith('/'))
+            next.prepend(name.left(name.lastIndexOf('/') + 1));
+        name = next;
+    }
+    errno = ELOOP;
+    return false;
+}
+
+QByteArray folderOf(const QByteArray &name)
+{
+    const qsizetype slash = name.lastIndexOf('/');
+    return slash < 0 ? QByteArrayLiteral(".") : slash == 0 ? QByteArrayLiteral("/") : name.left(slash);
+}
+
+QByteArray temporaryName(const QByteArray &target)
+{
+    static constexpr char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    QByteArray name = target + '.';
+    for (int i = 0; i < 6; ++i)
+        name += letters[QRandomGenerator::global()->bounded(int(sizeof letters - 1))];
+    return name;
+}
+
+// Makes a temporary file beside `target` under a new name, `create` doing the making
+// (false with errno set). The name is known to the signal handler before the file
+// exists, so there is no moment in which a signal would leave it behind.
+template <typename Create>
+bool makeNamedTemporary(const QByteArray &target, QByteArray &name, int &slot, Create create)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QByteArray candidate = temporaryName(target);
+        slot = rememberUnfinished(candidate);
+        if (create(candidate)) {
+            name = candidate;
+            return true;
+        }
+        const int error = errno;
+        forgetUnfinished(slot);
+        if (error != EEXIST) {
+            errno = error;
+            return false;
+        }
+    }
+    errno = EEXIST;
+    return false;
+}
+
+bool writeAll(int fd, const QByteArray &bytes)
+{
+    const char *at = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, at, std::size_t(left));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        at += written;
+        left -= written;
+    }
+    return true;
+}
+
 }  // namespace
 
 struct SheetPdf::Writer {
-    explicit Writer(const QString &fileName) : file(fileName), pdf(&file) {}
-    QSaveFile file;
+    Writer() : buffer(&bytes), pdf(&buffer) { buffer.open(QIODevice::WriteOnly); }
+    ~Writer()
+    {
+        if (painter.isActive())
+            painter.end();
+        // An unfinished file is dropped with its temporary file.
+        if (!temporary.isEmpty())
+            ::unlink(temporary.constData());
+        forgetUnfinished(slot);
+        if (ownsFd && fd >= 0)
+            ::close(fd);
+    }
+    int fd = -1;
+    bool ownsFd = true;
+    QByteArray target;     // renamed into at commit; empty when written into directly
+    QByteArray temporary;  // the temporary file's name; empty while it has none
+    int slot = -1;
+    QByteArray bytes;
+    QBuffer buffer;
     QPdfWriter pdf;
     QPainter painter;
     int pages = 0;
 };
 
-SheetPdf::SheetPdf(const QString &fileName) : fileName_(fileName) {}
+SheetPdf::SheetPdf(const QString &fileName) : name_(QFile::encodeName(fileName)) {}
+SheetPdf::SheetPdf(LocalName name) : name_(std::move(name.bytes)) {}
+SheetPdf::SheetPdf(Descriptor out) : descriptor_(out.fd) {}
+SheetPdf::~SheetPdf() = default;
 
-SheetPdf::~SheetPdf()
+QString SheetPdf::shownName() const
 {
-    if (writer_ && writer_->painter.isActive())
-        writer_->painter.end();
-    // An unfinished file is dropped with its temporary file.
+    if (descriptor_ == STDOUT_FILENO)
+        return QStringLiteral("標準出力");
+    if (descriptor_ >= 0)
+        return QStringLiteral("ファイル記述子 %1").arg(descriptor_);
+    return QFileInfo(QFile::decodeName(name_)).absoluteFilePath();
+}
+
+QString SheetPdf::fail(const QString &message, int error)
+{
+    writer_.reset();
+    systemError_ = error;
+    return message.arg(shownName());
+}
+
+QString SheetPdf::cannotSave(int error)
+{
+    if (error == ENOSPC || error == EDQUOT)
+        return fail(QStringLiteral("「%1」を保存できません。ディスクの空きを確かめてください"), error);
+    if (error == ENOENT || error == ENOTDIR || error == EACCES || error == EPERM || error == EROFS)
+        return fail(QStringLiteral("「%1」を保存できません。フォルダがないか、書き込みが許可されていません"), error);
+    return fail(QStringLiteral("「%1」を保存できません"), error);
 }
 
 QString SheetPdf::open(const QPageLayout &layout, const QString &title)
 {
-    const QString shown = QFileInfo(fileName_).absoluteFilePath();
-    writer_ = std::make_unique<Writer>(fileName_);
-    if (!writer_->file.open(QIODevice::WriteOnly)) {
-        writer_.reset();
-        return QStringLiteral("「%1」を保存できません。フォルダがないか、書き込みが許可されていません").arg(shown);
+    writer_.reset();
+    systemError_ = 0;
+    auto writer = std::make_unique<Writer>();
+    if (descriptor_ >= 0) {
+        writer->fd = descriptor_;
+        writer->ownsFd = false;
+    } else {
+        QByteArray target = name_;
+        struct stat status;
+        if (target.isEmpty())
+            return cannotSave(ENOENT);
+        const bool exists = followLinks(target) && ::stat(target.constData(), &status) == 0;
+        if (!exists && errno == ELOOP)
+            return fail(QStringLiteral("「%1」を保存できません。シンボリックリンクが循環しています"), ELOOP);
+        if (exists && S_ISDIR(status.st_mode))
+            return fail(QStringLiteral("「%1」はフォルダです。ファイルの名前を指定してください"), EISDIR);
+        if (exists && !S_ISREG(status.st_mode)) {
+            // A named pipe or a device is the reader of the pages, not a place to rename over.
+            writer->fd = ::open(target.constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+        } else {
+            writer->target = target;
+            writer->fd = ::open(folderOf(target).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+            if (writer->fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+                // No unnamed temporary files on this file system (FAT, for one).
+                int fd = -1;
+                makeNamedTemporary(target, writer->temporary, writer->slot, [&fd](const QByteArray &name) {
+                    fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+                    return fd >= 0;
+                });
+                writer->fd = fd;
+            }
+            // A file replaced keeps who may read and write it.
+            if (writer->fd >= 0 && exists)
+                ::fchmod(writer->fd, status.st_mode & 07777);
+        }
+        if (writer->fd < 0)
+            return cannotSave(errno);
     }
+    writer_ = std::move(writer);
     startWriter(writer_->pdf, layout, title);
-    if (!writer_->painter.begin(&writer_->pdf)) {
-        writer_.reset();
-        return QStringLiteral("「%1」にPDFを書き込めません").arg(shown);
-    }
+    if (!writer_->painter.begin(&writer_->pdf))
+        return fail(QStringLiteral("「%1」にPDFを書き込めません"), 0);
     paper_ = paperOf(writer_->pdf.pageLayout());
     return {};
 }
@@ -94,15 +306,66 @@ void SheetPdf::addPage(const kolvara::SheetPage &page, const QtTextMetrics &metr
 
 QString SheetPdf::commit()
 {
-    const QString shown = QFileInfo(fileName_).absoluteFilePath();
     if (!writer_)
-        return QStringLiteral("「%1」にPDFを書き込めません").arg(shown);
-    const bool painted = writer_->painter.end();
-    const bool saved = painted && writer_->file.commit();
+        return fail(QStringLiteral("「%1」にPDFを書き込めません"), systemError_);
+    Writer &w = *writer_;
+    if (!w.painter.end())
+        return fail(QStringLiteral("「%1」にPDFを書き込めません"), 0);
+    const auto notFinished = [this](int error) {
+        return fail(error == ENOSPC || error == EDQUOT || error == EFBIG
+                        ? QStringLiteral("「%1」を書き終えられません。ディスクの空きを確かめてください")
+                        : QStringLiteral("「%1」を書き終えられません"),
+                    error);
+    };
+    // The whole document goes out at once: a reader of a pipe gets nothing of a run
+    // that fails before it ends.
+    if (!writeAll(w.fd, w.bytes))
+        return notFinished(errno);
+    if (w.target.isEmpty()) {
+        if (w.ownsFd && ::close(std::exchange(w.fd, -1)) != 0)
+            return notFinished(errno);
+        writer_.reset();
+        return {};
+    }
+    if (::fdatasync(w.fd) != 0)
+        return notFinished(errno);
+    if (w.temporary.isEmpty()) {
+        const QByteArray unnamed = "/proc/self/fd/" + QByteArray::number(w.fd);
+        if (!makeNamedTemporary(w.target, w.temporary, w.slot, [&unnamed](const QByteArray &name) {
+                return ::linkat(AT_FDCWD, unnamed.constData(), AT_FDCWD, name.constData(), AT_SYMLINK_FOLLOW) == 0;
+            }))
+            return notFinished(errno);
+    }
+    if (::rename(w.temporary.constData(), w.target.constData()) != 0)
+        return notFinished(errno);
+    w.temporary.clear();
     writer_.reset();
-    if (!saved)
-        return QStringLiteral("「%1」を書き終えられません。ディスクの空きを確かめてください").arg(shown);
     return {};
+}
+
+void removeUnfinishedPdfsOnSignals()
+{
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        struct sigaction action = {};
+        // A signal the caller ignores (nohup) stays ignored.
+        if (::sigaction(signal, nullptr, &action) != 0 || action.sa_handler == SIG_IGN)
+            continue;
+        action = {};
+        action.sa_handler = removeUnfinishedAndEnd;
+        action.sa_flags = SA_RESETHAND;
+        sigemptyset(&action.sa_mask);
+        ::sigaction(signal, &action, nullptr);
+    }
+}
+
+bool pageFontsInstalled()
+{
+    for (const char *face : {windowFaceName, problemFaceName}) {
+        const QString name = QString::fromUtf8(face);
+        if (!QFontDatabase::hasFamily(name) && !QFontDatabase::hasFamily(QFont::substitute(name)))
+            return false;
+    }
+    return true;
 }
 
 QByteArray pagePdf(const kolvara::SheetPage &page, const QtTextMetrics &metrics, const QPageLayout &layout,

@@ -29,8 +29,8 @@ deb=$(echo "$work"/cpack/kolvara_*.deb)
 root=$work/root
 dpkg-deb -x "$deb" "$root"
 for f in bin/kolvara bin/kolvara-sheet share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
-         share/icons/hicolor/scalable/apps/$id.svg share/man/man1/kolvara-sheet.1.gz \
-         share/man/ja/man1/kolvara-sheet.1.gz share/doc/kolvara/copyright; do
+         share/icons/hicolor/scalable/apps/$id.svg share/man/man1/kolvara.1.gz share/man/ja/man1/kolvara.1.gz \
+         share/man/man1/kolvara-sheet.1.gz share/man/ja/man1/kolvara-sheet.1.gz share/doc/kolvara/copyright; do
   [ -f "$root/usr/$f" ] || fail "the package lacks /usr/$f"
 done
 
@@ -81,13 +81,17 @@ if [ "$(id -u)" -eq 0 ]; then
 fi
 echo "checking the programs in $prefix"
 
-for lang in C ja; do
-  page=$(MANPATH=$prefix/share/man man -L "$lang" -w kolvara-sheet) || fail "man -w ($lang) finds no page"
-  [[ $page == "$prefix"/share/man/* ]] || fail "man ($lang) found $page, not the package's page"
-  # Any troff warning (a line it cannot break, a bad macro) fails too.
-  text=$(MANWIDTH=80 man -l "$page" 2>&1 >"$work/man-$lang.txt") && [ -z "$text" ] ||
-    fail "man -l $page: $text"
-  grep -qE '^(EXIT STATUS|終了ステータス)' "$work/man-$lang.txt" || fail "$page renders without its exit status"
+for program in kolvara kolvara-sheet; do
+  for lang in C ja; do
+    page=$(MANPATH=$prefix/share/man man -L "$lang" -w $program) || fail "man -w $program ($lang) finds no page"
+    [[ $page == "$prefix"/share/man/* ]] || fail "man $program ($lang) found $page, not the package's page"
+    # Any troff warning (a line it cannot break, a bad macro) fails too.
+    rendered=$work/man-$program-$lang.txt
+    text=$(MANWIDTH=80 man -l "$page" 2>&1 >"$rendered") && [ -z "$text" ] || fail "man -l $page: $text"
+    grep -qE '^(EXIT STATUS|終了ステータス)' "$rendered" || fail "$page renders without its exit status"
+    # Where source lines join inside Japanese text, troff puts a space.
+    ! grep -nE '[、。] ' "$rendered" || fail "$page renders spaces after 、 or 。"
+  done
 done
 
 export QT_QPA_PLATFORM=offscreen
@@ -98,6 +102,8 @@ pages=$(pdfinfo "$pdf" | awk '$1 == "Pages:" { print $2 }')
 [ "$pages" = 2 ] || fail "one sheet with answers gave $pages pages"
 # The Japanese on the page comes from the font the package depends on.
 pdffonts "$pdf" | grep -q IPA || fail "no IPA font in the PDF: $(pdffonts "$pdf")"
+version=$("$prefix/bin/kolvara-sheet" --version)
+[ "$version" = "kolvara-sheet $(dpkg-deb -f "$deb" Version)" ] || fail "kolvara-sheet --version says: $version"
 
 # The window program has no way to end itself: it must come up and stay up.
 "$prefix/bin/kolvara" >"$work/kolvara.log" 2>&1 &

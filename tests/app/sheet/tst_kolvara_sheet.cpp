@@ -1,11 +1,18 @@
-// kolvara-sheet as scripts use it: the PDF it writes, read back with poppler-utils, and
-// every way it refuses bad input without touching the target.
+// kolvara-sheet as scripts use it: the PDF it writes, read back with poppler-utils, the
+// odd targets it writes into, and every way it refuses bad input without touching the
+// target; and kolvara started where it cannot open its window.
 #include <QDir>
 #include <QFile>
+#include <QDeadlineTimer>
 #include <QProcess>
+#include <QScopeGuard>
+#include <QTemporaryFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <set>
@@ -59,6 +66,29 @@ QList<QStringList> generatorSheet(const kolvara::Settings &settings, std::uint32
                                 QString::fromStdString(table.cell(c, 3))};
     }
     return problems;
+}
+
+// The names in a folder as the system spells them, in byte order.
+QList<QByteArray> rawEntries(const QByteArray &folder)
+{
+    QList<QByteArray> names;
+    if (DIR *entries = ::opendir(folder)) {
+        while (const dirent *entry = ::readdir(entries))
+            if (qstrcmp(entry->d_name, ".") != 0 && qstrcmp(entry->d_name, "..") != 0)
+                names << entry->d_name;
+        ::closedir(entries);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+QByteArray rawContent(const QByteArray &path)
+{
+    QFile file;
+    const int fd = ::open(path, O_RDONLY);
+    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFile::AutoCloseHandle))
+        return {};
+    return file.readAll();
 }
 
 QString pageText(const QString &pdf, int page)
@@ -190,48 +220,186 @@ private slots:
         }
     }
 
-    void refusals_data()
+    // Command lines as they come, and odd targets: each with the exit status it gives, what
+    // it says (in its messages, or on the first page of what it wrote) and what stands in
+    // the folder afterwards. Whatever it wrote anywhere is a whole PDF; what was there
+    // before keeps its kind, and a refused run leaves the old file as it was.
+    void commandLines_data()
     {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("message");
-        const QString o = QStringLiteral("-o");
-        QTest::newRow("unknown option") << QStringList{QStringLiteral("--colour"), o} << QStringLiteral("unknown option");
-        QTest::newRow("missing -o") << QStringList{QStringLiteral("--sheets"), QStringLiteral("2")}
-                                    << QStringLiteral("missing -o");
-        QTest::newRow("pattern too short") << QStringList{QStringLiteral("--upper"), QStringLiteral("0a"), o}
-                                           << QStringLiteral("bad pattern");
-        QTest::newRow("pattern letter") << QStringList{QStringLiteral("--carry"), QStringLiteral("ymx"), o}
-                                        << QStringLiteral("bad pattern");
-        QTest::newRow("no sheets") << QStringList{QStringLiteral("--sheets"), QStringLiteral("0"), o}
-                                   << QStringLiteral("1 to 100");
-        QTest::newRow("too many sheets") << QStringList{QStringLiteral("--sheets"), QStringLiteral("101"), o}
-                                         << QStringLiteral("1 to 100");
-        QTest::newRow("seed past the day") << QStringList{QStringLiteral("--seed"), QStringLiteral("86400000"), o}
-                                           << QStringLiteral("0 to 86399999");
-        QTest::newRow("seed not a number") << QStringList{QStringLiteral("--seed"), QStringLiteral("1e3"), o}
-                                           << QStringLiteral("0 to 86399999");
+        QTest::addColumn<QString>("before");            // week.pdf: file, none, folder, fifo or loop
+        QTest::addColumn<QStringList>("command");        // %1 the folder; a last -o gets week.pdf
+        QTest::addColumn<QStringList>("environment");    // NAME=value sets, NAME alone removes
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("says");               // a pattern
+        QTest::addColumn<QStringList>("after");          // names in the folder, a character a byte
+        const auto words = [](const char *line) { return QString::fromUtf8(line).split(u' '); };
+        const QString file = QStringLiteral("file"), none = QStringLiteral("none");
+        const QStringList week{QStringLiteral("week.pdf")}, nothing;
+        const QString firstSheet = QStringLiteral("No\\.1\\s");
+        QTest::newRow("unknown option") << file << words("kolvara-sheet --colour -o") << nothing << 2
+                                        << QStringLiteral("unknown option: --colour") << week;
+        QTest::newRow("missing -o") << file << words("kolvara-sheet --sheets 2") << nothing << 2
+                                    << QStringLiteral("missing -o") << week;
+        QTest::newRow("pattern too short") << file << words("kolvara-sheet --upper 0a -o") << nothing << 2
+                                           << QStringLiteral("bad pattern") << week;
+        QTest::newRow("pattern letter") << file << words("kolvara-sheet --carry ymx -o") << nothing << 2
+                                        << QStringLiteral("bad pattern") << week;
+        QTest::newRow("no sheets") << file << words("kolvara-sheet --sheets 0 -o") << nothing << 2
+                                   << QStringLiteral("1 to 100") << week;
+        QTest::newRow("too many sheets") << file << words("kolvara-sheet --sheets=101 -o") << nothing << 2
+                                         << QStringLiteral("1 to 100") << week;
+        QTest::newRow("seed past the day") << file << words("kolvara-sheet --seed 86400000 -o") << nothing << 2
+                                           << QStringLiteral("0 to 86399999") << week;
+        QTest::newRow("seed not a number") << file << words("kolvara-sheet --seed 1e3 -o") << nothing << 2
+                                           << QStringLiteral("0 to 86399999") << week;
         QTest::newRow("no problem at all")
-            << QStringList{QStringLiteral("--upper"), QStringLiteral("000"), QStringLiteral("--lower"),
-                           QStringLiteral("00a"), QStringLiteral("--carry"), QStringLiteral("mmy"), o}
-            << QStringLiteral("一の位の繰り上がりを「あり」にはできません\nkolvara-sheet: these settings admit no problem");
+            << file << words("kolvara-sheet --upper 000 --lower 00a --carry mmy -o") << nothing << 2
+            << QStringLiteral("一の位の繰り上がりを「あり」にはできません\nkolvara-sheet: these settings admit no problem")
+            << week;
+        QTest::newRow("a value for a switch") << file << words("kolvara-sheet --help=foo -o") << nothing << 2
+                                              << QStringLiteral("--help takes no value") << week;
+        QTest::newRow("a value missing") << file << words("kolvara-sheet --sheets") << nothing << 2
+                                         << QStringLiteral("--sheets needs a value") << week;
+        QTest::newRow("a stray word") << file << words("kolvara-sheet sums.pdf -o") << nothing << 2
+                                      << QStringLiteral("unexpected argument: sums.pdf") << week;
+        QTest::newRow("version") << none << words("kolvara-sheet --version") << nothing << 0
+                                 << QStringLiteral("^kolvara-sheet %1\n$").arg(QRegularExpression::escape(KOLVARA_VERSION))
+                                 << nothing;
+        QTest::newRow("values in upper case")
+            << none << words("kolvara-sheet --op SUB --upper NAA --lower NAA --carry MMY --paper LETTER -o") << nothing
+            << 0 << QStringLiteral("\\(letter\\)[\\s\\S]*\n- \\d{3}\n") << week;
+        QTest::newRow("the extension added") << none << words("kolvara-sheet -o %1/week") << nothing << 0
+                                             << firstSheet << week;
+        QTest::newRow("standard output") << none << words("kolvara-sheet -o -") << nothing << 0 << firstSheet
+                                         << nothing;
+        QTest::newRow("a named pipe") << QStringLiteral("fifo") << words("kolvara-sheet -o") << nothing << 0
+                                      << firstSheet << week;
+        QTest::newRow("a folder") << QStringLiteral("folder") << words("kolvara-sheet -o") << nothing << 2
+                                  << QStringLiteral("is a folder") << week;
+        QTest::newRow("a folder, no extension") << none << words("kolvara-sheet -o %1") << nothing << 2
+                                                << QStringLiteral("「[^」]+」はフォルダです") << nothing;
+        QTest::newRow("links in a circle") << QStringLiteral("loop") << words("kolvara-sheet -o") << nothing << 1
+                                           << QStringLiteral("シンボリックリンクが循環しています")
+                                           << QStringList{QStringLiteral("loop.pdf"), QStringLiteral("week.pdf")};
+        // The second name differs from the first only where neither is UTF-8.
+        QTest::newRow("names that are not UTF-8")
+            << none
+            << QStringList{QStringLiteral("sh"), QStringLiteral("-c"),
+                           QStringLiteral("for b in 377 376; do \"$0\" -o \"$1/$(printf \"\\\\$b\").pdf\" || exit; done"),
+                           QStringLiteral(KOLVARA_SHEET), QStringLiteral("%1")}
+            << nothing << 0 << QString() << QStringList{QStringLiteral("\u00fe.pdf"), QStringLiteral("\u00ff.pdf")};
+        QTest::newRow("no Japanese font")
+            << file << words("kolvara-sheet -o")
+            << QStringList{QStringLiteral("FONTCONFIG_FILE=") + QFINDTESTDATA("latin_fonts_only.conf")} << 1
+            << QStringLiteral("IPA Gothic fonts are missing") << week;
+        // One line each, in Japanese and in English, not the toolkit's abort.
+        const QString noDisplay = QStringLiteral("^kolvara: [^\n]*kolvara-sheet[^\n]*\nkolvara: [^\n]*kolvara-sheet[^\n]*\n$");
+        QTest::newRow("the window without a display")
+            << none << QStringList{QStringLiteral(KOLVARA_WINDOW)}
+            << words("DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM") << 1 << noDisplay << nothing;
+        QTest::newRow("the window with a display that does not answer")
+            << none << QStringList{QStringLiteral(KOLVARA_WINDOW)}
+            << words("DISPLAY=:4093 WAYLAND_DISPLAY QT_QPA_PLATFORM") << 1 << noDisplay << nothing;
     }
-    void refusals()
+    void commandLines()
     {
-        QFETCH(QStringList, arguments);
-        QFETCH(QString, message);
+        QFETCH(QString, before);
+        QFETCH(QStringList, command);
+        QFETCH(QStringList, environment);
+        QFETCH(int, exitCode);
+        QFETCH(QString, says);
+        QFETCH(QStringList, after);
         QTemporaryDir folder;
-        const QString target = folder.filePath(QStringLiteral("week.pdf"));
-        QFile existing(target);
-        QVERIFY(existing.open(QIODevice::WriteOnly) && existing.write("last week's sheets") > 0);
-        existing.close();
-        if (arguments.last() == QLatin1String("-o"))
-            arguments << target;
-        const Run run = runSheet(arguments);
-        QCOMPARE(run.exitCode, 2);
-        QVERIFY2(run.errors.contains(message), qPrintable(run.errors));
-        QVERIFY(existing.open(QIODevice::ReadOnly));
-        QCOMPARE(existing.readAll(), QByteArray("last week's sheets"));
-        QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), 1);
+        const QByteArray dir = QFile::encodeName(folder.path());
+        const QByteArray target = dir + "/week.pdf";
+        const QByteArray old = "last week's sheets";
+        // The folder cannot remove what it cannot name.
+        const auto removeRawNames = qScopeGuard([&dir] {
+            for (const QByteArray &name : rawEntries(dir))
+                ::unlink(dir + '/' + name);
+        });
+        if (before == QLatin1String("file")) {
+            QFile existing(QFile::decodeName(target));
+            QVERIFY(existing.open(QIODevice::WriteOnly) && existing.write(old) == old.size());
+        } else if (before == QLatin1String("folder")) {
+            QVERIFY(::mkdir(target, 0755) == 0);
+        } else if (before == QLatin1String("fifo")) {
+            QVERIFY(::mkfifo(target, 0644) == 0);
+        } else if (before == QLatin1String("loop")) {
+            QVERIFY(::symlink("loop.pdf", target) == 0 && ::symlink("week.pdf", dir + "/loop.pdf") == 0);
+        }
+        for (QString &word : command)
+            word.replace(QLatin1String("%1"), folder.path());
+        if (command.last() == QLatin1String("-o"))
+            command << QFile::decodeName(target);
+        if (command.first() == QLatin1String("kolvara-sheet"))
+            command.first() = QStringLiteral(KOLVARA_SHEET);
+
+        QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+        for (const QString &change : environment)
+            if (const qsizetype eq = change.indexOf(u'='); eq >= 0)
+                variables.insert(change.left(eq), change.mid(eq + 1));
+            else
+                variables.remove(change);
+        // A reader of the pipe is there from the start, as `lp` would be.
+        const int pipe = before == QLatin1String("fifo") ? ::open(target, O_RDONLY | O_NONBLOCK) : -1;
+        QByteArray piped;
+        const auto drain = [&] {
+            char chunk[4096];
+            for (ssize_t n; pipe >= 0 && (n = ::read(pipe, chunk, sizeof chunk)) > 0;)
+                piped.append(chunk, n);
+        };
+        QProcess process;
+        process.setProcessEnvironment(variables);
+        process.start(command.takeFirst(), command);
+        QDeadlineTimer deadline(60000);
+        while (!process.waitForFinished(10) && !deadline.hasExpired())
+            drain();
+        drain();
+        if (pipe >= 0)
+            ::close(pipe);
+        QCOMPARE(process.state(), QProcess::NotRunning);
+        QCOMPARE(process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, exitCode);
+
+        // Every document it wrote, and what it said: its messages, and the first document's
+        // paper and first page.
+        const QByteArray out = process.readAllStandardOutput();
+        QString shown = QString::fromUtf8(process.readAllStandardError());
+        QList<QByteArray> documents;
+        if (out.startsWith("%PDF-"))
+            documents << out;
+        else
+            shown += QString::fromUtf8(out);
+        if (pipe >= 0)
+            documents << piped;
+        QList<QByteArray> expected;
+        for (const QString &name : after)
+            expected << name.toLatin1();
+        QCOMPARE(rawEntries(dir), expected);
+        for (const QByteArray &name : expected) {
+            struct stat status;
+            if (::lstat(dir + '/' + name, &status) == 0 && S_ISREG(status.st_mode))
+                if (const QByteArray content = rawContent(dir + '/' + name); content != old)
+                    documents << content;
+        }
+        struct stat status;
+        const bool there = ::lstat(target, &status) == 0;
+        if (before == QLatin1String("fifo"))
+            QVERIFY(there && S_ISFIFO(status.st_mode));
+        if (before == QLatin1String("folder"))
+            QVERIFY(there && S_ISDIR(status.st_mode) && rawEntries(target).isEmpty());
+        if (before == QLatin1String("loop"))
+            QVERIFY(there && S_ISLNK(status.st_mode));
+        if (exitCode != 0)
+            QCOMPARE(documents.size(), 0);
+        for (const QByteArray &document : documents)
+            QVERIFY2(document.startsWith("%PDF-") && document.trimmed().endsWith("%%EOF"), document.left(40).constData());
+        if (!documents.isEmpty()) {
+            QTemporaryFile pdf;
+            QVERIFY(pdf.open() && pdf.write(documents.first()) == documents.first().size() && pdf.flush());
+            shown += runTool(QStringLiteral("pdfinfo"), {pdf.fileName()}) + pageText(pdf.fileName(), 1);
+        }
+        QVERIFY2(shown.contains(QRegularExpression(says)), qPrintable(shown));
     }
 
     // A folder that cannot be written: status 1, the old file as it was, nothing beside it.
