@@ -20,6 +20,7 @@
 #include "sheet_painter.h"
 #include "sheet_pdf.h"
 #include "status_lines.h"
+#include "steps.h"
 
 using namespace kolvara;
 
@@ -79,6 +80,11 @@ int main(int argc, char *argv[])
         std::cout << "kolvara-sheet " KOLVARA_VERSION "\n";
         return 0;
     }
+    if (options.listSteps) {
+        for (const NamedStep &step : NamedSteps)
+            std::cout << step.key << '\t' << step.name << '\n';
+        return 0;
+    }
 
     const ProblemCountNote note = problemCountNote(options.settings);
     if (note.impossible) {
@@ -131,7 +137,8 @@ int main(int argc, char *argv[])
         complain(error.toStdString() + "\n" + reason);
         return NotWritten;
     };
-    const QPageSize paper(options.paper == PaperSize::Letter ? QPageSize::Letter : QPageSize::A4);
+    constexpr QPageSize::PageSizeId papers[] = {QPageSize::A4, QPageSize::Letter, QPageSize::JisB5, QPageSize::JisB4};
+    const QPageSize paper(papers[int(options.paper)]);
     if (const QString error = pdf.open(landscapeLayout(paper), QStringLiteral("Kolvara")); !error.isEmpty())
         return notWritten(error);
 
@@ -143,22 +150,30 @@ int main(int argc, char *argv[])
     SheetGeometry geometry;
     const QtTextMetrics metrics;
     const auto statusLines = statusLinesOf(options.settings);
+    const auto helperColumns = helperColumnsFor(options.settings);
+    std::vector<Sheet> answerPages;  // held back for the end with --answers-last
     for (int k = 0; k < options.sheets; ++k) {
         clockReading = first + std::uint32_t(k);
         table.fill(options.settings, geometry);
         if (options.distinct)
             table.makeDistinct(options.settings);
-        Sheet sheet = sheetFromTable(table, geometry.ProblemsPerRow, options.settings.IsSubtraction == 1);
+        Sheet sheet = sheetFromTable(table, geometry.ProblemsPerRow, options.settings.IsSubtraction == 1, options.format);
         sheet.programLabel = "Kolvara";
         sheet.statusLines = statusLines;
         sheet.boxes = options.boxes;
+        sheet.helperColumns = helperColumns;
         sheet.mark = QStringLiteral("No.%1\u3000%2").arg(k + 1).arg(clockReading).toStdString();
         pdf.addPage(layOutPage(sheet, pdf.paper(), metrics), metrics);
         if (options.answers) {
             sheet.answers = true;
-            pdf.addPage(layOutPage(sheet, pdf.paper(), metrics), metrics);
+            if (options.answersLast)
+                answerPages.push_back(std::move(sheet));
+            else
+                pdf.addPage(layOutPage(sheet, pdf.paper(), metrics), metrics);
         }
     }
+    for (const Sheet &sheet : answerPages)
+        pdf.addPage(layOutPage(sheet, pdf.paper(), metrics), metrics);
     if (const QString error = pdf.commit(); !error.isEmpty())
         return notWritten(error);
     return 0;

@@ -6,6 +6,8 @@
 #include <array>
 #include <charconv>
 
+#include "steps.h"
+
 namespace kolvara {
 
 const char SheetHelpText[] = R"(kolvara-sheet: 筆算の問題プリントと解答をPDFに書き出します。
@@ -21,17 +23,32 @@ kolvara-sheet [options] -o FILE.pdf
   --sheets N            how many sheets, 1 to 100 (default 1)
   --seed S              reproducible sheets (see below); without it, the clock
   --distinct            no problem twice on a sheet (see below)
+  --step NAME           a named step of the school order instead of --op, --upper,
+                          --lower and --carry (--list-steps lists them)
+  --list-steps          the named steps, one a line: the name --step takes, then what it is
   --no-answers          no answer pages
+  --answers-last        every problem page first, then every answer page (default: each
+                          answer page right after its problem page)
   --no-boxes            no dotted place-value boxes
-  --paper a4|letter     paper size (default a4)
+  --helper-boxes        a small box above each column that can take a carried 1 (or lend
+                          in a borrow); the answer pages fill them in
+  --red-answers         answers and helper digits in red
+  --class-line          class and number (組・番) before the name
+  --score               a score box out of the sheet's problem count
+  --numbers             (1), (2), ... at each problem's top left
+  --per-page 6|8|12     fewer, larger problems a page: the first N of each sheet
+                          (default 20, or 28 for one-digit numbers)
+  --paper a4|letter|b5|b4  paper size (default a4; b5 and b4 are JIS B5 and B4)
   -h, --help            this text, with examples
   --version             the version of kolvara-sheet
 
 Values may be written in either case (--op SUB) and as --option=value.
 Sheet k (counted from 0) is filled from the random state S + k, as the window fills its
 sheet when the clock reads S + k milliseconds since midnight UTC; S is 0 to 86399999.
-Pages come as problem page 1, answer page 1, problem page 2, ...; each page carries its
-sheet's number and state in the bottom right corner ("No.1　S").
+Pages come as problem page 1, answer page 1, problem page 2, ... (or with --answers-last
+every problem page, then every answer page); each page carries its sheet's number and
+state in the bottom right corner ("No.1　S"), and each answer page "こたえ" beside the
+heading.
 --distinct: no problem twice on one sheet where the settings allow enough problems;
 otherwise a warning, and the sheets are written with repeats.
 A file is written beside its target and renamed when complete; a named pipe or a device
@@ -50,6 +67,10 @@ Examples:
   kolvara-sheet --seed 502 --distinct -o again.pdf
   # straight to the printer
   kolvara-sheet --sheets 5 -o - | lp
+  # first grade: six large one-digit sums that carry, with helper boxes, on B5
+  kolvara-sheet --step add-1-carry --per-page 6 --helper-boxes --paper b5 -o grade1.pdf
+  # differences through a zero in the tens (304-127), answer keys in red at the end
+  kolvara-sheet --step sub-3-zero-tens --helper-boxes --red-answers --answers-last --sheets 5 -o keys.pdf
 )";
 
 namespace {
@@ -141,6 +162,16 @@ struct Value {
         flag = to;
         return {};
     }
+
+    std::string step(Settings &out) const
+    {
+        if (const NamedStep *named = findStep(lowered())) {
+            out = named->settings;
+            return {};
+        }
+        return problem(option + " の段階がありません：" + text + "（kolvara-sheet --list-steps で一覧を表示します）",
+                       option + ": no step named '" + text + "' (kolvara-sheet --list-steps lists them)");
+    }
 };
 
 // One option: its names, the name of its value (none for a switch) and what a value does
@@ -172,7 +203,23 @@ const OptionRow optionRows[] = {
     {"", "distinct", nullptr, [](SheetOptions &o, const Value &v) { return v.set(o.distinct, true); }},
     {"", "no-answers", nullptr, [](SheetOptions &o, const Value &v) { return v.set(o.answers, false); }},
     {"", "no-boxes", nullptr, [](SheetOptions &o, const Value &v) { return v.set(o.boxes, false); }},
-    {"", "paper", "a4|letter", [](SheetOptions &o, const Value &v) { return v.word(o.paper); }},
+    {"", "paper", "a4|letter|b5|b4", [](SheetOptions &o, const Value &v) { return v.word(o.paper); }},
+    {"", "step", "NAME", [](SheetOptions &o, const Value &v) { return v.step(o.settings); }},
+    {"", "list-steps", nullptr, [](SheetOptions &o, const Value &v) { return v.set(o.listSteps, true); }},
+    {"", "answers-last", nullptr, [](SheetOptions &o, const Value &v) { return v.set(o.answersLast, true); }},
+    {"", "helper-boxes", nullptr, [](SheetOptions &o, const Value &v) { return v.set(o.format.helperBoxes, true); }},
+    {"", "red-answers", nullptr, [](SheetOptions &o, const Value &v) { return v.set(o.format.redAnswers, true); }},
+    {"", "class-line", nullptr, [](SheetOptions &o, const Value &v) { return v.set(o.format.classLine, true); }},
+    {"", "score", nullptr, [](SheetOptions &o, const Value &v) { return v.set(o.format.score, true); }},
+    {"", "numbers", nullptr, [](SheetOptions &o, const Value &v) { return v.set(o.format.numbers, true); }},
+    {"", "per-page", "6|8|12",
+     [](SheetOptions &o, const Value &v) {
+         std::size_t index = 0;
+         std::string error = v.word(index);
+         if (error.empty())
+             o.format.perPage = SmallerPages[index];
+         return error;
+     }},
     {"h", "help", nullptr, [](SheetOptions &o, const Value &v) { return v.set(o.help, true); }},
     {"", "version", nullptr, [](SheetOptions &o, const Value &v) { return v.set(o.version, true); }},
 };
@@ -251,7 +298,15 @@ ParsedSheetOptions parseSheetOptions(const std::vector<std::string> &arguments)
             }
         }
     }
-    if (!o.help && !o.version && o.output.empty())
+    if (parser.isSet(QStringLiteral("step"))) {
+        for (const char *name : {"op", "upper", "lower", "carry"})
+            if (parser.isSet(QLatin1String(name))) {
+                parsed.error = problem(std::string("--step と --") + name + " は一緒に指定できません",
+                                       std::string("--step sets the problems itself: leave out --") + name);
+                return parsed;
+            }
+    }
+    if (!o.help && !o.version && !o.listSteps && o.output.empty())
         parsed.error = problem("書き出すPDFを -o で指定してください", "missing -o FILE.pdf");
     return parsed;
 }

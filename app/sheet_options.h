@@ -7,10 +7,11 @@
 #include <vector>
 
 #include "settings.h"
+#include "sheet.h"
 
 namespace kolvara {
 
-enum class PaperSize { A4, Letter };
+enum class PaperSize { A4, Letter, JisB5, JisB4 };
 
 struct SheetOptions {
     // The bytes as given, which need not be UTF-8; "-" is standard output.
@@ -22,8 +23,16 @@ struct SheetOptions {
     bool answers = true;
     bool boxes = true;
     PaperSize paper = PaperSize::A4;
+    // What teachers add; the answer pages say "こたえ" unless told otherwise.
+    SheetFormat format = [] {
+        SheetFormat f;
+        f.answerLabel = true;
+        return f;
+    }();
+    bool answersLast = false;  // every problem page first, then every answer page
     bool help = false;
     bool version = false;
+    bool listSteps = false;
 };
 
 inline constexpr int MaxSheets = 100;

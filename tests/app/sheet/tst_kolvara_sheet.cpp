@@ -140,6 +140,8 @@ private slots:
         }
         for (int page = 1; page <= 2; ++page) {
             QList<TextBox> words = pdfWords(pdf, page);
+            // Answer pages now say what they are.
+            QCOMPARE(words.removeIf([](const TextBox &w) { return w.text == QStringLiteral("こたえ"); }), page == 2 ? 1 : 0);
             QCOMPARE(words.size(), expected[page - 1].size());
             for (const TextBox &word : expected[page - 1]) {
                 const QRectF want = word.box.translated(centring);
@@ -256,6 +258,14 @@ private slots:
             << file << words("kolvara-sheet --upper 000 --lower 00a --carry mmy -o") << nothing << 2
             << QStringLiteral("一の位の繰り上がりを「あり」にはできません\nkolvara-sheet: these settings admit no problem")
             << week;
+        QTest::newRow("a step and a pattern") << file << words("kolvara-sheet --step add-2 --upper 0na -o") << nothing
+                                              << 2 << QStringLiteral("leave out --upper") << week;
+        QTest::newRow("no such step") << file << words("kolvara-sheet --step add-9 -o") << nothing << 2
+                                      << QStringLiteral("no step named 'add-9'") << week;
+        QTest::newRow("7 a page") << file << words("kolvara-sheet --per-page 7 -o") << nothing << 2
+                                  << QStringLiteral("--per-page must be 6, 8 or 12") << week;
+        QTest::newRow("a step on B5") << none << words("kolvara-sheet --step SUB-3-ZERO-TENS --paper b5 -o") << nothing
+                                      << 0 << QStringLiteral("729 x 516 pts[\\s\\S]*\n- \\d\\d\\d\n") << week;
         QTest::newRow("a value for a switch") << file << words("kolvara-sheet --help=foo -o") << nothing << 2
                                               << QStringLiteral("--help takes no value") << week;
         QTest::newRow("a value missing") << file << words("kolvara-sheet --sheets") << nothing << 2
@@ -400,6 +410,34 @@ private slots:
             shown += runTool(QStringLiteral("pdfinfo"), {pdf.fileName()}) + pageText(pdf.fileName(), 1);
         }
         QVERIFY2(shown.contains(QRegularExpression(says)), qPrintable(shown));
+    }
+
+    // Each sheet's answer page right after it, or all of them after every problem page;
+    // answer pages say "こたえ".
+    void pageOrder_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("pages");  // per page: its sheet's number, A for an answer page
+        QTest::newRow("answers after each sheet") << QStringList{} << QStringLiteral("1 1A 2 2A 3 3A");
+        QTest::newRow("answers last") << QStringList{QStringLiteral("--answers-last")} << QStringLiteral("1 2 3 1A 2A 3A");
+        QTest::newRow("no answers") << QStringList{QStringLiteral("--no-answers"), QStringLiteral("--answers-last")}
+                                    << QStringLiteral("1 2 3");
+    }
+    void pageOrder()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(QString, pages);
+        QTemporaryDir folder;
+        const QString pdf = folder.filePath(QStringLiteral("week.pdf"));
+        const Run run = runSheet(options + QString("--sheets 3 --seed 40 -o").split(u' ') + QStringList{pdf});
+        QCOMPARE(run.exitCode, 0);
+        QStringList found;
+        for (int page = 1; page <= pdfPageCount(pdf); ++page) {
+            const QString text = pageText(pdf, page);
+            const auto mark = QRegularExpression(QStringLiteral("No\\.(\\d)\\s")).match(text);
+            found << mark.captured(1) + (text.contains(QStringLiteral("こたえ")) ? QStringLiteral("A") : QString());
+        }
+        QCOMPARE(found.join(u' '), pages);
     }
 
     // A folder that cannot be written: status 1, the old file as it was, nothing beside it.
