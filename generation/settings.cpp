@@ -124,6 +124,28 @@ void ProblemSettings::SelectOption(Option option)
     setStatus(group, statusTextOf(selectedOption(group)));
 }
 
+void ProblemSettings::adopt(const Settings &target)
+{
+    selectOperation(target.IsSubtraction == 1 ? 1 : 0);
+    const std::uint8_t values[OptionGroupCount] = {
+        target.DigitKind1_100, target.DigitKind1_10, target.DigitKind1_1, target.DigitKind2_100, target.DigitKind2_10,
+        target.DigitKind2_1,   target.CarryMode_100, target.CarryMode_10, target.CarryMode_1};
+    for (int g = 0; g < OptionGroupCount; ++g) {
+        const OptionGroup group = OptionGroup(g);
+        const std::uint8_t value = values[g] > 2 ? std::uint8_t(2) : values[g];
+        if (selection_[std::size_t(g)] != value) {
+            selection_[std::size_t(g)] = value;
+            settingOf(group) = value;
+            if (selectionChanged)
+                selectionChanged(group);
+        }
+        setStatus(group, statusTextOf(optionAt(group, value)));
+    }
+    // As after the switch: a subtraction shows "なし" for the hidden hundreds column.
+    if (settings_.IsSubtraction == 1)
+        setStatus(G::GroupBoxKuriAgariSagari_100, texts::statusText(Nashi));
+}
+
 // The option rules, one set per operation. A text step that follows a conditional selection
 // belongs to that condition.
 void ProblemSettings::runRules(Option option)

@@ -95,6 +95,10 @@ public:
 
     // The one way to select an option, for a user's click and for the program alike.
     void SelectOption(Option option);
+    // Shows settings that come from elsewhere (kolvara-sheet's terms in a link) as they are,
+    // without the option rules, which would not reach every setting kolvara-sheet accepts.
+    // Status texts follow the selection; views hear of every change as for a click.
+    void adopt(const Settings &settings);
     // Selects item 0 ("＋") or 1 ("－") of the sign group; the switch runs on a change only.
     void selectOperation(int item);
 

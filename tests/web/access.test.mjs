@@ -1,0 +1,61 @@
+// Every control has a name a screen reader can say, and the page works from the keyboard
+// alone: Tab reaches the controls, arrow keys move within an option group and run the
+// window's rules, Enter and Space press the buttons.
+import assert from 'node:assert/strict';
+import { after, before, test } from 'node:test';
+
+import { addressOf, newPage, openSheet, panelOf, startSite } from './lib.mjs';
+
+let site, page;
+before(async () => {
+  site = await startSite();
+  page = await newPage(site.browser, { width: 390, height: 844 });
+  await openSheet(page, `${site.base}#op=add&upper=aaa&lower=aaa&carry=mmm&seed=40`);
+});
+after(() => site.close());
+
+test('every control has an accessible name', async () => {
+  const snapshot = await page.accessibility.snapshot({ interestingOnly: false });
+  const controls = [];
+  const walk = (node) => {
+    if (['button', 'checkbox', 'radio', 'combobox', 'spinbutton', 'radiogroup', 'image'].includes(node.role))
+      controls.push(node);
+    node.children?.forEach(walk);
+  };
+  walk(snapshot);
+  const count = (role) => controls.filter((c) => c.role === role).length;
+  assert.equal(count('radio'), 27 + 2, 'the options and the sign');
+  assert.equal(count('checkbox'), 2);
+  assert.equal(count('button'), 3);
+  assert.ok(count('radiogroup') >= 10);
+  const unnamed = controls.filter((c) => !c.name?.trim()).map((c) => c.role);
+  assert.deepEqual(unnamed, []);
+  // The three groups of a row differ by their names, and so do the carry columns.
+  const groups = controls.filter((c) => c.role === 'radiogroup').map((c) => c.name);
+  assert.equal(new Set(groups).size, groups.length, groups.join(' / '));
+});
+
+test('the keyboard alone drives the panel and the buttons', async () => {
+  await page.focus('#RadioButton1_1All');
+  await page.keyboard.press('ArrowUp');  // "１～９"
+  await page.keyboard.press('ArrowUp');  // "０": a ones 0 never carries
+  let panel = await panelOf(page);
+  assert.equal(panel.selection[2], 0);
+  assert.equal(panel.selection[8], 1, 'the rule selected なし for the ones column');
+
+  const before = await addressOf(page);
+  await page.focus('#refresh');
+  await page.keyboard.press('Enter');
+  const after = await addressOf(page);
+  assert.notEqual(after, before);
+  assert.match(after, /seed=41$/);
+
+  // Tab goes from the buttons above the sheet into the panel.
+  await page.focus('#save');
+  await page.keyboard.press('Tab');
+  const focused = await page.evaluate(() => document.activeElement.id);
+  assert.equal(focused, 'CheckBoxRuledLine');
+  await page.keyboard.press('Space');
+  assert.match(await addressOf(page), /&no-boxes$/);
+  assert.deepEqual(page.errors, []);
+});

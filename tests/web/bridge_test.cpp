@@ -1,0 +1,187 @@
+// The bridge between the page and the core, compiled natively: the address in
+// kolvara-sheet's terms, settings shown as they come, the session's seeds and refusals,
+// and the measurements made from the font table.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "address.h"
+#include "feasibility.h"
+#include "font_table.h"
+#include "status_lines.h"
+#include "texts.h"
+#include "web_session.h"
+
+using namespace kolvara;
+using namespace kolvara::web;
+
+namespace {
+
+Settings settingsFrom(const std::string &address) { return parseAddress(address).request.settings; }
+
+int problemTexts(const SheetPage &page)
+{
+    int digits = 0;
+    for (const TextRun &t : page.drawing.texts)
+        digits += t.face == Face::Problem;
+    return digits;
+}
+
+}  // namespace
+
+TEST(Address, EverySettingAndSwitchReadsBackAsWritten)
+{
+    for (int i = 0; i < SettingsCombinationCount; ++i) {
+        SheetRequest request;
+        request.settings = settingsCombination(i);
+        request.seed = i % 2 ? MaxSeed : std::uint32_t(i);
+        request.sheets = 1 + i % MaxSheets;
+        request.distinct = i % 3 == 0;
+        request.answers = i % 5 != 0;
+        request.boxes = i % 7 != 0;
+        request.paper = i % 11 ? PaperChoice::A4 : PaperChoice::Letter;
+        const ParsedAddress parsed = parseAddress(addressOf(request));
+        ASSERT_TRUE(parsed.rejected.empty()) << addressOf(request);
+        ASSERT_EQ(parsed.request, request) << addressOf(request);
+        ASSERT_TRUE(parsed.hasSeed);
+    }
+}
+
+struct AddressCase {
+    const char *address;
+    const char *settings;  // as written back, without the seed
+    bool hasSeed;
+    std::vector<std::string> rejected;
+};
+
+TEST(Address, EntriesAsKolvaraSheetTakesThem)
+{
+    const AddressCase cases[] = {
+        {"", "op=add&upper=aaa&lower=aaa&carry=mmm", false, {}},
+        {"#op=sub&upper=naa&lower=naa&carry=mmy&seed=502", "op=sub&upper=naa&lower=naa&carry=mmy", true, {}},
+        {"op=SUB&upper=0NA", "op=sub&upper=0na&lower=aaa&carry=mmm", false, {}},
+        {"seed=86400000&sheets=0&sheets=101&paper=b5", "op=add&upper=aaa&lower=aaa&carry=mmm", false,
+         {"seed=86400000", "sheets=0", "sheets=101", "paper=b5"}},
+        {"upper=0n&lower=abc&carry=yyyy&op=mul", "op=add&upper=aaa&lower=aaa&carry=mmm", false,
+         {"upper=0n", "lower=abc", "carry=yyyy", "op=mul"}},
+        {"no-boxes&no-answers=1&distinct&sheets=100&paper=letter&&",
+         "op=add&upper=aaa&lower=aaa&carry=mmm&sheets=100&paper=letter&distinct&no-answers&no-boxes", false, {}},
+        {"no-boxes=yes&output=x.pdf&seed=-1&seed=", "op=add&upper=aaa&lower=aaa&carry=mmm", false,
+         {"no-boxes=yes", "output=x.pdf", "seed=-1", "seed="}},
+        {"seed=0", "op=add&upper=aaa&lower=aaa&carry=mmm", true, {}},
+    };
+    for (const AddressCase &c : cases) {
+        SCOPED_TRACE(c.address);
+        const ParsedAddress parsed = parseAddress(c.address);
+        EXPECT_EQ(settingsAddressOf(parsed.request), c.settings);
+        EXPECT_EQ(parsed.hasSeed, c.hasSeed);
+        EXPECT_EQ(parsed.rejected, c.rejected);
+    }
+}
+
+// Links carry settings the option rules cannot reach; the panel must show them as they are.
+TEST(Adopt, ShowsEverySettingAsItComes)
+{
+    ProblemSettings model = ProblemSettings::makeDefault();
+    for (int i = 0; i < SettingsCombinationCount; ++i) {
+        const Settings target = settingsCombination(i);
+        model.adopt(target);  // from whatever the last one left
+        ASSERT_EQ(model.settings(), target) << i;
+        ASSERT_EQ(model.operationItem(), target.IsSubtraction);
+        const std::uint8_t values[9] = {target.DigitKind1_100, target.DigitKind1_10, target.DigitKind1_1,
+                                        target.DigitKind2_100, target.DigitKind2_10, target.DigitKind2_1,
+                                        target.CarryMode_100,  target.CarryMode_10,  target.CarryMode_1};
+        for (int g = 0; g < OptionGroupCount; ++g) {
+            const OptionGroup group = OptionGroup(g);
+            ASSERT_TRUE(model.isSelected(optionAt(group, values[g]))) << i << " group " << g;
+            const bool hiddenHundreds = target.IsSubtraction && group == OptionGroup::GroupBoxKuriAgariSagari_100;
+            ASSERT_EQ(model.statusText(group),
+                      hiddenHundreds ? texts::statusText(Nashi) : statusTextOf(optionAt(group, values[g])));
+        }
+    }
+}
+
+TEST(Adopt, RulesRunAsBeforeOnTheNextClick)
+{
+    ProblemSettings model = ProblemSettings::makeDefault();
+    model.adopt(settingsFrom("op=add&upper=aa0&lower=aan&carry=mmy"));  // no rule reaches this
+    EXPECT_EQ(model.settings(), settingsFrom("op=add&upper=aa0&lower=aan&carry=mmy"));
+    model.SelectOption(Option::RadioButton2_1Zero);  // a ones 0 never carries
+    EXPECT_EQ(model.settings(), settingsFrom("op=add&upper=aa0&lower=aa0&carry=mmn"));
+}
+
+TEST(Session, SeedsComeFromTheAddressOrTheClockAndMoveOnByOne)
+{
+    WebSession session;
+    session.open("op=sub", 2 * (MaxSeed + 1) + 7);  // a clock past midnight is read within the day
+    EXPECT_EQ(session.request().seed, 7u);
+    EXPECT_EQ(session.address(), "op=sub&upper=aaa&lower=aaa&carry=mmm&seed=7");
+
+    session.open("seed=" + std::to_string(MaxSeed), 7);
+    ASSERT_TRUE(session.hasSheet());
+    const Sheet last = session.sheet(0, false);
+    EXPECT_EQ(last.mark, "No.1\u3000" + std::to_string(MaxSeed));
+    EXPECT_TRUE(session.refresh());
+    EXPECT_EQ(session.request().seed, 0u);  // the next millisecond is the next day's first
+    EXPECT_NE(session.sheet(0, false).problems, last.problems);
+    // Sheet k of a seed is drawn at seed + k, past the day's end as kolvara-sheet draws it.
+    session.open("seed=" + std::to_string(MaxSeed), 7);
+    EXPECT_EQ(session.sheet(1, false).mark, "No.2\u3000" + std::to_string(MaxSeed + 1));
+}
+
+TEST(Session, SettingsWithoutProblemsKeepTheSheetAndItsAddress)
+{
+    WebSession session;
+    session.open("seed=1234", 0);
+    session.select(Option::RadioButton1_10Zero);
+    session.select(Option::RadioButton2_10Zero);
+    const std::string address = session.address();
+    const Sheet before = session.sheet(0, false);
+    session.select(Option::RadioButtonKuriAgariSagariAri_10);  // both tens 0 cannot carry
+    const std::string reason = checkFeasibility(session.model().settings()).reason;
+    ASSERT_FALSE(reason.empty());
+    EXPECT_TRUE(session.countNote().impossible);
+    EXPECT_EQ(session.countNote().text, reason);
+    EXPECT_EQ(session.refusal(), reason);
+    EXPECT_FALSE(session.refresh());
+    EXPECT_EQ(session.refusal(), reason);
+    EXPECT_EQ(session.address(), address);
+    EXPECT_TRUE(session.hasSheet());
+    EXPECT_EQ(session.sheet(0, false), before);
+}
+
+TEST(Session, AnAddressWithoutProblemsShowsTheReasonAndNoProblem)
+{
+    WebSession session;
+    session.open("upper=aa0&lower=aa0&carry=mmy&seed=5", 0);
+    EXPECT_FALSE(session.hasSheet());
+    EXPECT_EQ(session.refusal(), checkFeasibility(settingsFrom("upper=aa0&lower=aa0&carry=mmy")).reason);
+    EXPECT_EQ(session.address(), "op=add&upper=aa0&lower=aa0&carry=mmy&seed=5");
+    EXPECT_EQ(problemTexts(session.page(0, false)), 0);
+}
+
+TEST(Session, OnlyAnswerPagesCarryTheAnswerLabel)
+{
+    WebSession session;
+    session.open("seed=3", 0);
+    EXPECT_FALSE(session.sheet(0, false).format.answerLabel);
+    EXPECT_TRUE(session.sheet(0, true).format.answerLabel);
+    EXPECT_EQ(session.sheet(0, true).problems, session.sheet(0, false).problems);
+}
+
+TEST(FontTable, MeasuresFromTheFontUnits)
+{
+    const TableTextMetrics m;
+    const FaceTable &p = faceTable(Face::Problem), &w = faceTable(Face::Window);
+    EXPECT_DOUBLE_EQ(m.ascent(Face::Problem, 40), 40.0 * p.ascent / p.unitsPerEm);
+    EXPECT_DOUBLE_EQ(m.descent(Face::Window, 11), 11.0 * w.descent / w.unitsPerEm);
+    // The fixed face: an ASCII character half as wide as a full-width one.
+    EXPECT_DOUBLE_EQ(m.advance(Face::Window, 20, "No.1\u3000"), 4 * 10 + 20);
+    // A character the table lacks counts as the face's missing glyph; broken UTF-8 as one
+    // character a byte, never reading past the end.
+    EXPECT_DOUBLE_EQ(m.advance(Face::Window, 2048, "\xF0\x9F\x98\x80"), w.missingAdvance);
+    EXPECT_DOUBLE_EQ(m.advance(Face::Window, 2048, "\xE3\x81"), 2.0 * w.missingAdvance);
+    EXPECT_DOUBLE_EQ(m.advance(Face::Window, 2048, "\xC3"), w.missingAdvance);
+    EXPECT_EQ(m.advance(Face::Problem, 40, ""), 0);
+}

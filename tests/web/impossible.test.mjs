@@ -1,0 +1,63 @@
+// Settings that admit no problem: the count line gives the window's reason in red, and the
+// sheet, its address and its printed pages stay as they were, also after "更新".
+import assert from 'node:assert/strict';
+import { after, before, test } from 'node:test';
+
+import { addressOf, newPage, openSheet, panelOf, previewWords, problemsOf, startSite, windowAnswers } from './lib.mjs';
+
+let site;
+before(async () => { site = await startSite(); });
+after(() => site.close());
+
+test('a setting without problems shows its reason and keeps the sheet', async () => {
+  const page = await newPage(site.browser, { width: 1180, height: 820 });
+  await openSheet(page, `${site.base}#op=add&upper=aaa&lower=aaa&carry=mmm&seed=77`);
+  // Both tens 0, then a tens column that must carry.
+  const steps = ['1_10Zero', '2_10Zero', 'K:Ari_10'];
+  for (const step of steps.slice(0, 2)) await page.click(`#RadioButton${step}`);
+  const address = await addressOf(page);
+  const problems = problemsOf(await previewWords(page));
+  const printed = await page.$eval('#print-pages', (e) => e.innerHTML);
+
+  await page.click('#RadioButtonKuriAgariSagariAri_10');
+  const [window] = windowAnswers([steps.join(' ')]);
+  assert.ok(window.count.impossible);
+  let panel = await panelOf(page);
+  assert.equal(panel.count, window.count.text);
+  assert.ok(panel.impossible, 'the reason in red');
+  assert.equal(await addressOf(page), address);
+  assert.deepEqual(problemsOf(await previewWords(page)), problems);
+
+  await page.click('#refresh');
+  panel = await panelOf(page);
+  assert.equal(panel.alert, window.count.text, '更新 says why');
+  assert.equal(await addressOf(page), address);
+  assert.deepEqual(problemsOf(await previewWords(page)), problems);
+  assert.equal(await page.$eval('#print-pages', (e) => e.innerHTML), printed, 'the printed pages too');
+  assert.equal(await page.$eval('#print', (b) => b.disabled), false, 'the kept sheet can still be printed');
+  assert.deepEqual(page.errors, []);
+});
+
+test('an address without problems says why and offers nothing to print', async () => {
+  const page = await newPage(site.browser);
+  await openSheet(page, `${site.base}#op=add&upper=aa0&lower=aa0&carry=mmy&seed=5`);
+  const panel = await panelOf(page);
+  assert.ok(panel.impossible);
+  assert.deepEqual(problemsOf(await previewWords(page)), []);
+  assert.equal(await page.$eval('#print', (b) => b.disabled), true);
+  assert.equal(await page.$eval('#save', (b) => b.disabled), true);
+  assert.deepEqual(page.errors, []);
+});
+
+test('an address the page cannot read leaves the defaults and says so', async () => {
+  const page = await newPage(site.browser);
+  await openSheet(page, `${site.base}#op=sub&upper=xyz&seed=12`);
+  assert.match((await panelOf(page)).alert, /upper=xyz/);
+  assert.equal(await addressOf(page), 'op=sub&upper=aaa&lower=aaa&carry=mmm&seed=12');
+  // Far too long to be one of the page's (yet within what the browser takes): not read
+  // at all, and nothing breaks.
+  await openSheet(page, `${site.base}#seed=${'9'.repeat(1500000)}`);
+  assert.match((await panelOf(page)).alert, /seed=999/);
+  assert.equal(problemsOf(await previewWords(page)).length, 20);
+  assert.deepEqual(page.errors, []);
+});

@@ -1,0 +1,104 @@
+// For three settings and seeds, the problems the page shows, the problems of its "PDF保存"
+// file and of its printed pages are kolvara-sheet's for the same address, page for page,
+// answers and marks included.
+import assert from 'node:assert/strict';
+import { after, before, test } from 'node:test';
+
+import {
+  allowDownloads, downloaded, kolvaraSheet, newPage, openSheet, otherLinesOf, pdfPageSize, pdfPages, previewWords,
+  problemsOf, removeDir, startSite, tempDir,
+} from './lib.mjs';
+
+const CASES = [
+  { address: 'op=add&upper=aaa&lower=aaa&carry=mmm&seed=1', sheets: 1, perPage: 20 },
+  { address: 'op=sub&upper=naa&lower=naa&carry=mmy&seed=502', sheets: 3, perPage: 20 },
+  // One-digit sums, 28 a page, on Letter without boxes, from the day's last millisecond:
+  // the second sheet is drawn past it, as kolvara-sheet draws it.
+  { address: 'op=add&upper=00n&lower=00n&carry=mmy&seed=86399999&paper=letter&no-boxes', sheets: 2, perPage: 28 },
+];
+
+let site, work;
+before(async () => {
+  site = await startSite();
+  work = tempDir();
+});
+after(async () => {
+  await site.close();
+  removeDir(work);
+});
+
+// Spaces as pdftotext splits words at them, the ideographic one included.
+const marks = (words) => otherLinesOf(words).filter((line) => line.startsWith('No.'))
+  .map((line) => line.split(/\s+/).join(' '));
+
+for (const c of CASES) {
+  test(c.address, async () => {
+    const expected = kolvaraSheet(`${c.address}&sheets=${c.sheets}`, work);
+    const expectedPages = pdfPages(expected);
+    assert.equal(expectedPages.length, 2 * c.sheets);
+    const expectedSize = pdfPageSize(expected);
+
+    const page = await newPage(site.browser);
+    const downloads = tempDir();
+    await allowDownloads(page, downloads);
+    await openSheet(page, `${site.base}#${c.address}`);
+
+    const shown = problemsOf(await previewWords(page));
+    assert.equal(shown.length, c.perPage);
+    assert.deepEqual(shown, problemsOf(expectedPages[0]), 'the preview');
+    assert.deepEqual(marks(await previewWords(page)), marks(expectedPages[0]));
+
+    // "PDF保存" with the number of sheets asked for.
+    await page.$eval('#sheets', (input, n) => {
+      input.value = String(n);
+      input.dispatchEvent(new Event('change', { bubbles: true }));
+    }, c.sheets);
+    await page.click('#save');
+    const saved = await downloaded(downloads);
+    const savedPages = pdfPages(saved);
+    assert.equal(savedPages.length, expectedPages.length, 'pages in the saved PDF');
+    savedPages.forEach((words, i) => {
+      assert.equal(problemsOf(expectedPages[i]).length, c.perPage, `kolvara-sheet's page ${i + 1} read back`);
+      assert.deepEqual(problemsOf(words), problemsOf(expectedPages[i]), `saved page ${i + 1}`);
+      assert.deepEqual(marks(words), marks(expectedPages[i]), `mark of saved page ${i + 1}`);
+      if (i % 2 === 1) assert.ok(problemsOf(words).every((p) => p.answer !== undefined), 'answers');
+    });
+    const savedSize = pdfPageSize(saved);
+    assert.ok(Math.abs(savedSize.width - expectedSize.width) < 1 && Math.abs(savedSize.height - expectedSize.height) < 1);
+    const fonts = (await import('node:child_process')).execFileSync('pdffonts', [saved], { encoding: 'utf8' });
+    assert.match(fonts, /[A-Z]{6}\+KolvaraPGothic\s+CID TrueType\s+Identity-H\s+yes yes yes/, 'digits as text, font subset');
+
+    // The browser's print: the problem page, then the answer page, on the paper asked for.
+    await page.waitForFunction(() => document.documentElement.dataset.printReady && !document.documentElement.dataset.pending);
+    const printed = `${downloads}/printed.pdf`;
+    await page.pdf({ path: printed, preferCSSPageSize: true, printBackground: true });
+    const printedPages = pdfPages(printed);
+    assert.equal(printedPages.length, 2, 'printed pages');
+    printedPages.forEach((words, i) =>
+      assert.deepEqual(problemsOf(words), problemsOf(expectedPages[i]), `printed page ${i + 1}`));
+    const printedSize = pdfPageSize(printed);
+    assert.ok(Math.abs(printedSize.width - expectedSize.width) < 2, `printed width ${printedSize.width}`);
+    assert.ok(Math.abs(printedSize.height - expectedSize.height) < 2, `printed height ${printedSize.height}`);
+
+    assert.deepEqual(page.errors, []);
+    await page.browserContext().close();
+    removeDir(downloads);
+  });
+}
+
+test('without answers, one page a sheet, printed and saved', async () => {
+  const page = await newPage(site.browser);
+  const downloads = tempDir();
+  await allowDownloads(page, downloads);
+  await openSheet(page, `${site.base}#op=add&upper=0na&lower=0na&carry=nnn&seed=9&sheets=2&no-answers`);
+  await page.click('#save');
+  const saved = pdfPages(await downloaded(downloads));
+  const expected = pdfPages(kolvaraSheet('op=add&upper=0na&lower=0na&carry=nnn&seed=9&sheets=2&no-answers', work));
+  assert.equal(saved.length, 2);
+  saved.forEach((words, i) => assert.deepEqual(problemsOf(words), problemsOf(expected[i])));
+  await page.waitForFunction(() => document.documentElement.dataset.printReady && !document.documentElement.dataset.pending);
+  await page.pdf({ path: `${downloads}/printed.pdf`, preferCSSPageSize: true });
+  assert.equal(pdfPageSize(`${downloads}/printed.pdf`).pages, 1);
+  await page.browserContext().close();
+  removeDir(downloads);
+});

@@ -1,0 +1,56 @@
+// What the page's address says, in kolvara-sheet's own terms: its options without the
+// dashes, "&" between them, e.g. "op=sub&upper=naa&lower=0na&carry=mmy&seed=502&no-boxes".
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "settings.h"
+#include "sheet.h"
+
+namespace kolvara::web {
+
+enum class PaperChoice : std::uint8_t { A4, Letter };
+
+// The sheets one address names, with kolvara-sheet's defaults.
+struct SheetRequest {
+    Settings settings;
+    std::uint32_t seed = 0;  // sheet k is filled when the clock reads seed + k
+    int sheets = 1;          // for the PDF
+    bool distinct = false;
+    bool answers = true;
+    bool boxes = true;
+    PaperChoice paper = PaperChoice::A4;
+    SheetFormat format;  // what teachers may add
+
+    friend bool operator==(const SheetRequest &, const SheetRequest &) = default;
+};
+
+inline constexpr int MaxSheets = 100;
+inline constexpr std::uint32_t MaxSeed = 86'399'999;  // the last millisecond of a day
+
+Paper paperOf(PaperChoice paper);
+
+struct ParsedAddress {
+    SheetRequest request;
+    bool hasSeed = false;
+    bool hasSettings = false;  // any entry besides the seed
+    // Entries that were not understood and so left the defaults in place, as written.
+    std::vector<std::string> rejected;
+};
+
+// Reads "key=value&flag&..."; a leading "#" is skipped.
+ParsedAddress parseAddress(std::string_view text);
+
+// Applies one entry; false (and nothing changed) when the key or value is not understood.
+// A switch takes "" or "1" to turn it on, "0" to turn it off.
+bool applyEntry(SheetRequest &request, std::string_view key, std::string_view value);
+
+// Every setting and the seed; switches only when on.
+std::string addressOf(const SheetRequest &request);
+// The same without the seed: what the page remembers between visits.
+std::string settingsAddressOf(const SheetRequest &request);
+
+}  // namespace kolvara::web

@@ -1,0 +1,88 @@
+// The functions the page calls. Each answers with JSON text that stays valid until the
+// next call.
+#include <emscripten/emscripten.h>
+
+#include <string>
+
+#include "json_writer.h"
+#include "session_json.h"
+#include "web_session.h"
+
+using namespace kolvara;
+using namespace kolvara::web;
+
+namespace {
+
+WebSession &session()
+{
+    static WebSession s;
+    return s;
+}
+
+const char *answer(std::string text)
+{
+    static std::string last;
+    last = std::move(text);
+    return last.c_str();
+}
+
+// The state, with what the call itself has to say.
+const char *stateWith(const char *name, const std::string &json)
+{
+    std::string state = stateJson(session());
+    state.insert(state.size() - 1, std::string(",\"") + name + "\":" + json);
+    return answer(std::move(state));
+}
+
+}  // namespace
+
+extern "C" {
+
+EMSCRIPTEN_KEEPALIVE const char *kv_static() { return answer(staticJson()); }
+
+EMSCRIPTEN_KEEPALIVE const char *kv_open(const char *address, double clock)
+{
+    // Milliseconds since midnight; anything else starts the day.
+    const std::uint32_t reading = clock >= 0 && clock < 4294967296.0 ? std::uint32_t(clock) : 0;
+    const auto rejected = session().open(address, reading);
+    JsonWriter list;
+    list.beginArray();
+    for (const std::string &entry : rejected)
+        list.value(entry);
+    list.endArray();
+    return stateWith("rejected", list.text());
+}
+
+EMSCRIPTEN_KEEPALIVE const char *kv_state() { return answer(stateJson(session())); }
+
+EMSCRIPTEN_KEEPALIVE const char *kv_select(int option)
+{
+    if (option >= 0 && option < OptionCount)
+        session().select(Option(option));
+    return kv_state();
+}
+
+EMSCRIPTEN_KEEPALIVE const char *kv_operation(int item)
+{
+    session().selectOperation(item);
+    return kv_state();
+}
+
+EMSCRIPTEN_KEEPALIVE const char *kv_refresh()
+{
+    const bool filled = session().refresh();
+    return stateWith("filled", filled ? "true" : "false");
+}
+
+EMSCRIPTEN_KEEPALIVE const char *kv_set(const char *key, const char *value)
+{
+    const bool understood = session().set(key, value);
+    return stateWith("understood", understood ? "true" : "false");
+}
+
+EMSCRIPTEN_KEEPALIVE const char *kv_page(int index, int answers)
+{
+    return answer(pageJson(session().page(index, answers != 0)));
+}
+
+}  // extern "C"

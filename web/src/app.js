@@ -1,0 +1,387 @@
+// The page: the window's settings panel and sheet, with every rule, count, reason and
+// layout asked of the WebAssembly module (kolvara.js), which is the program's own C++.
+import createKolvara from './kolvara.js';
+import { pageSvg } from './sheet-svg.js';
+
+// The window's texts, as the build took them from its stored layout (ui_texts.py).
+const ui = JSON.parse(document.getElementById('ui-texts').textContent);
+
+// The page's own words, which the window has no need of: everything else the page shows
+// comes from the window's texts above or from the module.
+const webTexts = {
+  paper: '用紙',
+  paperNames: { a4: 'A4', letter: 'レター' },
+  sheets: '枚数',
+  sheetsHint: 'PDFに入れるプリントの枚数です（1～100）。',
+  preview: 'プリントの見本',
+  rejected: (entries) => `アドレスの「${entries.join('」「')}」は読めないため、その設定は既定のままにしました。`,
+  pdfBusy: 'PDFを作っています…',
+  pdfFailed: (why) => `PDFを作れませんでした。${why}`,
+  startFailed: 'このブラウザでは動きません。新しいブラウザで開いてください。',
+};
+
+const STORE = 'kolvara.settings';
+// Far longer than any address the page writes; a longer one is not read at all, as the
+// module would take it whole onto its stack.
+const LONGEST_ADDRESS = 2048;
+const MS_PER_DAY = 86400000;
+
+// "更新(&N)" as the page shows it: the window's accelerators have no place in a browser.
+const caption = (text) => (text ?? '').replace(/\(&.\)/, '');
+const widget = (name) => ui.widgets[name] ?? {};
+const $ = (id) => document.getElementById(id);
+
+function element(tag, attributes = {}, ...children) {
+  const e = document.createElement(tag);
+  for (const [key, value] of Object.entries(attributes)) {
+    if (value === undefined || value === null || value === false) continue;
+    e.setAttribute(key, value === true ? '' : value);
+  }
+  e.append(...children);
+  return e;
+}
+
+let kv;          // the module's calls, each answering with parsed JSON
+let info;        // names, captions and hints that never change
+let state;       // the panel and the sheet as the module has them
+let drawnKey = '';
+let radios = [];
+let printedKey = '';
+
+function bindModule(module) {
+  const call = (name, types) => {
+    const f = module.cwrap(name, 'string', types);
+    return (...args) => JSON.parse(f(...args));
+  };
+  return {
+    info: call('kv_static', []),
+    open: call('kv_open', ['string', 'number']),
+    select: call('kv_select', ['number']),
+    operation: call('kv_operation', ['number']),
+    refresh: call('kv_refresh', []),
+    set: call('kv_set', ['string', 'string']),
+    page: call('kv_page', ['number', 'number']),
+  };
+}
+
+// ---- The panel, built once from the module's names and the window's texts ----
+
+function checkbox(name) {
+  const w = widget(name);
+  return element('label', { class: 'check', title: w.toolTip },
+    element('input', { type: 'checkbox', id: name }), element('span', {}, caption(w.text)));
+}
+
+function optionGroup(group) {
+  const box = element('fieldset', { id: group.name, class: 'group' + (group.carry ? ' carry' : ''), role: 'radiogroup' },
+    element('legend', {}, caption(widget(group.name).title)));
+  for (const option of info.options.filter((o) => o.group === group.index)) {
+    box.append(element('label', { class: 'choice', title: option.hint },
+      element('input', { type: 'radio', name: group.name, id: option.name, value: String(option.value),
+        'data-option': String(option.index), 'aria-description': option.hint }),
+      element('span', {}, option.caption)));
+  }
+  return box;
+}
+
+function buildPanel() {
+  info.options.forEach((o, i) => { o.index = i; });
+  info.groups.forEach((g, i) => { g.index = i; });
+  const panelTitle = widget('GroupBoxStart');
+  $('panel-title').textContent = caption(panelTitle.title);
+  $('panel').title = panelTitle.toolTip ?? '';
+
+  const sign = widget('RadioGroupWaSa');
+  const signBox = element('fieldset', { id: 'RadioGroupWaSa', class: 'sign', title: sign.toolTip, role: 'radiogroup',
+    'aria-label': sign.toolTip }, element('legend', {}, caption(sign.title)));
+  for (const item of [0, 1]) {
+    const name = `RadioGroupWaSaItem${item}`;
+    signBox.append(element('label', { class: 'choice' },
+      element('input', { type: 'radio', name: 'RadioGroupWaSa', id: name, value: String(item) }),
+      element('span', {}, caption(widget(name).text))));
+  }
+  $('switches').append(checkbox('CheckBoxRuledLine'), checkbox('CheckBoxPrintAnswer'), signBox);
+
+  const grid = $('groups');
+  for (let row = 0; row < 3; ++row) {
+    grid.append(element('div', { class: 'row-label', id: `row${row}` }));
+    for (let column = 0; column < 3; ++column)
+      grid.append(optionGroup(info.groups[row * 3 + column]));
+  }
+  radios = [...grid.querySelectorAll('input[type=radio]')];
+
+  const paper = element('select', { id: 'paper' });
+  for (const [value, name] of Object.entries(webTexts.paperNames))
+    paper.append(element('option', { value }, name));
+  const sheets = element('input', { id: 'sheets', type: 'number', inputmode: 'numeric', min: '1',
+    max: String(info.maxSheets), step: '1', title: webTexts.sheetsHint });
+  $('output').append(
+    element('label', { class: 'field' }, element('span', {}, webTexts.paper), paper),
+    element('label', { class: 'field' }, element('span', {}, webTexts.sheets), sheets));
+}
+
+// The buttons above the sheet and the sheet's own names, before the first sheet.
+function labelSheetArea() {
+  for (const [id, name] of [['refresh', 'ButtonKoushin'], ['print', 'ButtonPrintOut'], ['save', 'ButtonSavePdf']]) {
+    const w = widget(name);
+    const button = $(id);
+    button.textContent = caption(w.text);
+    button.title = w.toolTip ?? '';
+  }
+  const preview = $('preview');
+  preview.title = ui.widgets.FormKolvara?.toolTip ?? '';
+  preview.setAttribute('aria-label', webTexts.preview);
+}
+
+// ---- State into the page ----
+
+// Writes only what changed: a click then costs the page no more than it must redraw.
+function put(target, key, value) {
+  if (target[key] !== value) target[key] = value;
+}
+
+function putAttribute(target, name, value) {
+  if (target.getAttribute(name) !== value) target.setAttribute(name, value);
+}
+
+function say(text) {
+  put($('alert'), 'textContent', text ?? '');
+}
+
+let remembered = null;
+
+function showState(next) {
+  state = next;
+  if (radios.length) showPanel();
+  put($('print'), 'disabled', !state.hasSheet);
+  put($('save'), 'disabled', !state.hasSheet);
+  drawSheet();
+  afterFrame(keepAddress);
+}
+
+function showPanel() {
+  for (const input of radios) {
+    const option = info.options[Number(input.dataset.option)];
+    put(input, 'checked', state.selection[option.group] === option.value);
+  }
+  put($(`RadioGroupWaSaItem${state.operation}`), 'checked', true);
+  state.rows.forEach((text, row) => put($(`row${row}`), 'textContent', text));
+  info.groups.forEach((group, g) => {
+    const box = $(group.name);
+    const hint = state.groupHints[g];
+    put(box, 'title', hint);
+    if (group.carry) {
+      const column = g - 6;
+      put(box.querySelector('legend'), 'textContent', caption(state.carryCaptions[column]));
+      putAttribute(box, 'aria-label', `${info.places[column]}の${hint}`);
+    } else {
+      putAttribute(box, 'aria-label', hint);
+    }
+  });
+  put($('GroupBoxKuriAgariSagari_100'), 'hidden', !state.hundredsCarryVisible);
+
+  const count = $('LabelProblemCount');
+  put(count, 'textContent', state.count.text);
+  count.classList.toggle('impossible', state.count.impossible);
+  count.classList.toggle('repeats', state.count.repeats);
+
+  put($('CheckBoxRuledLine'), 'checked', state.boxes);
+  put($('CheckBoxPrintAnswer'), 'checked', state.answers);
+  put($('paper'), 'value', state.paper);
+  put($('sheets'), 'value', String(state.sheets));
+}
+
+// What the screen need not wait for runs once the new sheet is on it; while the page
+// starts, once the panel is there too.
+let afterFrameTasks = null;
+let starting = true;
+function afterFrame(task) {
+  if (!afterFrameTasks) {
+    afterFrameTasks = new Set();
+    document.documentElement.dataset.pending = 'true';
+    if (!starting) requestAnimationFrame(() => setTimeout(runAfterFrameTasks, 0));
+  }
+  afterFrameTasks.add(task);
+}
+
+function runAfterFrameTasks() {
+  const tasks = afterFrameTasks ?? new Set();
+  afterFrameTasks = null;
+  for (const t of tasks) t();
+  delete document.documentElement.dataset.pending;
+}
+
+// The address names the sheet on screen; the device keeps the settings for the next visit.
+function keepAddress() {
+  if (location.hash.slice(1) !== state.address)
+    history.replaceState(null, '', '#' + state.address);
+  if (remembered !== state.remembered) {
+    remembered = state.remembered;
+    try {
+      localStorage.setItem(STORE, remembered);
+    } catch {
+      // Private modes may refuse; the address still carries everything.
+    }
+  }
+}
+
+function sheetKey() {
+  return `${state.address}|${state.hasSheet}`;
+}
+
+function drawSheet() {
+  const key = sheetKey();
+  if (key === drawnKey) return;
+  drawnKey = key;
+  const page = kv.page(0, 0);
+  $('preview').innerHTML = pageSvg(page, 'preview-');
+  $('preview').style.setProperty('--ratio', String(page.width / page.height));
+  // The printed pages follow once the sheet is on screen, and at once when printing starts.
+  afterFrame(preparePrint);
+}
+
+function preparePrint() {
+  const key = sheetKey();
+  if (key === printedKey) return;
+  printedKey = key;
+  const pages = [kv.page(0, 0)];
+  if (state.answers) pages.push(kv.page(0, 1));
+  $('print-pages').innerHTML = pages.map((page, i) => `<div class="print-page">${pageSvg(page, `print${i}-`, true)}</div>`).join('');
+  const size = state.paper === 'letter' ? 'letter landscape' : 'A4 landscape';
+  $('page-size').textContent = `@page { size: ${size}; margin: 0; }`;
+  document.documentElement.dataset.printReady = key;
+}
+
+// ---- What the user does ----
+
+function act(next) {
+  say('');
+  showState(next);
+}
+
+function refresh() {
+  say('');
+  const next = kv.refresh();
+  showState(next);
+  if (!next.filled) say(next.refusal);
+}
+
+async function savePdf() {
+  const button = $('save');
+  button.disabled = true;
+  button.setAttribute('aria-busy', 'true');
+  $('status').textContent = webTexts.pdfBusy;
+  say('');
+  performance.mark('kolvara:pdf-start');
+  try {
+    const { makePdf } = await import('./pdf.js');
+    const pages = [];
+    for (let k = 0; k < state.sheets; ++k) {
+      pages.push(() => kv.page(k, 0));
+      if (state.answers) pages.push(() => kv.page(k, 1));
+    }
+    const bytes = await makePdf(pages, ui.windowTitle);
+    performance.measure('kolvara:pdf', 'kolvara:pdf-start');
+    const url = URL.createObjectURL(new Blob([bytes], { type: 'application/pdf' }));
+    // Named as the window names its PDFs, after today's date.
+    const today = new Date();
+    const date = [today.getFullYear(), today.getMonth() + 1, today.getDate()].map((n) => String(n).padStart(2, '0'));
+    const link = element('a', { href: url, download: `Kolvara-${date.join('-')}.pdf` });
+    document.body.append(link);
+    link.click();
+    link.remove();
+    setTimeout(() => URL.revokeObjectURL(url), 60000);
+    $('status').textContent = '';
+  } catch (error) {
+    $('status').textContent = '';
+    say(webTexts.pdfFailed(error?.message ?? String(error)));
+  } finally {
+    button.removeAttribute('aria-busy');
+    button.disabled = !state.hasSheet;
+  }
+}
+
+// The sheet an address names, and a word on whatever in it could not be read.
+function open(address) {
+  const readable = address.length <= LONGEST_ADDRESS;
+  const opened = kv.open(readable ? address : '', Date.now() % MS_PER_DAY);
+  if (!readable) opened.rejected.push(`${address.slice(0, 24)}…`);
+  return opened;
+}
+
+function openAddress(address) {
+  const next = open(address);
+  showState(next);
+  say(next.rejected.length ? webTexts.rejected(next.rejected) : '');
+  document.documentElement.dataset.opened = address;
+}
+
+function connect() {
+  $('groups').addEventListener('change', (event) => {
+    const option = event.target.dataset.option;
+    if (option !== undefined) act(kv.select(Number(option)));
+  });
+  $('switches').addEventListener('change', (event) => {
+    const t = event.target;
+    if (t.name === 'RadioGroupWaSa') act(kv.operation(Number(t.value)));
+    else if (t.id === 'CheckBoxRuledLine') act(kv.set('no-boxes', t.checked ? '0' : '1'));
+    else if (t.id === 'CheckBoxPrintAnswer') act(kv.set('no-answers', t.checked ? '0' : '1'));
+  });
+  $('paper').addEventListener('change', (event) => act(kv.set('paper', event.target.value)));
+  $('sheets').addEventListener('change', (event) => {
+    const next = kv.set('sheets', event.target.value.trim());
+    act(next);  // a count out of range leaves the last good one, shown again
+  });
+  $('refresh').addEventListener('click', refresh);
+  $('preview').addEventListener('dblclick', refresh);
+  $('print').addEventListener('click', () => {
+    preparePrint();
+    window.print();
+  });
+  $('save').addEventListener('click', savePdf);
+  window.addEventListener('beforeprint', preparePrint);
+  window.addEventListener('hashchange', () => {
+    if (location.hash.slice(1) !== state.address) openAddress(location.hash.slice(1));
+  });
+}
+
+async function start() {
+  // The faces load beside the module, so the first layout of the sheet finds them ready.
+  const faces = Promise.all(['"Kolvara Gothic"', '"Kolvara PGothic"'].map((f) => document.fonts.load(`16px ${f}`)));
+  try {
+    kv = bindModule(await createKolvara());
+  } catch (error) {
+    say(webTexts.startFailed);
+    throw error;
+  }
+  info = kv.info();
+  labelSheetArea();
+  let stored = '';
+  try {
+    stored = localStorage.getItem(STORE) ?? '';
+  } catch {
+    stored = '';
+  }
+  // An address names the sheet; a bare one takes the settings of the last visit.
+  const address = location.hash.slice(1);
+  const opened = open(address !== '' ? address : stored);
+  showState(opened);
+  await faces.catch(() => {});
+  await document.fonts.ready;
+  // Marked once the frame that shows the sheet is drawn.
+  await new Promise((done) => requestAnimationFrame(() => setTimeout(done, 0)));
+  performance.mark('kolvara:sheet-drawn');
+  // The panel comes a frame after the sheet: the sheet is what the page is for.
+  buildPanel();
+  connect();
+  showPanel();
+  say(opened.rejected.length ? webTexts.rejected(opened.rejected) : '');
+  document.documentElement.dataset.opened = address;
+  starting = false;
+  runAfterFrameTasks();
+  document.documentElement.dataset.ready = 'true';
+  if ('serviceWorker' in navigator)
+    navigator.serviceWorker.register('sw.js').catch(() => {});
+}
+
+start();
