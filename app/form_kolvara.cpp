@@ -15,6 +15,9 @@
 #include <QStyle>
 #include <QTimer>
 
+#include <chrono>
+#include <utility>
+
 #include "option_widgets.h"
 #include "problem_count.h"
 #include "status_lines.h"
@@ -33,6 +36,8 @@ constexpr int StoredFrameWidth = 16;  // left and right border of the stored out
 constexpr int SheetMargin = 32, SheetTop = 48, RowPitch = 176;
 constexpr int PlacedWidth = 148, PlacedHeight = 139;
 constexpr int CountLinePixelSize = 11, CountLineSmallestPixelSize = 9;
+// A window closed during a print run waits this long for the run before giving it up.
+constexpr std::chrono::seconds CloseWait{15};
 
 QString toQt(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
 
@@ -65,6 +70,8 @@ TFormKolvara::TFormKolvara(Clock clock, PrintService *printService, QWidget *par
         return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
     };
     connectControls();
+    // A page already sent can still fail at the printer, long after its run.
+    connect(printService_, &PrintService::pageFailed, this, &TFormKolvara::reportError);
     FormCreate();
     // Ctrl+Q ends the program as everywhere on a Linux desktop, also where the platform
     // names no key for quitting.
@@ -76,7 +83,11 @@ TFormKolvara::TFormKolvara(Clock clock, PrintService *printService, QWidget *par
     connect(quit, &QShortcut::activated, this, &QWidget::close);
 }
 
-TFormKolvara::~TFormKolvara() { delete ui_; }
+TFormKolvara::~TFormKolvara()
+{
+    delete run_;
+    delete ui_;
+}
 
 // The stored layout gives font heights in pixels, as the property "fontPixelSize".
 void TFormKolvara::applyStoredPixelSizes()
@@ -272,12 +283,31 @@ void TFormKolvara::resizeEvent(QResizeEvent *event)
 
 void TFormKolvara::closeEvent(QCloseEvent *event)
 {
-    // A run waits for the print service at most its bound; the window stays until it ends.
-    if (printing_) {
+    // A run or a set-up waits for the print service at most its bound: the window closes
+    // once it ends, and gives a run up should it take longer than CloseWait.
+    if (printServiceBusy()) {
         event->ignore();
+        if (!std::exchange(closeRequested_, true))
+            QTimer::singleShot(CloseWait, this, [this] {
+                if (!closeRequested_ || !printServiceBusy())
+                    return;
+                gaveUpForClose_ = true;
+                if (run_)
+                    run_->abandon();
+                else
+                    printService_->abandon();
+            });
         return;
     }
     QWidget::closeEvent(event);
+}
+
+void TFormKolvara::closeWhenIdle()
+{
+    if (!closeRequested_ || printServiceBusy())
+        return;
+    closeRequested_ = gaveUpForClose_ = false;
+    close();
 }
 
 void TFormKolvara::mouseDoubleClickEvent(QMouseEvent *event)
@@ -424,52 +454,47 @@ bool TFormKolvara::tableCoversSheet() const
 
 void TFormKolvara::ButtonPrintOutClick()
 {
-    if (printing_)
+    if (printServiceBusy())
         return;
     printing_ = true;
     hidePanelAndButtons();
 
-    if (const QString error = printService_->prepareLandscape(); !error.isEmpty())
-        return endPrintRun(error);
-    if (!tableCoversSheet() && !refresh())
-        return endPrintRun(QString());
-
-    AnswerPass = 0;
-    if (const QString error =
-            printService_->printSheet(sheetOnScreen(false), windowTitle() + QString::fromUtf8(problemPageSuffix));
-        !error.isEmpty())
-        return endPrintRun(error);
-
-    if (ui_->CheckBoxPrintAnswer->isChecked()) {
-        AnswerPass = 1;
-        const QString error =
-            printService_->printSheet(sheetOnScreen(true), windowTitle() + QString::fromUtf8(answerPageSuffix));
-        AnswerPass = 0;
-        if (!error.isEmpty())
-            return endPrintRun(error);
-    }
-    if (const QString error = printService_->finishRun(); !error.isEmpty())
-        return endPrintRun(error);
-    printing_ = false;
-    refresh();
-    endPrintRun(QString());
-    if (const QString notice = printService_->runNotice(); !notice.isEmpty() && noticeReporter_)
-        noticeReporter_(notice);
+    PrintRun::Steps steps;
+    // When the settings now lay out another sheet than the one on screen, a new one first.
+    steps.ready = [this] { return tableCoversSheet() || refresh(); };
+    steps.page = [this](bool answers) {
+        AnswerPass = answers ? 1 : 0;
+        return sheetOnScreen(answers);
+    };
+    steps.problemTitle = windowTitle() + QString::fromUtf8(problemPageSuffix);
+    steps.answerTitle = windowTitle() + QString::fromUtf8(answerPageSuffix);
+    steps.answers = ui_->CheckBoxPrintAnswer->isChecked();
+    run_ = new PrintRun(*printService_, std::move(steps), this);
+    connect(run_, &PrintRun::finished, this, &TFormKolvara::endPrintRun);
+    run_->start();
 }
 
 // Whether the run completed or stopped on an error, the window is usable again.
-void TFormKolvara::endPrintRun(const QString &error)
+void TFormKolvara::endPrintRun(bool completed, const QString &error, const QString &notice)
 {
+    run_->deleteLater();
+    run_ = nullptr;
     printing_ = false;
     AnswerPass = 0;
-    if (!error.isEmpty()) {
+    if (completed) {
+        refresh();
+    } else if (!error.isEmpty()) {
         // The sheet of the last fill, as its refresh laid it out, without answers.
         Sakujo();
         buildLastFill();
     }
     showPanelAndButtons();
-    if (!error.isEmpty())
+    // A run given up for a close has nothing left to tell.
+    if (!error.isEmpty() && !gaveUpForClose_)
         reportError(error);
+    if (!notice.isEmpty() && noticeReporter_)
+        noticeReporter_(notice);
+    closeWhenIdle();
 }
 
 void TFormKolvara::hidePanelAndButtons()
@@ -534,6 +559,18 @@ void TFormKolvara::ButtonSavePdfClick()
 
 void TFormKolvara::ButtonPrinterSetupClick()
 {
-    if (const QString error = printService_->setup(this); !error.isEmpty())
-        reportError(error);
+    if (printServiceBusy())
+        return;
+    settingUp_ = true;
+    // Nothing else may ask the service until the set-up is done.
+    ui_->ButtonPrintOut->setEnabled(false);
+    ui_->ButtonPrinterSetup->setEnabled(false);
+    whenReady(printService_->setup(this), this, [this](const QString &error) {
+        settingUp_ = false;
+        ui_->ButtonPrintOut->setEnabled(true);
+        ui_->ButtonPrinterSetup->setEnabled(true);
+        if (!error.isEmpty() && !gaveUpForClose_)
+            reportError(error);
+        closeWhenIdle();
+    });
 }

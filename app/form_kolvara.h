@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+#include "print_run.h"
 #include "problem_table.h"
 #include "random_source.h"
 #include "settings.h"
@@ -79,6 +80,9 @@ public:
     int columnPitch() const { return ColumnPitch; }
     quint8 answerPass() const { return AnswerPass; }
     PrintService &printService() { return *printService_; }
+    // A print run or the printer set-up is under way: the print service is being asked,
+    // or its dialog is open.
+    bool printServiceBusy() const { return printing_ || settingUp_; }
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
@@ -104,7 +108,8 @@ private:
     void updateProblemCount();
     QString suggestedPdfPath() const;
     bool tableCoversSheet() const;
-    void endPrintRun(const QString &error);
+    void endPrintRun(bool completed, const QString &error, const QString &notice);
+    void closeWhenIdle();
     void reportError(const QString &message);
 
     Ui::FormKolvara *ui_;
@@ -125,5 +130,9 @@ private:
     std::array<QRadioButton *, 2> operationButtons_{};
     bool subtractionSign_ = false;  // the sign of the controls being built
     bool printing_ = false;
+    bool settingUp_ = false;      // the set-up waits for the service or shows its dialog
+    bool closeRequested_ = false;  // closed while the print service was busy
+    bool gaveUpForClose_ = false;  // and it took longer than the window waits
+    PrintRun *run_ = nullptr;      // the run under way
     bool sizedToFrame_ = false;  // the stored outer size applied to the frame once known
 };

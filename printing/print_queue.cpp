@@ -4,9 +4,8 @@
 #include <dlfcn.h>
 
 #include <array>
-#include <cerrno>
-#include <cstring>
 #include <memory>
+#include <string>
 
 namespace printqueue {
 namespace {
@@ -14,39 +13,47 @@ namespace {
 // The print service's library, loaded on the first question rather than at start: it
 // brings some twenty libraries of its own that a session without printing never needs.
 #define KOLVARA_CUPS_FUNCTIONS(X)                                                                                      \
-    X(cupsAddOption) \
-    X(cupsDoRequest) \
-    X(cupsEncodeOptions2) \
-    X(cupsEncryption) \
-    X(cupsFinishDocument) \
-    X(cupsFreeDests) \
-    X(cupsFreeOptions) \
-    X(cupsGetNamedDest) \
-    X(cupsLastError) \
-    X(cupsLastErrorString) \
-    X(cupsServer) \
-    X(cupsStartDocument) \
-    X(cupsUser) \
-    X(cupsWriteRequestData) \
-    X(httpAssembleURIf) \
-    X(httpClose) \
-    X(httpConnect2) \
-    X(httpSetTimeout) \
-    X(ippAddString) \
-    X(ippAddStrings) \
-    X(ippDelete) \
-    X(ippFindAttribute) \
-    X(ippGetBoolean) \
-    X(ippGetInteger) \
-    X(ippGetStatusCode) \
-    X(ippGetString) \
-    X(ippNewRequest) \
+    X(cupsAddOption)                                                                                                   \
+    X(cupsDoRequest)                                                                                                   \
+    X(cupsEncodeOptions2)                                                                                              \
+    X(cupsEncryption)                                                                                                  \
+    X(cupsFinishDocument)                                                                                              \
+    X(cupsFreeDests)                                                                                                   \
+    X(cupsFreeOptions)                                                                                                 \
+    X(cupsGetNamedDest)                                                                                                \
+    X(cupsLastError)                                                                                                   \
+    X(cupsLastErrorString)                                                                                             \
+    X(cupsServer)                                                                                                      \
+    X(cupsSetPasswordCB2)                                                                                              \
+    X(cupsStartDocument)                                                                                               \
+    X(cupsUser)                                                                                                        \
+    X(cupsWriteRequestData)                                                                                            \
+    X(httpAddrFreeList)                                                                                                \
+    X(httpAddrGetList)                                                                                                 \
+    X(httpAddrLocalhost)                                                                                               \
+    X(httpAssembleURIf)                                                                                                \
+    X(httpClose)                                                                                                       \
+    X(httpConnect2)                                                                                                    \
+    X(httpGetStatus)                                                                                                   \
+    X(httpSetTimeout)                                                                                                  \
+    X(ippAddString)                                                                                                    \
+    X(ippAddStrings)                                                                                                   \
+    X(ippDelete)                                                                                                       \
+    X(ippFindAttribute)                                                                                                \
+    X(ippGetBoolean)                                                                                                   \
+    X(ippGetInteger)                                                                                                   \
+    X(ippGetStatusCode)                                                                                                \
+    X(ippGetString)                                                                                                    \
+    X(ippNewRequest)                                                                                                   \
     X(ippPort)
 
 struct CupsLibrary {
 #define KOLVARA_CUPS_POINTER(name) decltype(&::name) name = nullptr;
     KOLVARA_CUPS_FUNCTIONS(KOLVARA_CUPS_POINTER)
 #undef KOLVARA_CUPS_POINTER
+    // The library's own connection of the calling thread, which the platform's print
+    // support uses. Not part of the library's published interface: used where present.
+    http_t *(*threadConnection)() = nullptr;
 };
 
 // Null when the library or one of its functions is missing.
@@ -63,6 +70,7 @@ const CupsLibrary *loadCups()
         return nullptr;
         KOLVARA_CUPS_FUNCTIONS(KOLVARA_CUPS_RESOLVE)
 #undef KOLVARA_CUPS_RESOLVE
+        library.threadConnection = reinterpret_cast<http_t *(*)()>(dlsym(handle, "_cupsConnect"));
         return &library;
     }();
     return loaded;
@@ -70,32 +78,38 @@ const CupsLibrary *loadCups()
 
 const CupsLibrary &cups() { return *loadCups(); }
 
-using Clock = std::chrono::steady_clock;
-
-// How often a connection waiting for the service looks at its deadline.
+// How often a connection waiting for the service looks at its limit.
 constexpr double WaitSlice = 0.25;
+// How long a job that must not stay in the queue may take to cancel.
+constexpr Bound CancelBound{5000};
 
 std::string queueOf(const std::string &name) { return name.substr(0, name.find('/')); }
 
 std::string lastErrorText()
 {
-    if (!loadCups())
-        return {};
     const char *text = cups().cupsLastErrorString();
     return text ? text : std::string();
 }
 
-// One connection to the service, abandoned once its deadline has passed.
+Answer failure(Outcome outcome, std::string reason = {})
+{
+    Answer answer;
+    answer.outcome = outcome;
+    answer.reason = std::move(reason);
+    return answer;
+}
+
+// One connection to the service, given up once its limit is reached.
 class Connection {
 public:
-    explicit Connection(Bound bound) : deadline_(Clock::now() + bound)
+    explicit Connection(const Limit &limit) : limit_(limit)
     {
         if (!loadCups())
             return;
-        errno = 0;
-        http_ = cups().httpConnect2(cups().cupsServer(), cups().ippPort(), nullptr, AF_UNSPEC, cups().cupsEncryption(),
-                                    1, remainingMilliseconds(), nullptr);
-        connectErrno_ = errno;
+        server_ = cups().cupsServer();
+        port_ = cups().ippPort();
+        http_ = cups().httpConnect2(server_.c_str(), port_, nullptr, AF_UNSPEC, cups().cupsEncryption(), 1,
+                                    remainingMilliseconds(), nullptr);
         if (http_)
             cups().httpSetTimeout(http_, WaitSlice, &Connection::keepWaiting, this);
     }
@@ -109,68 +123,102 @@ public:
 
     http_t *http() const { return http_; }
 
+    // Why there is no connection: nothing listening here, a computer nobody knows, or
+    // the limit reached first.
     Answer connectFailure() const
     {
-        Answer answer;
-        if (!loadCups()) {
-            answer.outcome = Outcome::Unreachable;
-            answer.reason = "libcups.so.2";
-            return answer;
-        }
-        if (Clock::now() >= deadline_) {
-            answer.outcome = Outcome::NoAnswer;
-            return answer;
-        }
-        answer.outcome = Outcome::Unreachable;
-        answer.reason = connectErrno_ ? std::strerror(connectErrno_) : lastErrorText();
-        return answer;
+        if (!loadCups())
+            return failure(Outcome::NoLibrary, "libcups.so.2");
+        if (limit_.reached())
+            return withServer(failure(Outcome::NoAnswer));
+        const std::string reason = lastErrorText();
+        http_addrlist_t *addresses =
+            cups().httpAddrGetList(server_.c_str(), AF_UNSPEC, std::to_string(port_).c_str());
+        if (!addresses)
+            return withServer(failure(Outcome::NotFound, reason));
+        const bool local = server_.starts_with('/') || cups().httpAddrLocalhost(&addresses->addr);
+        cups().httpAddrFreeList(addresses);
+        return withServer(failure(local ? Outcome::NotRunning : Outcome::Unreachable, reason));
     }
 
-    // What went wrong with the request just made, in the caller's terms.
-    Answer requestFailure(const std::string &printer) const
+    // What went wrong with the request just made, in the caller's terms; `response` is
+    // what came back, null when nothing a print service would say did.
+    Answer requestFailure(const std::string &printer, ipp_t *response) const
     {
-        Answer answer;
+        return requestFailure(printer, response != nullptr,
+                              response ? cups().ippGetStatusCode(response) : IPP_STATUS_ERROR_INTERNAL);
+    }
+    // The same where the library hands over only the status of the service's answer.
+    Answer requestFailure(const std::string &printer, bool answered, ipp_status_t status) const
+    {
+        Answer answer = answered ? refusal(status) : brokenAnswer();
         answer.printer = printer;
-        if (gaveUp_ || Clock::now() >= deadline_) {
-            answer.outcome = Outcome::NoAnswer;
-            return answer;
-        }
-        answer.reason = lastErrorText();
-        switch (cups().cupsLastError()) {
-        case IPP_STATUS_ERROR_NOT_FOUND:
-            answer.outcome = Outcome::NoSuchPrinter;
-            break;
-        case IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS:
-            answer.outcome = Outcome::NotAccepting;
-            break;
-        case IPP_STATUS_ERROR_SERVICE_UNAVAILABLE:
-            answer.outcome = Outcome::Unreachable;
-            break;
-        default:
-            answer.outcome = Outcome::Failed;
-            break;
-        }
-        return answer;
+        return withServer(std::move(answer));
     }
 
 private:
+    Answer refusal(ipp_status_t status) const
+    {
+        if (gaveUp_ || limit_.reached())
+            return failure(Outcome::NoAnswer);
+        switch (status) {
+        case IPP_STATUS_ERROR_NOT_FOUND:
+            return failure(Outcome::NoSuchPrinter, lastErrorText());
+        case IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS:
+            return failure(Outcome::NotAccepting, lastErrorText());
+        case IPP_STATUS_ERROR_SERVICE_UNAVAILABLE:
+            return failure(Outcome::Unreachable, lastErrorText());
+        default:
+            return failure(Outcome::Failed, lastErrorText());
+        }
+    }
+
+    Answer brokenAnswer() const
+    {
+        if (gaveUp_ || limit_.reached())
+            return failure(Outcome::NoAnswer);
+        const http_status_t status = cups().httpGetStatus(http_);
+        // The service refused this user, or a document that large.
+        if (status == HTTP_STATUS_UNAUTHORIZED || status == HTTP_STATUS_FORBIDDEN ||
+            status == HTTP_STATUS_REQUEST_TOO_LARGE)
+            return failure(Outcome::Failed, lastErrorText());
+        // The connection broke: the service went away since, or what listens there does
+        // not speak its language and hung up.
+        if (status == HTTP_STATUS_ERROR) {
+            const Connection again(limit_);
+            if (!again.http())
+                return again.connectFailure();
+        }
+        return failure(Outcome::WrongAnswer,
+                       status > HTTP_STATUS_CONTINUE ? "HTTP " + std::to_string(int(status)) : std::string());
+    }
+
+    Answer withServer(Answer answer) const
+    {
+        // A local socket is this computer's own service: its path means nothing to a user.
+        if (!server_.empty() && !server_.starts_with('/'))
+            answer.server = port_ == 631 ? server_ : server_ + ':' + std::to_string(port_);
+        return answer;
+    }
     int remainingMilliseconds() const
     {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - Clock::now()).count();
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(limit_.deadline - Clock::now()).count();
         return left > 0 ? int(left) : 1;
     }
     static int keepWaiting(http_t *, void *self)
     {
         auto *connection = static_cast<Connection *>(self);
-        if (Clock::now() < connection->deadline_)
+        if (!connection->limit_.reached())
             return 1;
         connection->gaveUp_ = true;
         return 0;
     }
 
-    Clock::time_point deadline_;
+    Limit limit_;
+    std::string server_;
+    int port_ = 631;
     http_t *http_ = nullptr;
-    int connectErrno_ = 0;
     bool gaveUp_ = false;
 };
 
@@ -200,19 +248,22 @@ std::string serviceUri(const std::string &path)
 }
 
 std::string printerUri(const std::string &name) { return serviceUri("/printers/" + queueOf(name)); }
+std::string jobUri(int job) { return serviceUri("/jobs/" + std::to_string(job)); }
 
 // A request about the printer or job at `uri`, made by this user.
 ipp_t *newRequest(ipp_op_t operation, const char *uriAttribute, const std::string &uri)
 {
     ipp_t *request = cups().ippNewRequest(operation);
-    cups().ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, uriAttribute, nullptr, uri.c_str());
+    if (uriAttribute)
+        cups().ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, uriAttribute, nullptr, uri.c_str());
     cups().ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cups().cupsUser());
     return request;
 }
 
 // The attributes `wanted` of the printer or job at `uri`.
+template <std::size_t N>
 Ipp askAttributes(const Connection &connection, ipp_op_t operation, const char *uriAttribute, const std::string &uri,
-                  const std::array<const char *, 3> &wanted)
+                  const std::array<const char *, N> &wanted)
 {
     ipp_t *request = newRequest(operation, uriAttribute, uri);
     cups().ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", int(wanted.size()),
@@ -222,10 +273,11 @@ Ipp askAttributes(const Connection &connection, ipp_op_t operation, const char *
 
 Answer askPrinter(const Connection &connection, const std::string &name)
 {
-    const Ipp response = askAttributes(connection, IPP_OP_GET_PRINTER_ATTRIBUTES, "printer-uri", printerUri(name),
-                                      {"printer-state", "printer-is-accepting-jobs", "printer-state-message"});
+    const Ipp response = askAttributes(
+        connection, IPP_OP_GET_PRINTER_ATTRIBUTES, "printer-uri", printerUri(name),
+        std::array{"printer-state", "printer-is-accepting-jobs", "printer-state-message"});
     if (!succeeded(response))
-        return connection.requestFailure(name);
+        return connection.requestFailure(name, response.get());
 
     Answer answer;
     answer.printer = name;
@@ -239,42 +291,70 @@ Answer askPrinter(const Connection &connection, const std::string &name)
     return answer;
 }
 
-// A job the service took may still end aborted (a filter or the backend failed at once).
-Answer askJob(const Connection &connection, const std::string &name, int job)
+// The job's state as the service reports it, with its reason where it ended badly.
+JobState jobStateOf(const Connection &connection, int job)
 {
-    const Ipp response = askAttributes(connection, IPP_OP_GET_JOB_ATTRIBUTES, "job-uri",
-                                      serviceUri("/jobs/" + std::to_string(job)),
-                                      {"job-state", "job-state-message", "job-state-reasons"});
+    const Ipp response = askAttributes(connection, IPP_OP_GET_JOB_ATTRIBUTES, "job-uri", jobUri(job),
+                                      std::array{"job-state", "job-state-message", "job-printer-state-message"});
+    JobState result;
     if (!succeeded(response))
-        return connection.requestFailure(name);
-
-    Answer answer;
-    answer.printer = name;
+        return result;
     ipp_attribute_t *state = cups().ippFindAttribute(response.get(), "job-state", IPP_TAG_ENUM);
-    const int jobState = state ? cups().ippGetInteger(state, 0) : IPP_JSTATE_PENDING;
-    if (jobState == IPP_JSTATE_ABORTED || jobState == IPP_JSTATE_CANCELED) {
-        answer.outcome = Outcome::Failed;
-        answer.reason = textOf(response.get(), "job-state-message");
-        if (answer.reason.empty())
-            answer.reason = textOf(response.get(), "job-state-reasons");
+    switch (state ? cups().ippGetInteger(state, 0) : IPP_JSTATE_PENDING) {
+    case IPP_JSTATE_COMPLETED:
+        result.end = JobEnd::Completed;
+        return result;
+    case IPP_JSTATE_ABORTED:
+        result.end = JobEnd::Aborted;
+        break;
+    case IPP_JSTATE_CANCELED:
+        result.end = JobEnd::Cancelled;
+        break;
+    default:
+        result.end = JobEnd::Waiting;
+        return result;
     }
-    return answer;
+    // The scheduler's word on the job, else the printer's last word while it printed it.
+    result.reason = textOf(response.get(), "job-state-message");
+    if (result.reason.empty())
+        result.reason = textOf(response.get(), "job-printer-state-message");
+    return result;
 }
+
+const char *noPassword(const char *, http_t *, const char *, const char *, void *) { return nullptr; }
+
+thread_local Limit threadLimit{Clock::time_point::max()};
+
+int threadKeepWaiting(http_t *, void *) { return threadLimit.reached() ? 0 : 1; }
+int stopWaiting(http_t *, void *) { return 0; }
 
 }  // namespace
 
-Answer findDefaultPrinter(Bound bound)
+void prepareThread()
 {
-    Connection connection(bound);
+    if (loadCups())
+        cups().cupsSetPasswordCB2(&noPassword, nullptr);
+}
+
+Answer findDefaultPrinter(const Limit &limit)
+{
+    Connection connection(limit);
     if (!connection.http())
         return connection.connectFailure();
+    // The service's own default, asked on this connection first: whatever answers here
+    // must answer as a print service before anything else is asked of it.
+    ipp_t *request = newRequest(IPP_OP_CUPS_GET_DEFAULT, nullptr, {});
+    const Ipp serviceDefault(cups().cupsDoRequest(connection.http(), request, "/"));
+    if (!serviceDefault || (!succeeded(serviceDefault) &&
+                            cups().ippGetStatusCode(serviceDefault.get()) != IPP_STATUS_ERROR_NOT_FOUND))
+        return connection.requestFailure({}, serviceDefault.get());
+
     cups_dest_t *dest = cups().cupsGetNamedDest(connection.http(), nullptr, nullptr);
     if (!dest) {
-        Answer answer = connection.requestFailure({});
+        if (limit.reached())
+            return connection.requestFailure({}, nullptr);
         // The service answered, and knows of no default.
-        if (answer.outcome == Outcome::NoSuchPrinter || cups().cupsLastError() <= IPP_STATUS_OK_EVENTS_COMPLETE)
-            answer.outcome = Outcome::NoDefault;
-        return answer;
+        return failure(Outcome::NoDefault);
     }
     Answer answer;
     answer.printer = dest->name;
@@ -284,18 +364,18 @@ Answer findDefaultPrinter(Bound bound)
     return answer;
 }
 
-Answer checkPrinter(const std::string &name, Bound bound)
+Answer checkPrinter(const std::string &name, const Limit &limit)
 {
-    Connection connection(bound);
+    Connection connection(limit);
     if (!connection.http())
         return connection.connectFailure();
     return askPrinter(connection, name);
 }
 
 Answer submitPdf(const std::string &name, const std::string &title, const std::string &pdf, const Options &options,
-                 Bound bound)
+                 const Limit &limit)
 {
-    Connection connection(bound);
+    Connection connection(limit);
     if (!connection.http())
         return connection.connectFailure();
     const std::string queue = queueOf(name);
@@ -315,21 +395,69 @@ Answer submitPdf(const std::string &name, const std::string &title, const std::s
     const Ipp created(cups().cupsDoRequest(connection.http(), create, resource.c_str()));
     ipp_attribute_t *jobId = created ? cups().ippFindAttribute(created.get(), "job-id", IPP_TAG_INTEGER) : nullptr;
     if (!succeeded(created) || !jobId)
-        return connection.requestFailure(name);
+        return connection.requestFailure(name, created.get());
     const int job = cups().ippGetInteger(jobId, 0);
 
+    // A job without its whole document would wait in the queue until the service gives
+    // up on it, and a document sent after the caller stopped waiting would print a page
+    // reported as lost: either way the job goes.
+    const auto withdraw = [&](Answer answer) {
+        cancelJob(job, {Clock::now() + CancelBound, nullptr, limit.stopping});
+        return answer;
+    };
+    if (limit.reached())
+        return withdraw(connection.requestFailure(name, nullptr));
     if (cups().cupsStartDocument(connection.http(), queue.c_str(), job, title.c_str(), CUPS_FORMAT_PDF, 1) !=
             HTTP_STATUS_CONTINUE ||
-        cups().cupsWriteRequestData(connection.http(), pdf.data(), pdf.size()) != HTTP_STATUS_CONTINUE ||
-        cups().cupsFinishDocument(connection.http(), queue.c_str()) > IPP_STATUS_OK_EVENTS_COMPLETE)
-        return connection.requestFailure(name);
+        cups().cupsWriteRequestData(connection.http(), pdf.data(), pdf.size()) != HTTP_STATUS_CONTINUE)
+        return withdraw(connection.requestFailure(name, nullptr));
+    const ipp_status_t sent = cups().cupsFinishDocument(connection.http(), queue.c_str());
+    if (sent > IPP_STATUS_OK_EVENTS_COMPLETE)
+        return withdraw(
+            connection.requestFailure(name, cups().httpGetStatus(connection.http()) == HTTP_STATUS_OK, sent));
 
-    Answer answer = askJob(connection, name, job);
-    if (answer.outcome != Outcome::Done)
-        return answer;
-    // The job is the service's now; the queue's state only says whether it waits.
+    // The job is the service's now, to be followed until it ends (askJobState); the
+    // queue's state only says whether it waits.
+    Answer answer;
+    answer.printer = name;
+    answer.job = job;
     answer.stopped = askPrinter(connection, name).stopped;
     return answer;
+}
+
+bool cancelJob(int job, const Limit &limit)
+{
+    Connection connection(limit);
+    if (!connection.http())
+        return false;
+    const Ipp response(cups().cupsDoRequest(connection.http(), newRequest(IPP_OP_CANCEL_JOB, "job-uri", jobUri(job)),
+                                            "/jobs/"));
+    return succeeded(response);
+}
+
+JobState askJobState(int job, const Limit &limit)
+{
+    Connection connection(limit);
+    if (!connection.http())
+        return {};
+    return jobStateOf(connection, job);
+}
+
+void limitThreadConnection(const Limit &limit)
+{
+    if (!loadCups() || !cups().threadConnection)
+        return;
+    threadLimit = limit;
+    if (http_t *http = cups().threadConnection())
+        cups().httpSetTimeout(http, WaitSlice, &threadKeepWaiting, nullptr);
+}
+
+void limitThreadConnectionWaits(Bound bound)
+{
+    if (!loadCups() || !cups().threadConnection)
+        return;
+    if (http_t *http = cups().threadConnection())
+        cups().httpSetTimeout(http, std::chrono::duration<double>(bound).count(), &stopWaiting, nullptr);
 }
 
 }  // namespace printqueue

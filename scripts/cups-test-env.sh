@@ -6,6 +6,7 @@
 #   cups-test-env.sh start-empty DIR  scheduler without any printer
 #   cups-test-env.sh stop DIR         stops the scheduler started for DIR
 #   cups-test-env.sh jobs DIR         job list with titles (see below)
+#   cups-test-env.sh job DIR ID       one job's attributes, "name=value" a line
 #
 # Must run as root (cupsd drops to user lp for its children). Both start
 # commands are idempotent: a scheduler already running for DIR is reused and
@@ -17,7 +18,10 @@
 #
 # kolvara-pdf is a raw queue (no driver, no filters), so each document
 # reaches the backend exactly as the application sent it. Its backend
-# (serverbin/backend/kolvara-keep) stores job N as DIR/out/job-N.pdf.
+# (serverbin/backend/kolvara-keep) stores job N as DIR/out/job-N.pdf. Tests
+# that need a printer failing can point a queue at the backend kolvara-fail
+# (every job fails), or give it printer-op-policy=kolvara-no-documents
+# (documents are refused once the job exists).
 #
 # Job list with the titles of finished jobs (job names are public here
 # because the policy says JobPrivateValues none). lpstat prints no titles,
@@ -35,14 +39,15 @@ readonly WAIT_SECONDS=10
 die() { echo "cups-test-env: $*" >&2; exit 1; }
 
 usage() {
-  echo "usage: $0 start|start-empty|stop|jobs DIR" >&2
+  echo "usage: $0 start|start-empty|stop|jobs DIR, or $0 job DIR ID" >&2
   exit 2
 }
 
-[ $# -eq 2 ] || usage
+[ $# -eq 2 ] || { [ $# -eq 3 ] && [ "$1" = job ]; } || usage
 command=$1
 [ -n "$2" ] || usage
 dir=$(realpath -m -- "$2")
+job_id=${3:-}
 
 sock=$dir/cupsd.sock
 pidfile=$dir/cupsd.pid
@@ -156,6 +161,23 @@ MaxJobs 0
     Order deny,allow
   </Limit>
 </Policy>
+# The same, except that a job's document is turned away once the job exists:
+# a queue with printer-op-policy=kolvara-no-documents shows what becomes of
+# a job whose document fails.
+<Policy kolvara-no-documents>
+  JobPrivateAccess all
+  JobPrivateValues none
+  SubscriptionPrivateAccess all
+  SubscriptionPrivateValues none
+  <Limit Send-Document>
+    AuthType Default
+    Require user kolvara-nobody
+    Order deny,allow
+  </Limit>
+  <Limit Validate-Job Cancel-Job Cancel-Jobs Cancel-My-Jobs Close-Job CUPS-Get-Document All>
+    Order deny,allow
+  </Limit>
+</Policy>
 EOF
 
   write_helpers
@@ -195,6 +217,78 @@ chmod 0644 "$tmp"
 mv -f -- "$tmp" "$out/job-$1.pdf"
 EOF
   chmod 0700 "$dir/serverbin/backend/kolvara-keep"
+
+  # Fails every job as a printer that jams does: with the queue's error policy
+  # abort-job, each job ends aborted.
+  cat >"$dir/serverbin/backend/kolvara-fail" <<'EOF'
+#!/bin/sh
+[ $# -eq 0 ] && exit 0
+echo "ERROR: paper jam" >&2
+exit 1
+EOF
+  chmod 0700 "$dir/serverbin/backend/kolvara-fail"
+
+  # A printer description for a queue that prints on both sides (lpadmin -P);
+  # its documents reach the backend as sent, as on the raw queue.
+  cat >"$dir/kolvara-duplex.ppd" <<'EOF'
+*PPD-Adobe: "4.3"
+*FormatVersion: "4.3"
+*FileVersion: "1.0"
+*LanguageVersion: English
+*LanguageEncoding: ISOLatin1
+*PCFileName: "KOLVARA.PPD"
+*Manufacturer: "Kolvara"
+*Product: "(Kolvara Duplex Test)"
+*ModelName: "Kolvara duplex test printer"
+*ShortNickName: "Kolvara duplex test"
+*NickName: "Kolvara duplex test printer"
+*PSVersion: "(3010.000) 0"
+*LanguageLevel: "3"
+*ColorDevice: False
+*DefaultColorSpace: Gray
+*FileSystem: False
+*Throughput: "1"
+*LandscapeOrientation: Plus90
+*TTRasterizer: Type42
+*cupsFilter: "application/pdf 0 -"
+*OpenUI *PageSize/Media Size: PickOne
+*OrderDependency: 10 AnySetup *PageSize
+*DefaultPageSize: A4
+*PageSize A4/A4: "<</PageSize[595 842]>>setpagedevice"
+*CloseUI: *PageSize
+*OpenUI *PageRegion: PickOne
+*OrderDependency: 10 AnySetup *PageRegion
+*DefaultPageRegion: A4
+*PageRegion A4/A4: "<</PageSize[595 842]>>setpagedevice"
+*CloseUI: *PageRegion
+*DefaultImageableArea: A4
+*ImageableArea A4/A4: "18 18 577 824"
+*DefaultPaperDimension: A4
+*PaperDimension A4/A4: "595 842"
+*OpenUI *Duplex/2-Sided Printing: PickOne
+*OrderDependency: 10 AnySetup *Duplex
+*DefaultDuplex: None
+*Duplex None/Off: "<</Duplex false>>setpagedevice"
+*Duplex DuplexNoTumble/Long Edge: "<</Duplex true/Tumble false>>setpagedevice"
+*Duplex DuplexTumble/Short Edge: "<</Duplex true/Tumble true>>setpagedevice"
+*CloseUI: *Duplex
+EOF
+
+  # Get-Job-Attributes request for ipptool, for "job DIR ID".
+  cat >"$dir/get-job.test" <<'EOF'
+{
+  NAME "Get-Job-Attributes"
+  OPERATION Get-Job-Attributes
+  GROUP operation-attributes-tag
+  ATTR charset attributes-charset utf-8
+  ATTR naturalLanguage attributes-natural-language en
+  ATTR uri printer-uri $uri
+  ATTR integer job-id $job
+  ATTR name requesting-user-name $user
+  ATTR keyword requested-attributes all
+  STATUS successful-ok
+}
+EOF
 
   # Get-Jobs request for ipptool, see the comment at the top.
   cat >"$dir/get-jobs.test" <<'EOF'
@@ -281,8 +375,10 @@ start_scheduler() {
 }
 
 add_queue() {
+  # The policies too: a test that failed half-way may have left others.
   CUPS_SERVER=$sock lpadmin -p "$QUEUE" -v "kolvara-keep:$dir/out" -E \
-    -D "Kolvara test printer" 2>"$dir/log/lpadmin.err" ||
+    -D "Kolvara test printer" -o printer-error-policy=stop-printer \
+    -o printer-op-policy=default 2>"$dir/log/lpadmin.err" ||
     die "lpadmin could not add $QUEUE: $(cat "$dir/log/lpadmin.err")"
   CUPS_SERVER=$sock lpadmin -d "$QUEUE" 2>"$dir/log/lpadmin.err" ||
     die "lpadmin could not make $QUEUE the default: $(cat "$dir/log/lpadmin.err")"
@@ -316,8 +412,22 @@ list_jobs() {
   ipptool -c -d which=all "$(socket_uri)" "$dir/get-jobs.test"
 }
 
+# One job's attributes, a line each: "name=value" (several values joined by
+# commas), as ipptool shows them.
+show_job() {
+  command -v ipptool >/dev/null || die "ipptool not found (package cups-ipp-utils)"
+  [ -f "$dir/get-job.test" ] || die "no scheduler was started in $dir"
+  ipptool -tv -d "job=$1" "$(socket_uri)" "$dir/get-job.test" |
+    sed -n 's/^        \([a-z0-9-]*\) ([^)]*) = \(.*\)$/\1=\2/p'
+}
+
 if [ "$command" = jobs ]; then
   list_jobs
+  exit
+fi
+if [ "$command" = job ]; then
+  [[ "$job_id" =~ ^[0-9]+$ ]] || usage
+  show_job "$job_id"
   exit
 fi
 

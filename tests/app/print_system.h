@@ -11,6 +11,7 @@
 #include "sheet.h"
 #include "sheet_pdf.h"
 
+#include <QFuture>
 #include <QList>
 #include <QProcess>
 #include <QRectF>
@@ -18,6 +19,7 @@
 #include <QString>
 #include <QStringList>
 #include <QtDebug>
+#include <QtTest>
 
 namespace {
 
@@ -26,6 +28,17 @@ struct Job {
     QString state;
     QString name;
 };
+
+// What a step of the print service answered, once it has; a step that gives no answer
+// within a minute fails the test.
+template <typename T>
+T answerOf(QFuture<T> future)
+{
+    if (QTest::qWaitFor([&future] { return future.isFinished(); }, 60000) && future.resultCount() > 0)
+        return future.result();
+    QTest::qFail("the print service's step gave no answer", __FILE__, __LINE__);
+    return T();
+}
 
 inline QString runTool(const QString &program, const QStringList &arguments)
 {

@@ -34,13 +34,22 @@ struct Window {
         form.show();
     }
     QRadioButton *radio(const char *name) { return form.findChild<QRadioButton *>(QLatin1String(name)); }
+    // Clicks each button, and waits for a print run or set-up it starts to end.
     void click(std::initializer_list<const char *> names)
     {
-        for (const char *name : names)
+        for (const char *name : names) {
             QTest::mouseClick(form.findChild<QAbstractButton *>(QLatin1String(name)), Qt::LeftButton, {},
                               QPoint(5, 8));
+            waitForPrintService();
+        }
     }
-    void print() { QTest::mouseClick(FormControls(form).ButtonPrintOut, Qt::LeftButton); }
+    void print()
+    {
+        QTest::mouseClick(FormControls(form).ButtonPrintOut, Qt::LeftButton);
+        waitForPrintService();
+    }
+    // Every wait for the print service ends within its bound; a minute means it never would.
+    bool waitForPrintService() { return QTest::qWaitFor([this] { return !form.printServiceBusy(); }, 60000); }
     QList<TTessolin *> problems() const { return form.findChildren<TTessolin *>(Qt::FindDirectChildrenOnly); }
     // Digits and sign of every problem on the sheet, by name.
     QStringList sheet() const

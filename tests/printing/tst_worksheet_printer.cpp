@@ -34,6 +34,13 @@ const QString kHeading = QStringLiteral("計算しましょう。");
 const QString kStatusText = QStringLiteral("足される数");
 const QString kHiddenButton = QStringLiteral("プリンタ設定(&U)");
 
+// The attributes of job `id` as the scheduler keeps them, "name=value" each.
+QStringList jobAttributes(int id)
+{
+    return runTool(qEnvironmentVariable("KOLVARA_CUPS_SCRIPT"), {QStringLiteral("job"), cupsDir(), QString::number(id)})
+        .split(u'\n', Qt::SkipEmptyParts);
+}
+
 Job findJob(int id)
 {
     for (const Job &job : schedulerJobs()) {
@@ -67,6 +74,8 @@ private slots:
     void printsSheetAsOneLandscapePage();
     void setupAppliesOnlyAccepted_data();
     void setupAppliesOnlyAccepted();
+    void jobCarriesWhatWasChosen_data();
+    void jobCarriesWhatWasChosen();
 };
 
 void TestWorksheetPrinter::printsSheetAsOneLandscapePage_data()
@@ -93,7 +102,7 @@ void TestWorksheetPrinter::printsSheetAsOneLandscapePage()
     sheet.mark = kCaption.toStdString();  // right-aligned into the bottom-right corner
 
     WorksheetPrinter printer;
-    QCOMPARE(printer.prepareLandscape(), QString());
+    QCOMPARE(answerOf(printer.prepareLandscape()), QString());
     QVERIFY(printer.printer());
     QCOMPARE(printer.printer()->printerName(), QStringLiteral("kolvara-pdf"));
     QCOMPARE(printer.printer()->pageLayout().orientation(), QPageLayout::Landscape);
@@ -101,7 +110,7 @@ void TestWorksheetPrinter::printsSheetAsOneLandscapePage()
     QList<int> before;
     for (const Job &job : schedulerJobs())
         before.append(job.id);
-    QCOMPARE(printer.printSheet(sheet, title), QString());
+    QCOMPARE(answerOf(printer.printSheet(sheet, title)), QString());
 
     // The job is with the scheduler as soon as printSheet returns.
     QList<Job> added;
@@ -176,7 +185,7 @@ void TestWorksheetPrinter::setupAppliesOnlyAccepted()
     const QString file = folder.filePath(QStringLiteral("sheet.pdf"));
 
     WorksheetPrinter printer;
-    QCOMPARE(printer.prepareLandscape(), QString());
+    QCOMPARE(answerOf(printer.prepareLandscape()), QString());
     QCOMPARE(printer.printer()->copyCount(), 1);
 
     // Drives the next dialog: `choose` runs on it, then OK or Cancel.
@@ -212,7 +221,7 @@ void TestWorksheetPrinter::setupAppliesOnlyAccepted()
             break;
         }
     }, accept);
-    QCOMPARE(printer.setup(nullptr), QString());
+    QCOMPARE(answerOf(printer.setup(nullptr)), QString());
     // The dialog only chooses: its button must not promise a print.
     QCOMPARE(okText, QStringLiteral("OK"));
 
@@ -223,17 +232,120 @@ void TestWorksheetPrinter::setupAppliesOnlyAccepted()
     QCOMPARE(printer.printer()->copyCount(), accept && Pick(pick) == Pick::Copies ? 3 : 1);
     // Whatever the dialog chose, the next run prints landscape again.
     printer.printer()->setPageOrientation(QPageLayout::Portrait);
-    QCOMPARE(printer.prepareLandscape(), QString());
+    QCOMPARE(answerOf(printer.prepareLandscape()), QString());
     QCOMPARE(printer.printer()->pageLayout().orientation(), QPageLayout::Landscape);
 
     // Opened again, the dialog shows the choice in force.
     const QString chosenBefore = shownPrinter;
     drive([](QAbstractPrintDialog &) {}, false);
-    QCOMPARE(printer.setup(nullptr), QString());
+    QCOMPARE(answerOf(printer.setup(nullptr)), QString());
     if (toFile)
         QVERIFY2(shownPrinter != QStringLiteral("kolvara-pdf") && shownPrinter != other, qPrintable(shownPrinter));
     else
         QCOMPARE(shownPrinter, chosenBefore);
+}
+
+// What is chosen for the next job, and how.
+enum class Choice { InDialog, TwoSidedAuto, DocumentRefused };
+
+void TestWorksheetPrinter::jobCarriesWhatWasChosen_data()
+{
+    QTest::addColumn<int>("choice");
+    QTest::addColumn<QStringList>("attributes");  // what the job must carry
+    QTest::addColumn<QString>("error");           // how the answer begins; empty: printed
+    QTest::newRow("pages per sheet and a hold, in the dialog's properties")
+        << int(Choice::InDialog) << QStringList{QStringLiteral("number-up=2"), QStringLiteral("job-hold-until=indefinite")}
+        << QString();
+    QTest::newRow("two-sided as the printer sees fit, on landscape pages")
+        << int(Choice::TwoSidedAuto) << QStringList{QStringLiteral("sides=two-sided-short-edge")} << QString();
+    // Created, then its document turned away: the job must not wait in the queue.
+    QTest::newRow("document refused once the job exists")
+        << int(Choice::DocumentRefused) << QStringList{QStringLiteral("job-state=canceled")}
+        << QStringLiteral("プリンタ「kolvara-pdf」に印刷できませんでした");
+}
+
+void TestWorksheetPrinter::jobCarriesWhatWasChosen()
+{
+    if (cupsDir().isEmpty())
+        QSKIP("needs the private scheduler (run through ctest)");
+    QFETCH(int, choice);
+    QFETCH(QStringList, attributes);
+    QFETCH(QString, error);
+    const QString queue = QStringLiteral("kolvara-pdf"), duplexQueue = QStringLiteral("kolvara-duplex");
+    WorksheetPrinter printer;
+    QCOMPARE(answerOf(printer.prepareLandscape()), QString());
+
+    switch (Choice(choice)) {
+    case Choice::InDialog: {
+        // The dialog, then its properties dialog: two pages a sheet, the job held.
+        QTimer driver;
+        driver.setInterval(50);
+        bool propertiesAsked = false, propertiesDone = false;
+        connect(&driver, &QTimer::timeout, this, [&] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (!modal)
+                return;
+            if (auto *dialog = qobject_cast<QAbstractPrintDialog *>(modal)) {
+                if (propertiesDone) {
+                    driver.stop();
+                    dialog->accept();
+                } else if (!std::exchange(propertiesAsked, true)) {
+                    // Clicked once the timer has returned: the properties dialog runs modal.
+                    auto *properties = dialog->findChild<QPushButton *>(QStringLiteral("properties"));
+                    QTimer::singleShot(0, properties, &QPushButton::click);
+                }
+            } else if (auto *pages = modal->findChild<QComboBox *>(QStringLiteral("pagesPerSheetCombo"))) {
+                if (std::exchange(propertiesDone, true))
+                    return;
+                pages->setCurrentIndex(1);  // two pages a sheet
+                modal->findChild<QComboBox *>(QStringLiteral("jobHoldComboBox"))->setCurrentIndex(1);  // indefinitely
+                static_cast<QDialog *>(modal)->accept();
+            }
+        });
+        driver.start();
+        QCOMPARE(answerOf(printer.setup(nullptr)), QString());
+        QVERIFY(propertiesDone);
+        QCOMPARE(answerOf(printer.prepareLandscape()), QString());
+        break;
+    }
+    case Choice::TwoSidedAuto:
+        // A printer that prints on both sides: the raw queue prints on one side only.
+        runTool(QStringLiteral("lpadmin"), {QStringLiteral("-p"), duplexQueue, QStringLiteral("-v"),
+                                            QStringLiteral("kolvara-keep:") + cupsDir() + QStringLiteral("/out"),
+                                            QStringLiteral("-P"), cupsDir() + QStringLiteral("/kolvara-duplex.ppd"),
+                                            QStringLiteral("-E")});
+        printer.printer()->setPrinterName(duplexQueue);
+        printer.printer()->setDuplex(QPrinter::DuplexAuto);
+        QCOMPARE(printer.printer()->duplex(), QPrinter::DuplexAuto);
+        break;
+    case Choice::DocumentRefused:
+        runTool(QStringLiteral("lpadmin"), {QStringLiteral("-p"), queue, QStringLiteral("-o"),
+                                            QStringLiteral("printer-op-policy=kolvara-no-documents")});
+        break;
+    }
+    const auto restore = qScopeGuard([&] {
+        runTool(QStringLiteral("lpadmin"),
+                {QStringLiteral("-p"), queue, QStringLiteral("-o"), QStringLiteral("printer-op-policy=default")});
+        if (Choice(choice) == Choice::TwoSidedAuto)
+            runTool(QStringLiteral("lpadmin"), {QStringLiteral("-x"), duplexQueue});
+    });
+
+    QList<int> before;
+    for (const Job &job : schedulerJobs())
+        before.append(job.id);
+    const QString answer = answerOf(printer.printSheet(kolvara::Sheet{}, kCaption + kWithoutAnswers));
+    QVERIFY2(error.isEmpty() ? answer.isEmpty() : answer.startsWith(error), qPrintable(answer));
+    QList<Job> added;
+    for (const Job &job : schedulerJobs()) {
+        if (!before.contains(job.id))
+            added.append(job);
+    }
+    QCOMPARE(added.size(), 1);
+    const QStringList carried = jobAttributes(added.first().id);
+    // A held job stays in the queue: it goes with the test.
+    runTool(QStringLiteral("cancel"), {QString::number(added.first().id)});
+    for (const QString &attribute : attributes)
+        QVERIFY2(carried.contains(attribute), qPrintable(attribute + u'\n' + carried.join(u'\n')));
 }
 
 QTEST_MAIN(TestWorksheetPrinter)

@@ -1,13 +1,20 @@
-// Print runs against a private scheduler that fails as a teacher's can: a queue that turns
-// jobs away, a scheduler gone or frozen before or between the pages, a paused queue, a
-// queue removed between two runs. Each run ends with the message the user needs and the
-// window usable, and never freezes it beyond the bound.
+// Print runs and printer set-ups against a private scheduler that fails as a teacher's
+// can: a queue that turns jobs away, a scheduler gone or frozen before or between the
+// pages, a paused queue, a queue removed between two runs, a printer that aborts every
+// job, no queue at all, and settings that point to no service, to an unknown computer or
+// to a server that is no print service. Each run and each set-up ends with the message
+// the user needs and the window usable, and never keeps it waiting beyond the bound.
+#include <QAbstractPrintDialog>
+#include <QApplication>
 #include <QElapsedTimer>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTimer>
 #include <QtTest>
 
 #include <csignal>
 #include <functional>
+#include <memory>
 
 #include "japanese_fonts.h"
 
@@ -25,17 +32,43 @@ struct PrinterWithPause : PrintService {
     std::function<void()> afterProblemPage;
     int pages = 0;
 
-    QString prepareLandscape() override { return real.prepareLandscape(); }
-    QString printSheet(const kolvara::Sheet &sheet, const QString &title) override
+    PrinterWithPause() { connect(&real, &PrintService::pageFailed, this, &PrintService::pageFailed); }
+    QFuture<QString> prepareLandscape() override { return real.prepareLandscape(); }
+    QFuture<QString> printSheet(const kolvara::Sheet &sheet, const QString &title) override
     {
-        const QString error = real.printSheet(sheet, title);
-        if (++pages == 1 && afterProblemPage)
-            afterProblemPage();
-        return error;
+        return whenReady(real.printSheet(sheet, title), this, [this](const QString &error) {
+            if (++pages == 1 && afterProblemPage)
+                afterProblemPage();
+            return error;
+        });
     }
     QString finishRun() override { return real.finishRun(); }
     QString runNotice() override { return real.runNotice(); }
-    QString setup(QWidget *parent) override { return real.setup(parent); }
+    QFuture<QString> setup(QWidget *parent) override { return real.setup(parent); }
+};
+
+// Something on the loopback address that is not a print service: it answers every
+// request with `reply`, and stops with the test.
+class NotAPrintService : public QTcpServer {
+public:
+    explicit NotAPrintService(QByteArray reply) : reply_(std::move(reply))
+    {
+        listen(QHostAddress::LocalHost);
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *client = nextPendingConnection()) {
+                connect(client, &QTcpSocket::readyRead, client, [this, client] {
+                    client->readAll();
+                    client->write(reply_);
+                    client->disconnectFromHost();
+                });
+                connect(client, &QTcpSocket::disconnected, client, &QObject::deleteLater);
+            }
+        });
+    }
+    QByteArray address() const { return "127.0.0.1:" + QByteArray::number(serverPort()); }
+
+private:
+    QByteArray reply_;
 };
 
 void scheduler(const char *command) { runTool(qEnvironmentVariable("KOLVARA_CUPS_SCRIPT"), {QLatin1String(command), cupsDir()}); }
@@ -49,13 +82,35 @@ void signalScheduler(int signal)
 
 void admin(const QString &program, const QStringList &arguments) { runTool(program, arguments); }
 
-enum class Fault { QueueRefuses, SchedulerGone, SchedulerFrozen, GoneAfterProblemPage, FrozenAfterProblemPage, QueuePaused, QueueRemoved };
+enum class Fault {
+    QueueRefuses,
+    SchedulerGone,
+    SchedulerFrozen,
+    GoneAfterProblemPage,
+    FrozenAfterProblemPage,
+    QueuePaused,
+    QueueRemoved,
+    PrinterAborts,
+    NoService,
+    UnknownHost,
+    ServerSpeaksGarbage,
+    ServerFails,
+    NoPrinter,
+};
 
-void cause(Fault fault)
+// Where the window asks for the print service while a fault that redirects it lasts.
+struct Redirect {
+    QByteArray server;
+    std::unique_ptr<NotAPrintService> listener;
+};
+
+Redirect cause(Fault fault)
 {
+    const QString queue = QStringLiteral("kolvara-pdf");
+    Redirect redirect;
     switch (fault) {
     case Fault::QueueRefuses:
-        admin(QStringLiteral("cupsreject"), {QStringLiteral("-r"), QStringLiteral("toner empty"), QStringLiteral("kolvara-pdf")});
+        admin(QStringLiteral("cupsreject"), {QStringLiteral("-r"), QStringLiteral("toner empty"), queue});
         break;
     case Fault::SchedulerGone:
     case Fault::GoneAfterProblemPage:
@@ -66,24 +121,75 @@ void cause(Fault fault)
         signalScheduler(SIGSTOP);
         break;
     case Fault::QueuePaused:
-        admin(QStringLiteral("cupsdisable"), {QStringLiteral("kolvara-pdf")});
+        admin(QStringLiteral("cupsdisable"), {queue});
         break;
     case Fault::QueueRemoved:
-        admin(QStringLiteral("lpadmin"), {QStringLiteral("-x"), QStringLiteral("kolvara-pdf")});
+    case Fault::NoPrinter:
+        admin(QStringLiteral("lpadmin"), {QStringLiteral("-x"), queue});
+        break;
+    case Fault::PrinterAborts:
+        admin(QStringLiteral("lpadmin"), {QStringLiteral("-p"), queue, QStringLiteral("-v"), QStringLiteral("kolvara-fail:/"),
+                                          QStringLiteral("-o"), QStringLiteral("printer-error-policy=abort-job")});
+        break;
+    case Fault::NoService:
+        redirect.server = (cupsDir() + QStringLiteral("/no-such-socket")).toLocal8Bit();
+        break;
+    case Fault::UnknownHost:
+        redirect.server = "kolvara-no-such-host.invalid";
+        break;
+    case Fault::ServerSpeaksGarbage:
+    case Fault::ServerFails:
+        redirect.listener = std::make_unique<NotAPrintService>(
+            fault == Fault::ServerFails ? QByteArray("HTTP/1.1 500 Internal Server Error\r\nContent-Length: 0\r\n\r\n")
+                                        : QByteArray("\x01\x02 nothing a print service would say\r\n\r\n"));
+        redirect.server = redirect.listener->address();
         break;
     }
+    if (!redirect.server.isEmpty())
+        qputenv("CUPS_SERVER", redirect.server);
+    return redirect;
 }
 
 // The scheduler and its queue as the other printing tests expect them.
-void mend(Fault fault)
+void mend(Fault fault, const QByteArray &server)
 {
+    qputenv("CUPS_SERVER", server);
     if (fault == Fault::SchedulerFrozen || fault == Fault::FrozenAfterProblemPage)
         signalScheduler(SIGCONT);
     if (fault == Fault::QueueRefuses)
         admin(QStringLiteral("cupsaccept"), {QStringLiteral("kolvara-pdf")});
     if (fault == Fault::QueuePaused)
         admin(QStringLiteral("cupsenable"), {QStringLiteral("kolvara-pdf")});
-    scheduler("start");
+    scheduler("start");  // the queue as it was, with its backend and policies
+}
+
+QList<int> jobIds()
+{
+    QList<int> ids;
+    for (const Job &job : schedulerJobs())
+        ids << job.id;
+    return ids;
+}
+
+// Presses "プリンタ設定" and takes what follows: the dialog, closed at once with Cancel,
+// or a message. Returns the message, "dialog" when the dialog opened.
+QString pressSetup(Window &w)
+{
+    bool opened = false;
+    QTimer cancel;
+    cancel.setInterval(50);
+    QObject::connect(&cancel, &QTimer::timeout, [&] {
+        if (auto *dialog = qobject_cast<QAbstractPrintDialog *>(QApplication::activeModalWidget())) {
+            opened = true;
+            dialog->reject();
+        }
+    });
+    cancel.start();
+    const qsizetype errorsBefore = w.errors.size();
+    w.click({"ButtonPrinterSetup"});
+    if (opened)
+        return QStringLiteral("dialog");
+    return w.errors.size() > errorsBefore ? w.errors.takeLast() : QString();
 }
 
 }  // namespace
@@ -99,71 +205,110 @@ private slots:
     void faultEndsTheRunWithItsMessage_data()
     {
         QTest::addColumn<Fault>("fault");
+        QTest::addColumn<bool>("printedBefore");  // the window knows its printer before the fault
         QTest::addColumn<bool>("betweenPages");
         QTest::addColumn<QString>("message");  // how the error begins; empty: the run completes
         QTest::addColumn<QString>("detail");   // a part of the message or notice naming the cause
-        QTest::addColumn<int>("jobs");
+        QTest::addColumn<int>("jobs");         // jobs the run leaves with the scheduler; -1: not known
+        QTest::addColumn<QString>("later");    // how a message after the run begins, if one must come
+        QTest::addColumn<QString>("setup");    // how "プリンタ設定" answers: its message, or "dialog"
         const QString notValid = WorksheetPrinter::printerNotValidMessage();
         const QString answerLost = WorksheetPrinter::answerPageNotPrintedMessage() + u'\n';
-        QTest::newRow("queue refuses jobs") << Fault::QueueRefuses << false << notValid << QStringLiteral("toner empty") << 0;
-        QTest::newRow("scheduler gone") << Fault::SchedulerGone << false
-                                        << WorksheetPrinter::serviceUnreachableMessage() << QString() << 0;
-        QTest::newRow("scheduler frozen") << Fault::SchedulerFrozen << false
-                                          << WorksheetPrinter::serviceNoAnswerMessage() << QString() << 0;
-        QTest::newRow("gone after the problem page") << Fault::GoneAfterProblemPage << true
-                                                     << answerLost + WorksheetPrinter::serviceUnreachableMessage()
-                                                     << QString() << 1;
-        QTest::newRow("frozen after the problem page") << Fault::FrozenAfterProblemPage << true
-                                                       << answerLost + WorksheetPrinter::serviceNoAnswerMessage()
-                                                       << QString() << 1;
-        QTest::newRow("queue paused") << Fault::QueuePaused << false << QString() << QStringLiteral("一時停止") << 2;
-        QTest::newRow("queue removed since the last run") << Fault::QueueRemoved << false << notValid
-                                                          << QStringLiteral("kolvara-pdf") << 0;
+        const QString notRunning = WorksheetPrinter::serviceNotRunningMessage();
+        const QString noAnswer = WorksheetPrinter::serviceNoAnswerMessage();
+        const QString wrongAnswer = WorksheetPrinter::serviceWrongAnswerMessage();
+        const QString dialog = QStringLiteral("dialog");
+        const QString start = QStringLiteral("systemctl start cups");
+        QTest::newRow("queue refuses jobs") << Fault::QueueRefuses << true << false << notValid
+                                            << QStringLiteral("toner empty") << 0 << QString() << dialog;
+        QTest::newRow("scheduler gone") << Fault::SchedulerGone << true << false << notRunning << start << -1
+                                        << QString() << notRunning;
+        QTest::newRow("scheduler frozen") << Fault::SchedulerFrozen << true << false << noAnswer << QString() << 0
+                                          << QString() << noAnswer;
+        QTest::newRow("gone after the problem page") << Fault::GoneAfterProblemPage << true << true
+                                                     << answerLost + notRunning << start << -1 << QString()
+                                                     << notRunning;
+        QTest::newRow("frozen after the problem page") << Fault::FrozenAfterProblemPage << true << true
+                                                       << answerLost + noAnswer << QString() << 1 << QString()
+                                                       << noAnswer;
+        QTest::newRow("queue paused") << Fault::QueuePaused << true << false << QString() << QStringLiteral("一時停止")
+                                      << 2 << QString() << dialog;
+        QTest::newRow("queue removed since the last run") << Fault::QueueRemoved << true << false << notValid
+                                                          << QStringLiteral("kolvara-pdf") << 0 << QString() << dialog;
+        QTest::newRow("printer aborts every job") << Fault::PrinterAborts << true << false << QString() << QString()
+                                                  << 2 << WorksheetPrinter::pagesNotPrintedMessage(true, true)
+                                                  << dialog;
+        QTest::newRow("no service running") << Fault::NoService << false << false << notRunning
+                                            << QStringLiteral("PDF保存") << 0 << QString() << notRunning;
+        QTest::newRow("unknown host") << Fault::UnknownHost << false << false
+                                      << WorksheetPrinter::serviceNotFoundMessage()
+                                      << QStringLiteral("kolvara-no-such-host.invalid") << 0 << QString()
+                                      << WorksheetPrinter::serviceNotFoundMessage();
+        QTest::newRow("server speaks no IPP") << Fault::ServerSpeaksGarbage << false << false << wrongAnswer
+                                              << QStringLiteral("127.0.0.1:") << 0 << QString() << wrongAnswer;
+        QTest::newRow("server answers HTTP 500") << Fault::ServerFails << false << false << wrongAnswer
+                                                 << QStringLiteral("HTTP 500") << 0 << QString() << wrongAnswer;
+        QTest::newRow("no printer at all") << Fault::NoPrinter << false << false
+                                           << WorksheetPrinter::noDefaultPrinterMessage() << QString() << 0
+                                           << QString() << dialog;
     }
     void faultEndsTheRunWithItsMessage()
     {
         QFETCH(Fault, fault);
+        QFETCH(bool, printedBefore);
         QFETCH(bool, betweenPages);
         QFETCH(QString, message);
         QFETCH(QString, detail);
         QFETCH(int, jobs);
+        QFETCH(QString, later);
+        QFETCH(QString, setup);
+        const QByteArray server = qgetenv("CUPS_SERVER");
         PrinterWithPause printer;
         printer.real.setAnswerBound(Bound);
         Window w(&printer);
         QStringList notices;
         w.form.setNoticeReporter([&notices](const QString &notice) { notices << notice; });
-        w.print();  // the printer is known before it goes wrong
-        QVERIFY2(w.errors.isEmpty(), qPrintable(w.errors.join(u'\n')));
+        if (printedBefore) {
+            w.print();
+            QVERIFY2(w.errors.isEmpty(), qPrintable(w.errors.join(u'\n')));
+        }
         printer.pages = 0;
 
-        const auto sent = [] {
-            QList<int> ids;
-            for (const Job &job : schedulerJobs())
-                ids << job.id;
-            return ids;
-        };
-        const QList<int> before = sent();
+        const QList<int> before = jobIds();
         const QStringList sheetBefore = sheetOf(w.form);
+        Redirect redirect;
         if (betweenPages)
-            printer.afterProblemPage = [fault] { cause(fault); };
+            printer.afterProblemPage = [fault, &redirect] { redirect = cause(fault); };
         else
-            cause(fault);
+            redirect = cause(fault);
         bool windowKeptGoing = false;
         // Tied to the window: a run quicker than the timer must not leave it to fire into a
         // later row, after this flag is gone.
         QTimer::singleShot(Bound / 4, &w.form, [&windowKeptGoing] { windowKeptGoing = true; });
-        QElapsedTimer run;
-        run.start();
+        QElapsedTimer waited;
+        waited.start();
         w.print();
-        const qint64 took = run.elapsed();
-        mend(fault);
+        const qint64 runTook = waited.elapsed();
+        waited.restart();
+        const QString setupAnswer = pressSetup(w);
+        const qint64 setupTook = waited.elapsed();
+        // A page lost after its run is told as soon as the service knows.
+        if (!later.isEmpty())
+            QTRY_VERIFY_WITH_TIMEOUT(!w.errors.isEmpty(), 10000);
+        mend(fault, server);
 
-        QVERIFY2(took < Bound.count() + 1500, qPrintable(QString::number(took)));
+        for (const qint64 took : {runTook, setupTook})
+            QVERIFY2(took < Bound.count() + 1500, qPrintable(QString::number(took)));
         QVERIFY(w.usable());
         if (message.isEmpty()) {
-            QVERIFY2(w.errors.isEmpty(), qPrintable(w.errors.join(u'\n')));
-            QCOMPARE(notices.size(), 1);
-            QVERIFY2(notices[0].contains(detail), qPrintable(notices[0]));
+            QCOMPARE(w.errors.size(), later.isEmpty() ? 0 : 1);
+            if (!later.isEmpty()) {
+                QVERIFY2(w.errors[0].startsWith(later), qPrintable(w.errors[0]));
+                QVERIFY2(w.errors[0].contains(QStringLiteral("paper jam")), qPrintable(w.errors[0]));
+            }
+            QCOMPARE(notices.size(), detail.isEmpty() ? 0 : 1);
+            if (!detail.isEmpty())
+                QVERIFY2(notices[0].contains(detail), qPrintable(notices[0]));
             QVERIFY(sheetOf(w.form) != sheetBefore);
         } else {
             QCOMPARE(w.errors.size(), 1);
@@ -172,29 +317,15 @@ private slots:
             QVERIFY(notices.isEmpty());
             QCOMPARE(sheetOf(w.form), sheetBefore);
         }
-        if (took > Bound.count() / 2)
+        QVERIFY2(setupAnswer.startsWith(setup), qPrintable(setupAnswer));
+        if (runTook > Bound.count() / 2)
             QVERIFY(windowKeptGoing);
-        if (fault != Fault::SchedulerGone && fault != Fault::GoneAfterProblemPage) {
-            QList<int> added = sent();
+        if (jobs >= 0) {
+            QList<int> added = jobIds();
             for (int id : before)
                 added.removeAll(id);
             QCOMPARE(added.size(), jobs);
         }
-    }
-
-    void setupAgainstAFrozenSchedulerIsBounded()
-    {
-        WorksheetPrinter printer;
-        printer.setAnswerBound(Bound);
-        QCOMPARE(printer.prepareLandscape(), QString());
-        signalScheduler(SIGSTOP);
-        QElapsedTimer waited;
-        waited.start();
-        const QString error = printer.setup(nullptr);
-        const qint64 took = waited.elapsed();
-        signalScheduler(SIGCONT);
-        QVERIFY2(error.startsWith(WorksheetPrinter::serviceNoAnswerMessage()), qPrintable(error));
-        QVERIFY2(took < Bound.count() + 1500, qPrintable(QString::number(took)));
     }
 };
 

@@ -21,13 +21,14 @@ struct RecordingPrinter : PrintService {
     QString failAt, failure = QStringLiteral("failure");
     TFormKolvara *form = nullptr;  // the window printing, for whilePrinting and the panel
     std::function<void(TFormKolvara &)> whilePrinting;
+    QPromise<QString> *later = nullptr;  // when set, the problem page's answer, given by the test
 
-    QString prepareLandscape() override
+    QFuture<QString> prepareLandscape() override
     {
         calls << QStringLiteral("landscape");
-        return failAt == calls.last() ? failure : QString();
+        return QtFuture::makeReadyFuture(failAt == calls.last() ? failure : QString());
     }
-    QString printSheet(const kolvara::Sheet &sheet, const QString &title) override
+    QFuture<QString> printSheet(const kolvara::Sheet &sheet, const QString &title) override
     {
         calls << title;
         printedSheets << describe(sheet);
@@ -39,12 +40,14 @@ struct RecordingPrinter : PrintService {
             panelVisibleWhilePrinting << (ui.GroupBoxStart->isVisible() || ui.ButtonPrintOut->isVisible() ||
                                           ui.ButtonKoushin->isVisible() || ui.ButtonShokiSettei->isVisible());
         }
-        return failAt == title ? failure : QString();
+        if (later && title == ProblemTitle)
+            return later->future();
+        return QtFuture::makeReadyFuture(failAt == title ? failure : QString());
     }
-    QString setup(QWidget *) override
+    QFuture<QString> setup(QWidget *) override
     {
         calls << QStringLiteral("setup");
-        return failAt == calls.last() ? failure : QString();
+        return QtFuture::makeReadyFuture(failAt == calls.last() ? failure : QString());
     }
 };
 }  // namespace
@@ -190,6 +193,26 @@ private slots:
         QCOMPARE(printer.printedSheets.size(), 2);
         for (int i = 0; i < printer.printedSheets[0].size(); ++i)
             QCOMPARE(printer.printedSheets[1][i], printer.printedSheets[0][i] + QStringLiteral("shown"));
+    }
+
+    // Closed while a page is with the print service: the window waits for the run, then
+    // closes by itself.
+    void closeWaitsForTheRun()
+    {
+        RecordingPrinter printer;
+        QPromise<QString> problemPage;
+        problemPage.start();
+        printer.later = &problemPage;
+        Window w(&printer);
+        QTest::mouseClick(FormControls(w.form).ButtonPrintOut, Qt::LeftButton);
+        QVERIFY(w.form.printServiceBusy());
+        QVERIFY(!w.form.close());
+        QVERIFY(w.form.isVisible());
+        problemPage.addResult(QString());
+        problemPage.finish();
+        QTRY_VERIFY(!w.form.isVisible());
+        QCOMPARE(printer.calls, (QStringList{QStringLiteral("landscape"), ProblemTitle, AnswerTitle}));
+        QVERIFY(w.errors.isEmpty());
     }
 
     void printerSetupErrorIsShown()

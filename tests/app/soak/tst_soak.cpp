@@ -167,15 +167,15 @@ public:
 
     enum Step { Landscape, ProblemPage, AnswerPage, Finish, Setup, Never };
 
-    QString prepareLandscape() override { return serve(QStringLiteral("landscape"), Landscape); }
-    QString printSheet(const kolvara::Sheet &sheet, const QString &title) override
+    QFuture<QString> prepareLandscape() override { return ready(serve(QStringLiteral("landscape"), Landscape)); }
+    QFuture<QString> printSheet(const kolvara::Sheet &sheet, const QString &title) override
     {
         const Step page = title.endsWith(QString::fromUtf8(answerPageSuffix)) ? AnswerPage : ProblemPage;
         checkPage(page, sheet);
-        return serve(title, page);
+        return ready(serve(title, page));
     }
     QString finishRun() override { return serve(QStringLiteral("finish"), Finish); }
-    QString setup(QWidget *) override { return serve(QStringLiteral("setup"), Setup); }
+    QFuture<QString> setup(QWidget *) override { return ready(serve(QStringLiteral("setup"), Setup)); }
     QString runNotice() override
     {
         calls_ << QStringLiteral("notice");
@@ -183,6 +183,8 @@ public:
     }
 
 private:
+    // The service answers at once: the whole run happens within the click.
+    static QFuture<QString> ready(const QString &answer) { return QtFuture::makeReadyFuture(answer); }
     QString serve(const QString &call, Step step)
     {
         calls_ << call;
