@@ -19,6 +19,7 @@
 #include <utility>
 
 #include "option_widgets.h"
+#include "sheet_format_dialog.h"
 #include "problem_count.h"
 #include "status_lines.h"
 #include "print_titles.h"
@@ -143,6 +144,7 @@ void TFormKolvara::connectControls()
     connect(ui_->ButtonPrintOut, &QPushButton::clicked, this, &TFormKolvara::ButtonPrintOutClick);
     connect(ui_->ButtonPrinterSetup, &QPushButton::clicked, this, &TFormKolvara::ButtonPrinterSetupClick);
     connect(ui_->ButtonSavePdf, &QPushButton::clicked, this, &TFormKolvara::ButtonSavePdfClick);
+    connect(ui_->ButtonSheetFormat, &QPushButton::clicked, this, &TFormKolvara::ButtonSheetFormatClick);
 }
 
 void TFormKolvara::FormCreate()
@@ -220,6 +222,7 @@ bool TFormKolvara::refresh()
         return false;
     }
     ColumnPitch = std::uint16_t((outerWidth() - SheetMargin) / geometry_.ProblemsPerRow);
+    filledSettings_ = settings_.settings();
     // Only now: the fill may have selected options of its own, and the lines must name the
     // settings the new problems follow.
     setStatusLabels(toQt(settings_.statusLine1()), toQt(settings_.statusLine2()), toQt(settings_.statusLineK()));
@@ -370,12 +373,14 @@ void TFormKolvara::buildSheet(int problemsPerRow, bool subtractionSign)
     subtractionSign_ = subtractionSign;
     geometry_.ProblemsPerRow = problemsPerRow;
     geometry_.RowCount = SheetRowCount;
+    // A smaller page shows only the problems it prints.
+    const int shown = sheetFormat_.perPage > 0 ? sheetFormat_.perPage : geometry_.RowCount * geometry_.ProblemsPerRow;
     int c = 1;
     for (int r = 1; r <= geometry_.RowCount; ++r) {
         for (int p = 1; p <= geometry_.ProblemsPerRow; ++p, ++c) {
             // Only columns that the last fill wrote hold a problem.
             const auto digits = table_.Dainyuu(c);
-            if (!digits)
+            if (!digits || c > shown)
                 continue;
             current_ = *digits;
             CreateComponent(p, r, ColumnPitch * (p - 1) + SheetMargin, RowPitch * (r - 1) + SheetTop,
@@ -519,7 +524,8 @@ void TFormKolvara::showPanelAndButtons()
 
 Sheet TFormKolvara::sheetOnScreen(bool answers) const
 {
-    Sheet sheet = sheetFromTable(table_, geometry_.ProblemsPerRow, subtractionSign_);
+    Sheet sheet = sheetFromTable(table_, geometry_.ProblemsPerRow, subtractionSign_, sheetFormat_);
+    sheet.helperColumns = helperColumnsFor(filledSettings_);
     sheet.programLabel = ui_->LabelProjectName->text().toStdString();
     sheet.statusLines = {ui_->Label1->text().toStdString(), ui_->Label2->text().toStdString(),
                          ui_->LabelK->text().toStdString()};
@@ -528,6 +534,34 @@ Sheet TFormKolvara::sheetOnScreen(bool answers) const
     sheet.answers = answers;
     sheet.fontSize = ui_->SpinEditFontSize->value();
     return sheet;
+}
+
+void TFormKolvara::setSheetFormat(const SheetFormat &format)
+{
+    if (format == sheetFormat_)
+        return;
+    sheetFormat_ = format;
+    // The screen shows the problems the pages will hold.
+    const int problemsPerRow = geometry_.ProblemsPerRow;
+    Sakujo();
+    buildSheet(problemsPerRow, subtractionSign_);
+}
+
+void TFormKolvara::ButtonSheetFormatClick()
+{
+    if (printing_)
+        return;
+    SheetFormatDialog dialog(sheetFormat_, this);
+    const bool accepted = sheetFormatAsker_ ? sheetFormatAsker_(dialog) : dialog.exec() == QDialog::Accepted;
+    if (!accepted)
+        return;
+    setSheetFormat(dialog.format());
+    if (const NamedStep *step = dialog.step()) {
+        // The step's settings exactly, then a sheet of them.
+        settings_.adopt(step->settings);
+        updateProblemCount();
+        FormDblClick();
+    }
 }
 
 QString TFormKolvara::suggestedPdfPath() const

@@ -19,6 +19,7 @@ namespace Ui {
 class FormKolvara;
 }
 class QRadioButton;
+class SheetFormatDialog;
 class TTessolin;
 
 class TFormKolvara : public QWidget {
@@ -57,6 +58,13 @@ public:
     void ButtonPrinterSetupClick();
     // Saves the sheet on screen as the print run would print it, into one PDF.
     void ButtonSavePdfClick();
+    // "シートの形式": what the printed and saved pages add, and a named step to practise.
+    void ButtonSheetFormatClick();
+    const kolvara::SheetFormat &sheetFormat() const { return sheetFormat_; }
+    void setSheetFormat(const kolvara::SheetFormat &format);
+    // Shows the dialog; by default modal. Tests answer it themselves.
+    using SheetFormatAsker = std::function<bool(SheetFormatDialog &dialog)>;
+    void setSheetFormatAsker(SheetFormatAsker asker) { sheetFormatAsker_ = std::move(asker); }
 
     // The sheet on screen as a page: its problems, sign, labels and boxes, with or without
     // the answers. Paper and PDF are drawn from it, whatever the window's size.
@@ -121,6 +129,9 @@ private:
     QtTextMetrics metrics_;  // shared by the problem controls
     kolvara::CurrentProblem current_;  // digits handed to the next control
     quint8 AnswerPass = 0;
+    kolvara::SheetFormat sheetFormat_;
+    kolvara::Settings filledSettings_;  // the settings of the fill on screen
+    SheetFormatAsker sheetFormatAsker_;
     std::unique_ptr<WorksheetPrinter> systemPrinter_;
     PrintService *printService_;
     ErrorReporter errorReporter_;

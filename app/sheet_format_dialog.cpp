@@ -60,7 +60,7 @@ SheetFormatDialog::SheetFormatDialog(const kolvara::SheetFormat &format, QWidget
     for (QCheckBox *box : {helperBoxes_, redAnswers_, answerLabel_, classLine_, score_, numbers_})
         form->addRow(box);
 
-    auto *note = new QLabel(QStringLiteral("印刷とPDF保存のページに使われます。"));
+    auto *note = new QLabel(QStringLiteral("印刷とPDF保存のページに使われます。問題数は画面にも使われます。"));
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -14,13 +14,13 @@
 
 #include "japanese_fonts.h"
 #include "problem_count.h"
-#include "problem_table.h"
+#include "random_source.h"
 #include "sheet.h"
 #include "sheet_options.h"
 #include "sheet_painter.h"
 #include "sheet_pdf.h"
-#include "status_lines.h"
 #include "steps.h"
+#include "worksheet.h"
 
 using namespace kolvara;
 
@@ -143,26 +143,11 @@ int main(int argc, char *argv[])
         return notWritten(error);
 
     const std::uint32_t first = options.seed ? *options.seed : systemMillisecondsSinceMidnightUtc();
-    std::uint32_t clockReading = first;
-    ProblemSettings model;
-    RandomSource random;
-    ProblemTable table(model, random, [&clockReading] { return clockReading; });
-    SheetGeometry geometry;
     const QtTextMetrics metrics;
-    const auto statusLines = statusLinesOf(options.settings);
-    const auto helperColumns = helperColumnsFor(options.settings);
+    const WorksheetChoice choice{options.settings, options.format, options.boxes, options.distinct};
     std::vector<Sheet> answerPages;  // held back for the end with --answers-last
     for (int k = 0; k < options.sheets; ++k) {
-        clockReading = first + std::uint32_t(k);
-        table.fill(options.settings, geometry);
-        if (options.distinct)
-            table.makeDistinct(options.settings);
-        Sheet sheet = sheetFromTable(table, geometry.ProblemsPerRow, options.settings.IsSubtraction == 1, options.format);
-        sheet.programLabel = "Kolvara";
-        sheet.statusLines = statusLines;
-        sheet.boxes = options.boxes;
-        sheet.helperColumns = helperColumns;
-        sheet.mark = QStringLiteral("No.%1\u3000%2").arg(k + 1).arg(clockReading).toStdString();
+        Sheet sheet = worksheetFor(choice, k, first);
         pdf.addPage(layOutPage(sheet, pdf.paper(), metrics), metrics);
         if (options.answers) {
             sheet.answers = true;

@@ -1,5 +1,7 @@
 // The main window, driven as a user would: clicks on its radio buttons and buttons,
 // double clicks on the sheet.
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFontInfo>
 #include <QGroupBox>
@@ -13,7 +15,9 @@
 #include "japanese_translations.h"
 #include "texts.h"
 
+#include "feasibility.h"
 #include "option_widgets.h"
+#include "sheet_format_dialog.h"
 
 #include "../window_fixture.h"
 
@@ -165,6 +169,38 @@ private slots:
         QCOMPARE(w.errors, QStringList());
     }
 
+    // A named step sets the settings and draws its sheet; the format shows in the pages and
+    // the screen holds the problems a smaller page prints.
+    void sheetFormatDialog()
+    {
+        Window w;
+        const kolvara::NamedStep &step = *kolvara::findStep("sub-3-zero-tens");
+        w.form.setSheetFormatAsker([&step](SheetFormatDialog &d) {
+            for (QCheckBox *box : d.findChildren<QCheckBox *>())
+                box->setChecked(box->text().startsWith(QStringLiteral("補助数字")));
+            const QList<QComboBox *> choices = d.findChildren<QComboBox *>();
+            choices[0]->setCurrentIndex(choices[0]->findText(QString::fromUtf8(step.name.data(), step.name.size())));
+            choices[1]->setCurrentIndex(choices[1]->findData(6));
+            return true;
+        });
+        w.click({"ButtonSheetFormat"});
+        QCOMPARE(w.form.settings().settings(), step.settings);
+        QCOMPARE(w.problems().size(), 6);
+        const kolvara::Sheet page = w.form.sheetOnScreen(true);
+        QCOMPARE(page.problems.size(), std::size_t(6));
+        QVERIFY(page.format.helperBoxes && !page.format.score);
+        QCOMPARE(page.helperColumns, (std::array<bool, 4>{false, true, true, false}));
+        for (const kolvara::SheetProblem &p : page.problems)
+            QVERIFY2(kolvara::admits(step.settings, p.upper, p.lower), qPrintable(QString::number(p.upper)));
+        // Cancel changes nothing.
+        w.form.setSheetFormatAsker([](SheetFormatDialog &d) {
+            d.findChildren<QComboBox *>()[1]->setCurrentIndex(0);
+            return false;
+        });
+        w.click({"ButtonSheetFormat"});
+        QCOMPARE(w.form.sheetFormat().perPage, 6);
+    }
+
     void keyboardAccelerators()
     {
         Window w;
@@ -183,6 +219,10 @@ private slots:
         });
         QTest::keyClick(w.form.windowHandle(), Qt::Key_F, Qt::AltModifier);  // PDF保存(&F)
         QTRY_COMPARE(asked, 1);
+        int formats = 0;
+        w.form.setSheetFormatAsker([&formats](SheetFormatDialog &) { return ++formats, false; });
+        QTest::keyClick(w.form.windowHandle(), Qt::Key_L, Qt::AltModifier);  // シートの形式(&L)…
+        QTRY_COMPARE(formats, 1);
         QTest::keyClick(w.form.windowHandle(), Qt::Key_X, Qt::AltModifier);  // 閉じる(&X)
         QTRY_VERIFY(!ui.GroupBoxStart->isVisible());
     }
