@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs every Debian package Kolvara needs to build, test and run.
+# Installs every Debian package Kolvara needs to build, test and run, and any further
+# packages named as arguments (scripts/setup-web.sh names the web version's).
 # Idempotent: packages already present are skipped without touching apt.
 set -euo pipefail
 
@@ -13,6 +14,7 @@ packages=(
   cups cups-client cups-bsd cups-ipp-utils libcups2-dev
   poppler-utils python3-reportlab time
   dpkg-dev file desktop-file-utils appstream man-db
+  "$@"
 )
 
 missing=()
