@@ -40,7 +40,10 @@ TEST(Address, EverySettingAndSwitchReadsBackAsWritten)
         request.distinct = i % 3 == 0;
         request.answers = i % 5 != 0;
         request.boxes = i % 7 != 0;
-        request.paper = i % 11 ? PaperChoice::A4 : PaperChoice::Letter;
+        request.paper = PaperChoice(i % 4);
+        request.answersLast = i % 13 == 0;
+        request.format = {.helperBoxes = i % 2 == 0, .redAnswers = i % 3 == 1, .classLine = i % 4 == 1,
+                          .score = i % 6 == 5, .numbers = i % 8 == 3, .perPage = i % 4 ? SmallerPages[i % 3] : 0};
         const ParsedAddress parsed = parseAddress(addressOf(request));
         ASSERT_TRUE(parsed.rejected.empty()) << addressOf(request);
         ASSERT_EQ(parsed.request, request) << addressOf(request);
@@ -53,6 +56,7 @@ struct AddressCase {
     const char *settings;  // as written back, without the seed
     bool hasSeed;
     std::vector<std::string> rejected;
+    std::vector<std::string> setAside = {};
 };
 
 TEST(Address, EntriesAsKolvaraSheetTakesThem)
@@ -61,8 +65,8 @@ TEST(Address, EntriesAsKolvaraSheetTakesThem)
         {"", "op=add&upper=aaa&lower=aaa&carry=mmm", false, {}},
         {"#op=sub&upper=naa&lower=naa&carry=mmy&seed=502", "op=sub&upper=naa&lower=naa&carry=mmy", true, {}},
         {"op=SUB&upper=0NA", "op=sub&upper=0na&lower=aaa&carry=mmm", false, {}},
-        {"seed=86400000&sheets=0&sheets=101&paper=b5", "op=add&upper=aaa&lower=aaa&carry=mmm", false,
-         {"seed=86400000", "sheets=0", "sheets=101", "paper=b5"}},
+        {"seed=86400000&sheets=0&sheets=101&paper=a3", "op=add&upper=aaa&lower=aaa&carry=mmm", false,
+         {"seed=86400000", "sheets=0", "sheets=101", "paper=a3"}},
         {"upper=0n&lower=abc&carry=yyyy&op=mul", "op=add&upper=aaa&lower=aaa&carry=mmm", false,
          {"upper=0n", "lower=abc", "carry=yyyy", "op=mul"}},
         {"no-boxes&no-answers=1&distinct&sheets=100&paper=letter&&",
@@ -70,6 +74,21 @@ TEST(Address, EntriesAsKolvaraSheetTakesThem)
         {"no-boxes=yes&output=x.pdf&seed=-1&seed=", "op=add&upper=aaa&lower=aaa&carry=mmm", false,
          {"no-boxes=yes", "output=x.pdf", "seed=-1", "seed="}},
         {"seed=0", "op=add&upper=aaa&lower=aaa&carry=mmm", true, {}},
+        {"numbers&score=1&class-line&red-answers&helper-boxes&answers-last&per-page=6&paper=B5",
+         "op=add&upper=aaa&lower=aaa&carry=mmm&paper=b5&answers-last&helper-boxes&red-answers&class-line&score&numbers"
+         "&per-page=6",
+         false, {}},
+        // Switches off again, and the screen's rows back, as the page's controls write them.
+        {"paper=b4&per-page=12&per-page=0&numbers&numbers=0&answers-last=0", "op=add&upper=aaa&lower=aaa&carry=mmm&paper=b4",
+         false, {}},
+        {"per-page=7&per-page=20&per-page=&paper=b6&step=add-9&step=&helper-boxes=2&score=yes&answers-last=on",
+         "op=add&upper=aaa&lower=aaa&carry=mmm", false,
+         {"per-page=7", "per-page=20", "per-page=", "paper=b6", "step=add-9", "step=", "helper-boxes=2", "score=yes",
+          "answers-last=on"}},
+        // A step sets the settings wherever it stands; the entries it overrides are named.
+        {"op=sub&step=ADD-1-carry&carry=nnn&seed=4", "op=add&upper=00n&lower=00n&carry=nny", true, {},
+         {"op=sub", "carry=nnn"}},
+        {"step=sub-2-borrow&step=bogus", "op=sub&upper=0na&lower=0na&carry=nny", false, {"step=bogus"}},
     };
     for (const AddressCase &c : cases) {
         SCOPED_TRACE(c.address);
@@ -77,6 +96,7 @@ TEST(Address, EntriesAsKolvaraSheetTakesThem)
         EXPECT_EQ(settingsAddressOf(parsed.request), c.settings);
         EXPECT_EQ(parsed.hasSeed, c.hasSeed);
         EXPECT_EQ(parsed.rejected, c.rejected);
+        EXPECT_EQ(parsed.setAside, c.setAside);
     }
 }
 

@@ -1,6 +1,6 @@
-// For three settings and seeds, the problems the page shows, the problems of its "PDF保存"
+// For four settings and seeds, the problems the page shows, the problems of its "PDF保存"
 // file and of its printed pages are kolvara-sheet's for the same address, page for page,
-// answers and marks included.
+// answers, marks, "こたえ" and paper included.
 import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
 
@@ -15,6 +15,10 @@ const CASES = [
   // One-digit sums, 28 a page, on Letter without boxes, from the day's last millisecond:
   // the second sheet is drawn past it, as kolvara-sheet draws it.
   { address: 'op=add&upper=00n&lower=00n&carry=mmy&seed=86399999&paper=letter&no-boxes', sheets: 2, perPage: 28 },
+  // A named step with the teachers' format: six problems a page with helper boxes on JIS
+  // B5, answers in red and all of them after the problem pages.
+  { address: 'step=sub-2-borrow&helper-boxes&per-page=6&paper=b5&red-answers&answers-last&seed=4321', sheets: 2,
+    perPage: 6 },
 ];
 
 let site, work;
@@ -30,6 +34,7 @@ after(async () => {
 // Spaces as pdftotext splits words at them, the ideographic one included.
 const marks = (words) => otherLinesOf(words).filter((line) => line.startsWith('No.'))
   .map((line) => line.split(/\s+/).join(' '));
+const labelled = (words) => otherLinesOf(words).some((line) => line.includes('こたえ'));
 
 for (const c of CASES) {
   test(c.address, async () => {
@@ -37,6 +42,10 @@ for (const c of CASES) {
     const expectedPages = pdfPages(expected);
     assert.equal(expectedPages.length, 2 * c.sheets);
     const expectedSize = pdfPageSize(expected);
+    // Which pages are answer pages: each after its sheet, or all after the last sheet.
+    const last = c.address.split('&').includes('answers-last');
+    const isAnswer = (i) => (last ? i >= c.sheets : i % 2 === 1);
+    expectedPages.forEach((words, i) => assert.equal(labelled(words), isAnswer(i), `こたえ on kolvara-sheet's page ${i + 1}`));
 
     const page = await newPage(site.browser);
     const downloads = tempDir();
@@ -47,6 +56,7 @@ for (const c of CASES) {
     assert.equal(shown.length, c.perPage);
     assert.deepEqual(shown, problemsOf(expectedPages[0]), 'the preview');
     assert.deepEqual(marks(await previewWords(page)), marks(expectedPages[0]));
+    assert.equal(labelled(await previewWords(page)), false);
 
     // "PDF保存" with the number of sheets asked for.
     await page.$eval('#sheets', (input, n) => {
@@ -61,7 +71,8 @@ for (const c of CASES) {
       assert.equal(problemsOf(expectedPages[i]).length, c.perPage, `kolvara-sheet's page ${i + 1} read back`);
       assert.deepEqual(problemsOf(words), problemsOf(expectedPages[i]), `saved page ${i + 1}`);
       assert.deepEqual(marks(words), marks(expectedPages[i]), `mark of saved page ${i + 1}`);
-      if (i % 2 === 1) assert.ok(problemsOf(words).every((p) => p.answer !== undefined), 'answers');
+      assert.equal(labelled(words), isAnswer(i), `こたえ on saved page ${i + 1}`);
+      if (isAnswer(i)) assert.ok(problemsOf(words).every((p) => p.answer !== undefined), 'answers');
     });
     const savedSize = pdfPageSize(saved);
     assert.ok(Math.abs(savedSize.width - expectedSize.width) < 1 && Math.abs(savedSize.height - expectedSize.height) < 1);
@@ -74,8 +85,8 @@ for (const c of CASES) {
     await page.pdf({ path: printed, preferCSSPageSize: true, printBackground: true });
     const printedPages = pdfPages(printed);
     assert.equal(printedPages.length, 2, 'printed pages');
-    printedPages.forEach((words, i) =>
-      assert.deepEqual(problemsOf(words), problemsOf(expectedPages[i]), `printed page ${i + 1}`));
+    [0, last ? c.sheets : 1].forEach((at, i) =>
+      assert.deepEqual(problemsOf(printedPages[i]), problemsOf(expectedPages[at]), `printed page ${i + 1}`));
     const printedSize = pdfPageSize(printed);
     assert.ok(Math.abs(printedSize.width - expectedSize.width) < 2, `printed width ${printedSize.width}`);
     assert.ok(Math.abs(printedSize.height - expectedSize.height) < 2, `printed height ${printedSize.height}`);

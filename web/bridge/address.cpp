@@ -1,7 +1,10 @@
 #include "address.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
+
+#include "steps.h"
 
 namespace kolvara::web {
 
@@ -78,6 +81,24 @@ struct Entry {
 };
 
 constexpr std::string_view SeedKey = "seed";
+constexpr std::string_view StepKey = "step";
+constexpr std::array<std::string_view, 4> SettingsKeys{"op", "upper", "lower", "carry"};
+constexpr std::array<std::string_view, 4> PaperKeys{"a4", "letter", "b5", "b4"};  // by PaperChoice
+
+template <std::size_t N>
+struct Key {
+    char text[N];
+    constexpr Key(const char (&s)[N]) { std::copy_n(s, N, text); }
+    constexpr std::string_view view() const { return {text, N - 1}; }
+};
+
+// A switch of the sheet's format, on only when written.
+template <Key key, bool SheetFormat::*flag>
+constexpr Entry FormatSwitch()
+{
+    return {key.view(), [](SheetRequest &r, std::string_view v) { return readSwitch(v, r.format.*flag); },
+            [](const SheetRequest &r) { return std::string(r.format.*flag ? key.view() : std::string_view()); }};
+}
 
 const Entry Entries[] = {
     {"op",
@@ -116,12 +137,16 @@ const Entry Entries[] = {
     {"paper",
      [](SheetRequest &r, std::string_view v) {
          const std::string paper = lowered(v);
-         if (paper != "a4" && paper != "letter")
-             return false;
-         r.paper = paper == "letter" ? PaperChoice::Letter : PaperChoice::A4;
-         return true;
+         for (std::size_t i = 0; i < PaperKeys.size(); ++i)
+             if (paper == PaperKeys[i]) {
+                 r.paper = PaperChoice(i);
+                 return true;
+             }
+         return false;
      },
-     [](const SheetRequest &r) { return std::string(r.paper == PaperChoice::Letter ? "paper=letter" : ""); }},
+     [](const SheetRequest &r) {
+         return r.paper == PaperChoice::A4 ? std::string() : "paper=" + std::string(paperKey(r.paper));
+     }},
     {"distinct", [](SheetRequest &r, std::string_view v) { return readSwitch(v, r.distinct); },
      [](const SheetRequest &r) { return std::string(r.distinct ? "distinct" : ""); }},
     {"no-answers",
@@ -142,11 +167,55 @@ const Entry Entries[] = {
          return true;
      },
      [](const SheetRequest &r) { return std::string(r.boxes ? "" : "no-boxes"); }},
+    {"answers-last", [](SheetRequest &r, std::string_view v) { return readSwitch(v, r.answersLast); },
+     [](const SheetRequest &r) { return std::string(r.answersLast ? "answers-last" : ""); }},
+    FormatSwitch<"helper-boxes", &SheetFormat::helperBoxes>(),
+    FormatSwitch<"red-answers", &SheetFormat::redAnswers>(),
+    FormatSwitch<"class-line", &SheetFormat::classLine>(),
+    FormatSwitch<"score", &SheetFormat::score>(),
+    FormatSwitch<"numbers", &SheetFormat::numbers>(),
+    {"per-page",
+     [](SheetRequest &r, std::string_view v) {
+         if (v == "0") {
+             r.format.perPage = 0;
+             return true;
+         }
+         for (const int n : SmallerPages)
+             if (v == std::to_string(n)) {
+                 r.format.perPage = n;
+                 return true;
+             }
+         return false;
+     },
+     [](const SheetRequest &r) {
+         return r.format.perPage ? "per-page=" + std::to_string(r.format.perPage) : std::string();
+     }},
+    // Settings in the school's order; written back as the settings themselves.
+    {StepKey,
+     [](SheetRequest &r, std::string_view v) {
+         const NamedStep *step = findStep(lowered(v));
+         if (!step)
+             return false;
+         r.settings = step->settings;
+         return true;
+     },
+     [](const SheetRequest &) { return std::string(); }},
 };
 
 }  // namespace
 
-Paper paperOf(PaperChoice paper) { return paper == PaperChoice::Letter ? letterPaper() : a4Paper(); }
+Paper paperOf(PaperChoice paper)
+{
+    switch (paper) {
+    case PaperChoice::Letter: return letterPaper();
+    case PaperChoice::JisB5: return jisB5Paper();
+    case PaperChoice::JisB4: return jisB4Paper();
+    case PaperChoice::A4: break;
+    }
+    return a4Paper();
+}
+
+std::string_view paperKey(PaperChoice paper) { return PaperKeys[std::size_t(paper)]; }
 
 bool applyEntry(SheetRequest &request, std::string_view key, std::string_view value)
 {
@@ -159,6 +228,8 @@ bool applyEntry(SheetRequest &request, std::string_view key, std::string_view va
 ParsedAddress parseAddress(std::string_view text)
 {
     ParsedAddress parsed;
+    const NamedStep *step = nullptr;
+    std::vector<std::string> settingsEntries;
     if (!text.empty() && text.front() == '#')
         text.remove_prefix(1);
     while (!text.empty()) {
@@ -175,6 +246,14 @@ ParsedAddress parseAddress(std::string_view text)
             continue;
         }
         (key == SeedKey ? parsed.hasSeed : parsed.hasSettings) = true;
+        if (key == StepKey)
+            step = findStep(lowered(value));
+        else if (std::find(SettingsKeys.begin(), SettingsKeys.end(), key) != SettingsKeys.end())
+            settingsEntries.emplace_back(item);
+    }
+    if (step) {
+        parsed.request.settings = step->settings;
+        parsed.setAside = std::move(settingsEntries);
     }
     return parsed;
 }

@@ -12,7 +12,7 @@
 
 namespace kolvara::web {
 
-enum class PaperChoice : std::uint8_t { A4, Letter };
+enum class PaperChoice : std::uint8_t { A4, Letter, JisB5, JisB4 };
 
 // The sheets one address names, with kolvara-sheet's defaults.
 struct SheetRequest {
@@ -23,7 +23,8 @@ struct SheetRequest {
     bool answers = true;
     bool boxes = true;
     PaperChoice paper = PaperChoice::A4;
-    SheetFormat format;  // what teachers may add
+    SheetFormat format;        // what teachers may add
+    bool answersLast = false;  // the PDF: every problem page first, then every answer page
 
     friend bool operator==(const SheetRequest &, const SheetRequest &) = default;
 };
@@ -32,6 +33,8 @@ inline constexpr int MaxSheets = 100;
 inline constexpr std::uint32_t MaxSeed = 86'399'999;  // the last millisecond of a day
 
 Paper paperOf(PaperChoice paper);
+// As the address writes it: "a4", "letter", "b5" or "b4".
+std::string_view paperKey(PaperChoice paper);
 
 struct ParsedAddress {
     SheetRequest request;
@@ -39,16 +42,21 @@ struct ParsedAddress {
     bool hasSettings = false;  // any entry besides the seed
     // Entries that were not understood and so left the defaults in place, as written.
     std::vector<std::string> rejected;
+    // With a step, the op, upper, lower and carry entries it set aside, as written: the
+    // step's settings are the ones used, wherever it stands.
+    std::vector<std::string> setAside;
 };
 
 // Reads "key=value&flag&..."; a leading "#" is skipped.
 ParsedAddress parseAddress(std::string_view text);
 
 // Applies one entry; false (and nothing changed) when the key or value is not understood.
-// A switch takes "" or "1" to turn it on, "0" to turn it off.
+// A switch takes "" or "1" to turn it on, "0" to turn it off; "per-page=0" returns to the
+// screen's rows, which kolvara-sheet has no option for.
 bool applyEntry(SheetRequest &request, std::string_view key, std::string_view value);
 
-// Every setting and the seed; switches only when on.
+// Every setting and the seed; switches only when on. A step is written as the settings it
+// stands for.
 std::string addressOf(const SheetRequest &request);
 // The same without the seed: what the page remembers between visits.
 std::string settingsAddressOf(const SheetRequest &request);

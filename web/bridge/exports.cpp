@@ -44,13 +44,18 @@ EMSCRIPTEN_KEEPALIVE const char *kv_open(const char *address, double clock)
 {
     // Milliseconds since midnight; anything else starts the day.
     const std::uint32_t reading = clock >= 0 && clock < 4294967296.0 ? std::uint32_t(clock) : 0;
-    const auto rejected = session().open(address, reading);
-    JsonWriter list;
-    list.beginArray();
-    for (const std::string &entry : rejected)
-        list.value(entry);
-    list.endArray();
-    return stateWith("rejected", list.text());
+    const ParsedAddress parsed = session().open(address, reading);
+    const auto list = [](const std::vector<std::string> &entries) {
+        JsonWriter j;
+        j.beginArray();
+        for (const std::string &entry : entries)
+            j.value(entry);
+        j.endArray();
+        return j.take();
+    };
+    std::string state = stateJson(session());
+    state.insert(state.size() - 1, ",\"rejected\":" + list(parsed.rejected) + ",\"setAside\":" + list(parsed.setAside));
+    return answer(std::move(state));
 }
 
 EMSCRIPTEN_KEEPALIVE const char *kv_state() { return answer(stateJson(session())); }

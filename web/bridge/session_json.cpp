@@ -2,6 +2,7 @@
 
 #include "json_writer.h"
 #include "option_widgets.h"
+#include "steps.h"
 #include "texts.h"
 
 namespace kolvara::web {
@@ -32,6 +33,14 @@ std::string staticJson()
     j.key("places").beginArray();
     for (const std::string_view place : texts::PlaceName)
         j.value(place);
+    j.endArray();
+    j.key("steps").beginArray();
+    for (const NamedStep &step : NamedSteps)
+        j.beginObject().field("key", step.key).field("name", step.name).endObject();
+    j.endArray();
+    j.key("perPage").beginArray();
+    for (const int n : SmallerPages)
+        j.value(n);
     j.endArray();
     j.field("maxSheets", MaxSheets).field("maxSeed", double(MaxSeed));
     j.endObject();
@@ -74,7 +83,23 @@ std::string stateJson(const WebSession &session)
         .endObject();
     j.field("hasSheet", session.hasSheet()).field("seed", double(request.seed)).field("refusal", session.refusal());
     j.field("answers", request.answers).field("boxes", request.boxes).field("distinct", request.distinct);
-    j.field("paper", request.paper == PaperChoice::Letter ? "letter" : "a4").field("sheets", request.sheets);
+    j.field("paper", paperKey(request.paper)).field("sheets", request.sheets);
+    const SheetFormat &f = request.format;
+    j.key("format").beginObject()
+        .field("helper-boxes", f.helperBoxes)
+        .field("red-answers", f.redAnswers)
+        .field("class-line", f.classLine)
+        .field("score", f.score)
+        .field("numbers", f.numbers)
+        .field("answers-last", request.answersLast)
+        .endObject();
+    j.field("perPage", f.perPage);
+    // The step whose settings the sheet has, if any: the step list shows it.
+    std::string_view step;
+    for (const NamedStep &named : NamedSteps)
+        if (named.settings == request.settings)
+            step = named.key;
+    j.field("step", step);
     j.endObject();
     return j.take();
 }

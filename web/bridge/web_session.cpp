@@ -2,14 +2,13 @@
 
 #include "feasibility.h"
 #include "problem_table.h"
-#include "random_source.h"
-#include "status_lines.h"
+#include "worksheet.h"
 
 namespace kolvara::web {
 
 WebSession::WebSession() : model_(ProblemSettings::makeDefault()) {}
 
-std::vector<std::string> WebSession::open(std::string_view address, std::uint32_t clock)
+ParsedAddress WebSession::open(std::string_view address, std::uint32_t clock)
 {
     ParsedAddress parsed = parseAddress(address);
     const Settings settings = parsed.request.settings;
@@ -21,7 +20,7 @@ std::vector<std::string> WebSession::open(std::string_view address, std::uint32_
     hasSheet_ = false;
     // As kolvara-sheet takes them: the settings as written, without the window's adjustment.
     show(settings, seed);
-    return std::move(parsed.rejected);
+    return parsed;
 }
 
 bool WebSession::show(const Settings &settings, std::uint32_t seed)
@@ -79,26 +78,9 @@ ProblemCountNote WebSession::countNote() const { return problemCountNote(setting
 
 Sheet WebSession::sheet(int index, bool answers) const
 {
-    // As kolvara-sheet makes sheet `index`: the table filled when the clock reads seed + index.
-    const Settings &settings = request_.settings;
-    const std::uint32_t reading = request_.seed + std::uint32_t(index);
-    ProblemSettings unused;
-    RandomSource random;
-    ProblemTable table(unused, random, [reading] { return reading; });
-    SheetGeometry geometry;
-    Sheet sheet;
-    if (hasSheet_ && table.fill(settings, geometry).filled) {
-        if (request_.distinct)
-            table.makeDistinct(settings);
-        sheet = sheetFromTable(table, geometry.ProblemsPerRow, settings.IsSubtraction == 1, request_.format);
-    } else {
-        sheet = sheetFromTable(table, problemsPerRowFor(settings), settings.IsSubtraction == 1, request_.format);
-    }
-    sheet.programLabel = "Kolvara";
-    sheet.statusLines = statusLinesOf(settings);
-    sheet.boxes = request_.boxes;
-    sheet.helperColumns = helperColumnsFor(settings);
-    sheet.mark = "No." + std::to_string(index + 1) + "\u3000" + std::to_string(reading);
+    // As kolvara-sheet makes sheet `index`.
+    Sheet sheet = worksheetFor({request_.settings, request_.format, request_.boxes, request_.distinct}, index,
+                               request_.seed);
     sheet.answers = answers;
     // The browser's answer pages name themselves: "こたえ" beside the heading.
     if (answers)

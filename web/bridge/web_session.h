@@ -26,9 +26,10 @@ public:
     WebSession();
 
     // Starts from an address (settings and seed in kolvara-sheet's terms); without a seed
-    // the clock's reading (milliseconds since midnight UTC) is the seed. Returns the
-    // entries it did not understand, which keep their defaults.
-    std::vector<std::string> open(std::string_view address, std::uint32_t clock);
+    // the clock's reading (milliseconds since midnight UTC) is the seed. Returns the address
+    // as read: the entries it did not understand (which keep their defaults) and those a
+    // step set aside.
+    ParsedAddress open(std::string_view address, std::uint32_t clock);
 
     void select(Option option);
     void selectOperation(int item);

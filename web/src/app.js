@@ -10,11 +10,26 @@ const ui = JSON.parse(document.getElementById('ui-texts').textContent);
 // comes from the window's texts above or from the module.
 const webTexts = {
   paper: '用紙',
-  paperNames: { a4: 'A4', letter: 'レター' },
+  paperNames: { a4: 'A4', letter: 'レター', b5: 'B5', b4: 'B4' },
+  format: 'シートの形式',
+  step: '練習の段階',
+  ownStep: '（上で選んだ設定）',
+  perPage: '1ページの問題数',
+  screenPage: '画面と同じ（20または28）',
+  // Each switch by the address's key, with what it adds to the sheet.
+  switches: [
+    ['helper-boxes', 'くり上がり・くり下がりの小さな箱', 'くり上がる数や、くり下がりでかりた数を書く小さな箱を、位の上にかきます。'],
+    ['red-answers', '答えを赤で', '解答のページの答えと、小さな箱の数字を赤でかきます。'],
+    ['class-line', '組と番号の欄', '名前の前に、組と番号を書く欄をつけます。'],
+    ['score', '点数の欄', '問題の数を満点にした点数の欄をつけます。'],
+    ['numbers', '問題の番号', '問題の左上に（1）、（2）…と番号をつけます。'],
+    ['answers-last', '解答をまとめて最後に', 'PDFで、問題のページをすべて先に、解答のページをまとめて最後にします。'],
+  ],
   sheets: '枚数',
   sheetsHint: 'PDFに入れるプリントの枚数です（1～100）。',
   preview: 'プリントの見本',
   rejected: (entries) => `アドレスの「${entries.join('」「')}」は読めないため、その設定は既定のままにしました。`,
+  setAside: (step, entries) => `練習の段階「${step}」の設定を使いました。アドレスの「${entries.join('」「')}」は使っていません。`,
   pdfBusy: 'PDFを作っています…',
   pdfFailed: (why) => `PDFを作れませんでした。${why}`,
   startFailed: 'このブラウザでは動きません。新しいブラウザで開いてください。',
@@ -110,14 +125,26 @@ function buildPanel() {
   }
   radios = [...grid.querySelectorAll('input[type=radio]')];
 
-  const paper = element('select', { id: 'paper' });
-  for (const [value, name] of Object.entries(webTexts.paperNames))
-    paper.append(element('option', { value }, name));
+  const select = (id, entries) => {
+    const e = element('select', { id });
+    for (const [value, name] of entries) e.append(element('option', { value }, name));
+    return e;
+  };
+  const field = (name, control) => element('label', { class: 'field' }, element('span', {}, name), control);
+  $('sheet-format-title').textContent = webTexts.format;
+  const switches = element('div', { class: 'format-switches' });
+  for (const [key, name, hint] of webTexts.switches)
+    switches.append(element('label', { class: 'check', title: hint },
+      element('input', { type: 'checkbox', id: key, 'data-key': key, 'aria-description': hint }), element('span', {}, name)));
+  $('sheet-format').append(
+    field(webTexts.step, select('step', [['', webTexts.ownStep], ...info.steps.map((s) => [s.key, s.name])])),
+    field(webTexts.perPage, select('per-page', [['0', webTexts.screenPage],
+      ...[...info.perPage].reverse().map((n) => [String(n), String(n)])])),
+    field(webTexts.paper, select('paper', Object.entries(webTexts.paperNames))),
+    switches);
   const sheets = element('input', { id: 'sheets', type: 'number', inputmode: 'numeric', min: '1',
     max: String(info.maxSheets), step: '1', title: webTexts.sheetsHint });
-  $('output').append(
-    element('label', { class: 'field' }, element('span', {}, webTexts.paper), paper),
-    element('label', { class: 'field' }, element('span', {}, webTexts.sheets), sheets));
+  $('output').append(field(webTexts.sheets, sheets));
 }
 
 // The buttons above the sheet and the sheet's own names, before the first sheet.
@@ -188,6 +215,9 @@ function showPanel() {
   put($('CheckBoxRuledLine'), 'checked', state.boxes);
   put($('CheckBoxPrintAnswer'), 'checked', state.answers);
   put($('paper'), 'value', state.paper);
+  put($('per-page'), 'value', String(state.perPage));
+  put($('step'), 'value', state.step);
+  for (const [key] of webTexts.switches) put($(key), 'checked', state.format[key]);
   put($('sheets'), 'value', String(state.sheets));
 }
 
@@ -247,8 +277,8 @@ function preparePrint() {
   const pages = [kv.page(0, 0)];
   if (state.answers) pages.push(kv.page(0, 1));
   $('print-pages').innerHTML = pages.map((page, i) => `<div class="print-page">${pageSvg(page, `print${i}-`, true)}</div>`).join('');
-  const size = state.paper === 'letter' ? 'letter landscape' : 'A4 landscape';
-  $('page-size').textContent = `@page { size: ${size}; margin: 0; }`;
+  // The paper the module lays the page out on, JIS B5 and B4 included, which CSS has no name for.
+  $('page-size').textContent = `@page { size: ${pages[0].width}pt ${pages[0].height}pt; margin: 0; }`;
   document.documentElement.dataset.printReady = key;
 }
 
@@ -275,11 +305,13 @@ async function savePdf() {
   performance.mark('kolvara:pdf-start');
   try {
     const { makePdf } = await import('./pdf.js');
-    const pages = [];
+    // As kolvara-sheet orders them: each sheet's answers after it, or all of them last.
+    const pages = [], answers = [];
     for (let k = 0; k < state.sheets; ++k) {
       pages.push(() => kv.page(k, 0));
-      if (state.answers) pages.push(() => kv.page(k, 1));
+      if (state.answers) (state.format['answers-last'] ? answers : pages).push(() => kv.page(k, 1));
     }
+    pages.push(...answers);
     const bytes = await makePdf(pages, ui.windowTitle);
     performance.measure('kolvara:pdf', 'kolvara:pdf-start');
     const url = URL.createObjectURL(new Blob([bytes], { type: 'application/pdf' }));
@@ -309,10 +341,20 @@ function open(address) {
   return opened;
 }
 
+// What the page says about an address it opened: entries it could not read, and those a
+// step overrode.
+function noteOn(opened) {
+  const notes = [];
+  if (opened.rejected.length) notes.push(webTexts.rejected(opened.rejected));
+  if (opened.setAside.length)
+    notes.push(webTexts.setAside(info.steps.find((s) => s.key === opened.step)?.name ?? '', opened.setAside));
+  return notes.join('');
+}
+
 function openAddress(address) {
   const next = open(address);
   showState(next);
-  say(next.rejected.length ? webTexts.rejected(next.rejected) : '');
+  say(noteOn(next));
   document.documentElement.dataset.opened = address;
 }
 
@@ -327,7 +369,13 @@ function connect() {
     else if (t.id === 'CheckBoxRuledLine') act(kv.set('no-boxes', t.checked ? '0' : '1'));
     else if (t.id === 'CheckBoxPrintAnswer') act(kv.set('no-answers', t.checked ? '0' : '1'));
   });
-  $('paper').addEventListener('change', (event) => act(kv.set('paper', event.target.value)));
+  $('sheet-format').addEventListener('change', (event) => {
+    const t = event.target;
+    if (t.dataset.key) act(kv.set(t.dataset.key, t.checked ? '1' : '0'));
+    else if (t.id === 'step' && t.value) act(kv.set('step', t.value));
+    else if (t.id === 'step') showPanel();  // the settings of the panel are already the own ones
+    else if (t.id === 'per-page' || t.id === 'paper') act(kv.set(t.id, t.value));
+  });
   $('sheets').addEventListener('change', (event) => {
     const next = kv.set('sheets', event.target.value.trim());
     act(next);  // a count out of range leaves the last good one, shown again
@@ -375,7 +423,7 @@ async function start() {
   buildPanel();
   connect();
   showPanel();
-  say(opened.rejected.length ? webTexts.rejected(opened.rejected) : '');
+  say(noteOn(opened));
   document.documentElement.dataset.opened = address;
   starting = false;
   runAfterFrameTasks();
