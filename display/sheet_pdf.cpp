@@ -215,6 +215,20 @@ struct SheetPdf::Writer {
     QPdfWriter pdf;
     QPainter painter;
     int pages = 0;
+    int writeError = 0;  // of a part written ahead into the temporary file
+
+    // Into a temporary file the document goes ahead in parts, so memory stays flat however
+    // many pages; a pipe or device gets the whole document at the end, or nothing.
+    void writeAhead()
+    {
+        constexpr qsizetype PartBytes = 256 * 1024;
+        if (target.isEmpty() || bytes.size() < PartBytes || writeError)
+            return;
+        if (!writeAll(fd, bytes))
+            writeError = errno ? errno : EIO;
+        bytes.clear();
+        buffer.seek(0);
+    }
 };
 
 SheetPdf::SheetPdf(const QString &fileName) : name_(QFile::encodeName(fileName)) {}
@@ -302,6 +316,7 @@ void SheetPdf::addPage(const kolvara::SheetPage &page, const QtTextMetrics &metr
     if (writer_->pages++ > 0)
         writer_->pdf.newPage();
     drawPage(writer_->painter, writer_->pdf, page, metrics);
+    writer_->writeAhead();
 }
 
 QString SheetPdf::commit()
@@ -317,8 +332,10 @@ QString SheetPdf::commit()
                         : QStringLiteral("「%1」を書き終えられません"),
                     error);
     };
-    // The whole document goes out at once: a reader of a pipe gets nothing of a run
-    // that fails before it ends.
+    // The whole document (or its rest) goes out at once: a reader of a pipe gets nothing
+    // of a run that fails before it ends.
+    if (w.writeError)
+        return notFinished(w.writeError);
     if (!writeAll(w.fd, w.bytes))
         return notFinished(errno);
     if (w.target.isEmpty()) {
