@@ -6,12 +6,13 @@
 # built into build-web/ and its tests (label "web") run in Debian's headless Chromium from
 # build-webtest/; KOLVARA_WEB=0 leaves that out.
 set -euo pipefail
+# No test may hang a run: one that takes ten minutes has failed.
 cd "$(dirname "$0")/.."
 . scripts/build-env.sh
 kolvara_build
 export QT_QPA_PLATFORM="offscreen:configfile=$PWD/scripts/offscreen.json"
 status=0
-ctest --test-dir "$build" --output-on-failure -j 2 "$@" || status=$?
+ctest --test-dir "$build" --output-on-failure --timeout 600 -j 2 "$@" || status=$?
 
 if [ "${KOLVARA_WEB:-1}" != 0 ]; then
   start=$SECONDS
@@ -23,7 +24,7 @@ if [ "${KOLVARA_WEB:-1}" != 0 ]; then
   cmake -S tests/web -B build-webtest -G Ninja -DKOLVARA_SITE="$PWD/build-web/site" \
         -DKOLVARA_SHEET="$desktop/app/kolvara-sheet" -DKOLVARA_SHEET_DUMP="$desktop/bench/sheet_dump" >/dev/null
   cmake --build build-webtest -j "$(nproc)"
-  ctest --test-dir build-webtest --output-on-failure -L web "$@" || status=$?
+  ctest --test-dir build-webtest --output-on-failure --timeout 600 -L web "$@" || status=$?
   echo "web run: $((SECONDS - start)) s"
 fi
 
@@ -35,7 +36,7 @@ if [ "${KOLVARA_SANITIZERS:-1}" != 0 ]; then
         -DKOLVARA_WITH_BENCH=OFF -DKOLVARA_WITH_SCREENSHOT=OFF >/dev/null
   cmake --build "$sanitized" -j "$(nproc)"
   built=$SECONDS
-  ctest --test-dir "$sanitized" --output-on-failure -j 2 -L sanitizers "$@" || status=$?
+  ctest --test-dir "$sanitized" --output-on-failure --timeout 600 -j 2 -L sanitizers "$@" || status=$?
   echo "sanitizer run: build $((built - start)) s, tests $((SECONDS - built)) s"
 fi
 exit "$status"

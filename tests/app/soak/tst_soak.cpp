@@ -13,6 +13,7 @@
 #include "feasibility.h"
 #include "japanese_fonts.h"
 #include "option_widgets.h"
+#include "sheet_format_dialog.h"
 #include "print_titles.h"
 #include "problem_table.h"
 
@@ -130,6 +131,8 @@ public:
             rowTops_[r] = form().problemControl(1 + r * fill_.perRow)->y();
         form().setNoticeReporter([this](const QString &m) { notices_ << m; });
         form().setSaveFileNameAsker([this](const QString &) { return ++pdfAsks_, QString(); });
+        // The sheet-format dialog is answered with Cancel, which changes nothing.
+        form().setSheetFormatAsker([](SheetFormatDialog &) { return false; });
         QApplication::setActiveWindow(&form());
         answers_ = ui().CheckBoxPrintAnswer->isChecked();
         ruled_ = ui().CheckBoxRuledLine->isChecked();
