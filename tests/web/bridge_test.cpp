@@ -53,7 +53,7 @@ TEST(Address, EverySettingAndSwitchReadsBackAsWritten)
 
 struct AddressCase {
     const char *address;
-    const char *settings;  // as written back, without the seed
+    const char *settings;  // as written back, without the starting state
     bool hasSeed;
     std::vector<std::string> rejected;
     std::vector<std::string> setAside = {};

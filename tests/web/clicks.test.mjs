@@ -41,7 +41,7 @@ cases.forEach((c, i) => {
     assert.equal(shown.impossible, window.count.impossible);
     const address = await addressOf(page);
     assert.equal(address.replace(/&seed=\d+/, ''), window.settings);
-    assert.match(address, new RegExp(`&seed=${1000 + i}(&|$)`), 'clicks keep the seed');
+    assert.match(address, new RegExp(`&seed=${1000 + i}(&|$)`), 'clicks keep the starting state');
     assert.deepEqual(page.errors, []);
   });
 });

@@ -39,7 +39,7 @@ std::string_view paperKey(PaperChoice paper);
 struct ParsedAddress {
     SheetRequest request;
     bool hasSeed = false;
-    bool hasSettings = false;  // any entry besides the seed
+    bool hasSettings = false;  // any entry besides the starting state
     // Entries that were not understood and so left the defaults in place, as written.
     std::vector<std::string> rejected;
     // With a step, the op, upper, lower and carry entries it set aside, as written: the
@@ -55,10 +55,10 @@ ParsedAddress parseAddress(std::string_view text);
 // screen's rows, which kolvara-sheet has no option for.
 bool applyEntry(SheetRequest &request, std::string_view key, std::string_view value);
 
-// Every setting and the seed; switches only when on. A step is written as the settings it
+// Every setting and the starting state; switches only when on. A step is written as the settings it
 // stands for.
 std::string addressOf(const SheetRequest &request);
-// The same without the seed: what the page remembers between visits.
+// The same without the starting state: what the page remembers between visits.
 std::string settingsAddressOf(const SheetRequest &request);
 
 }  // namespace kolvara::web

@@ -26,7 +26,7 @@ public:
     WebSession();
 
     // Starts from an address (settings and seed in kolvara-sheet's terms); without a seed
-    // the clock's reading (milliseconds since midnight UTC) is the seed. Returns the address
+    // the clock's reading (milliseconds since midnight UTC) is the starting state. Returns the address
     // as read: the entries it did not understand (which keep their defaults) and those a
     // step set aside.
     ParsedAddress open(std::string_view address, std::uint32_t clock);

@@ -3,7 +3,7 @@
 // print runs through a print service that fails at random steps. After every action the window must agree with
 // its settings model, and the sheet with the settings of the fill that drew it, checked by column arithmetic
 // done here. KOLVARA_SOAK_SEED picks the session (else a fixed one), KOLVARA_SOAK_ACTIONS its length; a failure
-// names the seed, the failing action and the ones just before it, and the same seed repeats the session.
+// names its starting number, the failing action and the ones just before it, and the same number repeats the session.
 #include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
