@@ -18,13 +18,10 @@
 #include <string_view>
 
 #include "japanese_fonts.h"
-#include "problem_table.h"
-#include "random_source.h"
-#include "settings.h"
 #include "sheet.h"
 #include "sheet_painter.h"
 #include "sheet_pdf.h"
-#include "status_lines.h"
+#include "worksheet.h"
 
 using namespace kolvara;
 
@@ -169,15 +166,9 @@ int main(int argc, char *argv[])
     // whole points, so the sheet sits a little differently than on a4Paper().
     const Paper paper = paperOf(landscapeLayout(QPageSize(QPageSize::A4)));
 
-    // One table for all sheets, as kolvara-sheet keeps one: each fill reseeds from
-    // the clock, which reads S + k for sheet k.
-    const Settings settings{};
-    ProblemSettings model;
-    RandomSource random;
-    std::uint32_t clockReading = 0;
-    ProblemTable table(model, random, [&clockReading] { return clockReading; });
-    SheetGeometry geometry;
-    const auto statusLines = statusLinesOf(settings);
+    // kolvara-sheet's sheets for its defaults: answer pages say "こたえ".
+    WorksheetChoice choice;
+    choice.format.answerLabel = true;
 
     SheetPdf pdf(QString::fromLocal8Bit(pdfFile.c_str()));
     if (!pdfFile.empty() && !pdf.open(landscapeLayout(QPageSize(QPageSize::A4)), QStringLiteral("Kolvara")).isEmpty()) {
@@ -187,15 +178,7 @@ int main(int argc, char *argv[])
     std::ostringstream json;
     json << "{\"pages\":[\n";
     for (std::uint64_t k = 0; k < sheets; ++k) {
-        clockReading = std::uint32_t(seed + k);
-        if (const FillResult fill = table.fill(settings, geometry); !fill.filled) {
-            std::cerr << "sheet_dump: " << fill.reason << '\n';
-            return 1;
-        }
-        Sheet sheet = sheetFromTable(table, geometry.ProblemsPerRow, settings.IsSubtraction == 1);
-        sheet.programLabel = "Kolvara";
-        sheet.statusLines = statusLines;
-        sheet.mark = "No." + std::to_string(k + 1) + "\u3000" + std::to_string(clockReading);
+        Sheet sheet = worksheetFor(choice, int(k), std::uint32_t(seed));
         for (const bool answers : {false, true}) {
             sheet.answers = answers;
             if (!pdfFile.empty()) {
