@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "column.h"
 #include "texts.h"
 
 namespace kolvara {
@@ -21,17 +22,6 @@ DigitRange rangeOf(std::uint8_t kind)
     }
 }
 
-// Outgoing carry or borrow of a column for one pair of digits.
-int carryOut(bool subtraction, int upper, int lower, int incoming)
-{
-    return subtraction ? (upper - incoming - lower < 0 ? 1 : 0) : (upper + lower + incoming >= 10 ? 1 : 0);
-}
-
-bool modeAccepts(std::uint8_t mode, int out)
-{
-    return !((mode == Ari && out == 0) || (mode == Nashi && out == 1));
-}
-
 // counts[in][out]: digit pairs that the column accepts, by incoming and outgoing carry.
 using Transfer = std::array<std::array<std::uint32_t, 2>, 2>;
 
@@ -42,8 +32,8 @@ Transfer columnTransfer(bool subtraction, std::uint8_t upperKind, std::uint8_t l
     for (int in = 0; in < 2; ++in)
         for (int a = u.low; a <= u.high; ++a)
             for (int b = l.low; b <= l.high; ++b) {
-                const int out = carryOut(subtraction, a, b, in);
-                if (modeAccepts(mode, out))
+                const int out = columnCarry(subtraction, a, b, in);
+                if (carryModeAllows(mode, out))
                     ++t[in][out];
             }
     return t;
@@ -117,12 +107,12 @@ std::string columnReason(bool sub, const Words &w, int column, std::uint8_t uppe
 
 bool columnCanPass(bool subtraction, std::uint8_t upperKind, std::uint8_t lowerKind, std::uint8_t mode, int incoming)
 {
-    if (mode != Ari && mode != Nashi)
-        return true;
     const DigitRange u = rangeOf(upperKind), l = rangeOf(lowerKind);
-    if (subtraction)  // Ari needs upper - in < lower for some pair, Nashi the opposite
-        return mode == Ari ? u.low - incoming < l.high : u.high - incoming >= l.low;
-    return mode == Ari ? u.high + l.high + incoming >= 10 : u.low + l.low + incoming < 10;
+    for (int a = u.low; a <= u.high; ++a)
+        for (int b = l.low; b <= l.high; ++b)
+            if (carryModeAllows(mode, columnCarry(subtraction, a, b, incoming)))
+                return true;
+    return false;
 }
 
 bool admits(const Settings &s, int upper, int lower)
@@ -138,8 +128,8 @@ bool admits(const Settings &s, int upper, int lower)
         const DigitRange u = rangeOf(c.upper), l = rangeOf(c.lower);
         if (a < u.low || a > u.high || b < l.low || b > l.high)
             return false;
-        carry = carryOut(sub, a, b, carry);
-        if (!modeAccepts(c.mode, carry))
+        carry = columnCarry(sub, a, b, carry);
+        if (!carryModeAllows(c.mode, carry))
             return false;
     }
     return true;

@@ -1,5 +1,6 @@
 #include "generator.h"
 
+#include "column.h"
 #include "feasibility.h"
 
 namespace kolvara {
@@ -17,14 +18,17 @@ std::uint16_t ProblemGenerator::Ransuu_Hassei(std::uint8_t kind)
 // column's test passes. Konzai, and any other value, accepts the first draw.
 
 void ProblemGenerator::drawAdditionColumn(std::uint8_t mode, std::uint8_t upperKind, std::uint8_t lowerKind,
-                                          std::int32_t &upper, std::int32_t &lower, std::int16_t &result, int carry)
+                                          std::int32_t &upper, std::int32_t &lower, std::int16_t &result, int carry,
+                                          int &handedOn)
 {
     for (;;) {
         upper = Ransuu_Hassei(upperKind);
         lower = Ransuu_Hassei(lowerKind);
         result = std::int16_t(carry + upper + lower);
-        if ((mode == Ari && result < 10) || (mode == Nashi && result >= 10))
+        const int out = columnCarry(false, upper, lower, carry);
+        if (!carryModeAllows(mode, out))
             continue;
+        handedOn = out;
         return;
     }
 }
@@ -32,19 +36,19 @@ void ProblemGenerator::drawAdditionColumn(std::uint8_t mode, std::uint8_t upperK
 void ProblemGenerator::Ransuu_1wa(std::uint8_t mode)
 {
     drawAdditionColumn(mode, settings_.DigitKind1_1, settings_.DigitKind2_1, problem_.Line1_1, problem_.Line2_1,
-                       ColumnResult_1, 0);
+                       ColumnResult_1, 0, carries_[0]);
 }
 
 void ProblemGenerator::Ransuu_10wa(std::uint8_t mode)
 {
     drawAdditionColumn(mode, settings_.DigitKind1_10, settings_.DigitKind2_10, problem_.Line1_10, problem_.Line2_10,
-                       ColumnResult_10, ColumnResult_1 / 10);
+                       ColumnResult_10, carries_[0], carries_[1]);
 }
 
 void ProblemGenerator::Ransuu_100wa(std::uint8_t mode)
 {
     drawAdditionColumn(mode, settings_.DigitKind1_100, settings_.DigitKind2_100, problem_.Line1_100,
-                       problem_.Line2_100, ColumnResult_100, ColumnResult_10 / 10);
+                       problem_.Line2_100, ColumnResult_100, carries_[1], carries_[2]);
 }
 
 void ProblemGenerator::Ransuu_1sa(std::uint8_t mode)
@@ -53,7 +57,8 @@ void ProblemGenerator::Ransuu_1sa(std::uint8_t mode)
         problem_.Line1_1 = Ransuu_Hassei(settings_.DigitKind1_1);
         problem_.Line2_1 = Ransuu_Hassei(settings_.DigitKind2_1);
         ColumnResult_1 = std::int16_t(problem_.Line1_1 - problem_.Line2_1);
-        if ((mode == Ari && ColumnResult_1 >= 0) || (mode == Nashi && ColumnResult_1 < 0))
+        const int out = columnCarry(true, problem_.Line1_1, problem_.Line2_1, 0);
+        if (!carryModeAllows(mode, out))
             continue;
         return;
     }
@@ -63,12 +68,12 @@ void ProblemGenerator::Ransuu_10sa(std::uint8_t mode)
 {
     // The borrow the ones digits actually produced, so a "no borrow" tens column really
     // never borrows, even when the ones column is mixed.
-    const int borrow = problem_.Line1_1 < problem_.Line2_1 ? 1 : 0;
+    const int borrow = columnCarry(true, problem_.Line1_1, problem_.Line2_1, 0);
     for (;;) {
         problem_.Line1_10 = Ransuu_Hassei(settings_.DigitKind1_10);
         problem_.Line2_10 = Ransuu_Hassei(settings_.DigitKind2_10);
-        const int d = problem_.Line1_10 - borrow - problem_.Line2_10;
-        if ((mode == Ari && d >= 0) || (mode == Nashi && d < 0))
+        const int out = columnCarry(true, problem_.Line1_10, problem_.Line2_10, borrow);
+        if (!carryModeAllows(mode, out))
             continue;
         return;
     }
@@ -89,10 +94,10 @@ void ProblemGenerator::drawAddition()
     const Settings &s = settings_;
     for (;;) {
         Ransuu_1wa(s.CarryMode_1);
-        if (!columnCanPass(false, s.DigitKind1_10, s.DigitKind2_10, s.CarryMode_10, ColumnResult_1 / 10))
+        if (!columnCanPass(false, s.DigitKind1_10, s.DigitKind2_10, s.CarryMode_10, carries_[0]))
             continue;
         Ransuu_10wa(s.CarryMode_10);
-        if (!columnCanPass(false, s.DigitKind1_100, s.DigitKind2_100, s.CarryMode_100, ColumnResult_10 / 10))
+        if (!columnCanPass(false, s.DigitKind1_100, s.DigitKind2_100, s.CarryMode_100, carries_[1]))
             continue;
         Ransuu_100wa(s.CarryMode_100);
         return;
@@ -104,7 +109,7 @@ void ProblemGenerator::drawSubtraction()
     const Settings &s = settings_;
     for (;;) {
         Ransuu_1sa(s.CarryMode_1);
-        const int borrow = problem_.Line1_1 < problem_.Line2_1 ? 1 : 0;
+        const int borrow = columnCarry(true, problem_.Line1_1, problem_.Line2_1, 0);
         if (!columnCanPass(true, s.DigitKind1_10, s.DigitKind2_10, s.CarryMode_10, borrow))
             continue;
         Ransuu_10sa(s.CarryMode_10);

@@ -1,6 +1,7 @@
 // Draws one column-arithmetic problem at a time under the current settings.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "random_source.h"
@@ -38,15 +39,17 @@ public:
     std::int16_t ColumnResult_100 = 0;
 
 private:
-    // Draws one addition column until its test passes; carry comes from the column below.
+    // Draws one addition column until its test passes; carry comes from the column below,
+    // handedOn gets the carry the column passes on.
     void drawAdditionColumn(std::uint8_t mode, std::uint8_t upperKind, std::uint8_t lowerKind, std::int32_t &upper,
-                            std::int32_t &lower, std::int16_t &result, int carry);
+                            std::int32_t &lower, std::int16_t &result, int carry, int &handedOn);
     void drawAddition();
     void drawSubtraction();
 
     const Settings &settings_;
     RandomSource &random_;
     CurrentProblem problem_;
+    std::array<int, 3> carries_{};  // what the ones, tens and hundreds of an addition handed on
 };
 
 }  // namespace kolvara

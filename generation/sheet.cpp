@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "column.h"
 #include "feasibility.h"
 #include "problem_table.h"
 #include "texts.h"
@@ -104,29 +105,29 @@ struct ProblemPen {
     }
 
     // Helper boxes above the upper number and, on the answer page, what a pupil writes in
-    // them: the carried 1, or the reduced value of a digit that lent, struck through.
-    void helpers() const
+    // them: adding, the carried 1 above the column that receives it; subtracting, above each
+    // digit that lent, struck through, what is left of it: one less, and ten more again if
+    // the column then borrowed in turn (421 − 397: the 2 of the tens becomes 11).
+    void helpers(bool answered) const
     {
         const int size = helperBoxSize(look.fontSize);
         const double boxTop = top - size - HelperGap;
         std::array<int, 4> written{-1, -1, -1, -1};
         std::array<bool, 4> struck{};
-        if (look.answers) {
-            // Digits by column, ones first; out[c]: the carry or borrow column c passes on.
+        if (look.answers && answered) {
+            // Digits by column, ones first; out[c]: the carry or borrow column c hands on.
             const auto digitAt = [](const std::array<int, 3> &d, int column) { return d[std::size_t(2 - column)]; };
             std::array<int, 3> out{};
-            for (int column = 0, in = 0; column < 3; in = out[std::size_t(column)], ++column) {
-                const int a = digitAt(look.upperDigits, column), b = digitAt(look.lowerDigits, column);
-                out[std::size_t(column)] = look.subtraction ? (a - in < b ? 1 : 0) : (a + b + in >= 10 ? 1 : 0);
-            }
+            for (int column = 0, in = 0; column < 3; in = out[std::size_t(column)], ++column)
+                out[std::size_t(column)] = columnCarry(look.subtraction, digitAt(look.upperDigits, column),
+                                                       digitAt(look.lowerDigits, column), in);
             for (int column = 1; column < 4; ++column) {
                 if (!out[std::size_t(column - 1)])
                     continue;
                 if (!look.subtraction) {
                     written[std::size_t(column)] = 1;
                 } else if (column < 3) {
-                    // The column lends one, after taking ten itself if it borrowed in turn.
-                    written[std::size_t(column)] = digitAt(look.upperDigits, column) + 10 * out[std::size_t(column)] - 1;
+                    written[std::size_t(column)] = digitAt(look.upperDigits, column) - 1 + 10 * out[std::size_t(column)];
                     struck[std::size_t(column)] = true;
                 }
             }
@@ -144,10 +145,18 @@ struct ProblemPen {
             const int value = written[std::size_t(column)];
             if (value < 0)
                 continue;
-            const char *digit = Digits[value];
-            const double advance = metrics.advance(Face::Problem, pixels, digit);
-            const double ascent = metrics.ascent(Face::Problem, pixels), descent = metrics.descent(Face::Problem, pixels);
-            out.add(TextRun{digit, Face::Problem, pixels, boxLeft + (size - advance) / 2,
+            const std::string number = std::to_string(value);
+            // Two digits (11) are set smaller, in whole pixels as the screen draws them, to
+            // stay inside the box's dotted edges.
+            double fitted = pixels;
+            double advance = metrics.advance(Face::Problem, fitted, number);
+            const double room = size - 2;
+            if (advance > room) {
+                fitted = std::max(1.0, std::floor(fitted * room / advance));
+                advance = metrics.advance(Face::Problem, fitted, number);
+            }
+            const double ascent = metrics.ascent(Face::Problem, fitted), descent = metrics.descent(Face::Problem, fitted);
+            out.add(TextRun{number, Face::Problem, fitted, boxLeft + (size - advance) / 2,
                             boxTop + (size + ascent - descent) / 2, false, look.accentAnswers});
             if (struck[std::size_t(column)])  // a stroke through the digit that lent
                 out.add(Line{left + c.left + 0.2 * c.width, top + c.top + 0.85 * c.height, left + c.left + 0.8 * c.width,
@@ -231,7 +240,7 @@ void layOutProblem(const ProblemLook &look, const TextMetrics &metrics, double l
             pen.place(AnswerLine, column, look.answers && hasAnswer ? ProblemPen::Digits[digit] : nullptr,
                       look.accentAnswers);
     }
-    pen.helpers();
+    pen.helpers(hasAnswer);
     const double ruleY = top + problemRuleY(look.fontSize);
     out.add(Line{left, ruleY, left + look.width - 1, ruleY});
 }

@@ -17,7 +17,7 @@ const std::array<NamedStep, 14> NamedSteps{{
     {"sub-2", "２けたのひき算（くり下がりなし）", Settings{Zero, Rest, All, Zero, Rest, All, Nashi, Nashi, Nashi, 1}},
     {"sub-2-borrow", "２けたのひき算（くり下がりあり）", Settings{Zero, Rest, All, Zero, Rest, All, Ari, Nashi, Nashi, 1}},
     {"sub-3-from-hundreds", "百の位からのくり下がり", Settings{Rest, All, All, Rest, All, All, Nashi, Ari, Nashi, 1}},
-    {"sub-3-zero-tens", "十の位が0のくり下がり", Settings{Rest, Zero, All, All, All, Rest, Ari, Ari, Nashi, 1}},
+    {"sub-3-zero-tens", "十の位が０のくり下がり", Settings{Rest, Zero, All, All, All, Rest, Ari, Ari, Nashi, 1}},
     {"sub-3", "３けたのひき算", Settings{Rest, All, All, Rest, All, All, Konzai, Konzai, Nashi, 1}},
 }};
 

@@ -59,12 +59,9 @@ inline constexpr std::string_view DateNameLine = "　月　日（　　）なま
 
 // Teachers' additions to the sheet: the class and number before the name, the score box
 // (its count follows), and the label of an answer key.
-inline constexpr std::string_view ClassLine = "　組　　番";
+inline constexpr std::string_view ClassLine = "　年　組　番　";
 inline constexpr std::string_view ScorePrefix = "　　／";
 inline constexpr std::string_view AnswerKeyLabel = "こたえ";
 inline constexpr std::string_view NameWord = "なまえ";
-// Two named steps the school order calls by these names.
-inline constexpr std::string_view StepZeroTens = "十の位が0のくり下がり";
-inline constexpr std::string_view StepFromHundreds = "百の位からのくり下がり";
 
 }  // namespace kolvara::texts

@@ -373,7 +373,7 @@ TEST(SheetLayout, ScoreClassLineAndAnswerKeyLabel)
     ASSERT_NE(score, page.drawing.texts.end());
     const auto line = find(page, "組");
     ASSERT_NE(line, page.drawing.texts.end());
-    EXPECT_NE(line->text.find("番なまえ"), std::string::npos);
+    EXPECT_NE(line->text.find("　年　組　番　なまえ"), std::string::npos);
     // The shrunk date line ends before the score box.
     EXPECT_LT(line->x + FixedMetrics().advance(Face::Window, line->pixelSize, line->text), score->x);
 
