@@ -4,29 +4,13 @@
 #include <algorithm>
 #include <string>
 
+#include "fixed_metrics.h"
 #include "sheet.h"
 
 using namespace kolvara;
 
 namespace {
 
-// Digits half an em wide, every other character a whole em; ascent 0.8 em, descent 0.2 em.
-struct FixedMetrics : TextMetrics {
-    double advance(Face, double px, std::string_view text) const override
-    {
-        double width = 0;
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            const unsigned char c = static_cast<unsigned char>(text[i]);
-            if (c < 0x80)
-                width += 0.5 * px;
-            else if (c >= 0xC0)
-                width += px;  // the first byte of a multi-byte character
-        }
-        return width;
-    }
-    double ascent(Face, double px) const override { return 0.8 * px; }
-    double descent(Face, double px) const override { return 0.2 * px; }
-};
 
 std::vector<TextRun> problemTexts(const Drawing &d)
 {
@@ -202,99 +186,6 @@ TEST(SheetLayout, PlacementOnPaper)
         // Equal room left and right, above and below, within the whole-dot margins.
         EXPECT_NEAR(2 * p.offsetX + p.scaleX * SheetWidth, c.paper.width, 0.75);
         EXPECT_NEAR(2 * p.offsetY + p.scaleY * SheetHeight, c.paper.height, 0.75);
-    }
-}
-
-namespace {
-
-// What a pupil writes above each column on the answer page, thousands to tens ("." for an
-// empty box, "-" for no box), and which digits are struck through.
-struct Helpers {
-    std::string written, struck;
-};
-
-Helpers helpersOf(const Drawing &d, const ProblemLook &look)
-{
-    Helpers h{"---", ""};
-    const double size = helperBoxSize(look.fontSize);
-    for (const DottedBox &b : d.boxes) {
-        if (b.bottom - b.top != size)
-            continue;
-        // Columns from the right edge: the ones cell ends 10 pixels in.
-        const int column = int((look.width - 10 - (b.left + b.right) / 2) / look.fontSize);
-        char mark = '.';
-        for (const TextRun &t : d.texts)
-            if (t.x >= b.left && t.x < b.right && t.baseline > b.top && t.baseline <= b.bottom)
-                mark = t.text[0];
-        h.written[std::size_t(3 - column)] = mark;
-    }
-    for (const Line &l : d.lines)
-        if (l.y1 != l.y2)
-            h.struck += std::to_string(int((look.width - 10 - (l.x1 + l.x2) / 2) / look.fontSize));
-    return h;
-}
-
-}  // namespace
-
-TEST(SheetLayout, HelperBoxesAndWhatPupilsWriteInThem)
-{
-    const struct {
-        const char *what;
-        int upper, lower;
-        bool subtraction;
-        std::array<bool, 4> columns;  // where the settings allow helper boxes, ones first
-        std::string written, struck;   // thousands to tens; struck: columns, ones = 0
-    } cases[] = {
-        {"sum, one carry", 47, 385, false, {false, true, true, true}, ".11", ""},
-        {"sum to a thousand", 999, 1, false, {false, true, true, true}, "111", ""},
-        {"sum, no carry", 123, 456, false, {false, true, true, true}, "...", ""},
-        {"sum, tens never carry", 18, 5, false, {false, true, false, false}, "--1", ""},
-        {"difference through a zero", 304, 127, true, {false, true, true, false}, "-29", "12"},
-        {"difference, ones borrow", 52, 17, true, {false, true, true, false}, "-.4", "1"},
-        {"difference, tens borrow", 250, 70, true, {false, true, true, false}, "-1.", "2"},
-        {"difference, no borrow", 987, 123, true, {false, true, true, false}, "-..", ""},
-        {"difference, from 1000 down", 100, 1, true, {false, true, true, false}, "-09", "12"},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.what);
-        ProblemLook look;
-        look.upperDigits = {c.upper / 100, c.upper / 10 % 10, c.upper % 10};
-        look.lowerDigits = {c.lower / 100, c.lower / 10 % 10, c.lower % 10};
-        look.subtraction = c.subtraction;
-        look.answers = true;
-        look.helperColumns = c.columns;
-        Drawing answers;
-        layOutProblem(look, FixedMetrics(), 0, 100, answers);
-        const Helpers h = helpersOf(answers, look);
-        EXPECT_EQ(h.written, c.written);
-        EXPECT_EQ(h.struck, c.struck);
-        // The problem page has the same boxes, empty.
-        look.answers = false;
-        Drawing problems;
-        layOutProblem(look, FixedMetrics(), 0, 100, problems);
-        std::string empty = c.written;
-        std::replace_if(empty.begin(), empty.end(), [](char m) { return m != '-'; }, '.');
-        EXPECT_EQ(helpersOf(problems, look).written, empty);
-    }
-}
-
-// Which columns get helper boxes follows what the settings let happen there.
-TEST(SheetLayout, HelperColumnsFollowTheSettings)
-{
-    const struct {
-        const char *what;
-        Settings settings;
-        std::array<bool, 4> columns;
-    } cases[] = {
-        {"any sum", Settings{}, {false, true, true, true}},
-        {"ones never carry", Settings{All, All, All, All, All, All, Nashi, Konzai, Konzai, 0}, {false, false, true, true}},
-        {"one-digit sums", Settings{Zero, Zero, All, Zero, Zero, All, Konzai, Konzai, Konzai, 0}, {false, true, false, false}},
-        {"any difference", Settings{All, All, All, All, All, All, Konzai, Konzai, Konzai, 1}, {false, true, true, false}},
-        {"tens never borrow", Settings{All, All, All, All, All, All, Konzai, Nashi, Konzai, 1}, {false, true, false, false}},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.what);
-        EXPECT_EQ(helperColumnsFor(c.settings), c.columns);
     }
 }
 

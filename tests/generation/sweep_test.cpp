@@ -1,5 +1,7 @@
-// Every combination of digit kinds, carry modes and operation: a fill either succeeds with
-// problems that obey every rule, or is refused exactly when no problem exists at all.
+// Every combination of digit kinds, carry modes and operation, against every pair of numbers
+// up to 999: the exact count, where a carry (or borrow) can and cannot happen, where the
+// helper boxes go and what the status lines say; a fill either succeeds with problems that
+// obey every rule, or is refused exactly when no problem exists at all.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -8,6 +10,8 @@
 
 #include "feasibility.h"
 #include "problem_table.h"
+#include "sheet.h"
+#include "status_lines.h"
 
 using namespace kolvara;
 
@@ -92,14 +96,49 @@ TEST(Sweep, EveryCombinationFillsCorrectlyOrIsRefusedExactlyWhenImpossible)
         const Settings st = settingsCombination(code);
         ++combinations;
 
+        const bool sub = st.IsSubtraction == 1;
         std::uint32_t expected = 0;
-        for (int sig = 0; sig < 512; ++sig)
-            if (signatureCounts[st.IsSubtraction][sig] && obeys(st, decode(sig)))
-                expected += signatureCounts[st.IsSubtraction][sig];
+        std::array<CarryChances, 3> chances{};
+        for (int sig = 0; sig < 512; ++sig) {
+            const Signature signature = decode(sig);
+            if (!signatureCounts[st.IsSubtraction][sig] || !obeys(st, signature))
+                continue;
+            expected += signatureCounts[st.IsSubtraction][sig];
+            for (std::size_t c = 0; c < 3; ++c) {
+                // The hundreds of a difference never borrow: its third bit says "not negative".
+                const bool carries = sub && c == 2 ? false : signature.carry[c];
+                (carries ? chances[c].some : chances[c].none) = true;
+            }
+        }
 
         const Feasibility feasibility = checkFeasibility(st);
         ASSERT_EQ(feasibility.problemCount, expected);
         ASSERT_EQ(feasibility.possible, expected > 0);
+        ASSERT_EQ(feasibility.reason.empty(), expected > 0);
+
+        const auto computed = carryChances(st);
+        for (std::size_t c = 0; c < 3; ++c) {
+            ASSERT_EQ(computed[c].some, chances[c].some) << "column " << c;
+            ASSERT_EQ(computed[c].none, chances[c].none) << "column " << c;
+        }
+        // A helper box above each column that some problem carries into (adding) or that
+        // lends to the column on its right (subtracting).
+        const std::array<bool, 4> helpers{false, chances[0].some, chances[1].some, !sub && chances[2].some};
+        ASSERT_EQ(helperColumnsFor(st), helpers);
+        // The carry line names what the problems do: "なし" where none carries, "あり" where
+        // all do, else the choice; settings without a problem show the choice as it is.
+        const auto shown = [&](std::uint8_t mode, std::size_t c) -> std::uint8_t {
+            if (expected == 0)
+                return mode;
+            return !chances[c].some ? std::uint8_t(Nashi) : !chances[c].none ? std::uint8_t(Ari) : mode;
+        };
+        const std::uint8_t carryShown[3] = {sub ? std::uint8_t(Nashi) : shown(st.CarryMode_100, 2),
+                                            shown(st.CarryMode_10, 1), shown(st.CarryMode_1, 0)};
+        std::string carryLine;
+        for (int g = 0; g < 3; ++g)
+            carryLine += std::string(g ? "," : "") +
+                         std::string(statusTextOf(optionAt(OptionGroup(6 + g), carryShown[g] > 2 ? 2 : carryShown[g])));
+        ASSERT_EQ(statusLinesOf(st)[2], carryLine);
 
         ProblemSettings model = ProblemSettings::makeDefault();
         RandomSource random;
