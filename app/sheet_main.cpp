@@ -4,11 +4,15 @@
 #include <QGuiApplication>
 #include <QPageSize>
 
+#include <array>
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -61,10 +65,39 @@ bool isFolder(const std::string &name)
     return ::stat(name.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
+// Standard input, output and error that the caller closed would each be the next file
+// opened, and whatever is said there would land in the PDF: /dev/null holds their places.
+// Returns which were closed.
+std::array<bool, 3> holdClosedStandardDescriptors()
+{
+    std::array<bool, 3> closed{};
+    for (int fd = 0; fd < 3; ++fd)
+        closed[std::size_t(fd)] = ::fcntl(fd, F_GETFD) < 0 && errno == EBADF;
+    for (int fd = 0; fd < 3; ++fd) {
+        // The lowest free descriptor is the one taken.
+        if (closed[std::size_t(fd)] && ::open("/dev/null", fd ? O_WRONLY : O_RDONLY) < 0)
+            std::_Exit(NotWritten);
+    }
+    return closed;
+}
+
+constexpr char StandardOutputClosed[] = "標準出力が閉じています\nstandard output is closed; nothing was written";
+
+// Text for standard output; false, said, when it cannot be written.
+bool print(const std::string &text, bool closed)
+{
+    if (!closed && (std::cout << text).flush())
+        return true;
+    complain(closed ? StandardOutputClosed : "標準出力に書き込めません\ncannot write to standard output");
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char *argv[])
 {
+    const std::array<bool, 3> closed = holdClosedStandardDescriptors();
+    const bool outputClosed = closed[STDOUT_FILENO];
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const ParsedSheetOptions parsed = parseSheetOptions(arguments);
     if (!parsed.error.empty()) {
@@ -72,18 +105,15 @@ int main(int argc, char *argv[])
         return BadInput;
     }
     const SheetOptions &options = parsed.options;
-    if (options.help) {
-        std::cout << SheetHelpText;
-        return 0;
-    }
-    if (options.version) {
-        std::cout << "kolvara-sheet " KOLVARA_VERSION "\n";
-        return 0;
-    }
+    if (options.help)
+        return print(sheetHelpText(), outputClosed) ? 0 : NotWritten;
+    if (options.version)
+        return print("kolvara-sheet " KOLVARA_VERSION "\n", outputClosed) ? 0 : NotWritten;
     if (options.listSteps) {
+        std::string list;
         for (const NamedStep &step : NamedSteps)
-            std::cout << step.key << '\t' << step.name << '\n';
-        return 0;
+            list += std::string(step.key) + '\t' + std::string(step.name) + '\n';
+        return print(list, outputClosed) ? 0 : NotWritten;
     }
 
     const ProblemCountNote note = problemCountNote(options.settings);
@@ -97,6 +127,10 @@ int main(int argc, char *argv[])
 
     const bool toStandardOutput = options.output == StandardOutputName;
     const std::string output = toStandardOutput ? options.output : outputFile(options.output);
+    if (toStandardOutput && outputClosed) {
+        complain(StandardOutputClosed);
+        return NotWritten;
+    }
     if (toStandardOutput && ::isatty(STDOUT_FILENO)) {
         complain("標準出力が端末です。PDFはパイプでつなぐか、ファイルに書き出してください（例：kolvara-sheet -o - | lp）\n"
                  "standard output is a terminal: pipe the PDF on (kolvara-sheet -o - | lp) or name a file");

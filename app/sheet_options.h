@@ -8,6 +8,7 @@
 
 #include "settings.h"
 #include "sheet.h"
+#include "worksheet.h"
 
 namespace kolvara {
 
@@ -35,8 +36,6 @@ struct SheetOptions {
     bool listSteps = false;
 };
 
-inline constexpr int MaxSheets = 100;
-inline constexpr std::uint32_t MaxSeed = 86'399'999;  // the last millisecond of a day
 inline constexpr char StandardOutputName[] = "-";
 
 struct ParsedSheetOptions {
@@ -48,6 +47,7 @@ struct ParsedSheetOptions {
 
 ParsedSheetOptions parseSheetOptions(const std::vector<std::string> &arguments);
 
-extern const char SheetHelpText[];
+// What --help prints: every option of the command line, in Japanese and in English.
+std::string sheetHelpText();
 
 }  // namespace kolvara

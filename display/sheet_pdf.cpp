@@ -108,8 +108,28 @@ void removeUnfinishedAndEnd(int signal)
     ::raise(signal);
 }
 
+QByteArray folderOf(const QByteArray &name)
+{
+    const qsizetype slash = name.lastIndexOf('/');
+    return slash < 0 ? QByteArrayLiteral(".") : slash == 0 ? QByteArrayLiteral("/") : name.left(slash);
+}
+
+// The kernel's protected_symlinks rule, which a link resolved here by hand would escape:
+// in a sticky folder that everyone may write (such as /tmp), a link is followed only when
+// it belongs to the follower or to the folder's owner, so nobody can lay one there to
+// redirect another user's file.
+bool mayFollow(const QByteArray &link, const struct stat &linkStatus)
+{
+    struct stat folder;
+    if (::stat(folderOf(link).constData(), &folder) != 0)
+        return false;
+    const bool shared = (folder.st_mode & S_ISVTX) && (folder.st_mode & S_IWOTH);
+    return !shared || linkStatus.st_uid == ::geteuid() || linkStatus.st_uid == folder.st_uid;
+}
+
 // Follows symbolic links to the name a write lands on, which need not exist yet.
-// False with errno set when the links go round in a circle or cannot be read.
+// False with errno set when the links go round in a circle, cannot be read or may not be
+// followed (EACCES).
 bool followLinks(QByteArray &name)
 {
     for (int hops = 0; hops < 40; ++hops) {
@@ -118,6 +138,10 @@ bool followLinks(QByteArray &name)
             return errno == ENOENT;
         if (!S_ISLNK(status.st_mode))
             return true;
+        if (!mayFollow(name, status)) {
+            errno = EACCES;
+            return false;
+        }
         char link[PATH_MAX];
         const ssize_t length = ::readlink(name.constData(), link, sizeof link);
         if (length < 0)
@@ -135,17 +159,24 @@ bool followLinks(QByteArray &name)
     return false;
 }
 
-QByteArray folderOf(const QByteArray &name)
-{
-    const qsizetype slash = name.lastIndexOf('/');
-    return slash < 0 ? QByteArrayLiteral(".") : slash == 0 ? QByteArrayLiteral("/") : name.left(slash);
-}
+qsizetype lastNameLength(const QByteArray &path) { return path.size() - path.lastIndexOf('/') - 1; }
 
+constexpr int TemporarySuffix = 7;  // ".XXXXXX"
+
+// The target's name with a random suffix, cut short where needed (never inside a UTF-8
+// character) so that it stays within the system's limit on a name.
 QByteArray temporaryName(const QByteArray &target)
 {
     static constexpr char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    QByteArray name = target + '.';
-    for (int i = 0; i < 6; ++i)
+    QByteArray name = target;
+    if (const qsizetype excess = lastNameLength(name) + TemporarySuffix - NAME_MAX; excess > 0) {
+        qsizetype keep = name.size() - excess;
+        while (keep > name.lastIndexOf('/') + 1 && (quint8(name[keep]) & 0xC0) == 0x80)
+            --keep;
+        name.truncate(keep);
+    }
+    name += '.';
+    for (int i = 0; i < TemporarySuffix - 1; ++i)
         name += letters[QRandomGenerator::global()->bounded(int(sizeof letters - 1))];
     return name;
 }
@@ -256,6 +287,8 @@ QString SheetPdf::cannotSave(int error)
 {
     if (error == ENOSPC || error == EDQUOT)
         return fail(QStringLiteral("「%1」を保存できません。ディスクの空きを確かめてください"), error);
+    if (error == ENAMETOOLONG)
+        return fail(QStringLiteral("「%1」を保存できません。名前が長すぎます"), error);
     if (error == ENOENT || error == ENOTDIR || error == EACCES || error == EPERM || error == EROFS)
         return fail(QStringLiteral("「%1」を保存できません。フォルダがないか、書き込みが許可されていません"), error);
     return fail(QStringLiteral("「%1」を保存できません"), error);
@@ -274,11 +307,22 @@ QString SheetPdf::open(const QPageLayout &layout, const QString &title)
         struct stat status;
         if (target.isEmpty())
             return cannotSave(ENOENT);
-        const bool exists = followLinks(target) && ::stat(target.constData(), &status) == 0;
-        if (!exists && errno == ELOOP)
+        const bool followed = followLinks(target);
+        const bool exists = followed && ::stat(target.constData(), &status) == 0;
+        if (!followed && errno == ELOOP)
             return fail(QStringLiteral("「%1」を保存できません。シンボリックリンクが循環しています"), ELOOP);
+        if (!followed && errno == EACCES)
+            return fail(QStringLiteral("「%1」を保存できません。だれでも書けるフォルダにある、ほかの人のシンボリックリンクはたどりません"),
+                        EACCES);
         if (exists && S_ISDIR(status.st_mode))
             return fail(QStringLiteral("「%1」はフォルダです。ファイルの名前を指定してください"), EISDIR);
+        // What the shell's ">" would refuse is not done by a rename either.
+        if (exists && ::faccessat(AT_FDCWD, target.constData(), W_OK, AT_EACCESS) != 0)
+            return errno == EACCES ? fail(QStringLiteral("「%1」は書き込みが許可されていません"), EACCES)
+                                   : cannotSave(errno);
+        // Checked now rather than at the rename, after all the work.
+        if (lastNameLength(target) > NAME_MAX)
+            return cannotSave(ENAMETOOLONG);
         if (exists && !S_ISREG(status.st_mode)) {
             // A named pipe or a device is the reader of the pages, not a place to rename over.
             writer->fd = ::open(target.constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
@@ -294,9 +338,13 @@ QString SheetPdf::open(const QPageLayout &layout, const QString &title)
                 });
                 writer->fd = fd;
             }
-            // A file replaced keeps who may read and write it.
-            if (writer->fd >= 0 && exists)
+            // A file replaced keeps its owner, group and mode as far as the user may set
+            // them (the owner only for root; the group for a member of it).
+            if (writer->fd >= 0 && exists) {
+                if (::fchown(writer->fd, status.st_uid, status.st_gid) != 0)
+                    (void)!::fchown(writer->fd, uid_t(-1), status.st_gid);
                 ::fchmod(writer->fd, status.st_mode & 07777);
+            }
         }
         if (writer->fd < 0)
             return cannotSave(errno);

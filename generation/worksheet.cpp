@@ -11,7 +11,7 @@ namespace kolvara {
 Sheet worksheetFor(const WorksheetChoice &choice, int index, std::uint32_t seed)
 {
     const Settings &settings = choice.settings;
-    const std::uint32_t reading = seed + std::uint32_t(index);
+    const std::uint32_t reading = sheetReading(seed, std::uint32_t(index));
     // Each fill reseeds from the clock, so a table of its own gives what one table filled
     // sheet after sheet gives.
     ProblemSettings unused;

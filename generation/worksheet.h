@@ -8,6 +8,19 @@
 
 namespace kolvara {
 
+// The window draws its sheet from the clock, milliseconds since midnight UTC; a seed is
+// such a reading.
+inline constexpr std::uint32_t MillisecondsPerDay = 86'400'000;
+inline constexpr std::uint32_t MaxSeed = MillisecondsPerDay - 1;  // the last millisecond of a day
+inline constexpr int MaxSheets = 100;  // in one run
+
+// The reading at which sheet `index` (0 is No.1) of the run from `seed` is drawn: the
+// clock wraps at midnight, so every sheet's reading is itself a seed that draws it again.
+constexpr std::uint32_t sheetReading(std::uint32_t seed, std::uint32_t index)
+{
+    return std::uint32_t((std::uint64_t(seed) + index) % MillisecondsPerDay);
+}
+
 // What a run of worksheets is made of besides its seed.
 struct WorksheetChoice {
     Settings settings;
@@ -16,9 +29,9 @@ struct WorksheetChoice {
     bool distinct = false;
 };
 
-// Problem page `index` (0 is No.1) of the run from `seed`: the table filled when the clock
-// reads seed + index (past the day's end too), with the texts every sheet carries, the
-// format, the helper columns and the mark "No.k　reading". Settings that admit no problem
+// Problem page `index` (0 is No.1) of the run from `seed`: the table filled at
+// sheetReading(seed, index), with the texts every sheet carries, the format, the helper
+// columns and the mark "No.k　reading". Settings that admit no problem
 // give the texts without problems.
 Sheet worksheetFor(const WorksheetChoice &choice, int index, std::uint32_t seed);
 

@@ -145,9 +145,13 @@ TEST(Session, SeedsComeFromTheAddressOrTheClockAndMoveOnByOne)
     EXPECT_TRUE(session.refresh());
     EXPECT_EQ(session.request().seed, 0u);  // the next millisecond is the next day's first
     EXPECT_NE(session.sheet(0, false).problems, last.problems);
-    // Sheet k of a seed is drawn at seed + k, past the day's end as kolvara-sheet draws it.
+    // Sheet No.2 of the day's last seed is the next day's first, named by a seed that
+    // gives it back, as "更新" moves on.
+    const Sheet first = session.sheet(0, false);
     session.open("seed=" + std::to_string(MaxSeed), 7);
-    EXPECT_EQ(session.sheet(1, false).mark, "No.2\u3000" + std::to_string(MaxSeed + 1));
+    const Sheet second = session.sheet(1, false);
+    EXPECT_EQ(second.mark, "No.2\u30000");
+    EXPECT_EQ(second.problems, first.problems);
 }
 
 TEST(Session, SettingsWithoutProblemsKeepTheSheetAndItsAddress)

@@ -9,6 +9,7 @@
 
 #include "settings.h"
 #include "sheet.h"
+#include "worksheet.h"
 
 namespace kolvara::web {
 
@@ -17,7 +18,7 @@ enum class PaperChoice : std::uint8_t { A4, Letter, JisB5, JisB4 };
 // The sheets one address names, with kolvara-sheet's defaults.
 struct SheetRequest {
     Settings settings;
-    std::uint32_t seed = 0;  // sheet k is filled when the clock reads seed + k
+    std::uint32_t seed = 0;  // sheet k is filled at sheetReading(seed, k)
     int sheets = 1;          // for the PDF
     bool distinct = false;
     bool answers = true;
@@ -28,9 +29,6 @@ struct SheetRequest {
 
     friend bool operator==(const SheetRequest &, const SheetRequest &) = default;
 };
-
-inline constexpr int MaxSheets = 100;
-inline constexpr std::uint32_t MaxSeed = 86'399'999;  // the last millisecond of a day
 
 Paper paperOf(PaperChoice paper);
 // As the address writes it: "a4", "letter", "b5" or "b4".

@@ -12,7 +12,7 @@ ParsedAddress WebSession::open(std::string_view address, std::uint32_t clock)
 {
     ParsedAddress parsed = parseAddress(address);
     const Settings settings = parsed.request.settings;
-    const std::uint32_t seed = parsed.hasSeed ? parsed.request.seed : clock % (MaxSeed + 1);
+    const std::uint32_t seed = parsed.hasSeed ? parsed.request.seed : sheetReading(clock, 0);
     request_ = parsed.request;
     request_.seed = seed;
     model_ = ProblemSettings::makeDefault();
@@ -53,8 +53,7 @@ bool WebSession::refresh()
 {
     // The window's refresh adjusts the model itself before it fills.
     adjustForFill(model_);
-    const std::uint32_t next = request_.seed >= MaxSeed ? 0 : request_.seed + 1;
-    return show(model_.settings(), next);
+    return show(model_.settings(), sheetReading(request_.seed, 1));
 }
 
 bool WebSession::set(std::string_view key, std::string_view value)

@@ -157,8 +157,9 @@ private slots:
         }
     }
 
-    // Sheet k is the generator's own sheet for state S + k, on its problem page and,
-    // answered, on its answer page; the same seed gives the same file content.
+    // Sheet k is the generator's own sheet for the clock reading S + k (wrapped at midnight),
+    // named by its mark, on its problem page and, answered, on its answer page; the same
+    // seed gives the same file content.
     void sheetsAreTheGeneratorsOwn_data()
     {
         using namespace kolvara;
@@ -192,7 +193,8 @@ private slots:
         QTemporaryDir folder;
         const QString first = folder.filePath(QStringLiteral("first.pdf"));
         const QString again = folder.filePath(QStringLiteral("again.pdf"));
-        const std::uint32_t seed = 86'399'990;
+        // Three sheets run past midnight, where the clock starts again at 0.
+        const std::uint32_t seed = 86'399'998;
         const QStringList common = arguments + QStringList{QStringLiteral("--seed"), QString::number(seed)};
         const Run run = runSheet(common + QStringList{QStringLiteral("-o"), first});
         QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
@@ -204,11 +206,12 @@ private slots:
         const QPageLayout layout = landscapeLayout(QPageSize(paper));
         for (int k = 0; k < sheets; ++k) {
             QList<QRect> areas;
-            const QList<QStringList> expected = generatorSheet(settings, seed + std::uint32_t(k), areas);
+            const std::uint32_t reading = (seed + std::uint32_t(k)) % 86'400'000;
+            const QList<QStringList> expected = generatorSheet(settings, reading, areas);
             for (int answers = 0; answers < 2; ++answers) {
                 const int page = 2 * k + answers + 1;
                 // The full-width space of the mark comes back as a break between words.
-                const QString mark = QStringLiteral("No\\.%1\\s+%2\\s*$").arg(k + 1).arg(seed + std::uint32_t(k));
+                const QString mark = QStringLiteral("No\\.%1\\s+%2\\s*$").arg(k + 1).arg(reading);
                 QVERIFY2(pageText(first, page).contains(QRegularExpression(mark)), qPrintable(mark));
                 QCOMPARE(pageText(again, page), pageText(first, page));
                 const QList<PrintedChar> chars = printedChars(first, page, layout);
@@ -223,7 +226,7 @@ private slots:
     }
 
     // Command lines as they come, and odd targets: each with the exit status it gives, what
-    // it says (in its messages, or on the first page of what it wrote) and what stands in
+    // it says (in its messages, or in what it wrote) and what stands in
     // the folder afterwards. Whatever it wrote anywhere is a whole PDF; what was there
     // before keeps its kind, and a refused run leaves the old file as it was.
     void commandLines_data()
@@ -240,6 +243,8 @@ private slots:
         const QString firstSheet = QStringLiteral("No\\.1\\s");
         QTest::newRow("unknown option") << file << words("kolvara-sheet --colour -o") << nothing << 2
                                         << QStringLiteral("unknown option: --colour") << week;
+        QTest::newRow("a long option of one letter") << file << words("kolvara-sheet --x -o") << nothing << 2
+                                                     << QStringLiteral("unknown option: --x\n") << week;
         QTest::newRow("missing -o") << file << words("kolvara-sheet --sheets 2") << nothing << 2
                                     << QStringLiteral("missing -o") << week;
         QTest::newRow("pattern too short") << file << words("kolvara-sheet --upper 0a -o") << nothing << 2
@@ -252,6 +257,10 @@ private slots:
                                          << QStringLiteral("1 to 100") << week;
         QTest::newRow("seed past the day") << file << words("kolvara-sheet --seed 86400000 -o") << nothing << 2
                                            << QStringLiteral("0 to 86399999") << week;
+        // The clock wraps at midnight: each mark is a seed that gives its sheet back.
+        QTest::newRow("sheets past midnight")
+            << none << words("kolvara-sheet --seed 86399999 --sheets 3 --no-answers -o") << nothing << 0
+            << QStringLiteral("No\\.1\\s+86399999\\s[\\s\\S]*No\\.2\\s+0\\s[\\s\\S]*No\\.3\\s+1\\s") << week;
         QTest::newRow("seed not a number") << file << words("kolvara-sheet --seed 1e3 -o") << nothing << 2
                                            << QStringLiteral("0 to 86399999") << week;
         QTest::newRow("no problem at all")
@@ -272,6 +281,9 @@ private slots:
                                          << QStringLiteral("--sheets needs a value") << week;
         QTest::newRow("a stray word") << file << words("kolvara-sheet sums.pdf -o") << nothing << 2
                                       << QStringLiteral("unexpected argument: sums.pdf") << week;
+        QTest::newRow("help in both languages")
+            << none << words("kolvara-sheet --help") << nothing << 0
+            << QStringLiteral("\n  --carry PATTERN +百[^\n]+\n[^\n]+\n +the columns, hundreds to ones") << nothing;
         QTest::newRow("version") << none << words("kolvara-sheet --version") << nothing << 0
                                  << QStringLiteral("^kolvara-sheet %1\n$").arg(QRegularExpression::escape(KOLVARA_VERSION))
                                  << nothing;
@@ -282,6 +294,17 @@ private slots:
                                              << firstSheet << week;
         QTest::newRow("standard output") << none << words("kolvara-sheet -o -") << nothing << 0 << firstSheet
                                          << nothing;
+        QTest::newRow("standard output closed")
+            << none
+            << QStringList{QStringLiteral("sh"), QStringLiteral("-c"), QStringLiteral("exec \"$0\" -o - >&-"),
+                           QStringLiteral(KOLVARA_SHEET)}
+            << nothing << 1 << QStringLiteral("standard output is closed") << nothing;
+        // The temporary file beside a name of 255 bytes, the most a name may have, keeps
+        // within that too; a longer name is refused before any page is drawn.
+        QTest::newRow("a name of 255 bytes") << none << words("kolvara-sheet -o %1/%2.pdf") << nothing << 0 << firstSheet
+                                             << QStringList{QString(251, u'x') + QStringLiteral(".pdf")};
+        QTest::newRow("a name of 256 bytes") << none << words("kolvara-sheet -o %1/%2x.pdf") << nothing << 1
+                                             << QStringLiteral("名前が長すぎます") << nothing;
         QTest::newRow("a named pipe") << QStringLiteral("fifo") << words("kolvara-sheet -o") << nothing << 0
                                       << firstSheet << week;
         QTest::newRow("a folder") << QStringLiteral("folder") << words("kolvara-sheet -o") << nothing << 2
@@ -339,7 +362,7 @@ private slots:
             QVERIFY(::symlink("loop.pdf", target) == 0 && ::symlink("week.pdf", dir + "/loop.pdf") == 0);
         }
         for (QString &word : command)
-            word.replace(QLatin1String("%1"), folder.path());
+            word.replace(QLatin1String("%1"), folder.path()).replace(QLatin1String("%2"), QString(251, u'x'));
         if (command.last() == QLatin1String("-o"))
             command << QFile::decodeName(target);
         if (command.first() == QLatin1String("kolvara-sheet"))
@@ -372,7 +395,7 @@ private slots:
         QCOMPARE(process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, exitCode);
 
         // Every document it wrote, and what it said: its messages, and the first document's
-        // paper and first page.
+        // paper and text.
         const QByteArray out = process.readAllStandardOutput();
         QString shown = QString::fromUtf8(process.readAllStandardError());
         QList<QByteArray> documents;
@@ -407,7 +430,8 @@ private slots:
         if (!documents.isEmpty()) {
             QTemporaryFile pdf;
             QVERIFY(pdf.open() && pdf.write(documents.first()) == documents.first().size() && pdf.flush());
-            shown += runTool(QStringLiteral("pdfinfo"), {pdf.fileName()}) + pageText(pdf.fileName(), 1);
+            shown += runTool(QStringLiteral("pdfinfo"), {pdf.fileName()}) +
+                     runTool(QStringLiteral("pdftotext"), {pdf.fileName(), QStringLiteral("-")});
         }
         QVERIFY2(shown.contains(QRegularExpression(says)), qPrintable(shown));
     }
@@ -462,6 +486,77 @@ private slots:
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("week.pdf")});
         QVERIFY(existing.open(QIODevice::ReadOnly));
         QCOMPARE(existing.readAll(), QByteArray("kept"));
+    }
+
+    // -o never does what the shell's ">" would refuse, and a file it replaces keeps its owner
+    // and mode. The folder is sticky and everyone may write it, as /tmp. Permissions do not
+    // hold root back, so as root a read-only file is nobody's and so is the run; only root
+    // can give a file or a link to someone else.
+    void targetsTheShellWouldRefuse_data()
+    {
+        QTest::addColumn<QString>("target");  // week.pdf
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("a file the user may not write") << QStringLiteral("read-only") << 1
+                                                       << QStringLiteral("書き込みが許可されていません");
+        QTest::newRow("someone else's link") << QStringLiteral("their link") << 1
+                                             << QStringLiteral("ほかの人のシンボリックリンク");
+        QTest::newRow("the folder owner's link") << QStringLiteral("owner's link") << 0 << QString();
+        QTest::newRow("someone else's file, replaced") << QStringLiteral("their file") << 0 << QString();
+    }
+    void targetsTheShellWouldRefuse()
+    {
+        QFETCH(QString, target);
+        QFETCH(int, exitCode);
+        QFETCH(QString, says);
+        constexpr uid_t nobody = 65534;
+        constexpr gid_t nogroup = 65534;
+        const bool root = ::geteuid() == 0;
+        const bool someoneElses = target.startsWith(QLatin1String("their"));
+        if (someoneElses && !root)
+            QSKIP("only root can give a file or a link to another user");
+        QTemporaryDir folder;
+        const QByteArray dir = QFile::encodeName(folder.path());
+        const QByteArray week = dir + "/week.pdf", real = dir + "/real.pdf";
+        const QByteArray old = "last week's sheets";
+        QVERIFY(::chmod(dir, 01777) == 0);
+        QStringList prefix;
+        if (target.endsWith(QLatin1String("link"))) {
+            QVERIFY(::symlink("real.pdf", week) == 0);
+            if (someoneElses)
+                QVERIFY(::lchown(week, nobody, nogroup) == 0);
+        } else {
+            QFile existing(QFile::decodeName(week));
+            QVERIFY(existing.open(QIODevice::WriteOnly) && existing.write(old) == old.size());
+            existing.close();
+            QVERIFY(::chmod(week, target == QLatin1String("read-only") ? 0444 : 0640) == 0);
+            if (root)
+                QVERIFY(::chown(week, nobody, nogroup) == 0);
+            if (root && !someoneElses)
+                prefix = QStringList{QStringLiteral("setpriv"), QStringLiteral("--reuid=65534"),
+                                     QStringLiteral("--regid=65534"), QStringLiteral("--clear-groups")};
+        }
+        const Run run = runSheet({QStringLiteral("-o"), QFile::decodeName(week)}, prefix);
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2(run.errors.contains(says), qPrintable(run.errors));
+
+        struct stat status;
+        QVERIFY(::lstat(week, &status) == 0);
+        if (target.endsWith(QLatin1String("link"))) {
+            QVERIFY(S_ISLNK(status.st_mode));
+            QCOMPARE(rawContent(real).startsWith("%PDF-"), exitCode == 0);
+            const QList<QByteArray> written{"real.pdf", "week.pdf"}, refused{"week.pdf"};
+            QCOMPARE(rawEntries(dir), exitCode == 0 ? written : refused);
+            return;
+        }
+        QCOMPARE(rawEntries(dir), QList<QByteArray>{"week.pdf"});
+        const QByteArray content = rawContent(week);
+        QVERIFY(exitCode == 0 ? content.startsWith("%PDF-") : content == old);
+        QCOMPARE(status.st_mode & 07777, target == QLatin1String("read-only") ? 0444u : 0640u);
+        if (root) {
+            QCOMPARE(status.st_uid, nobody);
+            QCOMPARE(status.st_gid, nogroup);
+        }
     }
 
     void distinct_data()
