@@ -33,6 +33,11 @@ const webTexts = {
   pdfBusy: 'PDFを作っています…',
   pdfFailed: (why) => `PDFを作れませんでした。${why}`,
   startFailed: 'このブラウザでは動きません。新しいブラウザで開いてください。',
+  // The module stopped: the sheet before it is kept while a fresh one starts.
+  moduleFailed: 'エラーが起きたため、直前のプリントのままにしました。もう一度お試しください。',
+  moduleGone: 'エラーが続くため、これ以上は作れません。ページを読み込み直してください。',
+  newVersion: '新しい版があります。',
+  explain: (name) => `「${name}」の説明`,
 };
 
 const STORE = 'kolvara.settings';
@@ -56,17 +61,27 @@ function element(tag, attributes = {}, ...children) {
   return e;
 }
 
-let kv;          // the module's calls, each answering with parsed JSON
+let kv;          // the module's calls, each answering with parsed JSON; null while it starts again
 let info;        // names, captions and hints that never change
-let state;       // the panel and the sheet as the module has them
+let state;       // the panel and the sheet on screen: the last the module gave in whole
 let drawnKey = '';
 let radios = [];
 let printedKey = '';
 
+// A call into the module that did not answer: its memory may be anything now, so the
+// page keeps the last sheet and starts a fresh module.
+class ModuleFailure extends Error {}
+
 function bindModule(module) {
   const call = (name, types) => {
     const f = module.cwrap(name, 'string', types);
-    return (...args) => JSON.parse(f(...args));
+    return (...args) => {
+      try {
+        return JSON.parse(f(...args));
+      } catch (error) {
+        throw new ModuleFailure(`${name}: ${error?.message ?? error}`, { cause: error });
+      }
+    };
   };
   return {
     info: call('kv_static', []),
@@ -81,10 +96,36 @@ function bindModule(module) {
 
 // ---- The panel, built once from the module's names and the window's texts ----
 
+// A control with its hint under a small "?" beside it, for fingers that cannot hover.
+let hintCount = 0;
+function hinted(control, name, hint) {
+  if (!hint) return control;
+  const id = `hint${++hintCount}`;
+  const text = element('span', { class: 'hint-text', id, hidden: true }, hint);
+  const mark = element('button', { type: 'button', class: 'hint-mark', 'aria-expanded': 'false', 'aria-controls': id,
+    'aria-label': webTexts.explain(name) }, '?');
+  mark.addEventListener('click', () => {
+    text.hidden = !text.hidden;
+    mark.setAttribute('aria-expanded', String(!text.hidden));
+  });
+  return element('span', { class: 'hinted' }, control, mark, text);
+}
+
 function checkbox(name) {
   const w = widget(name);
-  return element('label', { class: 'check', title: w.toolTip },
-    element('input', { type: 'checkbox', id: name }), element('span', {}, caption(w.text)));
+  const label = element('label', { class: 'check', title: w.toolTip },
+    element('input', { type: 'checkbox', id: name, 'aria-description': w.toolTip }), element('span', {}, caption(w.text)));
+  return hinted(label, caption(w.text), w.toolTip);
+}
+
+// The option under the finger, the pointer or the keyboard, said in the line under the grid.
+function showOptionHint(event) {
+  const input = event.target.closest('.choice')?.querySelector('input');
+  if (!input) return;
+  const box = input.closest('fieldset');
+  const option = input.dataset.option !== undefined ? info.options[Number(input.dataset.option)] : null;
+  const hint = option ? `${box.getAttribute('aria-label')}：${option.hint}` : box.getAttribute('aria-label');
+  put($('option-hint'), 'textContent', hint);
 }
 
 function optionGroup(group) {
@@ -104,7 +145,8 @@ function buildPanel() {
   info.groups.forEach((g, i) => { g.index = i; });
   const panelTitle = widget('GroupBoxStart');
   $('panel-title').textContent = caption(panelTitle.title);
-  $('panel').title = panelTitle.toolTip ?? '';
+  // What the panel is, as one visible line; the line under the options says each option.
+  $('option-hint').textContent = panelTitle.toolTip ?? '';
 
   const sign = widget('RadioGroupWaSa');
   const signBox = element('fieldset', { id: 'RadioGroupWaSa', class: 'sign', title: sign.toolTip, role: 'radiogroup',
@@ -116,6 +158,8 @@ function buildPanel() {
       element('span', {}, caption(widget(name).text))));
   }
   $('switches').append(checkbox('CheckBoxRuledLine'), checkbox('CheckBoxPrintAnswer'), signBox);
+  for (const area of [$('groups'), signBox])
+    for (const type of ['focusin', 'pointerdown', 'pointerover']) area.addEventListener(type, showOptionHint);
 
   const grid = $('groups');
   for (let row = 0; row < 3; ++row) {
@@ -134,30 +178,42 @@ function buildPanel() {
   $('sheet-format-title').textContent = webTexts.format;
   const switches = element('div', { class: 'format-switches' });
   for (const [key, name, hint] of webTexts.switches)
-    switches.append(element('label', { class: 'check', title: hint },
-      element('input', { type: 'checkbox', id: key, 'data-key': key, 'aria-description': hint }), element('span', {}, name)));
+    switches.append(hinted(element('label', { class: 'check', title: hint },
+      element('input', { type: 'checkbox', id: key, 'data-key': key, 'aria-description': hint }), element('span', {}, name)),
+    name, hint));
+  // Where a teacher starts: a step sets every option below it.
+  $('step-field').append(
+    field(webTexts.step, select('step', [['', webTexts.ownStep], ...info.steps.map((s) => [s.key, s.name])])));
   $('sheet-format').append(
-    field(webTexts.step, select('step', [['', webTexts.ownStep], ...info.steps.map((s) => [s.key, s.name])])),
     field(webTexts.perPage, select('per-page', [['0', webTexts.screenPage],
       ...[...info.perPage].reverse().map((n) => [String(n), String(n)])])),
     field(webTexts.paper, select('paper', Object.entries(webTexts.paperNames))),
     switches);
   const sheets = element('input', { id: 'sheets', type: 'number', inputmode: 'numeric', min: '1',
-    max: String(info.maxSheets), step: '1', title: webTexts.sheetsHint });
-  $('output').append(field(webTexts.sheets, sheets));
+    max: String(info.maxSheets), step: '1', title: webTexts.sheetsHint, 'aria-description': webTexts.sheetsHint });
+  $('output').append(hinted(field(webTexts.sheets, sheets), webTexts.sheets, webTexts.sheetsHint));
 }
 
 // The buttons above the sheet and the sheet's own names, before the first sheet.
 function labelSheetArea() {
+  // The buttons' hints in one list under a "?" of the toolbar, for fingers that cannot hover.
+  const hints = element('ul', {});
+  const names = [];
   for (const [id, name] of [['refresh', 'ButtonKoushin'], ['print', 'ButtonPrintOut'], ['save', 'ButtonSavePdf']]) {
     const w = widget(name);
     const button = $(id);
     button.textContent = caption(w.text);
     button.title = w.toolTip ?? '';
+    names.push(caption(w.text));
+    hints.append(element('li', {}, element('b', {}, caption(w.text)), `　${w.toolTip ?? ''}`));
   }
   const preview = $('preview');
-  preview.title = ui.widgets.FormKolvara?.toolTip ?? '';
+  const sheetHint = ui.widgets.FormKolvara?.toolTip ?? '';
+  preview.title = sheetHint;
   preview.setAttribute('aria-label', webTexts.preview);
+  // A double tap is a finger's zoom, not a refresh: said only where a mouse can double-click.
+  hints.append(element('li', { class: 'mouse-only' }, sheetHint));
+  $('status').before(hinted(element('span'), names.join('・'), hints));
 }
 
 // ---- State into the page ----
@@ -177,13 +233,21 @@ function say(text) {
 
 let remembered = null;
 
+// The sheet is laid out before anything changes, so a module that stops on the way leaves
+// the page as it was.
 function showState(next) {
+  const key = sheetKey(next);
+  const page = key === drawnKey ? null : kv.page(0, 0);
   state = next;
   if (radios.length) showPanel();
-  put($('print'), 'disabled', !state.hasSheet);
-  put($('save'), 'disabled', !state.hasSheet);
-  drawSheet();
+  enableSheetButtons();
+  if (page) drawSheet(page, key);
   afterFrame(keepAddress);
+}
+
+function enableSheetButtons() {
+  put($('print'), 'disabled', !kv || !state?.hasSheet);
+  put($('save'), 'disabled', !kv || !state?.hasSheet);
 }
 
 function showPanel() {
@@ -237,14 +301,17 @@ function afterFrame(task) {
 function runAfterFrameTasks() {
   const tasks = afterFrameTasks ?? new Set();
   afterFrameTasks = null;
-  for (const t of tasks) t();
+  for (const t of tasks) guarded(t)();
   delete document.documentElement.dataset.pending;
 }
 
 // The address names the sheet on screen; the device keeps the settings for the next visit.
+// "更新" leaves the sheet before it in the history, so Back brings it again.
+let pushNextAddress = false;
 function keepAddress() {
   if (location.hash.slice(1) !== state.address)
-    history.replaceState(null, '', '#' + state.address);
+    history[pushNextAddress ? 'pushState' : 'replaceState'](null, '', '#' + state.address);
+  pushNextAddress = false;
   if (remembered !== state.remembered) {
     remembered = state.remembered;
     try {
@@ -255,15 +322,12 @@ function keepAddress() {
   }
 }
 
-function sheetKey() {
-  return `${state.address}|${state.hasSheet}`;
+function sheetKey(of = state) {
+  return `${of.address}|${of.hasSheet}`;
 }
 
-function drawSheet() {
-  const key = sheetKey();
-  if (key === drawnKey) return;
+function drawSheet(page, key) {
   drawnKey = key;
-  const page = kv.page(0, 0);
   $('preview').innerHTML = pageSvg(page, 'preview-');
   $('preview').style.setProperty('--ratio', String(page.width / page.height));
   // The printed pages follow once the sheet is on screen, and at once when printing starts.
@@ -292,8 +356,54 @@ function act(next) {
 function refresh() {
   say('');
   const next = kv.refresh();
+  pushNextAddress = next.address !== state.address;
   showState(next);
   if (!next.filled) say(next.refusal);
+}
+
+// Every call into the module from what the user does: a failure keeps the sheet on
+// screen, its address and its printed pages, and starts the module again.
+function guarded(action) {
+  return (...args) => {
+    if (!kv) {
+      if (radios.length) showPanel();
+      return;
+    }
+    try {
+      action(...args);
+    } catch (error) {
+      if (!(error instanceof ModuleFailure)) throw error;
+      console.error(error);
+      restartModule();
+    }
+  };
+}
+
+let restarting = null;
+function restartModule() {
+  kv = null;
+  pushNextAddress = false;
+  enableSheetButtons();
+  if (radios.length) showPanel();
+  say(webTexts.moduleFailed);
+  restarting ??= (async () => {
+    // The address names the sheet on screen; a fresh module opens it again, and the
+    // printed pages follow from it.
+    for (let attempt = 0; attempt < 3 && !kv; ++attempt) {
+      try {
+        const fresh = bindModule(await createKolvara());
+        const reopened = fresh.open(state.address, 0);
+        kv = fresh;
+        showState(reopened);
+      } catch (error) {
+        kv = null;
+        console.error(error);
+      }
+    }
+    if (!kv) say(webTexts.moduleGone);
+    enableSheetButtons();
+    restarting = null;
+  })();
 }
 
 async function savePdf() {
@@ -307,9 +417,13 @@ async function savePdf() {
     const { makePdf } = await import('./pdf.js');
     // As kolvara-sheet orders them: each sheet's answers after it, or all of them last.
     const pages = [], answers = [];
+    const page = (k, answer) => () => {
+      if (!kv) throw new Error(webTexts.moduleFailed);
+      return kv.page(k, answer);
+    };
     for (let k = 0; k < state.sheets; ++k) {
-      pages.push(() => kv.page(k, 0));
-      if (state.answers) (state.format['answers-last'] ? answers : pages).push(() => kv.page(k, 1));
+      pages.push(page(k, 0));
+      if (state.answers) (state.format['answers-last'] ? answers : pages).push(page(k, 1));
     }
     pages.push(...answers);
     const bytes = await makePdf(pages, ui.windowTitle);
@@ -326,10 +440,11 @@ async function savePdf() {
     $('status').textContent = '';
   } catch (error) {
     $('status').textContent = '';
-    say(webTexts.pdfFailed(error?.message ?? String(error)));
+    if (error instanceof ModuleFailure) restartModule();
+    say(webTexts.pdfFailed(error instanceof ModuleFailure ? webTexts.moduleFailed : error?.message ?? String(error)));
   } finally {
     button.removeAttribute('aria-busy');
-    button.disabled = !state.hasSheet;
+    enableSheetButtons();
   }
 }
 
@@ -348,6 +463,8 @@ function noteOn(opened) {
   if (opened.rejected.length) notes.push(webTexts.rejected(opened.rejected));
   if (opened.setAside.length)
     notes.push(webTexts.setAside(info.steps.find((s) => s.key === opened.step)?.name ?? '', opened.setAside));
+  // Settings without a problem keep the sheet there was: why, in kolvara-sheet's words.
+  if (opened.refusal) notes.push(opened.refusal);
   return notes.join('');
 }
 
@@ -359,51 +476,76 @@ function openAddress(address) {
 }
 
 function connect() {
-  $('groups').addEventListener('change', (event) => {
+  $('groups').addEventListener('change', guarded((event) => {
     const option = event.target.dataset.option;
     if (option !== undefined) act(kv.select(Number(option)));
-  });
-  $('switches').addEventListener('change', (event) => {
+  }));
+  $('switches').addEventListener('change', guarded((event) => {
     const t = event.target;
     if (t.name === 'RadioGroupWaSa') act(kv.operation(Number(t.value)));
     else if (t.id === 'CheckBoxRuledLine') act(kv.set('no-boxes', t.checked ? '0' : '1'));
     else if (t.id === 'CheckBoxPrintAnswer') act(kv.set('no-answers', t.checked ? '0' : '1'));
-  });
-  $('sheet-format').addEventListener('change', (event) => {
+  }));
+  const format = guarded((event) => {
     const t = event.target;
     if (t.dataset.key) act(kv.set(t.dataset.key, t.checked ? '1' : '0'));
     else if (t.id === 'step' && t.value) act(kv.set('step', t.value));
     else if (t.id === 'step') showPanel();  // the settings of the panel are already the own ones
     else if (t.id === 'per-page' || t.id === 'paper') act(kv.set(t.id, t.value));
   });
-  $('sheets').addEventListener('change', (event) => {
+  $('sheet-format').addEventListener('change', format);
+  $('step-field').addEventListener('change', format);
+  $('sheets').addEventListener('change', guarded((event) => {
     const next = kv.set('sheets', event.target.value.trim());
     act(next);  // a count out of range leaves the last good one, shown again
-  });
-  $('refresh').addEventListener('click', refresh);
-  $('preview').addEventListener('dblclick', refresh);
+  }));
+  $('refresh').addEventListener('click', guarded(refresh));
+  // A double tap on a touch screen zooms; only a mouse's double click draws new problems.
+  let pointer = 'mouse';
+  $('preview').addEventListener('pointerdown', (event) => { pointer = event.pointerType; });
+  $('preview').addEventListener('dblclick', guarded(() => {
+    if (pointer === 'mouse') refresh();
+  }));
   $('print').addEventListener('click', () => {
     preparePrint();
     window.print();
   });
   $('save').addEventListener('click', savePdf);
   window.addEventListener('beforeprint', preparePrint);
-  window.addEventListener('hashchange', () => {
+  window.addEventListener('hashchange', guarded(() => {
     if (location.hash.slice(1) !== state.address) openAddress(location.hash.slice(1));
-  });
+  }));
+}
+
+// The module's first sheet: the address's, or the last visit's settings; should the module
+// stop on it, the starting settings, so settings that once stopped it are not met again.
+async function firstSheet(address, stored) {
+  const tries = [address !== '' ? address : stored, ''];
+  for (const [i, wanted] of tries.entries()) {
+    try {
+      kv = bindModule(await createKolvara());
+      info ??= kv.info();
+      const opened = open(wanted);
+      showState(opened);
+      opened.fellBack = i > 0;
+      return opened;
+    } catch (error) {
+      kv = null;
+      if (!(error instanceof ModuleFailure)) throw error;
+      console.error(error);
+    }
+  }
+  return null;
+}
+
+// The message the page itself carries, for when this script or the module cannot be loaded.
+function loadFailed() {
+  $('notice').hidden = false;
 }
 
 async function start() {
   // The faces load beside the module, so the first layout of the sheet finds them ready.
   const faces = Promise.all(['"Kolvara Gothic"', '"Kolvara PGothic"'].map((f) => document.fonts.load(`16px ${f}`)));
-  try {
-    kv = bindModule(await createKolvara());
-  } catch (error) {
-    say(webTexts.startFailed);
-    throw error;
-  }
-  info = kv.info();
-  labelSheetArea();
   let stored = '';
   try {
     stored = localStorage.getItem(STORE) ?? '';
@@ -412,8 +554,19 @@ async function start() {
   }
   // An address names the sheet; a bare one takes the settings of the last visit.
   const address = location.hash.slice(1);
-  const opened = open(address !== '' ? address : stored);
-  showState(opened);
+  let opened;
+  try {
+    opened = await firstSheet(address, stored);
+  } catch (error) {
+    if (typeof WebAssembly !== 'object') say(webTexts.startFailed);
+    else loadFailed();
+    throw error;
+  }
+  if (!opened) {
+    say(webTexts.moduleGone);
+    return;
+  }
+  labelSheetArea();
   await faces.catch(() => {});
   await document.fonts.ready;
   // Marked once the frame that shows the sheet is drawn.
@@ -423,13 +576,41 @@ async function start() {
   buildPanel();
   connect();
   showPanel();
-  say(noteOn(opened));
+  say(opened.fellBack ? webTexts.moduleFailed : noteOn(opened));
   document.documentElement.dataset.opened = address;
   starting = false;
   runAfterFrameTasks();
   document.documentElement.dataset.ready = 'true';
-  if ('serviceWorker' in navigator)
-    navigator.serviceWorker.register('sw.js').catch(() => {});
 }
 
-start();
+// ---- Offline copy and new versions ----
+
+// A new version waits until the page lets it in: the page says so, and its button takes it
+// and loads the page again. A later load with no other tab open takes it by itself (sw.js).
+function offerUpdate(worker) {
+  if (!worker || !navigator.serviceWorker.controller) return;  // the first visit: nothing to replace
+  const offer = () => {
+    $('notice-text').textContent = webTexts.newVersion;
+    $('notice').hidden = false;
+    $('reload').onclick = () => {
+      navigator.serviceWorker.addEventListener('controllerchange', () => location.reload());
+      worker.postMessage('take-over');
+    };
+  };
+  if (worker.state === 'installed') offer();
+  else worker.addEventListener('statechange', () => { if (worker.state === 'installed') offer(); });
+}
+
+async function keepOffline() {
+  if (!('serviceWorker' in navigator)) return;
+  try {
+    const registration = await navigator.serviceWorker.register('sw.js');
+    offerUpdate(registration.waiting);
+    registration.addEventListener('updatefound', () => offerUpdate(registration.installing));
+  } catch {
+    // Opened from a file or refused: the page works, only not offline.
+  }
+}
+
+// The offline copy is set up however the start went.
+start().finally(keepOffline);
