@@ -128,10 +128,11 @@ bool mayFollow(const QByteArray &link, const struct stat &linkStatus)
 }
 
 // Follows symbolic links to the name a write lands on, which need not exist yet.
-// False with errno set when the links go round in a circle, cannot be read or may not be
-// followed (EACCES).
-bool followLinks(QByteArray &name)
+// False with errno set when the links go round in a circle or cannot be read, or with
+// `refused` set when one may not be followed.
+bool followLinks(QByteArray &name, bool &refused)
 {
+    refused = false;
     for (int hops = 0; hops < 40; ++hops) {
         struct stat status;
         if (::lstat(name.constData(), &status) != 0)
@@ -139,6 +140,7 @@ bool followLinks(QByteArray &name)
         if (!S_ISLNK(status.st_mode))
             return true;
         if (!mayFollow(name, status)) {
+            refused = true;
             errno = EACCES;
             return false;
         }
@@ -307,12 +309,14 @@ QString SheetPdf::open(const QPageLayout &layout, const QString &title)
         struct stat status;
         if (target.isEmpty())
             return cannotSave(ENOENT);
-        const bool followed = followLinks(target);
+        bool refused = false;
+        const bool followed = followLinks(target, refused);
         const bool exists = followed && ::stat(target.constData(), &status) == 0;
         if (!followed && errno == ELOOP)
             return fail(QStringLiteral("「%1」を保存できません。シンボリックリンクが循環しています"), ELOOP);
-        if (!followed && errno == EACCES)
-            return fail(QStringLiteral("「%1」を保存できません。だれでも書けるフォルダにある、ほかの人のシンボリックリンクはたどりません"),
+        if (refused)
+            return fail(QStringLiteral("「%1」を保存できません。"
+                                       "だれでも書けるフォルダにある、ほかの人のシンボリックリンクはたどりません"),
                         EACCES);
         if (exists && S_ISDIR(status.st_mode))
             return fail(QStringLiteral("「%1」はフォルダです。ファイルの名前を指定してください"), EISDIR);
