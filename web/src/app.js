@@ -23,10 +23,13 @@ const webTexts = {
     ['class-line', '組・番の欄', 'なまえの前に組と番を書く欄を付けます。'],
     ['score', '点数の欄', '問題の数を満点にした点数の欄をつけます。'],
     ['numbers', '問題番号', '問題の左上に (1) (2) … と番号を付けます。'],
-    ['answers-last', '解答をまとめて最後に', 'PDFで、問題のページをすべて先に、解答のページをまとめて最後にします。'],
+    ['answers-last', '解答をまとめて最後に', '印刷とPDFで、問題のページをすべて先に、解答のページをまとめて最後にします。'],
   ],
   sheets: '枚数',
-  sheetsHint: 'PDFに入れるプリントの枚数です（1～100）。',
+  sheetsHint: '印刷とPDF保存で作るプリントの枚数です（1～100）。',
+  // Said beside 印刷: where the print dialog's paper rules, the user chooses it there.
+  paperHint: (paper, landscape) => `用紙：${paper} ${landscape ? '横' : '縦'}`,
+  paperHintTip: '印刷の画面では、この用紙と向きを選んでください。',
   preview: 'プリントの見本',
   rejected: (entries) => `アドレスの「${entries.join('」「')}」は読めないため、その設定は既定のままにしました。`,
   setAside: (step, entries) => `練習の段階「${step}」の設定を使いました。アドレスの「${entries.join('」「')}」は使っていません。`,
@@ -207,6 +210,8 @@ function labelSheetArea() {
     names.push(caption(w.text));
     hints.append(element('li', {}, element('b', {}, caption(w.text)), `　${w.toolTip ?? ''}`));
   }
+  $('print').after(element('span', { id: 'paper-hint', title: webTexts.paperHintTip }));
+  $('print').setAttribute('aria-describedby', 'paper-hint');
   const preview = $('preview');
   const sheetHint = ui.widgets.FormKolvara?.toolTip ?? '';
   preview.title = sheetHint;
@@ -330,21 +335,42 @@ function drawSheet(page, key) {
   drawnKey = key;
   $('preview').innerHTML = pageSvg(page, 'preview-');
   $('preview').style.setProperty('--ratio', String(page.width / page.height));
-  // The printed pages follow once the sheet is on screen, and at once when printing starts.
-  afterFrame(preparePrint);
+  afterFrame(prepareSheetOnScreen);
 }
 
-function preparePrint() {
-  const key = sheetKey();
-  if (key === printedKey) return;
-  printedKey = key;
-  const pages = [kv.page(0, 0)];
-  if (state.answers) pages.push(kv.page(0, 1));
+// Each page of the first `sheets` sheets, laid out when called, as kolvara-sheet orders
+// them: each sheet's answers after it, or all of them after the last sheet.
+function sheetPages(sheets) {
+  const pages = [], answers = [];
+  const page = (k, answer) => () => {
+    if (!kv) throw new Error(webTexts.moduleFailed);
+    return kv.page(k, answer);
+  };
+  for (let k = 0; k < sheets; ++k) {
+    pages.push(page(k, 0));
+    if (state.answers) (state.format['answers-last'] ? answers : pages).push(page(k, 1));
+  }
+  return [...pages, ...answers];
+}
+
+// The printed pages: every sheet of 枚数 when printing starts; a module that is starting
+// again leaves those there were.
+function preparePrint(sheets = state.sheets) {
+  const key = `${sheetKey()}|${sheets}`;
+  if (!kv || key === printedKey) return;
+  const pages = sheetPages(sheets).map((page) => page());
   $('print-pages').innerHTML = pages.map((page, i) => `<div class="print-page">${pageSvg(page, `print${i}-`, true)}</div>`).join('');
   // The paper the module lays the page out on, JIS B5 and B4 included, which CSS has no name for.
-  $('page-size').textContent = `@page { size: ${pages[0].width}pt ${pages[0].height}pt; margin: 0; }`;
+  const { width, height } = pages[0];
+  $('page-size').textContent = `@page { size: ${width}pt ${height}pt; margin: 0; }`;
+  put($('paper-hint'), 'textContent', webTexts.paperHint(webTexts.paperNames[state.paper], width > height));
+  printedKey = key;
   document.documentElement.dataset.printReady = key;
 }
+
+// The sheet on screen goes to paper once it is drawn; the rest of 枚数 waits for printing,
+// as a hundred sheets take a moment to lay out.
+const prepareSheetOnScreen = guarded(() => preparePrint(1));
 
 // ---- What the user does ----
 
@@ -415,17 +441,7 @@ async function savePdf() {
   performance.mark('kolvara:pdf-start');
   try {
     const { makePdf } = await import('./pdf.js');
-    // As kolvara-sheet orders them: each sheet's answers after it, or all of them last.
-    const pages = [], answers = [];
-    const page = (k, answer) => () => {
-      if (!kv) throw new Error(webTexts.moduleFailed);
-      return kv.page(k, answer);
-    };
-    for (let k = 0; k < state.sheets; ++k) {
-      pages.push(page(k, 0));
-      if (state.answers) (state.format['answers-last'] ? answers : pages).push(page(k, 1));
-    }
-    pages.push(...answers);
+    const pages = sheetPages(state.sheets);
     const bytes = await makePdf(pages, ui.windowTitle);
     performance.measure('kolvara:pdf', 'kolvara:pdf-start');
     const url = URL.createObjectURL(new Blob([bytes], { type: 'application/pdf' }));
@@ -506,12 +522,12 @@ function connect() {
   $('preview').addEventListener('dblclick', guarded(() => {
     if (pointer === 'mouse') refresh();
   }));
-  $('print').addEventListener('click', () => {
+  $('print').addEventListener('click', guarded(() => {
     preparePrint();
     window.print();
-  });
+  }));
   $('save').addEventListener('click', savePdf);
-  window.addEventListener('beforeprint', preparePrint);
+  window.addEventListener('beforeprint', guarded(() => preparePrint()));
   window.addEventListener('hashchange', guarded(() => {
     if (location.hash.slice(1) !== state.address) openAddress(location.hash.slice(1));
   }));
