@@ -15,6 +15,12 @@ constexpr int columnCarry(bool subtraction, int upper, int lower, int incoming)
     return subtraction ? (upper - incoming < lower ? 1 : 0) : (upper + lower + incoming >= 10 ? 1 : 0);
 }
 
+// The answer digit a column writes, given what it received.
+constexpr int columnDigit(bool subtraction, int upper, int lower, int incoming)
+{
+    return subtraction ? (upper - incoming - lower + 20) % 10 : (upper + lower + incoming) % 10;
+}
+
 // Whether a column's carry mode allows what it hands on: Ari needs a carry, Nashi forbids
 // one, Konzai (or any other value) allows both.
 constexpr bool carryModeAllows(int mode, int handedOn)

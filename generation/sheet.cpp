@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "column.h"
+#include "column_engine.h"
 #include "feasibility.h"
 #include "problem_table.h"
 #include "texts.h"
@@ -115,21 +115,16 @@ struct ProblemPen {
         std::array<int, 4> written{-1, -1, -1, -1};
         std::array<bool, 4> struck{};
         if (look.answers && answered) {
-            // Digits by column, ones first; out[c]: the carry or borrow column c hands on.
-            const auto digitAt = [](const std::array<int, 3> &d, int column) { return d[std::size_t(2 - column)]; };
-            std::array<int, 3> out{};
-            for (int column = 0, in = 0; column < 3; in = out[std::size_t(column)], ++column)
-                out[std::size_t(column)] = columnCarry(look.subtraction, digitAt(look.upperDigits, column),
-                                                       digitAt(look.lowerDigits, column), in);
-            for (int column = 1; column < 4; ++column) {
-                if (!out[std::size_t(column - 1)])
-                    continue;
-                if (!look.subtraction) {
-                    written[std::size_t(column)] = 1;
-                } else if (column < 3) {
-                    written[std::size_t(column)] = digitAt(look.upperDigits, column) - 1 + 10 * out[std::size_t(column)];
-                    struck[std::size_t(column)] = true;
-                }
+            ColumnProblem problem;
+            problem.subtraction = look.subtraction;
+            for (std::size_t column = 0; column < 3; ++column) {
+                problem.upper[column] = std::int8_t(look.upperDigits[2 - column]);
+                problem.lower[column] = std::int8_t(look.lowerDigits[2 - column]);
+            }
+            const ColumnWork work = workOf(problem, 3);
+            for (std::size_t column = 1; column < 4; ++column) {
+                written[column] = work.helper[column];
+                struck[column] = work.struck[column];
             }
         }
         const double pixels = R(size * PixelsPerPoint * 0.8);

@@ -1,0 +1,265 @@
+#include "column_engine.h"
+
+#include <algorithm>
+
+#include "column.h"
+
+namespace kolvara {
+
+namespace {
+
+struct DigitRange {
+    int low, high;
+};
+
+DigitRange rangeOf(std::uint8_t kind)
+{
+    switch (kind) {
+    case Zero:
+    case Blank: return {0, 0};
+    case Rest: return {1, 9};
+    default: return {0, 9};
+    }
+}
+
+bool kindAllows(std::uint8_t kind, int digit)
+{
+    const DigitRange r = rangeOf(kind);
+    return digit >= r.low && digit <= r.high;
+}
+
+// The answer digit of the smallest place, as the zero-end condition reads it.
+bool zeroEndAllows(std::uint8_t zeroEnd, bool subtraction, int upper, int lower)
+{
+    const bool zero = columnDigit(subtraction, upper, lower, 0) == 0;
+    return !((zeroEnd == Ari && !zero) || (zeroEnd == Nashi && zero));
+}
+
+// Whether column c accepts the pair (a, b) with incoming carry `in`, and what it hands on.
+struct Step {
+    bool accepted;
+    int out;
+};
+
+Step stepAt(const ColumnGrid &g, bool subtraction, std::uint8_t zeroEnd, int c, int a, int b, int in)
+{
+    const int out = columnCarry(subtraction, a, b, in);
+    bool ok = carryModeAllows(g.mode[std::size_t(c)], out);
+    if (ok && c == 0 && g.decimals > 0)
+        ok = zeroEndAllows(zeroEnd, subtraction, a, b);
+    // A difference must not be negative: the highest column borrows from nothing.
+    if (ok && subtraction && c == g.columns() - 1)
+        ok = out == 0;
+    return {ok, out};
+}
+
+// ways[c][in]: the ways to fill columns c and above, given the carry column c receives.
+using Onward = std::array<std::array<std::uint64_t, 2>, MaxColumns + 1>;
+
+Onward onwardWays(const ColumnGrid &g, bool subtraction, std::uint8_t zeroEnd)
+{
+    Onward ways{};
+    const int n = g.columns();
+    ways[std::size_t(n)] = {1, 1};
+    for (int c = n - 1; c >= 0; --c) {
+        const DigitRange u = rangeOf(g.upper[std::size_t(c)]), l = rangeOf(g.lower[std::size_t(c)]);
+        for (int in = 0; in < 2; ++in)
+            for (int a = u.low; a <= u.high; ++a)
+                for (int b = l.low; b <= l.high; ++b) {
+                    const Step s = stepAt(g, subtraction, zeroEnd, c, a, b, in);
+                    if (s.accepted)
+                        ways[std::size_t(c)][std::size_t(in)] += ways[std::size_t(c + 1)][std::size_t(s.out)];
+                }
+    }
+    return ways;
+}
+
+std::string twoLanguages(const std::string &japanese, const std::string &english)
+{
+    return japanese + "\n" + english;
+}
+
+}  // namespace
+
+ColumnConditions conditionsOf(const Settings &s)
+{
+    ColumnConditions k;
+    k.subtraction = s.IsSubtraction == 1;
+    k.upper.whole = {s.DigitKind1_100, s.DigitKind1_10, s.DigitKind1_1};
+    k.lower.whole = {s.DigitKind2_100, s.DigitKind2_10, s.DigitKind2_1};
+    k.carry = {k.subtraction ? std::uint8_t(Nashi) : s.CarryMode_100, s.CarryMode_10, s.CarryMode_1};
+    return k;
+}
+
+GridResult gridOf(const ColumnConditions &k)
+{
+    GridResult result;
+    ColumnGrid &g = result.grid;
+    const auto longest = [](std::size_t a, std::size_t b) { return int(std::max(a, b)); };
+    g.whole = longest(k.upper.whole.size(), k.lower.whole.size());
+    g.decimals = longest(k.upper.decimals.size(), k.lower.decimals.size());
+    if (g.whole < 1 || g.whole > MaxWholePlaces || g.decimals > MaxDecimalPlaces) {
+        result.error = twoLanguages("数は整数部分が1～" + std::to_string(MaxWholePlaces) + "けた、小数部分が" +
+                                        std::to_string(MaxDecimalPlaces) + "けたまでです。",
+                                    "A number has 1 to " + std::to_string(MaxWholePlaces) + " whole places and up to " +
+                                        std::to_string(MaxDecimalPlaces) + " decimal places.");
+        return result;
+    }
+    if (int(k.carry.size()) != g.columns()) {
+        result.error = twoLanguages("くり上がり（くり下がり）の指定は" + std::to_string(g.columns()) +
+                                        "けた分、数と同じ位置に小数点を置いてください。",
+                                    "The carry modes need one letter for each of the " + std::to_string(g.columns()) +
+                                        " columns, with the point where the numbers have theirs.");
+        return result;
+    }
+    const auto place = [&](const NumberPattern &p, int c) -> std::uint8_t {
+        if (c < g.decimals) {  // decimal places, smallest first
+            const int tenthsFirst = g.decimals - 1 - c;
+            return tenthsFirst < int(p.decimals.size()) ? p.decimals[std::size_t(tenthsFirst)] : Blank;
+        }
+        const int fromOnes = c - g.decimals;
+        return fromOnes < int(p.whole.size()) ? p.whole[p.whole.size() - 1 - std::size_t(fromOnes)] : Blank;
+    };
+    for (int c = 0; c < g.columns(); ++c) {
+        g.upper[std::size_t(c)] = place(k.upper, c);
+        g.lower[std::size_t(c)] = place(k.lower, c);
+        g.mode[std::size_t(c)] = k.carry[k.carry.size() - 1 - std::size_t(c)];
+    }
+    return result;
+}
+
+ColumnCount countProblems(const ColumnGrid &g, bool subtraction, std::uint8_t zeroEnd)
+{
+    const Onward onward = onwardWays(g, subtraction, zeroEnd);
+    ColumnCount count;
+    count.problems = onward[0][0];
+    // reach[in]: the ways to fill the columns below c so that c receives `in`.
+    std::array<std::uint64_t, 2> reach{1, 0};
+    for (int c = 0; c < g.columns(); ++c) {
+        const DigitRange u = rangeOf(g.upper[std::size_t(c)]), l = rangeOf(g.lower[std::size_t(c)]);
+        std::array<std::uint64_t, 2> next{};
+        for (int in = 0; in < 2; ++in) {
+            if (!reach[std::size_t(in)])
+                continue;
+            for (int a = u.low; a <= u.high; ++a)
+                for (int b = l.low; b <= l.high; ++b) {
+                    const Step s = stepAt(g, subtraction, zeroEnd, c, a, b, in);
+                    if (!s.accepted)
+                        continue;
+                    next[std::size_t(s.out)] += reach[std::size_t(in)];
+                    if (onward[std::size_t(c + 1)][std::size_t(s.out)])
+                        (s.out ? count.chances[std::size_t(c)].some : count.chances[std::size_t(c)].none) = true;
+                }
+        }
+        reach = next;
+    }
+    return count;
+}
+
+bool obeys(const ColumnGrid &g, bool subtraction, std::uint8_t zeroEnd, const ColumnProblem &p)
+{
+    int in = 0;
+    for (int c = 0; c < g.columns(); ++c) {
+        const int a = p.upper[std::size_t(c)], b = p.lower[std::size_t(c)];
+        const bool upperBlank = g.upper[std::size_t(c)] == Blank, lowerBlank = g.lower[std::size_t(c)] == Blank;
+        if ((a < 0) != upperBlank || (b < 0) != lowerBlank)
+            return false;
+        const int da = std::max(a, 0), db = std::max(b, 0);
+        if (!kindAllows(g.upper[std::size_t(c)], da) || !kindAllows(g.lower[std::size_t(c)], db))
+            return false;
+        const Step s = stepAt(g, subtraction, zeroEnd, c, da, db, in);
+        if (!s.accepted)
+            return false;
+        in = s.out;
+    }
+    return true;
+}
+
+std::uint64_t WideRandom::next()
+{
+    // splitmix64: every platform computes the same sequence.
+    std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+}
+
+std::uint64_t WideRandom::below(std::uint64_t n)
+{
+    // The largest multiple of n that fits, so every remainder is equally likely.
+    const std::uint64_t limit = std::uint64_t(-1) - std::uint64_t(-1) % n;
+    std::uint64_t x;
+    do
+        x = next();
+    while (x >= limit);
+    return x % n;
+}
+
+ColumnProblem drawProblem(const ColumnGrid &g, bool subtraction, std::uint8_t zeroEnd, WideRandom &random)
+{
+    const Onward onward = onwardWays(g, subtraction, zeroEnd);
+    ColumnProblem p;
+    p.subtraction = subtraction;
+    p.decimals = g.decimals;
+    p.upper.fill(-1);
+    p.lower.fill(-1);
+    int in = 0;
+    for (int c = 0; c < g.columns(); ++c) {
+        // Each pair weighed by the ways to finish the problem after it: uniform over problems.
+        std::uint64_t pick = random.below(onward[std::size_t(c)][std::size_t(in)]);
+        const DigitRange u = rangeOf(g.upper[std::size_t(c)]), l = rangeOf(g.lower[std::size_t(c)]);
+        bool placed = false;
+        for (int a = u.low; a <= u.high && !placed; ++a)
+            for (int b = l.low; b <= l.high && !placed; ++b) {
+                const Step s = stepAt(g, subtraction, zeroEnd, c, a, b, in);
+                if (!s.accepted)
+                    continue;
+                const std::uint64_t ways = onward[std::size_t(c + 1)][std::size_t(s.out)];
+                if (pick >= ways) {
+                    pick -= ways;
+                    continue;
+                }
+                p.upper[std::size_t(c)] = g.upper[std::size_t(c)] == Blank ? -1 : std::int8_t(a);
+                p.lower[std::size_t(c)] = g.lower[std::size_t(c)] == Blank ? -1 : std::int8_t(b);
+                in = s.out;
+                placed = true;
+            }
+    }
+    return p;
+}
+
+ColumnWork workOf(const ColumnProblem &p, int columns)
+{
+    ColumnWork w;
+    w.helper.fill(-1);
+    int in = 0;
+    for (int c = 0; c < columns; ++c) {
+        const int a = std::max<int>(p.upper[std::size_t(c)], 0), b = std::max<int>(p.lower[std::size_t(c)], 0);
+        w.answer[std::size_t(c)] = std::int8_t(columnDigit(p.subtraction, a, b, in));
+        in = columnCarry(p.subtraction, a, b, in);
+        w.handedOn[std::size_t(c)] = std::int8_t(in);
+    }
+    if (!p.subtraction)
+        w.answer[std::size_t(columns)] = std::int8_t(in);
+    for (int c = 1; c <= columns; ++c) {
+        if (!w.handedOn[std::size_t(c - 1)])
+            continue;
+        if (!p.subtraction) {
+            w.helper[std::size_t(c)] = 1;  // the carried 1
+        } else if (c < columns) {
+            // The column lends one, and takes ten itself if it borrows in turn.
+            const int a = std::max<int>(p.upper[std::size_t(c)], 0);
+            w.helper[std::size_t(c)] = std::int8_t(a - 1 + 10 * w.handedOn[std::size_t(c)]);
+            w.struck[std::size_t(c)] = p.upper[std::size_t(c)] >= 0;
+        }
+    }
+    w.answerPlaces = p.decimals + 1;
+    for (int c = columns; c >= 0; --c)
+        if (w.answer[std::size_t(c)] != 0) {
+            w.answerPlaces = std::max(w.answerPlaces, c + 1);
+            break;
+        }
+    return w;
+}
+
+}  // namespace kolvara

@@ -1,0 +1,106 @@
+// Written addition and subtraction of numbers of up to four whole places and two decimal
+// places, worked column by column: which problems a set of conditions admits, how many there
+// are, a draw that is uniform over them, and what a pupil writes for each.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "feasibility.h"
+#include "settings.h"
+
+namespace kolvara {
+
+inline constexpr int MaxWholePlaces = 4;
+inline constexpr int MaxDecimalPlaces = 2;
+inline constexpr int MaxColumns = MaxWholePlaces + MaxDecimalPlaces;
+
+// The kind of a place a number does not have: blank on the page, 0 in the arithmetic.
+inline constexpr std::uint8_t Blank = 3;
+
+// The places of one number: digit kinds (Zero, Rest, All), highest place first.
+struct NumberPattern {
+    std::vector<std::uint8_t> whole;
+    std::vector<std::uint8_t> decimals;  // tenths first; none for a whole number
+    friend bool operator==(const NumberPattern &, const NumberPattern &) = default;
+};
+
+// What every problem of a sheet half must obey.
+struct ColumnConditions {
+    bool subtraction = false;
+    NumberPattern upper, lower;
+    // A carry (adding) or borrow (subtracting) mode for each column of the two numbers set
+    // with their points in one column, highest column first.
+    std::vector<std::uint8_t> carry;
+    // Whether the answer's last decimal place is 0: Ari always, Nashi never, Konzai either.
+    std::uint8_t zeroEnd = Konzai;
+    friend bool operator==(const ColumnConditions &, const ColumnConditions &) = default;
+};
+
+// The three-place settings of the window as conditions: a difference never borrows in its
+// hundreds, whatever the hundreds' mode says.
+ColumnConditions conditionsOf(const Settings &settings);
+
+// The columns of the conditions, ones of the smallest place first.
+struct ColumnGrid {
+    int whole = 1, decimals = 0;
+    std::array<std::uint8_t, MaxColumns> upper{}, lower{}, mode{};
+    int columns() const { return whole + decimals; }
+};
+
+// The grid, or an empty string and a message (Japanese, then English) when the conditions
+// cannot be set out: too many places, or carry modes that do not meet the columns.
+struct GridResult {
+    ColumnGrid grid;
+    std::string error;
+};
+GridResult gridOf(const ColumnConditions &conditions);
+
+// One problem: its digits by column, smallest place first, -1 where the number has no place.
+struct ColumnProblem {
+    bool subtraction = false;
+    int decimals = 0;
+    std::array<std::int8_t, MaxColumns> upper{}, lower{};
+    friend bool operator==(const ColumnProblem &, const ColumnProblem &) = default;
+};
+
+// How many problems the conditions admit, and where carries can and cannot happen.
+struct ColumnCount {
+    std::uint64_t problems = 0;
+    std::array<CarryChances, MaxColumns> chances{};
+};
+ColumnCount countProblems(const ColumnGrid &grid, bool subtraction, std::uint8_t zeroEnd);
+
+// Whether a problem obeys the conditions.
+bool obeys(const ColumnGrid &grid, bool subtraction, std::uint8_t zeroEnd, const ColumnProblem &problem);
+
+// A 64-bit random source that gives the same numbers on every platform.
+class WideRandom {
+public:
+    explicit WideRandom(std::uint64_t seed) : state_(seed) {}
+    std::uint64_t next();
+    // Uniform in 0 to n - 1; n > 0.
+    std::uint64_t below(std::uint64_t n);
+
+private:
+    std::uint64_t state_;
+};
+
+// A problem drawn uniformly from those the grid admits; the count must not be 0.
+ColumnProblem drawProblem(const ColumnGrid &grid, bool subtraction, std::uint8_t zeroEnd, WideRandom &random);
+
+// What the pupil writes: the answer's digits smallest place first (one more place than the
+// columns, for a last carry), what each column hands on, and above each column the helper
+// number (-1 for none) with whether the digit below it is struck through.
+struct ColumnWork {
+    std::array<std::int8_t, MaxColumns + 1> answer{};
+    int answerPlaces = 1;  // the digits of the answer as written, leading zeros left out
+    std::array<std::int8_t, MaxColumns> handedOn{};
+    std::array<std::int8_t, MaxColumns + 1> helper{};
+    std::array<bool, MaxColumns + 1> struck{};
+};
+ColumnWork workOf(const ColumnProblem &problem, int columns);
+
+}  // namespace kolvara
