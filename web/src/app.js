@@ -420,6 +420,7 @@ function restartModule() {
         const fresh = bindModule(await createKolvara());
         const reopened = fresh.open(state.address, 0);
         kv = fresh;
+        drawnKey = '';  // drawn again from the fresh module, and so its printed pages
         showState(reopened);
       } catch (error) {
         kv = null;
