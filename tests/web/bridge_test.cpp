@@ -20,14 +20,6 @@ namespace {
 
 Settings settingsFrom(const std::string &address) { return parseAddress(address).request.settings; }
 
-int problemTexts(const SheetPage &page)
-{
-    int digits = 0;
-    for (const TextRun &t : page.drawing.texts)
-        digits += t.face == Face::Problem;
-    return digits;
-}
-
 }  // namespace
 
 TEST(Address, EverySettingAndSwitchReadsBackAsWritten)
@@ -175,14 +167,35 @@ TEST(Session, SettingsWithoutProblemsKeepTheSheetAndItsAddress)
     EXPECT_EQ(session.sheet(0, false), before);
 }
 
-TEST(Session, AnAddressWithoutProblemsShowsTheReasonAndNoProblem)
+TEST(Session, AnAddressWithoutProblemsGivesKolvaraSheetsReasonAndKeepsASheet)
 {
-    WebSession session;
-    session.open("upper=aa0&lower=aa0&carry=mmy&seed=5", 0);
-    EXPECT_FALSE(session.hasSheet());
-    EXPECT_EQ(session.refusal(), checkFeasibility(settingsFrom("upper=aa0&lower=aa0&carry=mmy")).reason);
-    EXPECT_EQ(session.address(), "op=add&upper=aa0&lower=aa0&carry=mmy&seed=5");
-    EXPECT_EQ(problemTexts(session.page(0, false)), 0);
+    // The second is one the window's subtraction adjustment would make possible: the count
+    // line still speaks of the settings as written, as kolvara-sheet does.
+    for (const std::string settings : {"upper=aa0&lower=aa0&carry=mmy", "op=sub&upper=0an&lower=aaa&carry=yyn"}) {
+        SCOPED_TRACE(settings);
+        const ProblemCountNote written = problemCountNote(settingsFrom(settings));
+        ASSERT_TRUE(written.impossible);
+        WebSession first;
+        first.open(settings + "&seed=5", 0);
+        EXPECT_EQ(first.refusal(), written.text);
+        EXPECT_EQ(first.countNote().text, written.text);
+        EXPECT_TRUE(first.countNote().impossible);
+        // Nothing shown before: the starting settings' sheet for the seed.
+        EXPECT_TRUE(first.hasSheet());
+        WebSession starting;
+        starting.open("seed=5", 0);
+        EXPECT_EQ(first.address(), starting.address());
+        EXPECT_EQ(first.sheet(0, false), starting.sheet(0, false));
+
+        WebSession later;
+        later.open("op=sub&seed=9&no-boxes", 0);
+        const std::string address = later.address();
+        const Sheet before = later.sheet(0, false);
+        later.open(settings + "&seed=5", 0);
+        EXPECT_EQ(later.refusal(), written.text);
+        EXPECT_EQ(later.address(), address);
+        EXPECT_EQ(later.sheet(0, false), before);
+    }
 }
 
 TEST(Session, OnlyAnswerPagesCarryTheAnswerLabel)

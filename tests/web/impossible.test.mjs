@@ -1,9 +1,10 @@
 // Settings that admit no problem: the count line gives the window's reason in red, and the
 // sheet, its address and its printed pages stay as they were, also after "更新".
 import assert from 'node:assert/strict';
+import { spawnSync } from 'node:child_process';
 import { after, before, test } from 'node:test';
 
-import { addressOf, newPage, openSheet, panelOf, previewWords, problemsOf, startSite, windowAnswers } from './lib.mjs';
+import { addressOf, env, newPage, openSheet, panelOf, previewWords, problemsOf, startSite, windowAnswers } from './lib.mjs';
 
 let site;
 before(async () => { site = await startSite(); });
@@ -38,14 +39,24 @@ test('a setting without problems shows its reason and keeps the sheet', async ()
   assert.deepEqual(page.errors, []);
 });
 
-test('an address without problems says why and offers nothing to print', async () => {
+test("an address without problems gives kolvara-sheet's reason and keeps a sheet", async () => {
   const page = await newPage(site.browser);
-  await openSheet(page, `${site.base}#op=add&upper=aa0&lower=aa0&carry=mmy&seed=5`);
+  // The window's subtraction adjustment would find problems here; kolvara-sheet finds none.
+  const address = 'op=sub&upper=0an&lower=aaa&carry=yyn&seed=5';
+  const run = spawnSync(env.sheet, [...address.split('&').flatMap((e) => [`--${e.split('=')[0]}`, e.split('=')[1]]),
+    '-o', '/dev/null'], { encoding: 'utf8' });
+  assert.equal(run.status, 2);
+  const reason = run.stderr.split('\n')[0].replace(/^kolvara-sheet: /, '');
+  await openSheet(page, `${site.base}#${address}`);
   const panel = await panelOf(page);
   assert.ok(panel.impossible);
-  assert.deepEqual(problemsOf(await previewWords(page)), []);
-  assert.equal(await page.$eval('#print', (b) => b.disabled), true);
-  assert.equal(await page.$eval('#save', (b) => b.disabled), true);
+  assert.equal(panel.count, reason);
+  assert.equal(panel.alert, reason);
+  assert.equal(panel.operation, 1, 'the panel shows the settings asked for');
+  // Nothing shown before: the starting settings' sheet for the seed.
+  assert.equal(await addressOf(page), 'op=add&upper=aaa&lower=aaa&carry=mmm&seed=5');
+  assert.equal(problemsOf(await previewWords(page)).length, 20);
+  assert.equal(await page.$eval('#print', (b) => b.disabled), false);
   assert.deepEqual(page.errors, []);
 });
 

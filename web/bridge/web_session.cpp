@@ -13,18 +13,28 @@ ParsedAddress WebSession::open(std::string_view address, std::uint32_t clock)
     ParsedAddress parsed = parseAddress(address);
     const Settings settings = parsed.request.settings;
     const std::uint32_t seed = parsed.hasSeed ? parsed.request.seed : sheetReading(clock, 0);
+    const SheetRequest shown = request_;
+    const bool hadSheet = hasSheet_;
     request_ = parsed.request;
     request_.seed = seed;
     model_ = ProblemSettings::makeDefault();
     model_.adopt(settings);
-    hasSheet_ = false;
     // As kolvara-sheet takes them: the settings as written, without the window's adjustment.
-    show(settings, seed);
+    // Settings that admit no problem keep the sheet there was, or give the starting
+    // settings' sheet for the address's seed; the panel shows them with the reason.
+    if (!show(settings, seed)) {
+        if (hadSheet)
+            request_ = shown;
+        else
+            request_.settings = SheetRequest{}.settings;
+        hasSheet_ = true;
+    }
     return parsed;
 }
 
 bool WebSession::show(const Settings &settings, std::uint32_t seed)
 {
+    wanted_ = settings;
     const Feasibility feasibility = checkFeasibility(settings);
     if (!feasibility.possible) {
         refusal_ = feasibility.reason;
@@ -73,7 +83,7 @@ bool WebSession::set(std::string_view key, std::string_view value)
     return true;
 }
 
-ProblemCountNote WebSession::countNote() const { return problemCountNote(settingsForNextFill(model_)); }
+ProblemCountNote WebSession::countNote() const { return problemCountNote(wanted_); }
 
 Sheet WebSession::sheet(int index, bool answers) const
 {

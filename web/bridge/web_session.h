@@ -43,7 +43,8 @@ public:
     const SheetRequest &request() const { return request_; }
     bool hasSheet() const { return hasSheet_; }
     const std::string &refusal() const { return refusal_; }
-    // The panel's count line, for the settings the next fill would use.
+    // The panel's count line, for the settings the sheet was last to be drawn from: those the
+    // next fill uses after a click, those written after an address.
     ProblemCountNote countNote() const;
     std::string address() const { return addressOf(request_); }
 
@@ -59,6 +60,7 @@ private:
     ProblemSettings model_;
     SheetRequest request_;
     bool hasSheet_ = false;
+    Settings wanted_;
     std::string refusal_;
     TableTextMetrics metrics_;
 };
