@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Installs what the web version needs besides what scripts/setup.sh installs: Emscripten,
-# Chromium and the font tools from Debian, and web/'s npm packages as its lock file pins
-# them. Idempotent: what is there already is left alone.
+# Chromium and the font tools from Debian, Firefox ESR and WebKitGTK with its Python
+# bindings for the smoke tests in those engines, and web/'s npm packages as its lock file
+# pins them. Idempotent: what is there already is left alone.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh emscripten chromium python3-fonttools python3-brotli librsvg2-bin nodejs
+bash scripts/setup.sh emscripten chromium python3-fonttools python3-brotli librsvg2-bin nodejs \
+  firefox-esr gir1.2-webkit2-4.1 python3-gi
 # npm comes with some builds of Node.js; Debian's own npm only where it does not.
 command -v npm >/dev/null || bash scripts/setup.sh npm
 

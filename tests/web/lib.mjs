@@ -18,6 +18,9 @@ export const env = {
   sheet: process.env.KOLVARA_SHEET ?? join(root, 'build/app/kolvara-sheet'),
   sheetDump: process.env.KOLVARA_SHEET_DUMP ?? join(root, 'build/bench/sheet_dump'),
   chromium: process.env.KOLVARA_CHROMIUM ?? '/usr/bin/chromium',
+  firefox: process.env.KOLVARA_FIREFOX ?? '/usr/bin/firefox-esr',
+  // Debian's own Python, which has the GObject bindings of WebKitGTK.
+  pythonGi: process.env.KOLVARA_PYTHON_GI ?? '/usr/bin/python3',
   clicks: process.env.KOLVARA_WEB_CLICKS ?? join(root, 'build-webtest/web_clicks'),
 };
 
@@ -25,15 +28,7 @@ export function tempDir() {
   return mkdtempSync(join(tmpdir(), 'kolvara-web-'));
 }
 
-// The site and a browser; close() ends both. Every connection is tracked so the server
-// can be cut off for the offline test.
-export async function startSite() {
-  const server = await serve(env.site, 0);
-  const sockets = new Set();
-  server.on('connection', (socket) => {
-    sockets.add(socket);
-    socket.on('close', () => sockets.delete(socket));
-  });
+async function launchChromium() {
   const browser = await puppeteer.launch({
     executablePath: env.chromium,
     headless: true,
@@ -44,6 +39,24 @@ export async function startSite() {
   });
   // The tab the browser opens by itself would only run beside the pages under test.
   for (const tab of await browser.pages()) await tab.close();
+  return browser;
+}
+
+// Firefox ESR over WebDriver BiDi, with a fresh profile of its own.
+export function launchFirefox() {
+  return puppeteer.launch({ browser: 'firefox', executablePath: env.firefox, headless: true });
+}
+
+// The site and a browser (none when `launch` is null); close() ends both. Every connection
+// is tracked so the server can be cut off for the offline test.
+export async function startSite(launch = launchChromium) {
+  const server = await serve(env.site, 0);
+  const sockets = new Set();
+  server.on('connection', (socket) => {
+    sockets.add(socket);
+    socket.on('close', () => sockets.delete(socket));
+  });
+  const browser = launch && (await launch());
   const stopServer = () => new Promise((done) => {
     for (const socket of sockets) socket.destroy();
     server.close(() => done());
@@ -53,7 +66,7 @@ export async function startSite() {
     browser,
     stopServer,
     async close() {
-      await browser.close();
+      await browser?.close();
       await stopServer().catch(() => {});
     },
   };
@@ -165,13 +178,25 @@ export function pdfPageSize(file) {
   return { width: Number(m[1]), height: Number(m[2]), pages: Number(info.match(/Pages:\s+(\d+)/)[1]) };
 }
 
-// The preview's characters with their boxes as the browser lays them out, in sheet units.
-export function previewWords(page) {
-  return page.evaluate(() => [...document.querySelectorAll('#preview svg text')].flatMap((t) =>
+// The box around every word of a page: where the sheet's ink lies, and how large it is.
+export function sheetExtent(words) {
+  const side = (key, pick) => pick(...words.map((w) => w[key]));
+  return { xMin: side('xMin', Math.min), yMin: side('yMin', Math.min), xMax: side('xMax', Math.max),
+    yMax: side('yMax', Math.max) };
+}
+
+// The preview's characters with their boxes as the browser lays them out, in sheet units;
+// run in the page, also as source by drivers other than puppeteer.
+export function previewWordsInPage() {
+  return [...document.querySelectorAll('#preview svg text')].flatMap((t) =>
     [...t.textContent].map((text, i) => {
       const b = t.getExtentOfChar(i);
       return { text, xMin: b.x, yMin: b.y, xMax: b.x + b.width, yMax: b.y + b.height };
-    })));
+    }));
+}
+
+export function previewWords(page) {
+  return page.evaluate(previewWordsInPage);
 }
 
 // kolvara-sheet's PDF for an address's entries, each as the option it stands for.
