@@ -35,7 +35,8 @@ self.addEventListener('fetch', (event) => {
         const tabs = await self.clients.matchAll({ type: 'window' });
         if (tabs.length <= 1) {
           waiting.postMessage('take-over');
-          return new Response('', { headers: { Refresh: '0', 'Content-Type': 'text/html' } });
+          return new Response('<!doctype html><script>location.reload()</script>',
+            { headers: { 'Content-Type': 'text/html; charset=utf-8' } });
         }
       } catch {
         // A browser that cannot tell the new version: the page offers it instead.
