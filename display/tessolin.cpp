@@ -179,11 +179,10 @@ void TTessolin::paintProblem(QPainter &painter) const
         m_ownMetrics = std::make_unique<QtTextMetrics>();
     const QtTextMetrics &metrics = m_metrics ? *m_metrics : *m_ownMetrics;
     kolvara::ProblemLook look;
-    const auto digits = [](const Digits &d) { return std::array<int, 3>{d[0], d[1], d[2]}; };
-    look.upperDigits = digits(m_line1Digits);
-    look.lowerDigits = digits(m_line2Digits);
-    look.subtraction = m_sign == QLatin1String("-");
-    look.wholeDigits = wholeDigitCount();
+    const auto whole = [](const Digits &d) { return 100 * d[0] + 10 * d[1] + d[2]; };
+    look.problem =
+        kolvara::wholeProblem(m_sign == QLatin1String("-"), whole(m_line1Digits), whole(m_line2Digits));
+    look.columns = wholeDigitCount();
     look.boxes = m_showRuledLine;
     look.answers = m_showAnswer;
     look.backings = true;

@@ -128,6 +128,46 @@ GridResult gridOf(const ColumnConditions &k)
     return result;
 }
 
+ColumnProblem wholeProblem(bool subtraction, int upper, int lower)
+{
+    ColumnProblem p;
+    p.subtraction = subtraction;
+    for (std::size_t c = 0; c < MaxColumns; ++c, upper /= 10, lower /= 10) {
+        p.upper[c] = std::int8_t(upper % 10);
+        p.lower[c] = std::int8_t(lower % 10);
+    }
+    return p;
+}
+
+std::int64_t valueOf(const std::array<std::int8_t, MaxColumns> &digits)
+{
+    std::int64_t value = 0;
+    for (std::size_t c = MaxColumns; c-- > 0;)
+        value = value * 10 + std::max<int>(digits[c], 0);
+    return value;
+}
+
+std::string numberText(const std::array<std::int8_t, MaxColumns> &digits, int decimals)
+{
+    std::string text;
+    for (int c = MaxColumns - 1; c >= 0; --c) {
+        const int d = digits[std::size_t(c)];
+        if (c < decimals && d < 0)
+            break;  // no further decimal places
+        if (c == decimals - 1 && !text.empty())
+            text += '.';
+        if (text.empty() && d <= 0 && c > decimals)
+            continue;  // a leading zero or blank
+        text += char('0' + std::max(d, 0));
+    }
+    return text;
+}
+
+std::string problemText(const ColumnProblem &p)
+{
+    return numberText(p.upper, p.decimals) + (p.subtraction ? "-" : "+") + numberText(p.lower, p.decimals);
+}
+
 ColumnCount countProblems(const ColumnGrid &g, bool subtraction, std::uint8_t zeroEnd)
 {
     const Onward onward = onwardWays(g, subtraction, zeroEnd);

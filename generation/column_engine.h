@@ -66,6 +66,16 @@ struct ColumnProblem {
     friend bool operator==(const ColumnProblem &, const ColumnProblem &) = default;
 };
 
+// A problem of two whole numbers up to 999999, every column a digit (leading zeros 0).
+ColumnProblem wholeProblem(bool subtraction, int upper, int lower);
+
+// The whole value of a number of the problem, in units of its smallest place; blanks are 0.
+std::int64_t valueOf(const std::array<std::int8_t, MaxColumns> &digits);
+
+// A number as printed ("3.45", "5", "1000"), and a problem as "4897+389" or "5-1.25".
+std::string numberText(const std::array<std::int8_t, MaxColumns> &digits, int decimals);
+std::string problemText(const ColumnProblem &problem);
+
 // How many problems the conditions admit, and where carries can and cannot happen.
 struct ColumnCount {
     std::uint64_t problems = 0;

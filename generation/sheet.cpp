@@ -104,31 +104,14 @@ struct ProblemPen {
             text(line, column, digit, accent);
     }
 
-    // Helper boxes above the upper number and, on the answer page, what a pupil writes in
-    // them: adding, the carried 1 above the column that receives it; subtracting, above each
-    // digit that lent, struck through, what is left of it: one less, and ten more again if
-    // the column then borrowed in turn (421 − 397: the 2 of the tens becomes 11).
-    void helpers(bool answered) const
+    // Helper boxes above the upper number and, on the answer page, what the pupil writes in
+    // them (workOf): the carried 1s, or each lending digit's new value with the digit struck.
+    void helpers(const ColumnWork *work) const
     {
         const int size = helperBoxSize(look.fontSize);
         const double boxTop = top - size - HelperGap;
-        std::array<int, 4> written{-1, -1, -1, -1};
-        std::array<bool, 4> struck{};
-        if (look.answers && answered) {
-            ColumnProblem problem;
-            problem.subtraction = look.subtraction;
-            for (std::size_t column = 0; column < 3; ++column) {
-                problem.upper[column] = std::int8_t(look.upperDigits[2 - column]);
-                problem.lower[column] = std::int8_t(look.lowerDigits[2 - column]);
-            }
-            const ColumnWork work = workOf(problem, 3);
-            for (std::size_t column = 1; column < 4; ++column) {
-                written[column] = work.helper[column];
-                struck[column] = work.struck[column];
-            }
-        }
         const double pixels = R(size * PixelsPerPoint * 0.8);
-        for (int column = 1; column < 4; ++column) {
+        for (int column = 1; column <= look.columns; ++column) {
             if (!look.helperColumns[std::size_t(column)])
                 continue;
             const Cell c = cellOf(look, UpperLine, column);
@@ -137,7 +120,7 @@ struct ProblemPen {
             if (look.backings)
                 out.add(Backing{box.left + 1, box.top + 1, box.right - box.left - 1, box.bottom - box.top - 1});
             out.add(box);
-            const int value = written[std::size_t(column)];
+            const int value = work ? work->helper[std::size_t(column)] : -1;
             if (value < 0)
                 continue;
             const std::string number = std::to_string(value);
@@ -153,20 +136,55 @@ struct ProblemPen {
             const double ascent = metrics.ascent(Face::Problem, fitted), descent = metrics.descent(Face::Problem, fitted);
             out.add(TextRun{number, Face::Problem, fitted, boxLeft + (size - advance) / 2,
                             boxTop + (size + ascent - descent) / 2, false, look.accentAnswers});
-            if (struck[std::size_t(column)])  // a stroke through the digit that lent
-                out.add(Line{left + c.left + 0.2 * c.width, top + c.top + 0.85 * c.height, left + c.left + 0.8 * c.width,
-                             top + c.top + 0.1 * c.height, look.accentAnswers});
+            if (work->struck[std::size_t(column)])  // a stroke through the digit that lent
+                strike(UpperLine, column);
         }
     }
 
-    // A leading zero is left blank, with no box; the ones are always written.
-    void number(int line, const std::array<int, 3> &d) const
+    void strike(int line, int column) const
     {
-        if (d[0] != 0)
-            place(line, 2, Digits[d[0]]);
-        if (d[0] != 0 || d[1] != 0)
-            place(line, 1, Digits[d[1]]);
-        place(line, 0, Digits[d[2]]);
+        const Cell c = cellOf(look, line, column);
+        out.add(Line{left + c.left + 0.2 * c.width, top + c.top + 0.85 * c.height, left + c.left + 0.8 * c.width,
+                     top + c.top + 0.1 * c.height, look.accentAnswers});
+    }
+
+    // A short stroke through the point, where the ones and the tenths meet.
+    void strikePoint(int line) const
+    {
+        const Cell ones = cellOf(look, line, look.problem.decimals);
+        const double x = left + ones.left + ones.width, y = top + ones.top + 0.8 * ones.height;
+        const double reach = 0.15 * ones.width;
+        out.add(Line{x - reach, y + reach, x + reach, y - reach, look.accentAnswers});
+    }
+
+    // The decimal point on the line between the ones and the tenths, on the digits' baseline.
+    void point(int line, bool accent) const
+    {
+        const Cell ones = cellOf(look, line, look.problem.decimals);
+        const double advance = metrics.advance(Face::Problem, look.pixelSize, ".");
+        out.add(TextRun{".", Face::Problem, double(look.pixelSize), left + ones.left + ones.width - advance / 2,
+                        top + ones.top + metrics.ascent(Face::Problem, look.pixelSize), false, accent});
+    }
+
+    // The whole part without its leading zeros (the ones always), then each decimal place
+    // the number has, and its point; a place it has not is left without digit or box.
+    void number(int line, const std::array<std::int8_t, MaxColumns> &digits) const
+    {
+        const int decimals = look.problem.decimals;
+        int highest = decimals;
+        for (int c = look.columns - 1; c > decimals; --c)
+            if (digits[std::size_t(c)] > 0) {
+                highest = c;
+                break;
+            }
+        bool fraction = false;
+        for (int c = highest; c >= 0; --c)
+            if (digits[std::size_t(c)] >= 0) {
+                place(line, c, Digits[digits[std::size_t(c)]]);
+                fraction = fraction || c < decimals;
+            }
+        if (fraction)
+            point(line, false);
     }
 
     static constexpr const char *Digits[10] = {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"};
@@ -179,7 +197,6 @@ Sheet sheetFromTable(const ProblemTable &table, int problemsPerRow, bool subtrac
 {
     Sheet sheet;
     sheet.problemsPerRow = problemsPerRow;
-    sheet.subtraction = subtraction;
     sheet.heading = texts::Heading;
     sheet.reading = texts::HeadingReading;
     sheet.dateNameLine = texts::DateNameLine;
@@ -189,53 +206,55 @@ Sheet sheetFromTable(const ProblemTable &table, int problemsPerRow, bool subtrac
         const auto p = table.Dainyuu(c);
         if (!p)
             break;  // only columns the last fill wrote hold a problem
-        sheet.problems.push_back({p->Line1Value, p->Line2Value});
+        sheet.problems.push_back(wholeProblem(subtraction, p->Line1Value, p->Line2Value));
     }
     return sheet;
 }
 
-std::array<bool, 4> helperColumnsFor(const Settings &settings)
+HelperColumns helperColumnsFor(const Settings &settings)
 {
     const auto chances = carryChances(settings);
     // Adding, a carry from column c goes into c + 1; subtracting, c + 1 lends to c.
-    return {false, chances[0].some, chances[1].some, settings.IsSubtraction == 0 && chances[2].some};
+    HelperColumns columns{};
+    columns[1] = chances[0].some;
+    columns[2] = chances[1].some;
+    columns[3] = settings.IsSubtraction == 0 && chances[2].some;
+    return columns;
 }
 
 int helperBoxSize(int fontSize) { return R(fontSize * 0.5); }
 
-bool answerDigits(const ProblemLook &look, std::array<int, 4> &digits)
-{
-    const auto whole = [](const std::array<int, 3> &d) { return 100 * d[0] + 10 * d[1] + d[2]; };
-    const int result = look.subtraction ? whole(look.upperDigits) - whole(look.lowerDigits)
-                                        : whole(look.upperDigits) + whole(look.lowerDigits);
-    const int shown = std::max(result, 0);
-    digits = {shown / 1000, shown / 100 % 10, shown / 10 % 10, shown % 10};
-    return result >= 0;
-}
-
-int problemWidth(int fontSize, int wholeDigits) { return (wholeDigits + 1) * fontSize + 20; }
+int problemWidth(int fontSize, int columns) { return (columns + 1) * fontSize + 20; }
 int problemHeight(int fontSize) { return R(fontSize * 1.5 * 3) - 5; }
 int problemRuleY(int fontSize) { return R(fontSize * 3.0) - 5; }
 
 void layOutProblem(const ProblemLook &look, const TextMetrics &metrics, double left, double top, Drawing &out)
 {
     const ProblemPen pen{look, metrics, left, top, out};
-    pen.number(UpperLine, look.upperDigits);
-    pen.text(LowerLine, look.wholeDigits, look.subtraction ? "-" : "+");
-    pen.number(LowerLine, look.lowerDigits);
+    const ColumnProblem &p = look.problem;
+    pen.number(UpperLine, p.upper);
+    pen.text(LowerLine, look.columns, p.subtraction ? "-" : "+");
+    pen.number(LowerLine, p.lower);
 
-    // A negative difference has no digits to show, only the empty ones box.
-    std::array<int, 4> digits;
-    const bool hasAnswer = answerDigits(look, digits);
-    bool present = false;
-    for (int column = 3; column >= 0; --column) {
-        const int digit = digits[std::size_t(3 - column)];
-        present = present || digit != 0 || column == 0;
-        if (present)
-            pen.place(AnswerLine, column, look.answers && hasAnswer ? ProblemPen::Digits[digit] : nullptr,
-                      look.accentAnswers);
+    // A negative difference has no digits to show, only empty boxes from the ones down.
+    const ColumnWork work = workOf(p, look.columns);
+    const bool negative = p.subtraction && work.handedOn[std::size_t(look.columns - 1)] != 0;
+    const int places = negative ? p.decimals + 1 : work.answerPlaces;
+    const bool written = look.answers && !negative;
+    for (int column = places - 1; column >= 0; --column)
+        pen.place(AnswerLine, column, written ? ProblemPen::Digits[work.answer[std::size_t(column)]] : nullptr,
+                  look.accentAnswers);
+    if (p.decimals > 0 && written) {
+        pen.point(AnswerLine, look.accentAnswers);
+        // Zeros at the end of the decimal part are struck through, and the point with them
+        // when nothing is left after it (4.00 is 4).
+        int zeros = 0;
+        while (zeros < p.decimals && work.answer[std::size_t(zeros)] == 0)
+            pen.strike(AnswerLine, zeros++);
+        if (zeros == p.decimals)
+            pen.strikePoint(AnswerLine);
     }
-    pen.helpers(hasAnswer);
+    pen.helpers(written ? &work : nullptr);
     const double ruleY = top + problemRuleY(look.fontSize);
     out.add(Line{left, ruleY, left + look.width - 1, ruleY});
 }
@@ -305,7 +324,8 @@ ProblemGrid problemGridFor(const Sheet &sheet)
 {
     ProblemGrid grid;
     const int perRow = std::max(sheet.problemsPerRow, 1);
-    if (sheet.format.perPage <= 0 && !sheet.format.helperBoxes) {
+    // Wider problems than three places spread too, as they would not fit the screen's pitch.
+    if (sheet.format.perPage <= 0 && !sheet.format.helperBoxes && sheet.columns <= 3) {
         grid.columns = perRow;
         grid.rows = SheetRowCount;
         grid.fontSize = sheet.fontSize;
@@ -324,13 +344,13 @@ ProblemGrid problemGridFor(const Sheet &sheet)
     const auto band = [&sheet](int fontSize) { return sheet.format.helperBoxes ? helperBoxSize(fontSize) + 4 : 0; };
     const auto blockHeight = [&band](int fontSize) { return problemHeight(fontSize) + band(fontSize); };
     int fs = LargestFontSize;
-    while (fs > 8 && (grid.columns * problemWidth(fs, 3) + (grid.columns - 1) * ColumnGap > GridRight - GridLeft ||
+    while (fs > 8 && (grid.columns * problemWidth(fs, sheet.columns) + (grid.columns - 1) * ColumnGap > GridRight - GridLeft ||
                       grid.rows * blockHeight(fs) + (grid.rows - 1) * RowGap > GridBottom - GridTop))
         --fs;
     grid.fontSize = fs;
     const double slot = (GridRight - GridLeft) / grid.columns;
     for (int c = 0; c < grid.columns; ++c)
-        grid.lefts.push_back(std::round(GridLeft + slot * c + (slot - problemWidth(fs, 3)) / 2));
+        grid.lefts.push_back(std::round(GridLeft + slot * c + (slot - problemWidth(fs, sheet.columns)) / 2));
     const double spare = GridBottom - GridTop - grid.rows * blockHeight(fs);
     const double gap = grid.rows > 1 ? spare / (grid.rows - 1) : 0;
     const double first = GridTop + (grid.rows > 1 ? 0 : spare / 2) + band(fs);
@@ -405,21 +425,19 @@ SheetPage layOutPage(const Sheet &sheet, const Paper &paper, const TextMetrics &
 
     const ProblemGrid grid = problemGridFor(sheet);
     ProblemLook look;
-    look.subtraction = sheet.subtraction;
+    look.columns = sheet.columns;
     look.boxes = sheet.boxes;
     look.answers = sheet.answers;
     look.fontSize = grid.fontSize;
     look.pixelSize = R(grid.fontSize * PixelsPerPoint);
-    look.width = problemWidth(look.fontSize, look.wholeDigits);
+    look.width = problemWidth(look.fontSize, look.columns);
     look.accentAnswers = sheet.format.redAnswers && sheet.answers;
     if (sheet.format.helperBoxes)
         look.helperColumns = sheet.helperColumns;
     const double numberPixels = std::max(11, R(grid.fontSize * PixelsPerPoint * 0.4));
     const std::size_t count = std::min(sheet.problems.size(), std::size_t(grid.columns * grid.rows));
     for (std::size_t i = 0; i < count; ++i) {
-        const SheetProblem &p = sheet.problems[i];
-        look.upperDigits = {p.upper / 100 % 10, p.upper / 10 % 10, p.upper % 10};
-        look.lowerDigits = {p.lower / 100 % 10, p.lower / 10 % 10, p.lower % 10};
+        look.problem = sheet.problems[i];
         const double left = grid.lefts[i % std::size_t(grid.columns)], top = grid.tops[i / std::size_t(grid.columns)];
         layOutProblem(look, metrics, left, top, out);
         if (sheet.format.numbers)  // in the upper line's empty thousands place

@@ -8,18 +8,19 @@
 #include <string_view>
 #include <vector>
 
+#include "column_engine.h"
 #include "settings.h"
 
 namespace kolvara {
 
 class ProblemTable;
 
-// One problem as the sheet shows it; the sign is the sheet's.
-struct SheetProblem {
-    int upper = 0;
-    int lower = 0;
-    friend bool operator==(const SheetProblem &, const SheetProblem &) = default;
-};
+// One problem as the sheet shows it: its sign and its digits by column.
+using SheetProblem = ColumnProblem;
+
+// Where helper boxes may go, ones (or the smallest place) first: above every column and the
+// place left of them, which a last carry reaches.
+using HelperColumns = std::array<bool, MaxColumns + 1>;
 
 // What teachers may add to a sheet; all off unless chosen.
 struct SheetFormat {
@@ -38,7 +39,7 @@ struct SheetFormat {
 struct Sheet {
     std::vector<SheetProblem> problems;  // row by row, left to right
     int problemsPerRow = 5;
-    bool subtraction = false;
+    int columns = 3;  // of the widest problem: it sets every problem's width
     std::string heading;
     std::string reading;       // small, above the heading
     std::string dateNameLine;  // underlined
@@ -51,7 +52,7 @@ struct Sheet {
     int fontSize = 30;             // of the problems, in points at 96 dots an inch
 
     SheetFormat format;
-    std::array<bool, 4> helperColumns{};  // where helper boxes may go, ones first (helperColumnsFor)
+    HelperColumns helperColumns{};  // where helper boxes may go (helperColumnsFor)
 
     friend bool operator==(const Sheet &, const Sheet &) = default;
 };
@@ -59,14 +60,14 @@ struct Sheet {
 // Problems a page that may be chosen besides the 20 or 28 of the screen.
 inline constexpr std::array<int, 3> SmallerPages{6, 8, 12};
 
-// A sheet with the texts every sheet carries, the problems of the table's last fill and
-// the given sign; boxes on, problem page. With a smaller page in `format`, the first that
+// A sheet with the texts every sheet carries, the problems of the table's last fill with the
+// given sign; boxes on, problem page. With a smaller page in `format`, the first that
 // many problems of the fill, so a seed still names the same problems.
 Sheet sheetFromTable(const ProblemTable &table, int problemsPerRow, bool subtraction, const SheetFormat &format = {});
 
 // The columns above which a helper box goes for problems of these settings: a column that
 // can receive a carry (adding) or that lends in a borrow (subtracting). Ones first.
-std::array<bool, 4> helperColumnsFor(const Settings &settings);
+HelperColumns helperColumnsFor(const Settings &settings);
 
 // ---- Drawing primitives ----
 
@@ -148,28 +149,24 @@ public:
 
 // ---- One problem ----
 
-// The digits and the answer of one problem as a control shows them.
+// One problem as a control or a page shows it.
 struct ProblemLook {
-    std::array<int, 3> upperDigits{};  // hundreds, tens, ones
-    std::array<int, 3> lowerDigits{};
-    bool subtraction = false;
-    // How many digits the longer of the two whole numbers has: it sets the width.
-    int wholeDigits = 3;
+    ColumnProblem problem;
+    // The columns set out, from the smallest place: the sign stands left of them.
+    int columns = 3;
     bool boxes = true;
     bool answers = false;
     bool backings = false;  // opaque patches under digits (the screen)
     int pixelSize = 40;     // of the digits
     int fontSize = 30;      // points: the cell size
     int width = 140;        // of the control
-    bool accentAnswers = false;           // answers and helper digits in the answer colour
-    std::array<bool, 4> helperColumns{};  // helper boxes above these columns, ones first
+    bool accentAnswers = false;   // answers and helper digits in the answer colour
+    HelperColumns helperColumns{};  // helper boxes above these columns
 };
 
-// Thousands, hundreds, tens and ones of the answer; nothing (false) for a negative difference.
-bool answerDigits(const ProblemLook &look, std::array<int, 4> &digits);
-
-// Size of a problem control at a font size: 4 x size + 20 wide, R(4.5 x size) - 5 high.
-int problemWidth(int fontSize, int wholeDigits);
+// Size of a problem control at a font size: (columns + 1) x size + 20 wide, R(4.5 x size) - 5
+// high.
+int problemWidth(int fontSize, int columns);
 int problemHeight(int fontSize);
 // The y of the solid rule.
 int problemRuleY(int fontSize);

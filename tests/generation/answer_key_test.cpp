@@ -110,13 +110,10 @@ Working pupilWorks(bool subtraction, int upper, int lower)
 
 constexpr double Top = 100;  // where each problem is laid out
 
-ProblemLook answerLook(bool subtraction, int upper, int lower, const std::array<bool, 4> &helperColumns)
+ProblemLook answerLook(bool subtraction, int upper, int lower, const HelperColumns &helperColumns)
 {
     ProblemLook look;
-    const auto hundredsFirst = [](int n) { return std::array<int, 3>{n / 100, n / 10 % 10, n % 10}; };
-    look.upperDigits = hundredsFirst(upper);
-    look.lowerDigits = hundredsFirst(lower);
-    look.subtraction = subtraction;
+    look.problem = wholeProblem(subtraction, upper, lower);
     look.answers = true;
     look.accentAnswers = (upper + lower) % 2 == 0;
     look.helperColumns = helperColumns;
@@ -185,7 +182,7 @@ Working readBack(const ProblemLook &look, const Drawing &d, std::string &faults)
 
 void checkEveryPair(bool subtraction)
 {
-    const std::array<bool, 4> everyColumn{false, true, true, true};
+    const HelperColumns everyColumn{false, true, true, true};
     int checked = 0;
     for (int upper = 0; upper <= 999; ++upper)
         for (int lower = 0; lower <= 999; ++lower) {
@@ -217,8 +214,8 @@ TEST(AnswerKey, NamedStepsHaveBoxesExactlyWherePupilsWrite)
     for (const NamedStep &step : NamedSteps) {
         SCOPED_TRACE(std::string(step.key));
         const bool subtraction = step.settings.IsSubtraction == 1;
-        const std::array<bool, 4> boxes = helperColumnsFor(step.settings);
-        std::array<bool, 4> written{};
+        const HelperColumns boxes = helperColumnsFor(step.settings);
+        HelperColumns written{};
         int admitted = 0;
         for (int upper = 0; upper <= 999; ++upper)
             for (int lower = 0; lower <= 999; ++lower) {

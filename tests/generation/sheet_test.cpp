@@ -42,19 +42,19 @@ TEST(SheetLayout, PagesOfProblems)
         const char *what;
         std::vector<SheetProblem> problems;
         int perRow;
-        bool subtraction, boxes, answers;
+        bool boxes, answers;
         // The last problem: where it starts, its three lines, and how many boxes it has.
         double lastLeft, lastTop;
         std::string upper, lower, answer;
         std::size_t lastBoxes;
     } cases[] = {
-        {"5 a row", std::vector<SheetProblem>(20, {47, 385}), 5, false, true, false, 832, 576, "47", "+385", "", 8},
-        {"7 a row", std::vector<SheetProblem>(28, {5, 7}), 7, false, true, false, 890, 576, "5", "+7", "", 4},
-        {"answer page", std::vector<SheetProblem>(20, {999, 999}), 5, false, true, true, 832, 576, "999", "+999", "1998", 10},
-        {"boxes off", std::vector<SheetProblem>(20, {105, 5}), 5, false, false, true, 832, 576, "105", "+5", "110", 0},
-        {"difference", std::vector<SheetProblem>(20, {304, 127}), 5, true, true, true, 832, 576, "304", "-127", "177", 9},
-        {"negative difference", std::vector<SheetProblem>(20, {12, 345}), 5, true, true, true, 832, 576, "12", "-345", "", 6},
-        {"zero", std::vector<SheetProblem>(1, {0, 0}), 5, false, true, true, 32, 48, "0", "+0", "0", 3},
+        {"5 a row", std::vector<SheetProblem>(20, wholeProblem(false, 47, 385)), 5, true, false, 832, 576, "47", "+385", "", 8},
+        {"7 a row", std::vector<SheetProblem>(28, wholeProblem(false, 5, 7)), 7, true, false, 890, 576, "5", "+7", "", 4},
+        {"answer page", std::vector<SheetProblem>(20, wholeProblem(false, 999, 999)), 5, true, true, 832, 576, "999", "+999", "1998", 10},
+        {"boxes off", std::vector<SheetProblem>(20, wholeProblem(false, 105, 5)), 5, false, true, 832, 576, "105", "+5", "110", 0},
+        {"difference", std::vector<SheetProblem>(20, wholeProblem(true, 304, 127)), 5, true, true, 832, 576, "304", "-127", "177", 9},
+        {"negative difference", std::vector<SheetProblem>(20, wholeProblem(true, 12, 345)), 5, true, true, 832, 576, "12", "-345", "", 6},
+        {"zero", std::vector<SheetProblem>(1, wholeProblem(false, 0, 0)), 5, true, true, 32, 48, "0", "+0", "0", 3},
     };
     const FixedMetrics metrics;
     for (const auto &c : cases) {
@@ -62,7 +62,6 @@ TEST(SheetLayout, PagesOfProblems)
         Sheet sheet;
         sheet.problems = c.problems;
         sheet.problemsPerRow = c.perRow;
-        sheet.subtraction = c.subtraction;
         sheet.boxes = c.boxes;
         sheet.answers = c.answers;
         const SheetPage page = layOutPage(sheet, a4Paper(), metrics);
@@ -120,8 +119,7 @@ TEST(SheetLayout, LabelsAndMark)
 TEST(SheetLayout, ScreenDrawsPlaceByPlace)
 {
     ProblemLook look;
-    look.upperDigits = {7, 8, 9};
-    look.lowerDigits = {4, 5, 6};
+    look.problem = wholeProblem(false, 789, 456);
     look.answers = true;
     look.backings = true;
     Drawing drawing;
@@ -207,7 +205,7 @@ TEST(SheetLayout, ProblemsPerPage)
         sheet.helperColumns = {false, true, true, true};
         sheet.format.numbers = true;
         sheet.answers = true;
-        sheet.problems.assign(std::size_t(c.columns * c.rows), SheetProblem{999, 999});
+        sheet.problems.assign(std::size_t(c.columns * c.rows), wholeProblem(false, 999, 999));
         const ProblemGrid grid = problemGridFor(sheet);
         EXPECT_EQ(grid.columns, c.columns);
         EXPECT_EQ(grid.rows, c.rows);

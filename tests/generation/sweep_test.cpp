@@ -123,7 +123,7 @@ TEST(Sweep, EveryCombinationFillsCorrectlyOrIsRefusedExactlyWhenImpossible)
         }
         // A helper box above each column that some problem carries into (adding) or that
         // lends to the column on its right (subtracting).
-        const std::array<bool, 4> helpers{false, chances[0].some, chances[1].some, !sub && chances[2].some};
+        const HelperColumns helpers{false, chances[0].some, chances[1].some, !sub && chances[2].some};
         ASSERT_EQ(helperColumnsFor(st), helpers);
         // The carry line names what the problems do: "なし" where none carries, "あり" where
         // all do, else the choice; settings without a problem show the choice as it is.

@@ -97,7 +97,7 @@ void TestWorksheetPrinter::printsSheetAsOneLandscapePage()
     kolvara::Sheet sheet;
     sheet.heading = kHeading.toStdString();
     sheet.statusLines = {kStatusText.toStdString(), "", ""};
-    sheet.problems = {{47, 385}, {999, 999}};
+    sheet.problems = {kolvara::wholeProblem(false, 47, 385), kolvara::wholeProblem(false, 999, 999)};
     sheet.answers = answers;
     sheet.mark = kCaption.toStdString();  // right-aligned into the bottom-right corner
 

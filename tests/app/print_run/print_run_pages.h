@@ -30,10 +30,8 @@ inline QStringList describe(const kolvara::Sheet &sheet)
 {
     QStringList out;
     for (const kolvara::SheetProblem &p : sheet.problems)
-        out << QStringLiteral("%1%2%3=%4")
-                   .arg(p.upper)
-                   .arg(sheet.subtraction ? "-" : "+")
-                   .arg(p.lower)
+        out << QStringLiteral("%1=%2")
+                   .arg(QString::fromStdString(kolvara::problemText(p)))
                    .arg(sheet.answers ? QStringLiteral("shown") : QString());
     return out;
 }

@@ -533,7 +533,7 @@ private:
         for (int c = 1; const TTessolin *p = form().problemControl(c); ++c)
             onScreen << QStringLiteral("%1%2%3").arg(upperOf(p)).arg(p->Sign()).arg(lowerOf(p));
         for (const kolvara::SheetProblem &p : sheet.problems)
-            shown << QStringLiteral("%1%2%3").arg(p.upper).arg(sheet.subtraction ? "-" : "+").arg(p.lower);
+            shown << QString::fromStdString(kolvara::problemText(p));
         const bool answerPage = page == AnswerPage;
         QString failure = firstFailing({
             {"panel, its open button, print, setup, refresh, answer pass", controls(),

@@ -189,9 +189,10 @@ private slots:
         const kolvara::Sheet page = w.form.sheetOnScreen(true);
         QCOMPARE(page.problems.size(), std::size_t(6));
         QVERIFY(page.format.helperBoxes && !page.format.score);
-        QCOMPARE(page.helperColumns, (std::array<bool, 4>{false, true, true, false}));
+        QCOMPARE(page.helperColumns, (kolvara::HelperColumns{false, true, true, false}));
         for (const kolvara::SheetProblem &p : page.problems)
-            QVERIFY2(kolvara::admits(step.settings, p.upper, p.lower), qPrintable(QString::number(p.upper)));
+            QVERIFY2(kolvara::admits(step.settings, int(kolvara::valueOf(p.upper)), int(kolvara::valueOf(p.lower))),
+                     kolvara::problemText(p).c_str());
         // Cancel changes nothing.
         w.form.setSheetFormatAsker([](SheetFormatDialog &d) {
             d.findChildren<QComboBox *>()[1]->setCurrentIndex(0);
