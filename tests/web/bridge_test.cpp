@@ -180,7 +180,7 @@ TEST(Session, AnAddressWithoutProblemsGivesKolvaraSheetsReasonAndKeepsASheet)
         EXPECT_EQ(first.refusal(), written.text);
         EXPECT_EQ(first.countNote().text, written.text);
         EXPECT_TRUE(first.countNote().impossible);
-        // Nothing shown before: the starting settings' sheet for the seed.
+        // Nothing shown before: the starting settings' sheet for that seed number.
         EXPECT_TRUE(first.hasSheet());
         WebSession starting;
         starting.open("seed=5", 0);

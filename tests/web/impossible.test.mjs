@@ -53,7 +53,7 @@ test("an address without problems gives kolvara-sheet's reason and keeps a sheet
   assert.equal(panel.count, reason);
   assert.equal(panel.alert, reason);
   assert.equal(panel.operation, 1, 'the panel shows the settings asked for');
-  // Nothing shown before: the starting settings' sheet for the seed.
+  // Nothing shown before: the starting settings' sheet for that seed number.
   assert.equal(await addressOf(page), 'op=add&upper=aaa&lower=aaa&carry=mmm&seed=5');
   assert.equal(problemsOf(await previewWords(page)).length, 20);
   assert.equal(await page.$eval('#print', (b) => b.disabled), false);
