@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
 #include <QSignalBlocker>
@@ -15,6 +16,7 @@
 #include <QStyle>
 #include <QTimer>
 
+#include <algorithm>
 #include <chrono>
 #include <utility>
 
@@ -70,9 +72,25 @@ TFormKolvara::TFormKolvara(Clock clock, PrintService *printService, QWidget *par
         dialog.selectFile(QFileInfo(suggested).fileName());
         return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
     };
+    lostPagesAsker_ = [this](const QString &message, bool canPrintAgain) {
+        QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), errorBoxText(message),
+                        QMessageBox::NoButton, this);
+        box.setInformativeText(canPrintAgain
+                                   ? QStringLiteral("印刷されなかったページは、PDFに保存するか、もう一度印刷できます。")
+                                   : QStringLiteral("印刷されなかったページは、PDFに保存できます。"));
+        QPushButton *save = box.addButton(QStringLiteral("PDF保存(&F)"), QMessageBox::AcceptRole);
+        QPushButton *again =
+            canPrintAgain ? box.addButton(QStringLiteral("もう一度印刷(&P)"), QMessageBox::AcceptRole) : nullptr;
+        box.setDefaultButton(save);
+        box.setEscapeButton(box.addButton(QStringLiteral("閉じる"), QMessageBox::RejectRole));
+        box.exec();
+        if (box.clickedButton() == save)
+            return LostPagesChoice::SavePdf;
+        return again && box.clickedButton() == again ? LostPagesChoice::PrintAgain : LostPagesChoice::Close;
+    };
     connectControls();
     // A page already sent can still fail at the printer, long after its run.
-    connect(printService_, &PrintService::pageFailed, this, &TFormKolvara::reportError);
+    connect(printService_, &PrintService::pageFailed, this, &TFormKolvara::pagesLost);
     FormCreate();
     // Ctrl+Q ends the program as everywhere on a Linux desktop, also where the platform
     // names no key for quitting.
@@ -210,7 +228,7 @@ bool TFormKolvara::FormDblClick()
     return refresh();
 }
 
-bool TFormKolvara::refresh()
+bool TFormKolvara::refresh(bool afterPrint)
 {
     Sakujo();
     const FillResult fill = table_.DataJunbi(geometry_);
@@ -218,7 +236,11 @@ bool TFormKolvara::refresh()
         // Keep the sheet that was on screen, with the lines that describe it.
         buildLastFill();
         updateProblemCount();
-        reportError(QString::fromStdString(fill.reason));
+        const QString reason = QString::fromStdString(fill.reason);
+        if (!afterPrint)
+            reportError(reason);
+        else if (noticeReporter_)
+            noticeReporter_(printedWithoutNewProblemsText(reason));
         return false;
     }
     ColumnPitch = std::uint16_t((outerWidth() - SheetMargin) / geometry_.ProblemsPerRow);
@@ -439,6 +461,11 @@ void TFormKolvara::showErrorBox(QWidget *parent, const QString &message)
     box.exec();
 }
 
+QString TFormKolvara::printedWithoutNewProblemsText(const QString &reason)
+{
+    return QStringLiteral("印刷しました。\n今の設定では次の問題を作れないため、画面の問題はそのままです。\n") + reason;
+}
+
 void TFormKolvara::reportError(const QString &message)
 {
     if (errorReporter_)
@@ -474,9 +501,41 @@ void TFormKolvara::ButtonPrintOutClick()
     steps.problemTitle = windowTitle() + QString::fromUtf8(problemPageSuffix);
     steps.answerTitle = windowTitle() + QString::fromUtf8(answerPageSuffix);
     steps.answers = ui_->CheckBoxPrintAnswer->isChecked();
+    reprint_ = false;
+    startPrintRun(std::move(steps));
+}
+
+void TFormKolvara::startPrintRun(PrintRun::Steps steps)
+{
     run_ = new PrintRun(*printService_, std::move(steps), this);
     connect(run_, &PrintRun::finished, this, &TFormKolvara::endPrintRun);
     run_->start();
+}
+
+// Pages that went out but never came out of the printer: the sheet on screen has moved
+// on since, so what can be saved or printed again is those very pages.
+void TFormKolvara::pagesLost(const QString &message, const QList<Sheet> &pages)
+{
+    const bool canPrintAgain = !printServiceBusy() && !pages.isEmpty();
+    const LostPagesChoice choice = lostPagesAsker_ ? lostPagesAsker_(message, canPrintAgain) : LostPagesChoice::Close;
+    if (choice == LostPagesChoice::SavePdf) {
+        savePdf(pages);
+    } else if (choice == LostPagesChoice::PrintAgain && canPrintAgain && !printServiceBusy()) {
+        printing_ = true;
+        hidePanelAndButtons();
+        PrintRun::Steps steps;
+        steps.page = [pages](bool answers) {
+            const auto page =
+                std::find_if(pages.begin(), pages.end(), [answers](const Sheet &p) { return p.answers == answers; });
+            return page != pages.end() ? *page : pages.front();
+        };
+        steps.problemTitle = windowTitle() + QString::fromUtf8(problemPageSuffix);
+        steps.answerTitle = windowTitle() + QString::fromUtf8(answerPageSuffix);
+        steps.problems = !pages.front().answers;
+        steps.answers = pages.back().answers;
+        reprint_ = true;
+        startPrintRun(std::move(steps));
+    }
 }
 
 // Whether the run completed or stopped on an error, the window is usable again.
@@ -486,9 +545,11 @@ void TFormKolvara::endPrintRun(bool completed, const QString &error, const QStri
     run_ = nullptr;
     printing_ = false;
     AnswerPass = 0;
-    if (completed) {
-        refresh();
-    } else if (!error.isEmpty()) {
+    // Lost pages printed again leave the sheet on screen as it is.
+    const bool reprint = std::exchange(reprint_, false);
+    if (completed && !reprint) {
+        refresh(true);
+    } else if (!error.isEmpty() && !reprint) {
         // The sheet of the last fill, as its refresh laid it out, without answers.
         Sakujo();
         buildLastFill();
@@ -576,15 +637,22 @@ void TFormKolvara::ButtonSavePdfClick()
 {
     if (printing_)
         return;
+    QList<Sheet> pages{sheetOnScreen(false)};
+    if (ui_->CheckBoxPrintAnswer->isChecked())
+        pages.append(sheetOnScreen(true));
+    savePdf(pages);
+}
+
+void TFormKolvara::savePdf(const QList<Sheet> &pages)
+{
     const QString fileName = saveFileNameAsker_ ? saveFileNameAsker_(suggestedPdfPath()) : QString();
     if (fileName.isEmpty())
         return;
     SheetPdf pdf(fileName);
     QString error = pdf.open(printService_->pdfLayout(), windowTitle());
     if (error.isEmpty()) {
-        pdf.addPage(layOutPage(sheetOnScreen(false), pdf.paper(), metrics_), metrics_);
-        if (ui_->CheckBoxPrintAnswer->isChecked())
-            pdf.addPage(layOutPage(sheetOnScreen(true), pdf.paper(), metrics_), metrics_);
+        for (const Sheet &page : pages)
+            pdf.addPage(layOutPage(page, pdf.paper(), metrics_), metrics_);
         error = pdf.commit();
     }
     if (!error.isEmpty())

@@ -41,10 +41,18 @@ public:
     // stopped queue; by default an information box.
     void setNoticeReporter(ErrorReporter reporter) { noticeReporter_ = std::move(reporter); }
     void setSaveFileNameAsker(SaveFileNameAsker asker) { saveFileNameAsker_ = std::move(asker); }
+    // What the user does about pages lost at the printer after their run.
+    enum class LostPagesChoice { Close, SavePdf, PrintAgain };
+    // Tells that printed pages were lost, offering to save them as PDF and, when
+    // `canPrintAgain`, to print them again; by default an error box with those buttons.
+    using LostPagesAsker = std::function<LostPagesChoice(const QString &message, bool canPrintAgain)>;
+    void setLostPagesAsker(LostPagesAsker asker) { lostPagesAsker_ = std::move(asker); }
     // The standard error box: error icon, the application's title, the message.
     static void showErrorBox(QWidget *parent, const QString &message);
     // The message as the error box shows it: "." appended after a character that sorts after ".".
     static QString errorBoxText(const QString &message);
+    // What a completed print run says when the settings now admit no problem (`reason`).
+    static QString printedWithoutNewProblemsText(const QString &reason);
 
     // The refresh: status lines, removal, fill and build.
     // Returns false when the settings admit no problem; the sheet then stays as it was.
@@ -101,7 +109,8 @@ protected:
 
 private:
     void FormCreate();
-    bool refresh();
+    // After a completed print run, a refused fill says that the pages went out.
+    bool refresh(bool afterPrint = false);
     void applyStoredPixelSizes();
     void applyStoredOuterSize();
     void connectControls();
@@ -116,7 +125,10 @@ private:
     void updateProblemCount();
     QString suggestedPdfPath() const;
     bool tableCoversSheet() const;
+    void startPrintRun(PrintRun::Steps steps);
     void endPrintRun(bool completed, const QString &error, const QString &notice);
+    void pagesLost(const QString &message, const QList<kolvara::Sheet> &pages);
+    void savePdf(const QList<kolvara::Sheet> &pages);
     void closeWhenIdle();
     void reportError(const QString &message);
 
@@ -137,6 +149,7 @@ private:
     ErrorReporter errorReporter_;
     ErrorReporter noticeReporter_;
     SaveFileNameAsker saveFileNameAsker_;
+    LostPagesAsker lostPagesAsker_;
     std::array<QRadioButton *, kolvara::OptionCount> optionButtons_{};
     std::array<QRadioButton *, 2> operationButtons_{};
     bool subtractionSign_ = false;  // the sign of the controls being built
@@ -145,5 +158,6 @@ private:
     bool closeRequested_ = false;  // closed while the print service was busy
     bool gaveUpForClose_ = false;  // and it took longer than the window waits
     PrintRun *run_ = nullptr;      // the run under way
+    bool reprint_ = false;         // it prints lost pages again, not the sheet on screen
     bool sizedToFrame_ = false;  // the stored outer size applied to the frame once known
 };

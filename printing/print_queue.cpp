@@ -182,9 +182,9 @@ private:
         if (status == HTTP_STATUS_UNAUTHORIZED || status == HTTP_STATUS_FORBIDDEN ||
             status == HTTP_STATUS_REQUEST_TOO_LARGE)
             return failure(Outcome::Failed, lastErrorText());
-        // The connection broke: the service went away since, or what listens there does
-        // not speak its language and hung up.
-        if (status == HTTP_STATUS_ERROR) {
+        // No answer at all, the connection broken: the service went away since, or what
+        // listens there does not speak its language and hung up.
+        if (status <= HTTP_STATUS_CONTINUE) {
             const Connection again(limit_);
             if (!again.http())
                 return again.connectFailure();
@@ -402,7 +402,8 @@ Answer submitPdf(const std::string &name, const std::string &title, const std::s
     // up on it, and a document sent after the caller stopped waiting would print a page
     // reported as lost: either way the job goes.
     const auto withdraw = [&](Answer answer) {
-        cancelJob(job, {Clock::now() + CancelBound, nullptr, limit.stopping});
+        answer.job = job;
+        answer.leftBehind = !cancelJob(job, {Clock::now() + CancelBound, nullptr, limit.stopping});
         return answer;
     };
     if (limit.reached())
@@ -433,6 +434,20 @@ bool cancelJob(int job, const Limit &limit)
     const Ipp response(cups().cupsDoRequest(connection.http(), newRequest(IPP_OP_CANCEL_JOB, "job-uri", jobUri(job)),
                                             "/jobs/"));
     return succeeded(response);
+}
+
+bool withdrawJob(int job, const Limit &limit)
+{
+    Connection connection(limit);
+    if (!connection.http())
+        return false;
+    const Ipp response(cups().cupsDoRequest(connection.http(), newRequest(IPP_OP_CANCEL_JOB, "job-uri", jobUri(job)),
+                                            "/jobs/"));
+    if (succeeded(response) || (response && cups().ippGetStatusCode(response.get()) == IPP_STATUS_ERROR_NOT_FOUND))
+        return true;
+    // Refused: fine if the job has ended meanwhile, else to be tried again.
+    const JobEnd end = jobStateOf(connection, job).end;
+    return end == JobEnd::Completed || end == JobEnd::Aborted || end == JobEnd::Cancelled;
 }
 
 JobState askJobState(int job, const Limit &limit)

@@ -32,6 +32,9 @@ struct Answer {
     std::string server;    // where the service was asked, as the settings name it
     bool stopped = false;  // the queue is paused: jobs wait in it
     int job = 0;           // the job a submission created
+    // A submission given up on whose job the service could not be told to cancel (it
+    // went away meanwhile): the job waits there without its document until cancelled.
+    bool leftBehind = false;
 };
 
 // Whether the service could be asked at all: when not, no other question gets further.
@@ -69,12 +72,16 @@ Answer checkPrinter(const std::string &name, const Limit &limit);
 
 // One job of one PDF document; Done, with the job's number, once the service holds the
 // whole document. A job whose document does not arrive whole, or whose limit is reached
-// before the document goes, is cancelled rather than left in the queue.
+// before the document goes, is cancelled rather than left in the queue; where that fails
+// too, the answer names the job as left behind.
 Answer submitPdf(const std::string &name, const std::string &title, const std::string &pdf, const Options &options,
                  const Limit &limit);
 
 // Takes job `job` out of the queue; false when the service did not confirm it.
 bool cancelJob(int job, const Limit &limit);
+
+// Cancels job `job` unless it has ended already; false while the service cannot be asked.
+bool withdrawJob(int job, const Limit &limit);
 
 // Where a job stands: a job the service took may still end aborted (a filter or the
 // printer failed) or be cancelled by someone.

@@ -16,7 +16,7 @@ void PrintRun::start()
             return end(error, false);
         if (steps_.ready && !steps_.ready())
             return end(QString(), false);
-        sendPage(false);
+        sendPage(!steps_.problems);
     });
 }
 

@@ -22,7 +22,8 @@ public:
         // The page to print: the problems, or the same problems with their answers.
         std::function<kolvara::Sheet(bool answers)> page;
         QString problemTitle, answerTitle;
-        bool answers = true;
+        // Which pages go out; at least one of them.
+        bool problems = true, answers = true;
     };
 
     PrintRun(PrintService &service, Steps steps, QObject *parent = nullptr);

@@ -3,6 +3,7 @@
 
 #include <QFuture>
 #include <QFutureWatcher>
+#include <QList>
 #include <QObject>
 #include <QPageLayout>
 #include <QPromise>
@@ -42,9 +43,10 @@ public:
     virtual QPageLayout pdfLayout() { return landscapeLayout(QPageSize(QPageSize::A4)); }
 
 signals:
-    // A page the service took was not printed after all (its job was aborted or
-    // cancelled); the message names the page.
-    void pageFailed(const QString &message);
+    // Pages the service took were not printed after all (their jobs were aborted or
+    // cancelled); the message names them, and `pages` are those pages as they went out,
+    // so they can be saved or printed again whatever the window shows by then.
+    void pageFailed(const QString &message, const QList<kolvara::Sheet> &pages);
 };
 
 // Calls `then` with the result of `future` on `context`'s thread: at once when the result

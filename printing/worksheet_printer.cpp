@@ -227,7 +227,7 @@ struct JobWatch {
     struct Job {
         int id = 0;
         std::string printer;
-        bool answerPage = false;
+        kolvara::Sheet page;  // as it went out
         bool ended = false;
     };
     std::mutex mutex;
@@ -299,7 +299,11 @@ QString WorksheetPrinter::pagesNotPrintedMessage(bool problemPage, bool answerPa
                       : QStringLiteral("問題のページは印刷されませんでした。");
 }
 
-WorksheetPrinter::WorksheetPrinter() : threads_(std::make_unique<ServiceThreads>()) {}
+WorksheetPrinter::WorksheetPrinter() : withdrawTimer_(new QTimer(this)), threads_(std::make_unique<ServiceThreads>())
+{
+    withdrawTimer_->setInterval(FollowInterval);
+    connect(withdrawTimer_, &QTimer::timeout, this, &WorksheetPrinter::withdrawLeftJobs);
+}
 
 WorksheetPrinter::~WorksheetPrinter()
 {
@@ -504,44 +508,49 @@ QFuture<QString> WorksheetPrinter::printSheet(const kolvara::Sheet &sheet, const
     const QByteArray document = pagePdf(kolvara::layOutPage(sheet, paperOf(layout), metrics_), metrics_, layout, jobTitle);
     const std::string pdf(document.constData(), std::size_t(document.size()));
     const printqueue::Options options = jobOptions(*printer_);
-    const bool answerPage = sheet.answers;
     const std::atomic<bool> *stopping = &threads_->stopping();
     const auto submitted = ask<Answer>(
         [name, title, pdf, options](const Limit &limit) { return printqueue::submitPdf(name, title, pdf, options, limit); },
         noAnswer(),
         // The window was told the page did not go out: it must not print later.
-        [bound = answerBound_, stopping](const Answer &late) {
-            if (late.job)
-                printqueue::cancelJob(late.job, Limit::after(bound, stopping));
+        [bound = answerBound_, stopping, self = this](const Answer &late) {
+            const bool left = late.outcome == Outcome::Done
+                                  ? late.job && !printqueue::cancelJob(late.job, Limit::after(bound, stopping))
+                                  : late.leftBehind;
+            // Every thread is joined before the printer goes.
+            if (left)
+                QMetaObject::invokeMethod(self, [self, job = late.job] { self->leaveBehind(job); }, Qt::QueuedConnection);
         });
-    return whenReady(submitted, this, [this, answerPage](const Answer &answer) {
+    return whenReady(submitted, this, [this, sheet](const Answer &answer) {
         if (answer.outcome != Outcome::Done) {
+            if (answer.leftBehind)
+                leaveBehind(answer.job);
             const QString error = messageFor(answer);
             return pagesSent_ > 0 ? answerPageNotPrintedMessage() + QLatin1Char('\n') + error : error;
         }
         ++pagesSent_;
         queueStopped_ = queueStopped_ || answer.stopped;
-        follow(answer.job, answer.printer, answerPage);
+        follow(answer.job, answer.printer, sheet);
         return QString();
     });
 }
 
 // Follows the job until its printer has completed it, aborted it or it was cancelled, or
 // until the follow bound has passed with the job still waiting, which is left alone.
-void WorksheetPrinter::follow(int job, const std::string &printer, bool answerPage)
+void WorksheetPrinter::follow(int job, const std::string &printer, const kolvara::Sheet &page)
 {
     if (job <= 0)
         return;
     if (watch_) {
         const std::lock_guard lock(watch_->mutex);
         if (!watch_->over) {
-            watch_->jobs.push_back({job, printer, answerPage});
+            watch_->jobs.push_back({job, printer, page});
             watch_->until = printqueue::Clock::now() + followBound_;
             return;
         }
     }
     watch_ = std::make_shared<JobWatch>();
-    watch_->jobs.push_back({job, printer, answerPage});
+    watch_->jobs.push_back({job, printer, page});
     watch_->until = printqueue::Clock::now() + followBound_;
     ServiceThreads *threads = threads_.get();
     // Every thread is joined before this object goes: it outlives the thread.
@@ -561,7 +570,7 @@ void WorksheetPrinter::follow(int job, const std::string &printer, bool answerPa
                 }
             }
             // The pages found lost in one look are told together.
-            bool problemLost = false, answerLost = false;
+            QList<kolvara::Sheet> lost;
             JobEnd end = JobEnd::Unknown;
             std::string reason, printer;
             std::vector<int> ended;
@@ -573,7 +582,7 @@ void WorksheetPrinter::follow(int job, const std::string &printer, bool answerPa
                 ended.push_back(job.id);
                 if (state.end == JobEnd::Completed)
                     continue;
-                (job.answerPage ? answerLost : problemLost) = true;
+                lost.append(job.page);
                 if (end == JobEnd::Unknown) {
                     end = state.end;
                     reason = state.reason;
@@ -585,24 +594,65 @@ void WorksheetPrinter::follow(int job, const std::string &printer, bool answerPa
                 for (JobWatch::Job &job : watch->jobs)
                     job.ended = job.ended || std::find(ended.begin(), ended.end(), job.id) != ended.end();
             }
-            if (problemLost || answerLost)
+            if (!lost.isEmpty())
                 QMetaObject::invokeMethod(
-                    self, [=] { self->reportLostPages(printer, problemLost, answerLost, end, reason); },
-                    Qt::QueuedConnection);
+                    self, [=] { self->reportLostPages(printer, lost, end, reason); }, Qt::QueuedConnection);
         }
     });
 }
 
-void WorksheetPrinter::reportLostPages(const std::string &printer, bool problemPage, bool answerPage, JobEnd end,
+void WorksheetPrinter::reportLostPages(const std::string &printer, const QList<kolvara::Sheet> &pages, JobEnd end,
                                        const std::string &reason)
 {
+    const auto answers = [](const kolvara::Sheet &page) { return page.answers; };
     const QString name = QString::fromLocal8Bit(printer);
-    QString message = pagesNotPrintedMessage(problemPage, answerPage) +
+    QString message = pagesNotPrintedMessage(!std::all_of(pages.begin(), pages.end(), answers),
+                                             std::any_of(pages.begin(), pages.end(), answers)) +
                       (end == JobEnd::Cancelled ? QStringLiteral("\nプリンタ「%1」の印刷は取り消されました").arg(name)
                                                 : QStringLiteral("\nプリンタ「%1」で印刷が中止されました").arg(name));
     if (!reason.empty())
         message += QStringLiteral("\n印刷サービスからの説明: %1").arg(QString::fromLocal8Bit(reason));
-    emit pageFailed(message);
+    emit pageFailed(message, pages);
+}
+
+void WorksheetPrinter::leaveBehind(int job)
+{
+    leftJobs_.emplace_back(job, printqueue::Clock::now() + followBound_);
+    withdrawTimer_->start();
+}
+
+// One attempt at a time, on a thread of its own, each question within the bound.
+void WorksheetPrinter::withdrawLeftJobs()
+{
+    if (withdrawing_)
+        return;
+    const auto now = printqueue::Clock::now();
+    std::erase_if(leftJobs_, [now](const auto &left) { return left.second <= now; });
+    if (leftJobs_.empty()) {
+        withdrawTimer_->stop();
+        return;
+    }
+    withdrawing_ = true;
+    std::vector<int> jobs;
+    for (const auto &left : leftJobs_)
+        jobs.push_back(left.first);
+    WorksheetPrinter *self = this;  // outlives the thread, as above
+    const std::atomic<bool> *stopping = &threads_->stopping();
+    threads_->start([jobs, self, bound = answerBound_, stopping] {
+        std::vector<int> withdrawn;
+        for (const int job : jobs)
+            if (printqueue::withdrawJob(job, Limit::after(bound, stopping)))
+                withdrawn.push_back(job);
+        QMetaObject::invokeMethod(
+            self,
+            [self, withdrawn] {
+                self->withdrawing_ = false;
+                std::erase_if(self->leftJobs_, [&withdrawn](const auto &left) {
+                    return std::find(withdrawn.begin(), withdrawn.end(), left.first) != withdrawn.end();
+                });
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 QString WorksheetPrinter::finishRun()

@@ -14,6 +14,7 @@
 #include "sheet_pdf.h"
 
 class QPrinter;
+class QTimer;
 class QWidget;
 class ServiceThreads;
 struct JobWatch;
@@ -34,7 +35,10 @@ struct JobWatch;
 // Each page goes to the service as a PDF job of its own and counts as printed
 // once the service holds the job and has not aborted it; the job is followed
 // beside the window until the printer completes it, and should it be aborted
-// or cancelled, pageFailed() says which page was lost.
+// or cancelled, pageFailed() says which page was lost and hands it back. A job
+// given up on that the service could not be told to cancel (it went away while
+// the document was on its way) is cancelled once the service is back, tried
+// beside the window for as long as a page is followed.
 //
 // Errors come back as the message the user sees; an empty string means
 // success.
@@ -104,9 +108,11 @@ private:
     QString messageFor(const printqueue::Answer &answer) const;
     QString prepared(const printqueue::Answer &answer);
     QString openSetupDialog(QWidget *parent, std::shared_ptr<QPrinter> choice);
-    void follow(int job, const std::string &printer, bool answerPage);
-    void reportLostPages(const std::string &printer, bool problemPage, bool answerPage,
-                         printqueue::JobEnd end, const std::string &reason);
+    void follow(int job, const std::string &printer, const kolvara::Sheet &page);
+    void reportLostPages(const std::string &printer, const QList<kolvara::Sheet> &pages, printqueue::JobEnd end,
+                         const std::string &reason);
+    void leaveBehind(int job);
+    void withdrawLeftJobs();
 
     QtTextMetrics metrics_;
     std::shared_ptr<QPrinter> printer_;
@@ -119,5 +125,9 @@ private:
     std::function<void()> giveUp_;       // answers the question under way as unanswered
     int busy_ = 0;                       // questions under way, each with a busy cursor
     std::shared_ptr<JobWatch> watch_;    // the current run's jobs, followed together
+    // Jobs left without their document, each to cancel until its time is up.
+    std::vector<std::pair<int, std::chrono::steady_clock::time_point>> leftJobs_;
+    QTimer *withdrawTimer_ = nullptr;
+    bool withdrawing_ = false;           // an attempt to cancel them is under way
     std::unique_ptr<ServiceThreads> threads_;
 };

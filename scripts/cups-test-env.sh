@@ -5,6 +5,8 @@
 #   cups-test-env.sh start DIR        scheduler with the default queue kolvara-pdf
 #   cups-test-env.sh start-empty DIR  scheduler without any printer
 #   cups-test-env.sh stop DIR         stops the scheduler started for DIR
+#   cups-test-env.sh resume DIR       starts it again after a stop, its queues and
+#                                     jobs as the stop left them
 #   cups-test-env.sh jobs DIR         job list with titles (see below)
 #   cups-test-env.sh job DIR ID       one job's attributes, "name=value" a line
 #
@@ -39,7 +41,7 @@ readonly WAIT_SECONDS=10
 die() { echo "cups-test-env: $*" >&2; exit 1; }
 
 usage() {
-  echo "usage: $0 start|start-empty|stop|jobs DIR, or $0 job DIR ID" >&2
+  echo "usage: $0 start|start-empty|stop|resume|jobs DIR, or $0 job DIR ID" >&2
   exit 2
 }
 
@@ -332,8 +334,9 @@ scheduler_binary() {
   fi
 }
 
+# With "keep", the printers, jobs and documents of the last scheduler stay.
 start_scheduler() {
-  local running
+  local keep=${1:-} running
   running=$(scheduler_pids)
   if [ -n "$running" ] && [ "$(wc -w <<<"$running")" -eq 1 ] && answering; then
     echo "$running" >"$pidfile"
@@ -345,9 +348,12 @@ start_scheduler() {
   write_config
   # A fresh scheduler starts without printers, jobs or documents of an
   # earlier run.
-  rm -f "$dir/etc/printers.conf" "$dir/etc/printers.conf.O" "$dir/etc/ppd/"*
-  rm -rf "$dir/spool/"c* "$dir/spool/"d* "$dir/cache/"* "$dir/out/"* "$dir/out/".job-*
-  rm -f "$dir/log/"*_log "$sock"
+  if [ "$keep" != keep ]; then
+    rm -f "$dir/etc/printers.conf" "$dir/etc/printers.conf.O" "$dir/etc/ppd/"*
+    rm -rf "$dir/spool/"c* "$dir/spool/"d* "$dir/cache/"* "$dir/out/"* "$dir/out/".job-*
+    rm -f "$dir/log/"*_log
+  fi
+  rm -f "$sock"
 
   local binary
   binary=$(scheduler_binary)
@@ -446,6 +452,11 @@ case $command in
     ;;
   stop)
     stop_scheduler
+    ;;
+  resume)
+    command -v cupsd >/dev/null || die "cupsd not found (package cups-daemon)"
+    [ -f "$dir/etc/printers.conf" ] || die "no scheduler was started in $dir"
+    start_scheduler keep
     ;;
   *)
     usage

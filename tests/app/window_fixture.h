@@ -18,6 +18,8 @@ struct Window {
     QStringList errors;
     // Called whenever the window reads the clock, as its problem table does once a fill.
     std::function<void()> onClock;
+    // The answer to a message about printed pages lost later; the message goes with the errors.
+    TFormKolvara::LostPagesChoice lostPagesChoice = TFormKolvara::LostPagesChoice::Close;
     TFormKolvara form;
 
     // Without a print service the window prints through the system's print system.
@@ -31,6 +33,7 @@ struct Window {
               service)
     {
         form.setErrorReporter([this](const QString &message) { errors << message; });
+        form.setLostPagesAsker([this](const QString &message, bool) { return errors << message, lostPagesChoice; });
         form.show();
     }
     QRadioButton *radio(const char *name) { return form.findChild<QRadioButton *>(QLatin1String(name)); }

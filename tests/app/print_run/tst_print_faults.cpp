@@ -1,12 +1,14 @@
 // Print runs and printer set-ups against a private scheduler that fails as a teacher's
 // can: a queue that turns jobs away, a scheduler gone or frozen before or between the
-// pages, a paused queue, a queue removed between two runs, a printer that aborts every
-// job, no queue at all, and settings that point to no service, to an unknown computer or
-// to a server that is no print service. Each run and each set-up ends with the message
-// the user needs and the window usable, and never keeps it waiting beyond the bound.
+// pages, a scheduler stopped while a page's document is on its way, a paused queue, a
+// queue removed between two runs, a printer that aborts every job, no queue at all, and
+// settings that point to no service, to an unknown computer or to a server that is no
+// print service. Each run and each set-up ends with the message the user needs and the
+// window usable, never keeps it waiting beyond the bound, and leaves no job held.
 #include <QAbstractPrintDialog>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLocalSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -47,6 +49,8 @@ struct PrinterWithPause : PrintService {
     QFuture<QString> setup(QWidget *parent) override { return real.setup(parent); }
 };
 
+void scheduler(const char *command) { runTool(qEnvironmentVariable("KOLVARA_CUPS_SCRIPT"), {QLatin1String(command), cupsDir()}); }
+
 // Something on the loopback address that is not a print service: it answers every
 // request with `reply`, and stops with the test.
 class NotAPrintService : public QTcpServer {
@@ -65,13 +69,43 @@ public:
             }
         });
     }
-    QByteArray address() const { return "127.0.0.1:" + QByteArray::number(serverPort()); }
 
 private:
     QByteArray reply_;
 };
 
-void scheduler(const char *command) { runTool(qEnvironmentVariable("KOLVARA_CUPS_SCRIPT"), {QLatin1String(command), cupsDir()}); }
+// The private scheduler behind the loopback address, stopped once a job exists and its
+// document is about to go: the job stays without it.
+class StopsBeforeDocument : public QTcpServer {
+public:
+    StopsBeforeDocument()
+    {
+        listen(QHostAddress::LocalHost);
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *client = nextPendingConnection()) {
+                auto *upstream = new QLocalSocket(client);
+                upstream->connectToServer(cupsDir() + QStringLiteral("/cupsd.sock"));
+                upstream->waitForConnected(1000);
+                connect(upstream, &QLocalSocket::readyRead, client, [=] { client->write(upstream->readAll()); });
+                connect(client, &QTcpSocket::readyRead, client, [this, client, upstream] {
+                    const QByteArray data = client->readAll();
+                    // Send-Document: posted to the queue like Create-Job, but in chunks.
+                    if (data.startsWith("POST /printers/") && !data.contains("Content-Length:")) {
+                        scheduler("stop");
+                        close();
+                        for (QTcpSocket *open : findChildren<QTcpSocket *>())
+                            open->abort();
+                        return;
+                    }
+                    upstream->write(data);
+                });
+                connect(client, &QTcpSocket::disconnected, client, &QObject::deleteLater);
+            }
+        });
+    }
+};
+
+QByteArray addressOf(const QTcpServer &server) { return "127.0.0.1:" + QByteArray::number(server.serverPort()); }
 
 void signalScheduler(int signal)
 {
@@ -87,6 +121,7 @@ enum class Fault {
     SchedulerGone,
     SchedulerFrozen,
     GoneAfterProblemPage,
+    GoneBeforeDocument,
     FrozenAfterProblemPage,
     QueuePaused,
     QueueRemoved,
@@ -101,7 +136,7 @@ enum class Fault {
 // Where the window asks for the print service while a fault that redirects it lasts.
 struct Redirect {
     QByteArray server;
-    std::unique_ptr<NotAPrintService> listener;
+    std::unique_ptr<QTcpServer> listener;
 };
 
 Redirect cause(Fault fault)
@@ -142,7 +177,11 @@ Redirect cause(Fault fault)
         redirect.listener = std::make_unique<NotAPrintService>(
             fault == Fault::ServerFails ? QByteArray("HTTP/1.1 500 Internal Server Error\r\nContent-Length: 0\r\n\r\n")
                                         : QByteArray("\x01\x02 nothing a print service would say\r\n\r\n"));
-        redirect.server = redirect.listener->address();
+        redirect.server = addressOf(*redirect.listener);
+        break;
+    case Fault::GoneBeforeDocument:
+        redirect.listener = std::make_unique<StopsBeforeDocument>();
+        redirect.server = addressOf(*redirect.listener);
         break;
     }
     if (!redirect.server.isEmpty())
@@ -160,6 +199,8 @@ void mend(Fault fault, const QByteArray &server)
         admin(QStringLiteral("cupsaccept"), {QStringLiteral("kolvara-pdf")});
     if (fault == Fault::QueuePaused)
         admin(QStringLiteral("cupsenable"), {QStringLiteral("kolvara-pdf")});
+    if (fault == Fault::GoneBeforeDocument)
+        scheduler("resume");  // with the job it had
     scheduler("start");  // the queue as it was, with its backend and policies
 }
 
@@ -168,6 +209,16 @@ QList<int> jobIds()
     QList<int> ids;
     for (const Job &job : schedulerJobs())
         ids << job.id;
+    return ids;
+}
+
+// Jobs other than `before` that wait for a release that never comes.
+QList<int> heldJobs(const QList<int> &before)
+{
+    QList<int> ids;
+    for (const Job &job : schedulerJobs())
+        if (job.state == QLatin1String("pending-held") && !before.contains(job.id))
+            ids << job.id;
     return ids;
 }
 
@@ -195,6 +246,7 @@ QString pressSetup(Window &w)
 }  // namespace
 
 Q_DECLARE_METATYPE(Fault)
+Q_DECLARE_METATYPE(TFormKolvara::LostPagesChoice)
 
 class TestPrintFaults : public QObject {
     Q_OBJECT
@@ -212,6 +264,9 @@ private slots:
         QTest::addColumn<int>("jobs");         // jobs the run leaves with the scheduler; -1: not known
         QTest::addColumn<QString>("later");    // how a message after the run begins, if one must come
         QTest::addColumn<QString>("setup");    // how "プリンタ設定" answers: its message, or "dialog"
+        // What the user does about pages lost after the run.
+        QTest::addColumn<TFormKolvara::LostPagesChoice>("offer");
+        const auto close = TFormKolvara::LostPagesChoice::Close;
         const QString notValid = WorksheetPrinter::printerNotValidMessage();
         const QString answerLost = WorksheetPrinter::answerPageNotPrintedMessage() + u'\n';
         const QString notRunning = WorksheetPrinter::serviceNotRunningMessage();
@@ -220,37 +275,42 @@ private slots:
         const QString dialog = QStringLiteral("dialog");
         const QString start = QStringLiteral("systemctl start cups");
         QTest::newRow("queue refuses jobs") << Fault::QueueRefuses << true << false << notValid
-                                            << QStringLiteral("toner empty") << 0 << QString() << dialog;
+                                            << QStringLiteral("toner empty") << 0 << QString() << dialog << close;
         QTest::newRow("scheduler gone") << Fault::SchedulerGone << true << false << notRunning << start << -1
-                                        << QString() << notRunning;
+                                        << QString() << notRunning << close;
         QTest::newRow("scheduler frozen") << Fault::SchedulerFrozen << true << false << noAnswer << QString() << 0
-                                          << QString() << noAnswer;
+                                          << QString() << noAnswer << close;
         QTest::newRow("gone after the problem page") << Fault::GoneAfterProblemPage << true << true
                                                      << answerLost + notRunning << start << -1 << QString()
-                                                     << notRunning;
+                                                     << notRunning << close;
+        QTest::newRow("gone while the document goes") << Fault::GoneBeforeDocument << true << false << notRunning
+                                                      << QStringLiteral("127.0.0.1:") << 1 << QString() << notRunning << close;
         QTest::newRow("frozen after the problem page") << Fault::FrozenAfterProblemPage << true << true
                                                        << answerLost + noAnswer << QString() << 1 << QString()
-                                                       << noAnswer;
+                                                       << noAnswer << close;
         QTest::newRow("queue paused") << Fault::QueuePaused << true << false << QString() << QStringLiteral("一時停止")
-                                      << 2 << QString() << dialog;
+                                      << 2 << QString() << dialog << close;
         QTest::newRow("queue removed since the last run") << Fault::QueueRemoved << true << false << notValid
-                                                          << QStringLiteral("kolvara-pdf") << 0 << QString() << dialog;
+                                                          << QStringLiteral("kolvara-pdf") << 0 << QString() << dialog << close;
         QTest::newRow("printer aborts every job") << Fault::PrinterAborts << true << false << QString() << QString()
                                                   << 2 << WorksheetPrinter::pagesNotPrintedMessage(true, true)
-                                                  << dialog;
+                                                  << dialog << close;
+        QTest::newRow("printer aborts, the lost pages saved as PDF")
+            << Fault::PrinterAborts << true << false << QString() << QString() << 2
+            << WorksheetPrinter::pagesNotPrintedMessage(true, true) << dialog << TFormKolvara::LostPagesChoice::SavePdf;
         QTest::newRow("no service running") << Fault::NoService << false << false << notRunning
-                                            << QStringLiteral("PDF保存") << 0 << QString() << notRunning;
+                                            << QStringLiteral("PDF保存") << 0 << QString() << notRunning << close;
         QTest::newRow("unknown host") << Fault::UnknownHost << false << false
                                       << WorksheetPrinter::serviceNotFoundMessage()
                                       << QStringLiteral("kolvara-no-such-host.invalid") << 0 << QString()
-                                      << WorksheetPrinter::serviceNotFoundMessage();
+                                      << WorksheetPrinter::serviceNotFoundMessage() << close;
         QTest::newRow("server speaks no IPP") << Fault::ServerSpeaksGarbage << false << false << wrongAnswer
-                                              << QStringLiteral("127.0.0.1:") << 0 << QString() << wrongAnswer;
+                                              << QStringLiteral("127.0.0.1:") << 0 << QString() << wrongAnswer << close;
         QTest::newRow("server answers HTTP 500") << Fault::ServerFails << false << false << wrongAnswer
-                                                 << QStringLiteral("HTTP 500") << 0 << QString() << wrongAnswer;
+                                                 << QStringLiteral("HTTP 500") << 0 << QString() << wrongAnswer << close;
         QTest::newRow("no printer at all") << Fault::NoPrinter << false << false
                                            << WorksheetPrinter::noDefaultPrinterMessage() << QString() << 0
-                                           << QString() << dialog;
+                                           << QString() << dialog << close;
     }
     void faultEndsTheRunWithItsMessage()
     {
@@ -262,10 +322,15 @@ private slots:
         QFETCH(int, jobs);
         QFETCH(QString, later);
         QFETCH(QString, setup);
+        QFETCH(TFormKolvara::LostPagesChoice, offer);
         const QByteArray server = qgetenv("CUPS_SERVER");
         PrinterWithPause printer;
         printer.real.setAnswerBound(Bound);
         Window w(&printer);
+        w.lostPagesChoice = offer;
+        QTemporaryDir folder;
+        const QString savedPdf = folder.filePath(QStringLiteral("lost.pdf"));
+        w.form.setSaveFileNameAsker([&savedPdf](const QString &) { return savedPdf; });
         QStringList notices;
         w.form.setNoticeReporter([&notices](const QString &notice) { notices << notice; });
         if (printedBefore) {
@@ -276,6 +341,7 @@ private slots:
 
         const QList<int> before = jobIds();
         const QStringList sheetBefore = sheetOf(w.form);
+        const QList<QRect> areasBefore = problemAreas(w.form);
         Redirect redirect;
         if (betweenPages)
             printer.afterProblemPage = [fault, &redirect] { redirect = cause(fault); };
@@ -310,6 +376,12 @@ private slots:
             if (!detail.isEmpty())
                 QVERIFY2(notices[0].contains(detail), qPrintable(notices[0]));
             QVERIFY(sheetOf(w.form) != sheetBefore);
+            // The pages lost, saved as they went out, although the window shows new problems.
+            if (offer == TFormKolvara::LostPagesChoice::SavePdf) {
+                QCOMPARE(pdfPageCount(savedPdf), 2);
+                for (const int page : {1, 2})
+                    verifyPrintedProblems(savedPdf, page, printer.real.pdfLayout(), areasBefore, sheetBefore, page == 2);
+            }
         } else {
             QCOMPARE(w.errors.size(), 1);
             QVERIFY2(w.errors[0].startsWith(message), qPrintable(w.errors[0]));
@@ -326,6 +398,9 @@ private slots:
                 added.removeAll(id);
             QCOMPARE(added.size(), jobs);
         }
+        // A job given up on is cancelled once the scheduler is back, not left held: also one
+        // a frozen scheduler makes only then, from the request it took before.
+        QTRY_VERIFY_WITH_TIMEOUT(heldJobs(before).isEmpty(), 10000);
     }
 };
 
