@@ -1,9 +1,10 @@
 // A long random session with the real window, offscreen: option and sign clicks, refreshes by button, key and
 // double click, double clicks that must not refresh, the panel, window sizes, accelerator and arrow keys, and
-// print runs through a print service that fails at random steps. After every action the window must agree with
-// its settings model, and the sheet with the settings of the fill that drew it, checked by column arithmetic
-// done here. KOLVARA_SOAK_SEED picks the session (else a fixed one), KOLVARA_SOAK_ACTIONS its length; a failure
+// print runs through a print service that fails at random steps, their pages laid out with or without helper
+// boxes. After every action the window must agree with its settings model, and the sheet with the settings of
+// the fill that drew it, checked by column arithmetic done here. KOLVARA_SOAK_SEED picks the session (else a fixed one), KOLVARA_SOAK_ACTIONS its length; a failure
 // names its starting number, the failing action and the ones just before it, and the same number repeats the session.
+#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
@@ -15,6 +16,8 @@
 #include "option_widgets.h"
 #include "sheet_format_dialog.h"
 #include "print_titles.h"
+#include "sheet_painter.h"
+#include "sheet_pdf.h"
 #include "problem_table.h"
 
 #include "../window_fixture.h"
@@ -123,7 +126,7 @@ struct Fill {
 // drawn for it.
 class Soak : public PrintService {
 public:
-    explicit Soak(std::uint32_t seed) : seed_(seed), random_(seed)
+    Soak(std::uint32_t seed, bool helperBoxes) : seed_(seed), random_(seed)
     {
         const Settings first = form().settings().settings();
         fill_ = {first, kolvara::problemsPerRowFor(first), form().columnPitch(), statusLines()};
@@ -131,8 +134,17 @@ public:
             rowTops_[r] = form().problemControl(1 + r * fill_.perRow)->y();
         form().setNoticeReporter([this](const QString &m) { notices_ << m; });
         form().setSaveFileNameAsker([this](const QString &) { return ++pdfAsks_, QString(); });
-        // The sheet-format dialog is answered with Cancel, which changes nothing.
-        form().setSheetFormatAsker([](SheetFormatDialog &) { return false; });
+        // The sheet-format dialog is answered with Cancel, which changes nothing, or with
+        // helper boxes turned on, which change only the printed pages.
+        form().setSheetFormatAsker([helperBoxes](SheetFormatDialog &dialog) {
+            for (QCheckBox *box : dialog.findChildren<QCheckBox *>())
+                if (box->text().startsWith(QStringLiteral("補助数字")))
+                    box->setChecked(true);
+            return helperBoxes;
+        });
+        if (helperBoxes)
+            form().findChild<QPushButton *>(QStringLiteral("ButtonSheetFormat"))->click();
+        helperBoxes_ = helperBoxes;
         QApplication::setActiveWindow(&form());
         answers_ = ui().CheckBoxPrintAnswer->isChecked();
         ruled_ = ui().CheckBoxRuledLine->isChecked();
@@ -318,7 +330,10 @@ private:
                     return e;
             }
         }
+        // The pages went out: settings that now admit no problem say so beside that, not as a failure.
         e = refreshing(e);
+        if (!e.errors.isEmpty())
+            e.notices << TFormKolvara::printedWithoutNewProblemsText(e.errors.takeFirst());
         e.calls << QStringLiteral("notice");
         if (!notice_.isEmpty())
             e.notices << notice_;
@@ -533,15 +548,20 @@ private:
         for (int c = 1; const TTessolin *p = form().problemControl(c); ++c)
             onScreen << QStringLiteral("%1%2%3").arg(upperOf(p)).arg(p->Sign()).arg(lowerOf(p));
         for (const kolvara::SheetProblem &p : sheet.problems)
-            shown << QString::fromStdString(kolvara::problemText(p));
+            shown << QStringLiteral("%1%2%3").arg(p.upper).arg(sheet.subtraction ? "-" : "+").arg(p.lower);
         const bool answerPage = page == AnswerPage;
+        // Laid out as a printer would: helper digits of every kind of column included.
+        static const kolvara::Paper paper = paperOf(landscapeLayout(QPageSize(QPageSize::A4)));
+        static const QtTextMetrics metrics;
+        kolvara::layOutPage(sheet, paper, metrics);
         QString failure = firstFailing({
             {"panel, its open button, print, setup, refresh, answer pass", controls(),
              digits(0, 0, 0, 0, 0, answerPage)},
             {"page as on screen", shown.join(' '), onScreen.join(' ')},
             {"problems as on the problem page", shown.join(' '), (answerPage ? problemPage_ : shown).join(' ')},
-            {"answers, boxes, row", digits(sheet.answers, sheet.boxes, sheet.problemsPerRow),
-             digits(answerPage, ruled_, fill_.perRow)},
+            {"answers, boxes, row, helper boxes",
+             digits(sheet.answers, sheet.boxes, sheet.problemsPerRow, sheet.format.helperBoxes),
+             digits(answerPage, ruled_, fill_.perRow, helperBoxes_)},
         });
         if (failure.isEmpty())
             failure = checkSheet(Never);
@@ -571,7 +591,7 @@ private:
     Settings nextFill_;
     std::array<int, kolvara::SheetRowCount> rowTops_{};
     std::vector<std::pair<QKeySequence, QWidget *>> mnemonics_;
-    bool panelOpen_ = true, answers_ = true, ruled_ = true;
+    bool panelOpen_ = true, answers_ = true, ruled_ = true, helperBoxes_ = false;
 };
 
 }  // namespace
@@ -582,14 +602,21 @@ class TestSoak : public QObject {
 private slots:
     void initTestCase() { installJapaneseFontSubstitutes(); }
 
+    void randomSessionKeepsWindowAndSheetConsistent_data()
+    {
+        QTest::addColumn<bool>("helperBoxes");
+        QTest::newRow("plain pages") << false;
+        QTest::newRow("helper boxes on both operations' pages") << true;
+    }
     void randomSessionKeepsWindowAndSheetConsistent()
     {
+        QFETCH(bool, helperBoxes);
         bool ok = false;
         const std::uint32_t given = qEnvironmentVariable("KOLVARA_SOAK_SEED").toUInt(&ok);
         const std::uint32_t seed = ok ? given : std::mt19937::default_seed;
         const int givenActions = qEnvironmentVariableIntValue("KOLVARA_SOAK_ACTIONS", &ok);
         const int actions = ok ? givenActions : 3000;
-        Soak soak(seed);
+        Soak soak(seed, helperBoxes);
         QVERIFY(QTest::qWaitForWindowActive(&soak.form()));
         QElapsedTimer timer;
         timer.start();
