@@ -1,14 +1,16 @@
-// The answer page against a pupil working every problem on paper: for every pair of numbers
-// up to 999, adding and subtracting, the digits of the answer, what is written in each helper
-// box and which digits are struck through are read back from the layout's primitives and
-// compared with the pupil's own column-by-column working, which is written here from the
-// way it is taught, not from the layout.
+// The answer page against a pupil working every problem on paper: the two numbers, the digits
+// of the answer with its point and struck zeros, what is written in each helper box and which
+// digits are struck through are read back from the layout's primitives and compared with the
+// pupil's own column-by-column working, which is written here from the way it is taught, not
+// from the layout. Every pair where the pairs are few enough, a seeded sample elsewhere.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <map>
+#include <cstdint>
+#include <initializer_list>
+#include <random>
 #include <string>
 
 #include "feasibility.h"
@@ -20,192 +22,540 @@ using namespace kolvara;
 
 namespace {
 
-// What the pupil writes: the answer as read, and above each column (ones first) the small
-// number written there ("" for nothing), and whether the digit below it is struck through.
+constexpr int Places = MaxColumns + 1;  // the columns and the place a last carry reaches
+
+// A number as the pupil copies it: `value` in units of its last place, `decimals` of its
+// places after the point (2.7 is {27, 1}, 5 is {5, 0}).
+struct Operand {
+    std::int64_t value = 0;
+    int decimals = 0;
+};
+
+std::int64_t tenTo(int n)
+{
+    std::int64_t p = 1;
+    while (n-- > 0)
+        p *= 10;
+    return p;
+}
+
+// As it is copied: the whole part (0 before the point of 0.5), then the point and every
+// decimal place the number has.
+std::string written(Operand n)
+{
+    const std::int64_t unit = tenTo(n.decimals);
+    std::string s = std::to_string(n.value / unit);
+    if (n.decimals > 0) {
+        const std::string fraction = std::to_string(unit + n.value % unit);  // keeps its leading zeros
+        s += "." + fraction.substr(1);
+    }
+    return s;
+}
+
+// What the page shows: both numbers and the answer as read (a struck digit or point followed
+// by '/', a missing digit between others as '_'), above each column (smallest place first)
+// the small number written there ("" for nothing), and whether the digit below it is struck.
 struct Working {
-    std::string answer;
-    std::array<std::string, 4> above;
-    std::array<bool, 4> struck{};
+    std::string upper, lower, answer;
+    std::array<std::string, Places> above;
+    std::array<bool, Places> struck{};
     friend bool operator==(const Working &, const Working &) = default;
 };
 
 std::string describe(const Working &w)
 {
-    std::string s = "answer " + w.answer + ", above thousands..tens:";
-    for (int c = 3; c >= 1; --c)
+    std::string s = w.upper + " / " + w.lower + " / answer " + (w.answer.empty() ? "none" : w.answer) +
+                    ", above the places from the left:";
+    for (int c = Places - 1; c >= 1; --c)
         s += " [" + w.above[std::size_t(c)] + (w.struck[std::size_t(c)] ? "/" : "") + "]";
     return s;
 }
 
-std::array<int, 3> onesFirst(int n) { return {n % 10, n / 10 % 10, n / 100}; }
+// The pupil's sheet of one problem: both numbers with their points in one column, each place
+// a digit; the places a number has not are blank on paper and 0 in the arithmetic.
+struct Paper {
+    int decimals = 0;  // places after the point
+    int columns = 0;   // places set out
+    std::array<int, Places> top{}, bottom{};
+    std::array<bool, Places> topBlank{};
+};
 
-std::string readAnswer(const std::array<int, 4> &digits)
+Paper setOut(Operand upper, Operand lower, int columns)
 {
+    Paper p;
+    p.decimals = std::max(upper.decimals, lower.decimals);
+    p.columns = columns;
+    std::int64_t a = upper.value * tenTo(p.decimals - upper.decimals);
+    std::int64_t b = lower.value * tenTo(p.decimals - lower.decimals);
+    for (int c = 0; c < Places; ++c, a /= 10, b /= 10) {
+        p.top[std::size_t(c)] = int(a % 10);
+        p.bottom[std::size_t(c)] = int(b % 10);
+        p.topBlank[std::size_t(c)] = c < p.decimals - upper.decimals;
+    }
+    return p;
+}
+
+// The answer as written: the whole part without its leading zeros (the ones always), the
+// point and every decimal place. Zeros at the end of the decimal part are struck through,
+// and the point with them when every decimal is 0 (4.00 is read 4).
+std::string writeAnswer(const std::array<int, Places> &digits, int decimals)
+{
+    int highest = Places - 1;
+    while (highest > decimals && digits[std::size_t(highest)] == 0)
+        --highest;
+    int zeros = 0;
+    while (zeros < decimals && digits[std::size_t(zeros)] == 0)
+        ++zeros;
     std::string s;
-    for (int c = 3; c >= 0; --c)
-        if (!s.empty() || digits[std::size_t(c)] != 0 || c == 0)
-            s += char('0' + digits[std::size_t(c)]);
+    for (int c = highest; c >= 0; --c) {
+        if (c == decimals - 1)
+            s += zeros == decimals ? "./" : ".";
+        s += char('0' + digits[std::size_t(c)]);
+        if (c < zeros)
+            s += '/';
+    }
     return s;
 }
 
 // Adding: each column's digits and the carried 1; ten or more writes its ones below and a
-// small 1 above the next column.
-Working pupilAdds(int upper, int lower)
+// small 1 above the next column (the place left of the columns too).
+Working pupilAdds(const Paper &p)
 {
-    const auto a = onesFirst(upper), b = onesFirst(lower);
     Working w;
-    std::array<int, 4> answer{};
+    std::array<int, Places> answer{};
     int carried = 0;
-    for (std::size_t c = 0; c < 3; ++c) {
-        const int sum = a[c] + b[c] + carried;
-        answer[c] = sum % 10;
+    for (int c = 0; c < p.columns; ++c) {
+        const int sum = p.top[std::size_t(c)] + p.bottom[std::size_t(c)] + carried;
+        answer[std::size_t(c)] = sum % 10;
         carried = sum / 10;
         if (carried)
-            w.above[c + 1] = "1";
+            w.above[std::size_t(c + 1)] = "1";
     }
-    answer[3] = carried;
-    w.answer = readAnswer(answer);
+    answer[std::size_t(p.columns)] = carried;
+    w.answer = writeAnswer(answer, p.decimals);
     return w;
 }
 
 // Subtracting: a column whose top digit is too small borrows from the nearest non-zero digit
 // to its left, which is struck and written one less; every 0 passed on the way becomes 10
-// and lends one in turn, so it is struck and written 9. The borrowing column takes ten. A
-// digit struck earlier shows what it finally became.
-Working pupilSubtracts(int upper, int lower)
+// and lends one in turn, so it is struck and written 9. A blank place lends like a 0, its 9
+// written above the blank with nothing to strike. The borrowing column takes ten. A digit
+// that lent shows what it finally became.
+Working pupilSubtracts(const Paper &p)
 {
     Working w;
-    if (upper < lower)
-        return w;  // no such problem: nothing to write
-    std::array<int, 4> top{};
-    const auto a = onesFirst(upper), b = onesFirst(lower);
-    std::copy(a.begin(), a.end(), top.begin());
-    std::array<int, 4> answer{};
-    for (std::size_t c = 0; c < 3; ++c) {
-        if (top[c] < b[c]) {
-            std::size_t from = c + 1;
+    std::array<int, Places> top = p.top;
+    std::array<bool, Places> lent{};
+    std::array<int, Places> answer{};
+    for (int c = 0; c < p.columns; ++c) {
+        const auto here = std::size_t(c);
+        if (top[here] < p.bottom[here]) {
+            std::size_t from = here + 1;
             while (top[from] == 0)
                 ++from;
             --top[from];
-            w.struck[from] = true;
-            for (std::size_t between = from - 1; between > c; --between) {
+            lent[from] = true;
+            for (std::size_t between = from - 1; between > here; --between) {
                 top[between] = 9;
-                w.struck[between] = true;
+                lent[between] = true;
             }
-            top[c] += 10;
+            top[here] += 10;
         }
-        answer[c] = top[c] - b[c];
+        answer[here] = top[here] - p.bottom[here];
     }
-    for (std::size_t c = 1; c < 4; ++c)
-        if (w.struck[c])
+    for (std::size_t c = 1; c < std::size_t(Places); ++c)
+        if (lent[c]) {
             w.above[c] = std::to_string(top[c]);
-    w.answer = readAnswer(answer);
+            w.struck[c] = !p.topBlank[c];
+        }
+    w.answer = writeAnswer(answer, p.decimals);
+    return w;
+}
+
+bool isLess(Operand a, Operand b)
+{
+    const int decimals = std::max(a.decimals, b.decimals);
+    return a.value * tenTo(decimals - a.decimals) < b.value * tenTo(decimals - b.decimals);
+}
+
+// The whole working; a difference below 0 has no answer, so nothing is written.
+Working pupilWorks(bool subtraction, Operand upper, Operand lower, int columns)
+{
+    const Paper p = setOut(upper, lower, columns);
+    Working w = subtraction && isLess(upper, lower) ? Working{} : subtraction ? pupilSubtracts(p) : pupilAdds(p);
+    w.upper = written(upper);
+    w.lower = written(lower);
     return w;
 }
 
 Working pupilWorks(bool subtraction, int upper, int lower)
 {
-    return subtraction ? pupilSubtracts(upper, lower) : pupilAdds(upper, lower);
+    return pupilWorks(subtraction, Operand{upper, 0}, Operand{lower, 0}, 3);
+}
+
+// The problem as the sheet holds it: digits by column, -1 for a decimal place a number has not.
+ColumnProblem problemOf(bool subtraction, Operand upper, Operand lower)
+{
+    ColumnProblem problem;
+    problem.subtraction = subtraction;
+    problem.decimals = std::max(upper.decimals, lower.decimals);
+    const auto fill = [&problem](std::array<std::int8_t, MaxColumns> &digits, Operand n) {
+        const int missing = problem.decimals - n.decimals;
+        std::int64_t rest = n.value;
+        for (int c = 0; c < MaxColumns; ++c) {
+            digits[std::size_t(c)] = c < missing ? std::int8_t(-1) : std::int8_t(rest % 10);
+            if (c >= missing)
+                rest /= 10;
+        }
+    };
+    fill(problem.upper, upper);
+    fill(problem.lower, lower);
+    return problem;
 }
 
 constexpr double Top = 100;  // where each problem is laid out
 
-ProblemLook answerLook(bool subtraction, int upper, int lower, const HelperColumns &helperColumns)
-{
-    ProblemLook look;
-    look.problem = wholeProblem(subtraction, upper, lower);
-    look.answers = true;
-    look.accentAnswers = (upper + lower) % 2 == 0;
-    look.helperColumns = helperColumns;
-    return look;
-}
-
-// Which column a thing centred at x stands in: the ones cell ends 10 pixels in from the right.
-int columnAt(const ProblemLook &look, double centreX)
-{
-    return int(std::floor((look.width - 10 - centreX) / look.fontSize));
-}
+enum Row { UpperRow, LowerRow, AnswerRow, Rows };
 
 // Reads the working back from the answer page, and says what is wrong with how it is drawn.
-Working readBack(const ProblemLook &look, const Drawing &d, std::string &faults)
-{
-    const FixedMetrics metrics;
-    const double rule = Top + problemRuleY(look.fontSize);
-    Working w;
-    std::map<int, char> answer;
-    std::map<int, const DottedBox *> helperBoxes;
-    for (const DottedBox &b : d.boxes)
-        if (b.bottom <= Top)
-            helperBoxes[columnAt(look, (b.left + b.right) / 2)] = &b;
-    for (const TextRun &t : d.texts) {
-        if (t.face != Face::Problem || t.text == "+" || t.text == "-")
-            continue;
-        const double advance = metrics.advance(t.face, t.pixelSize, t.text);
-        const int column = columnAt(look, t.x + advance / 2);
-        if (t.baseline > rule) {
-            answer[column] = t.text[0];
-            if (t.text.size() != 1 || t.pixelSize != look.pixelSize || t.accent != look.accentAnswers)
-                faults += " answer digit '" + t.text + "' drawn wrongly;";
-        } else if (t.baseline <= Top) {
-            w.above[std::size_t(std::clamp(column, 0, 3))] = t.text;
-            const auto box = helperBoxes.find(column);
-            if (box == helperBoxes.end())
-                faults += " '" + t.text + "' written where there is no box;";
-            else if (t.x < box->second->left || t.x + advance > box->second->right || t.baseline <= box->second->top ||
-                     t.baseline > box->second->bottom)
-                faults += " '" + t.text + "' does not fit its box;";
-            if (t.accent != look.accentAnswers)
-                faults += " helper digit not in the answer colour;";
-        }
-    }
-    for (const auto &[column, digit] : answer) {
-        if (column < 0 || column > 3)
-            faults += " answer digit outside the columns;";
-        w.answer.insert(w.answer.begin(), digit);
-    }
-    // The answer's digits stand in adjacent columns, from the ones up.
-    if (!answer.empty() && (answer.begin()->first != 0 || answer.rbegin()->first != int(answer.size()) - 1))
-        faults += " answer digits out of place;";
-    for (const Line &l : d.lines) {
-        if (l.y1 == l.y2)
-            continue;  // the rule
-        const int column = columnAt(look, (l.x1 + l.x2) / 2);
-        if (column < 1 || column > 3 || std::min(l.y1, l.y2) < Top || std::max(l.y1, l.y2) > Top + 1.5 * look.fontSize)
-            faults += " a stroke off the upper number's digits;";
-        else
-            w.struck[std::size_t(column)] = true;
-        if (l.accent != look.accentAnswers)
-            faults += " stroke not in the answer colour;";
-    }
-    return w;
-}
+class Reader {
+public:
+    explicit Reader(const ProblemLook &look) : look_(look) {}
 
-void checkEveryPair(bool subtraction)
-{
-    const HelperColumns everyColumn{false, true, true, true};
-    int checked = 0;
-    for (int upper = 0; upper <= 999; ++upper)
-        for (int lower = 0; lower <= 999; ++lower) {
-            const ProblemLook look = answerLook(subtraction, upper, lower, everyColumn);
-            Drawing d;
-            layOutProblem(look, FixedMetrics(), 0, Top, d);
-            std::string faults;
-            const Working drawn = readBack(look, d, faults);
-            const Working expected = pupilWorks(subtraction, upper, lower);
-            if (drawn != expected || !faults.empty()) {
-                ADD_FAILURE() << upper << (subtraction ? " - " : " + ") << lower << ": the page shows "
-                              << describe(drawn) << ", the pupil writes " << describe(expected) << faults;
-                if (++checked > 20)
-                    return;  // enough to see the pattern
+    Working read(const Drawing &d, std::string &faults)
+    {
+        const double fs = look_.fontSize;
+        const double rule = Top + problemRuleY(look_.fontSize);
+        const auto rowAt = [&](double y) { return y <= Top + 1.5 * fs ? UpperRow : y < rule ? LowerRow : AnswerRow; };
+        digits_ = {};
+        boxes_ = {};
+        cellStrokes_ = {};
+        points_.fill(-1);
+        pointStruck_ = false;
+        std::array<double, Rows> baselines{};
+        std::array<double, Rows> pointBaselines{};
+        std::array<const DottedBox *, Places> helperBoxes{};
+        Working w;
+        const char sign = look_.problem.subtraction ? '-' : '+';
+
+        for (const DottedBox &b : d.boxes) {
+            const int column = columnAt((b.left + b.right) / 2);
+            if (b.bottom <= Top) {
+                if (column < 1 || column > look_.columns || !look_.helperColumns[std::size_t(column)] ||
+                    helperBoxes[std::size_t(column)])
+                    faults += " a helper box where none belongs;";
+                else
+                    helperBoxes[std::size_t(column)] = &b;
+            } else if (column < 0 || column >= Places) {
+                faults += " a place box outside the columns;";
+            } else {
+                ++boxes_[rowAt((b.top + b.bottom) / 2)][std::size_t(column)];
             }
         }
+        for (int c = 1; c <= look_.columns; ++c)
+            if (look_.helperColumns[std::size_t(c)] && !helperBoxes[std::size_t(c)])
+                faults += " no helper box above place " + std::to_string(c) + ";";
+
+        for (const TextRun &t : d.texts) {
+            if (t.face != Face::Problem) {
+                faults += " a text in the wrong face;";
+                continue;
+            }
+            const double advance = metrics_.advance(t.face, t.pixelSize, t.text);
+            const double centre = t.x + advance / 2;
+            if (t.baseline <= Top) {
+                const int column = std::clamp(columnAt(centre), 0, Places - 1);
+                w.above[std::size_t(column)] = t.text;
+                const DottedBox *box = helperBoxes[std::size_t(column)];
+                if (!box)
+                    faults += " '" + t.text + "' written where there is no box;";
+                else if (t.x < box->left || t.x + advance > box->right || t.baseline <= box->top ||
+                         t.baseline > box->bottom)
+                    faults += " '" + t.text + "' does not fit its box;";
+                if (t.accent != look_.accentAnswers)
+                    faults += " helper digit not in the answer colour;";
+                continue;
+            }
+            const Row row = rowAt(t.baseline);
+            if (t.pixelSize != look_.pixelSize || t.accent != (row == AnswerRow && look_.accentAnswers))
+                faults += " '" + t.text + "' in the wrong size or colour;";
+            if (t.text.size() == 1 && (t.text[0] == '+' || t.text[0] == '-')) {
+                if (row != LowerRow || t.text[0] != sign || columnAt(centre) != look_.columns)
+                    faults += " sign '" + t.text + "' wrong or out of place;";
+                continue;
+            }
+            if (t.text == ".") {
+                // A point stands on the edge between the ones and the tenths.
+                const double edge = (look_.width - 10 - (centre - Left)) / fs;
+                if (std::abs(edge - std::round(edge)) > 1e-6 || points_[row] >= 0)
+                    faults += " a point between places or twice;";
+                points_[row] = int(std::round(edge));
+                pointBaselines[row] = t.baseline;
+                continue;
+            }
+            const int column = columnAt(centre);
+            if (t.text.size() != 1 || t.text[0] < '0' || t.text[0] > '9' || column < 0 || column >= Places ||
+                digits_[row][std::size_t(column)]) {
+                faults += " '" + t.text + "' out of place;";
+                continue;
+            }
+            digits_[row][std::size_t(column)] = t.text[0];
+            if (baselines[row] != 0 && baselines[row] != t.baseline)
+                faults += " digits of a line on different baselines;";
+            baselines[row] = t.baseline;
+        }
+        for (int row = 0; row < Rows; ++row)
+            if (points_[std::size_t(row)] >= 0 && pointBaselines[std::size_t(row)] != baselines[std::size_t(row)])
+                faults += " a point off its line's baseline;";
+
+        for (const Line &l : d.lines) {
+            if (l.y1 == l.y2) {
+                if (l.y1 != rule || l.x1 != Left || l.x2 != Left + look_.width - 1)
+                    faults += " a level line that is not the rule;";
+                continue;
+            }
+            if (l.accent != look_.accentAnswers)
+                faults += " stroke not in the answer colour;";
+            const double x = (l.x1 + l.x2) / 2, y = (l.y1 + l.y2) / 2;
+            const Row row = y < Top ? LowerRow : rowAt(y);  // nothing may be struck above the numbers
+            const double edge = (look_.width - 10 - (x - Left)) / fs;
+            const bool throughPoint = std::abs(edge - std::round(edge)) < 0.05;
+            const int column = int(std::floor(edge));
+            const double cellLeft = Left + look_.width - 10 - (column + 1) * fs;
+            if (row == AnswerRow && throughPoint) {
+                if (pointStruck_ || int(std::round(edge)) != points_[AnswerRow] ||
+                    std::abs(l.x1 - l.x2) > fs / 2)
+                    faults += " a stroke off the answer's point;";
+                pointStruck_ = true;
+            } else if (row == LowerRow || column < 0 || column >= Places || std::min(l.x1, l.x2) < cellLeft ||
+                       std::max(l.x1, l.x2) > cellLeft + fs) {
+                faults += " a stroke off the digits that may be struck;";
+            } else if (++cellStrokes_[row][std::size_t(column)] > 1) {
+                faults += " a digit struck twice;";
+            }
+        }
+        for (int c = 0; c < Places; ++c)
+            if (cellStrokes_[UpperRow][std::size_t(c)]) {
+                w.struck[std::size_t(c)] = true;
+                if (c == 0 || !digits_[UpperRow][std::size_t(c)])
+                    faults += " a stroke where no digit lends;";
+            }
+
+        // Every box holds a digit, but for the empty answer of a difference below 0.
+        const bool answered = std::any_of(digits_[AnswerRow].begin(), digits_[AnswerRow].end(), [](char c) { return c; });
+        for (int row = 0; row < Rows; ++row)
+            for (std::size_t c = 0; c < std::size_t(Places); ++c) {
+                const int boxes = boxes_[std::size_t(row)][c];
+                const bool digit = digits_[std::size_t(row)][c] != 0;
+                if (boxes > 1 || (look_.boxes && digit && boxes == 0) ||
+                    (boxes > 0 && !digit && (row != AnswerRow || answered)))
+                    faults += " place boxes do not match the digits;";
+            }
+        w.upper = line(UpperRow, faults);
+        w.lower = line(LowerRow, faults);
+        w.answer = line(AnswerRow, faults);
+        if (pointStruck_ && points_[AnswerRow] < 0)
+            faults += " a struck point that is not there;";
+        return w;
+    }
+
+    static constexpr double Left = 0;
+
+private:
+    // Which place a thing centred at x stands in: the ones cell ends 10 pixels in from the right.
+    int columnAt(double centreX) const
+    {
+        return int(std::floor((look_.width - 10 - (centreX - Left)) / look_.fontSize));
+    }
+
+    // A line as read from the left: its digits, each struck one followed by '/', the point
+    // where it stands, '_' for a place left empty between digits.
+    std::string line(Row row, std::string &faults) const
+    {
+        const auto &digits = digits_[row];
+        int highest = Places - 1, lowest = 0;
+        while (highest >= 0 && !digits[std::size_t(highest)])
+            --highest;
+        while (lowest < Places && !digits[std::size_t(lowest)])
+            ++lowest;
+        std::string s;
+        bool pointRead = false;
+        for (int c = highest; c >= lowest; --c) {
+            s += digits[std::size_t(c)] ? digits[std::size_t(c)] : '_';
+            if (cellStrokes_[row][std::size_t(c)] && row == AnswerRow)
+                s += '/';
+            if (points_[row] == c && c > lowest) {
+                s += pointStruck_ && row == AnswerRow ? "./" : ".";
+                pointRead = true;
+            }
+        }
+        if (points_[row] >= 0 && !pointRead)
+            faults += " a point away from the digits;";
+        return s;
+    }
+
+    const ProblemLook &look_;
+    const FixedMetrics metrics_;
+    std::array<std::array<char, Places>, Rows> digits_{};
+    std::array<std::array<int, Places>, Rows> boxes_{}, cellStrokes_{};
+    std::array<int, Rows> points_{};
+    bool pointStruck_ = false;
+};
+
+// Lays out answer pages one after the other and holds each against the pupil's working;
+// stops after 20 mismatches, enough to see the pattern.
+class AnswerKeyCheck {
+public:
+    explicit AnswerKeyCheck(int columns) : reader_(look_)
+    {
+        look_.columns = columns;
+        look_.width = problemWidth(look_.fontSize, columns);
+        look_.answers = true;
+        look_.helperColumns.fill(false);
+        for (int c = 1; c <= columns; ++c)
+            look_.helperColumns[std::size_t(c)] = true;
+    }
+
+    // False once there are too many mismatches to go on.
+    bool operator()(bool subtraction, Operand upper, Operand lower)
+    {
+        look_.problem = problemOf(subtraction, upper, lower);
+        look_.accentAnswers = (upper.value + lower.value) % 2 == 0;
+        drawing_.backings.clear();
+        drawing_.boxes.clear();
+        drawing_.lines.clear();
+        drawing_.texts.clear();
+        drawing_.steps.clear();
+        layOutProblem(look_, metrics_, Reader::Left, Top, drawing_);
+        std::string faults;
+        const Working drawn = reader_.read(drawing_, faults);
+        const Working expected = pupilWorks(subtraction, upper, lower, look_.columns);
+        ++checked_;
+        if (drawn == expected && faults.empty())
+            return true;
+        ADD_FAILURE() << written(upper) << (subtraction ? " - " : " + ") << written(lower) << " in "
+                      << look_.columns << " places: the page shows " << describe(drawn) << "; the pupil writes "
+                      << describe(expected) << faults;
+        return ++failures_ < 20;
+    }
+
+    long checked() const { return checked_; }
+
+private:
+    ProblemLook look_;
+    Reader reader_;
+    const FixedMetrics metrics_;
+    Drawing drawing_;
+    long checked_ = 0;
+    int failures_ = 0;
+};
+
+// Every pair of numbers in the two ranges, with the signs given; a difference below 0 only
+// where asked.
+void checkEveryPair(Operand upperMax, Operand lowerMax, int columns, std::initializer_list<bool> signs = {false, true},
+                    bool negativeDifferences = false)
+{
+    AnswerKeyCheck check(columns);
+    for (const bool subtraction : signs)
+        for (std::int64_t a = 0; a <= upperMax.value; ++a)
+            for (std::int64_t b = 0; b <= lowerMax.value; ++b) {
+                const Operand upper{a, upperMax.decimals}, lower{b, lowerMax.decimals};
+                if (subtraction && !negativeDifferences && isLess(upper, lower))
+                    continue;
+                if (!check(subtraction, upper, lower))
+                    return;
+            }
+}
+
+// A seeded sample of pairs up to the given numbers, each with any number of decimal places up
+// to its maximum; differences below 0 are turned round.
+void checkSample(Operand upperMax, Operand lowerMax, int columns, int pairs, bool everyLength)
+{
+    AnswerKeyCheck check(columns);
+    std::mt19937_64 random(20240601);
+    const auto draw = [&random, everyLength](Operand max) {
+        const int decimals = everyLength ? int(random() % std::uint64_t(max.decimals + 1)) : max.decimals;
+        const std::int64_t top = max.value / tenTo(max.decimals - decimals);
+        return Operand{std::int64_t(random() % std::uint64_t(top + 1)), decimals};
+    };
+    for (int i = 0; i < pairs; ++i) {
+        const bool subtraction = i % 2 == 1;
+        Operand upper = draw(upperMax), lower = draw(lowerMax);
+        if (subtraction && isLess(upper, lower))
+            std::swap(upper, lower);
+        if (!check(subtraction, upper, lower))
+            return;
+    }
 }
 
 }  // namespace
 
-TEST(AnswerKey, EverySumUpTo999IsWorkedAsAPupilWorksIt) { checkEveryPair(false); }
+// The oracle itself, on problems whose working every teacher knows.
+TEST(AnswerKey, PupilWorksTheTextbookExamples)
+{
+    const struct {
+        bool subtraction;
+        Operand upper, lower;
+        int columns;
+        const char *answer;
+        std::array<const char *, Places> above;  // smallest place first
+        std::array<bool, Places> struck;
+    } cases[] = {
+        {false, {999, 0}, {1, 0}, 3, "1000", {"", "1", "1", "1"}, {}},
+        {true, {304, 0}, {127, 0}, 3, "177", {"", "9", "2"}, {false, true, true}},
+        {true, {421, 0}, {397, 0}, 3, "24", {"", "11", "3"}, {false, true, true}},
+        {true, {5, 0}, {125, 2}, 3, "3.75", {"", "9", "4"}, {false, false, true}},
+        {false, {235, 2}, {165, 2}, 3, "4./0/0/", {"", "1", "1"}, {}},
+        {true, {345, 2}, {27, 1}, 3, "0.75", {"", "", "2"}, {false, false, true}},
+        {true, {421, 2}, {397, 2}, 3, "0.24", {"", "11", "3"}, {false, true, true}},
+        {false, {999999, 2}, {1, 2}, 6, "10000./0/0/", {"", "1", "1", "1", "1", "1", "1"}, {}},
+        {true, {0, 0}, {1, 0}, 3, "", {}, {}},
+    };
+    for (const auto &c : cases) {
+        const Working w = pupilWorks(c.subtraction, c.upper, c.lower, c.columns);
+        Working expected;
+        expected.upper = written(c.upper);
+        expected.lower = written(c.lower);
+        expected.answer = c.answer;
+        for (std::size_t p = 0; p < std::size_t(Places); ++p)
+            expected.above[p] = c.above[p] ? c.above[p] : "";
+        expected.struck = c.struck;
+        EXPECT_EQ(w, expected) << describe(w) << " against " << describe(expected);
+    }
+}
 
-TEST(AnswerKey, EveryDifferenceUpTo999IsWorkedAsAPupilWorksIt) { checkEveryPair(true); }
+TEST(AnswerKey, EverySumUpTo999IsWorkedAsAPupilWorksIt) { checkEveryPair({999, 0}, {999, 0}, 3, {false}); }
+
+TEST(AnswerKey, EveryDifferenceUpTo999IsWorkedAsAPupilWorksIt)
+{
+    checkEveryPair({999, 0}, {999, 0}, 3, {true}, true);
+}
+
+TEST(AnswerKey, EveryFourDigitNumberWithEveryTwoDigitNumber) { checkEveryPair({9999, 0}, {99, 0}, 4); }
+
+TEST(AnswerKey, SampledPairsOfFourDigitNumbers) { checkSample({9999, 0}, {9999, 0}, 4, 200000, false); }
+
+TEST(AnswerKey, EveryPairOfOneDecimalNumbers) { checkEveryPair({999, 1}, {99, 1}, 3); }
+
+TEST(AnswerKey, EveryPairOfTwoDecimalNumbers) { checkEveryPair({999, 2}, {999, 2}, 3); }
+
+// Points in one column over numbers of different lengths: 3.45 and 2.7, 5 and 1.25, 12 and 0.5.
+TEST(AnswerKey, EveryPairOfNumbersWithDifferentDecimals)
+{
+    const struct {
+        Operand upperMax, lowerMax;
+        int columns;
+    } ranges[] = {
+        {{999, 2}, {99, 1}, 3}, {{99, 1}, {999, 2}, 3},  // 9.99 and 9.9
+        {{99, 0}, {999, 2}, 4}, {{999, 2}, {99, 0}, 4},  // 99 and 9.99
+        {{99, 0}, {999, 1}, 3}, {{999, 1}, {99, 0}, 3},  // 99 and 99.9
+    };
+    for (const auto &r : ranges)
+        checkEveryPair(r.upperMax, r.lowerMax, r.columns);
+}
+
+// The widest problems, four whole and two decimal places, with a last carry into a seventh.
+TEST(AnswerKey, SampledPairsOfTheWidestNumbers) { checkSample({999999, 2}, {999999, 2}, 6, 100000, true); }
 
 // Under each named step, every problem it admits has a helper box wherever the pupil writes
 // something above a column, and no box stands where no problem of the step writes anything.
@@ -223,7 +573,7 @@ TEST(AnswerKey, NamedStepsHaveBoxesExactlyWherePupilsWrite)
                     continue;
                 ++admitted;
                 const Working w = pupilWorks(subtraction, upper, lower);
-                for (std::size_t c = 0; c < 4; ++c)
+                for (std::size_t c = 0; c < written.size(); ++c)
                     if (!w.above[c].empty()) {
                         written[c] = true;
                         ASSERT_TRUE(boxes[c]) << upper << " " << lower << ": no box above column " << c;
@@ -232,4 +582,21 @@ TEST(AnswerKey, NamedStepsHaveBoxesExactlyWherePupilsWrite)
         EXPECT_EQ(std::uint32_t(admitted), checkFeasibility(step.settings).problemCount);
         EXPECT_EQ(boxes, written);
     }
+}
+
+// A sheet of sums and differences: each problem is drawn with its own sign.
+TEST(AnswerKey, AMixedSheetDrawsEachProblemsOwnSign)
+{
+    Sheet sheet;
+    sheet.answers = true;
+    for (int i = 0; i < 20; ++i)
+        sheet.problems.push_back(problemOf(i % 3 != 0, Operand{900 + i, 0}, Operand{125 + i, 0}));
+    const SheetPage page = layOutPage(sheet, a4Paper(), FixedMetrics());
+    std::string signs, expected;
+    for (const TextRun &t : page.drawing.texts)
+        if (t.face == Face::Problem && (t.text == "+" || t.text == "-"))
+            signs += t.text;
+    for (const SheetProblem &p : sheet.problems)
+        expected += p.subtraction ? '-' : '+';
+    EXPECT_EQ(signs, expected);
 }
