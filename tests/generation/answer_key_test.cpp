@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <random>
+#include <vector>
 #include <string>
 
 #include "feasibility.h"
@@ -193,17 +194,20 @@ Working pupilWorks(bool subtraction, int upper, int lower)
     return pupilWorks(subtraction, Operand{upper, 0}, Operand{lower, 0}, 3);
 }
 
-// The problem as the sheet holds it: digits by column, -1 for a decimal place a number has not.
-ColumnProblem problemOf(bool subtraction, Operand upper, Operand lower)
+// The problem as the sheet holds it: digits by column, -1 for a decimal place a number has
+// not. Whole places above a number's digits are 0, or -1 as a pattern shorter than the grid
+// leaves them (`blankAbove`); the page shows neither.
+ColumnProblem problemOf(bool subtraction, Operand upper, Operand lower, bool blankAbove = false)
 {
     ColumnProblem problem;
     problem.subtraction = subtraction;
     problem.decimals = std::max(upper.decimals, lower.decimals);
-    const auto fill = [&problem](std::array<std::int8_t, MaxColumns> &digits, Operand n) {
+    const auto fill = [&](std::array<std::int8_t, MaxColumns> &digits, Operand n) {
         const int missing = problem.decimals - n.decimals;
         std::int64_t rest = n.value;
         for (int c = 0; c < MaxColumns; ++c) {
-            digits[std::size_t(c)] = c < missing ? std::int8_t(-1) : std::int8_t(rest % 10);
+            const bool above = rest == 0 && c > problem.decimals;
+            digits[std::size_t(c)] = c < missing || (above && blankAbove) ? std::int8_t(-1) : std::int8_t(rest % 10);
             if (c >= missing)
                 rest /= 10;
         }
@@ -419,7 +423,7 @@ public:
     // False once there are too many mismatches to go on.
     bool operator()(bool subtraction, Operand upper, Operand lower)
     {
-        look_.problem = problemOf(subtraction, upper, lower);
+        look_.problem = problemOf(subtraction, upper, lower, upper.value % 3 == 0);
         look_.accentAnswers = (upper.value + lower.value) % 2 == 0;
         drawing_.backings.clear();
         drawing_.boxes.clear();
