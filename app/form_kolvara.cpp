@@ -619,7 +619,7 @@ void TFormKolvara::ButtonSheetFormatClick()
     setSheetFormat(dialog.format());
     if (const NamedStep *step = dialog.step()) {
         // The step's settings exactly, then a sheet of them.
-        settings_.adopt(step->settings);
+        settings_.adopt(*settingsOf(*step));
         updateProblemCount();
         FormDblClick();
     }

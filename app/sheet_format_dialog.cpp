@@ -29,7 +29,10 @@ SheetFormatDialog::SheetFormatDialog(const kolvara::SheetFormat &format, QWidget
     step_ = new QComboBox;
     step_->addItem(QStringLiteral("（いまの設定のまま）"));
     for (const kolvara::NamedStep &step : kolvara::NamedSteps)
-        step_->addItem(toQt(step.name));
+        if (kolvara::settingsOf(step)) {
+            steps_.push_back(&step);
+            step_->addItem(toQt(step.name));
+        }
     step_->setToolTip(QStringLiteral("選ぶと、OKで設定がその段階の問題に変わります。"));
     auto *stepLabel = new QLabel(QStringLiteral("練習の段階(&S):"));
     stepLabel->setBuddy(step_);
@@ -86,5 +89,5 @@ kolvara::SheetFormat SheetFormatDialog::format() const
 const kolvara::NamedStep *SheetFormatDialog::step() const
 {
     const int index = step_->currentIndex() - 1;
-    return index >= 0 && index < int(kolvara::NamedSteps.size()) ? &kolvara::NamedSteps[std::size_t(index)] : nullptr;
+    return index >= 0 && index < int(steps_.size()) ? steps_[std::size_t(index)] : nullptr;
 }

@@ -1,6 +1,8 @@
 // "シートの形式": what teachers add to the printed and saved sheet, and the named steps.
 #pragma once
 
+#include <vector>
+
 #include <QDialog>
 
 #include "sheet.h"
@@ -21,6 +23,7 @@ public:
 
 private:
     QComboBox *step_;
+    std::vector<const kolvara::NamedStep *> steps_;  // those the window's three places can show
     QComboBox *perPage_;
     QCheckBox *helperBoxes_, *redAnswers_, *answerLabel_, *classLine_, *score_, *numbers_;
 };

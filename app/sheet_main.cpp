@@ -111,17 +111,22 @@ int main(int argc, char *argv[])
         return print("kolvara-sheet " KOLVARA_VERSION "\n", outputClosed) ? 0 : NotWritten;
     if (options.listSteps) {
         std::string list;
-        for (const NamedStep &step : NamedSteps)
+        int grade = 0;
+        for (const NamedStep &step : NamedSteps) {
+            if (step.grade != grade)
+                list += "# " + std::string(gradeName(grade = step.grade)) + '\n';
             list += std::string(step.key) + '\t' + std::string(step.name) + '\n';
+        }
         return print(list, outputClosed) ? 0 : NotWritten;
     }
 
-    const ProblemCountNote note = problemCountNote(options.settings);
+    const SheetRequest &request = options.request;
+    const ProblemCountNote note = problemCountNote(problemsOf(request));
     if (note.impossible) {
         complain(note.text + "\nthese settings admit no problem; nothing was written");
         return BadInput;
     }
-    if (options.distinct && note.repeats)
+    if (request.distinct && note.repeats)
         complain(note.text + "\nonly " + std::to_string(note.count) + " different problems exist for a sheet of " +
                  std::to_string(note.sheetSize) + "; repeats will occur");
 
@@ -172,20 +177,20 @@ int main(int argc, char *argv[])
         return NotWritten;
     };
     constexpr QPageSize::PageSizeId papers[] = {QPageSize::A4, QPageSize::Letter, QPageSize::JisB5, QPageSize::JisB4};
-    const QPageSize paper(papers[int(options.paper)]);
+    const QPageSize paper(papers[int(request.paper)]);
     if (const QString error = pdf.open(landscapeLayout(paper), QStringLiteral("Kolvara")); !error.isEmpty())
         return notWritten(error);
 
-    const std::uint32_t first = options.seed ? *options.seed : systemMillisecondsSinceMidnightUtc();
+    const std::uint32_t first = request.hasSeed ? request.seed : systemMillisecondsSinceMidnightUtc();
     const QtTextMetrics metrics;
-    const WorksheetChoice choice{options.settings, options.format, options.boxes, options.distinct};
+    const WorksheetChoice choice = worksheetChoiceOf(request);
     std::vector<Sheet> answerPages;  // held back for the end with --answers-last
-    for (int k = 0; k < options.sheets; ++k) {
+    for (int k = 0; k < request.sheets; ++k) {
         Sheet sheet = worksheetFor(choice, k, first);
         pdf.addPage(layOutPage(sheet, pdf.paper(), metrics), metrics);
-        if (options.answers) {
+        if (request.answers) {
             sheet.answers = true;
-            if (options.answersLast)
+            if (request.answersLast)
                 answerPages.push_back(std::move(sheet));
             else
                 pdf.addPage(layOutPage(sheet, pdf.paper(), metrics), metrics);

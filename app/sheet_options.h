@@ -6,34 +6,18 @@
 #include <string>
 #include <vector>
 
-#include "settings.h"
-#include "sheet.h"
-#include "worksheet.h"
+#include "sheet_request.h"
 
 namespace kolvara {
-
-enum class PaperSize { A4, Letter, JisB5, JisB4 };
 
 struct SheetOptions {
     // The bytes as given, which need not be UTF-8; "-" is standard output.
     std::string output;
-    Settings settings;
-    int sheets = 1;
-    std::optional<std::uint32_t> seed;
-    bool distinct = false;
-    bool answers = true;
-    bool boxes = true;
-    PaperSize paper = PaperSize::A4;
-    // What teachers add; the answer pages say "こたえ" unless told otherwise.
-    SheetFormat format = [] {
-        SheetFormat f;
-        f.answerLabel = true;
-        return f;
-    }();
-    bool answersLast = false;  // every problem page first, then every answer page
+    SheetRequest request;  // the sheets: every option of the shared table
     bool help = false;
     bool version = false;
     bool listSteps = false;
+    bool json = false;  // the problems as JSON instead of the PDF
 };
 
 inline constexpr char StandardOutputName[] = "-";

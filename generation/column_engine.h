@@ -58,6 +58,10 @@ struct GridResult {
 };
 GridResult gridOf(const ColumnConditions &conditions);
 
+// Where helper boxes may go, the smallest place first: above every column and the place left
+// of them, which a last carry reaches.
+using HelperColumns = std::array<bool, MaxColumns + 1>;
+
 // One problem: its digits by column, smallest place first, -1 where the number has no place.
 struct ColumnProblem {
     bool subtraction = false;

@@ -8,7 +8,7 @@ namespace kolvara {
 namespace {
 
 // 810000 as "810,000".
-std::string groupedNumber(std::uint32_t value)
+std::string groupedNumber(std::uint64_t value)
 {
     std::string digits = std::to_string(value);
     for (int at = int(digits.size()) - 3; at > 0; at -= 3)
@@ -16,18 +16,15 @@ std::string groupedNumber(std::uint32_t value)
     return digits;
 }
 
-}  // namespace
-
-ProblemCountNote problemCountNote(const Settings &settings)
+ProblemCountNote noteOf(const ChoiceCount &count, int sheetSize)
 {
-    const Feasibility feasibility = checkFeasibility(settings);
     ProblemCountNote note;
-    note.sheetSize = problemsPerSheetFor(settings);
-    note.count = feasibility.problemCount;
-    if (!feasibility.possible) {
+    note.sheetSize = sheetSize;
+    note.count = count.problems;
+    if (!count.possible) {
         note.impossible = true;
-        note.text = feasibility.reason;
-    } else if (note.count < std::uint32_t(note.sheetSize)) {
+        note.text = count.reason;
+    } else if (note.count < std::uint64_t(note.sheetSize)) {
         note.repeats = true;
         note.text = "問題は" + groupedNumber(note.count) + "通りだけです。" + std::to_string(note.sheetSize) +
                     "問の中に同じ問題がくり返し出ます";
@@ -35,6 +32,19 @@ ProblemCountNote problemCountNote(const Settings &settings)
         note.text = "問題は" + groupedNumber(note.count) + "通り";
     }
     return note;
+}
+
+}  // namespace
+
+ProblemCountNote problemCountNote(const Settings &settings)
+{
+    return problemCountNote(choiceOf(settings));
+}
+
+ProblemCountNote problemCountNote(const ProblemChoice &choice)
+{
+    const std::optional<Settings> settings = settingsOf(choice);
+    return noteOf(countChoice(choice), settings ? problemsPerSheetFor(*settings) : SheetRowCount * 5);
 }
 
 }  // namespace kolvara

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "problem_choice.h"
 #include "settings.h"
 
 namespace kolvara {
@@ -11,11 +12,13 @@ namespace kolvara {
 struct ProblemCountNote {
     bool impossible = false;  // no problem at all: `text` is the reason
     bool repeats = false;     // fewer problems than the sheet holds
-    std::uint32_t count = 0;
+    std::uint64_t count = 0;
     int sheetSize = 0;        // problems on one sheet for these settings
     std::string text;
 };
 
 ProblemCountNote problemCountNote(const Settings &settings);
+// The same for any choice; four places, decimals and mixed signs fill twenty a sheet.
+ProblemCountNote problemCountNote(const ProblemChoice &choice);
 
 }  // namespace kolvara

@@ -193,7 +193,7 @@ struct ProblemPen {
 
 }  // namespace
 
-Sheet sheetFromTable(const ProblemTable &table, int problemsPerRow, bool subtraction, const SheetFormat &format)
+Sheet sheetFromProblems(std::vector<SheetProblem> problems, int problemsPerRow, const SheetFormat &format)
 {
     Sheet sheet;
     sheet.problemsPerRow = problemsPerRow;
@@ -201,14 +201,23 @@ Sheet sheetFromTable(const ProblemTable &table, int problemsPerRow, bool subtrac
     sheet.reading = texts::HeadingReading;
     sheet.dateNameLine = texts::DateNameLine;
     sheet.format = format;
+    if (format.perPage > 0 && problems.size() > std::size_t(format.perPage))
+        problems.resize(std::size_t(format.perPage));
+    sheet.problems = std::move(problems);
+    return sheet;
+}
+
+Sheet sheetFromTable(const ProblemTable &table, int problemsPerRow, bool subtraction, const SheetFormat &format)
+{
+    std::vector<SheetProblem> problems;
     const int count = format.perPage > 0 ? format.perPage : SheetRowCount * problemsPerRow;
     for (int c = 1; c <= count; ++c) {
         const auto p = table.Dainyuu(c);
         if (!p)
             break;  // only columns the last fill wrote hold a problem
-        sheet.problems.push_back(wholeProblem(subtraction, p->Line1Value, p->Line2Value));
+        problems.push_back(wholeProblem(subtraction, p->Line1Value, p->Line2Value));
     }
-    return sheet;
+    return sheetFromProblems(std::move(problems), problemsPerRow, format);
 }
 
 HelperColumns helperColumnsFor(const Settings &settings)
@@ -406,8 +415,15 @@ SheetPage layOutPage(const Sheet &sheet, const Paper &paper, const TextMetrics &
     addHeaderLines(out, metrics, sheet);
     if (sheet.showProgramLabel) {
         addLabel(out, metrics, ProgramLabelPlace, sheet.programLabel);
-        for (int i = 0; i < 3; ++i)
-            addLabel(out, metrics, StatusPlaces[i], sheet.statusLines[std::size_t(i)]);
+        for (int i = 0; i < 3; ++i) {
+            // Lines of four places and decimals are set smaller to end before the date line.
+            LabelPlace place = StatusPlaces[i];
+            const std::string &line = sheet.statusLines[std::size_t(i)];
+            const double room = DateNamePlace.left - 4 - place.left, width = metrics.advance(Face::Window, place.pixelSize, line);
+            if (width > room)
+                place.pixelSize = std::floor(place.pixelSize * room / width);
+            addLabel(out, metrics, place, line);
+        }
     }
     addLabel(out, metrics, HeadingPlace, sheet.heading);
     addLabel(out, metrics, ReadingPlace, sheet.reading);

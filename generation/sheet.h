@@ -18,9 +18,6 @@ class ProblemTable;
 // One problem as the sheet shows it: its sign and its digits by column.
 using SheetProblem = ColumnProblem;
 
-// Where helper boxes may go, ones (or the smallest place) first: above every column and the
-// place left of them, which a last carry reaches.
-using HelperColumns = std::array<bool, MaxColumns + 1>;
 
 // What teachers may add to a sheet; all off unless chosen.
 struct SheetFormat {
@@ -64,6 +61,10 @@ inline constexpr std::array<int, 3> SmallerPages{6, 8, 12};
 // given sign; boxes on, problem page. With a smaller page in `format`, the first that
 // many problems of the fill, so a seed still names the same problems.
 Sheet sheetFromTable(const ProblemTable &table, int problemsPerRow, bool subtraction, const SheetFormat &format = {});
+
+// A sheet with the texts every sheet carries and these problems; with a smaller page in
+// `format`, the first that many.
+Sheet sheetFromProblems(std::vector<SheetProblem> problems, int problemsPerRow, const SheetFormat &format = {});
 
 // The columns above which a helper box goes for problems of these settings: a column that
 // can receive a carry (adding) or that lends in a borrow (subtracting). Ones first.

@@ -1,9 +1,11 @@
-// Named settings in the order schools teach written addition and subtraction.
+// Named problems in the order schools teach written addition and subtraction, by grade.
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string_view>
 
+#include "problem_choice.h"
 #include "settings.h"
 
 namespace kolvara {
@@ -11,12 +13,22 @@ namespace kolvara {
 struct NamedStep {
     std::string_view key;   // as kolvara-sheet's --step takes it
     std::string_view name;  // in the pupils' and teachers' words
-    Settings settings;
+    int grade;              // the school year that teaches it
+    // kolvara-sheet's own options: --op, --upper, --lower, --carry and --zero-end.
+    std::string_view op, upper, lower, carry, zeroEnd;
 };
 
-extern const std::array<NamedStep, 14> NamedSteps;
+extern const std::array<NamedStep, 30> NamedSteps;
 
 // The step with this key; null when there is none.
 const NamedStep *findStep(std::string_view key);
+
+// What the step's options say.
+ProblemChoice problemsOf(const NamedStep &step);
+// The window's settings, for the steps its three places can show.
+std::optional<Settings> settingsOf(const NamedStep &step);
+
+// "３年" for the headings of the list of steps.
+std::string_view gradeName(int grade);
 
 }  // namespace kolvara

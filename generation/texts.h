@@ -45,11 +45,16 @@ inline constexpr std::string_view UpperNumberAddition = "足される数";
 inline constexpr std::string_view LowerNumberAddition = "足す数";
 inline constexpr std::string_view UpperNumberSubtraction = "引かれる数";
 inline constexpr std::string_view LowerNumberSubtraction = "引く数";
-inline constexpr std::array<std::string_view, 3> PlaceName{"百の位", "十の位", "一の位"};
+// Places from the ones up, and the decimal places from the tenths down.
+inline constexpr std::array<std::string_view, 4> WholePlaceName{"一の位", "十の位", "百の位", "千の位"};
+inline constexpr std::array<std::string_view, 2> DecimalPlaceName{"小数第一位", "小数第二位"};
+inline constexpr std::array<std::string_view, 3> PlaceName{WholePlaceName[2], WholePlaceName[1], WholePlaceName[0]};
 // Positions in PlaceName, which lists the places from the hundreds down.
 inline constexpr std::size_t HundredsPlace = 0, TensPlace = 1, OnesPlace = 2;
 inline constexpr std::string_view CarryAddition = "繰り上がり";
 inline constexpr std::string_view CarrySubtraction = "繰り下がり";
+// The decimal point between the places of a status line.
+inline constexpr std::string_view StatusPoint = "．";
 
 // The sheet's own words: the heading with its reading above it, and the line for the
 // date and the pupil's name.

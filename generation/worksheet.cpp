@@ -1,5 +1,6 @@
 #include "worksheet.h"
 
+#include <algorithm>
 #include <string>
 
 #include "problem_table.h"
@@ -8,10 +9,48 @@
 
 namespace kolvara {
 
-Sheet worksheetFor(const WorksheetChoice &choice, int index, std::uint32_t seed)
+namespace {
+
+// Problems of the sheet from the column engine: count, then draw, so no choice can hang.
+std::vector<SheetProblem> drawProblems(const ProblemChoice &choice, bool distinct, std::uint32_t reading)
 {
-    const Settings &settings = choice.settings;
-    const std::uint32_t reading = sheetReading(seed, std::uint32_t(index));
+    constexpr int SheetSize = SheetRowCount * 5;
+    WideRandom random(reading);
+    std::vector<bool> signs(SheetSize, choice.operation == Operation::Subtract);
+    if (choice.operation == Operation::Mixed) {
+        std::fill(signs.begin() + SheetSize / 2, signs.end(), true);
+        for (std::size_t i = signs.size() - 1; i > 0; --i)  // the order of the signs
+            std::vector<bool>::swap(signs[i], signs[std::size_t(random.below(i + 1))]);
+    }
+    std::vector<SheetProblem> problems;
+    for (const bool sub : {false, true}) {
+        if (std::find(signs.begin(), signs.end(), sub) == signs.end())
+            continue;
+        const ColumnGrid grid = gridFor(choice, sub);
+        const std::uint64_t available = countProblems(grid, sub, choice.zeroEnd).problems;
+        if (available == 0)
+            return {};
+        std::vector<SheetProblem> drawn;
+        const std::size_t wanted = std::size_t(std::count(signs.begin(), signs.end(), sub));
+        // Distinct while the choice has enough; past that, repeats come back.
+        for (int tries = 0; drawn.size() < wanted; ++tries) {
+            const SheetProblem p = drawProblem(grid, sub, choice.zeroEnd, random);
+            const bool repeat = std::find(drawn.begin(), drawn.end(), p) != drawn.end();
+            if (!distinct || !repeat || drawn.size() >= available || tries > 10'000)
+                drawn.push_back(p);
+        }
+        for (std::size_t i = 0, next = 0; i < signs.size(); ++i)
+            if (signs[i] == sub) {
+                problems.resize(std::max(problems.size(), i + 1));
+                problems[i] = drawn[next++];
+            }
+    }
+    return problems;
+}
+
+// The window's three places: its problem table filled at the reading, as the window fills it.
+Sheet tableSheet(const Settings &settings, const WorksheetChoice &choice, std::uint32_t reading)
+{
     // Each fill reseeds from the clock, so a table of its own gives what one table filled
     // sheet after sheet gives.
     ProblemSettings unused;
@@ -21,12 +60,26 @@ Sheet worksheetFor(const WorksheetChoice &choice, int index, std::uint32_t seed)
     const bool filled = table.fill(settings, geometry).filled;
     if (filled && choice.distinct)
         table.makeDistinct(settings);
-    Sheet sheet = sheetFromTable(table, filled ? geometry.ProblemsPerRow : problemsPerRowFor(settings),
-                                 settings.IsSubtraction == 1, choice.format);
+    return sheetFromTable(table, filled ? geometry.ProblemsPerRow : problemsPerRowFor(settings),
+                          settings.IsSubtraction == 1, choice.format);
+}
+
+}  // namespace
+
+Sheet worksheetFor(const WorksheetChoice &choice, int index, std::uint32_t seed)
+{
+    const std::uint32_t reading = sheetReading(seed, std::uint32_t(index));
+    Sheet sheet;
+    if (const std::optional<Settings> settings = settingsOf(choice.problems)) {
+        sheet = tableSheet(*settings, choice, reading);
+    } else {
+        sheet = sheetFromProblems(drawProblems(choice.problems, choice.distinct, reading), 5, choice.format);
+        sheet.columns = gridFor(choice.problems, false).columns();
+    }
     sheet.programLabel = "Kolvara";
-    sheet.statusLines = statusLinesOf(settings);
+    sheet.statusLines = statusLinesFor(choice.problems);
     sheet.boxes = choice.boxes;
-    sheet.helperColumns = helperColumnsFor(settings);
+    sheet.helperColumns = helperColumnsFor(choice.problems);
     sheet.mark = "No." + std::to_string(index + 1) + "\u3000" + std::to_string(reading);
     return sheet;
 }

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "problem_choice.h"
 #include "settings.h"
 #include "sheet.h"
 
@@ -23,16 +24,17 @@ constexpr std::uint32_t sheetReading(std::uint32_t seed, std::uint32_t index)
 
 // What a run of worksheets is made of besides its seed.
 struct WorksheetChoice {
-    Settings settings;
+    ProblemChoice problems;
     SheetFormat format;
     bool boxes = true;
     bool distinct = false;
 };
 
-// Problem page `index` (0 is No.1) of the run from `seed`: the table filled at
-// sheetReading(seed, index), with the texts every sheet carries, the format, the helper
-// columns and the mark "No.k　reading". Settings that admit no problem
-// give the texts without problems.
+// Problem page `index` (0 is No.1) of the run from `seed`, drawn at sheetReading(seed, index):
+// for the window's three places, its problem table filled then; otherwise twenty problems
+// drawn uniformly from those the choice admits (half of each sign, in a drawn order, when
+// mixed). With the texts every sheet carries, the format, the helper columns and the mark
+// "No.k　reading". A choice that admits no problem gives the texts without problems.
 Sheet worksheetFor(const WorksheetChoice &choice, int index, std::uint32_t seed);
 
 }  // namespace kolvara

@@ -1,31 +1,39 @@
-// Every named step admits problems, and every problem drawn for it obeys it.
+// Every named step is read from its own options, admits problems, and every problem drawn
+// for it obeys it.
 #include <gtest/gtest.h>
 
 #include <set>
 
-#include "feasibility.h"
-#include "generator.h"
-#include "random_source.h"
+#include "problem_choice.h"
 #include "status_lines.h"
 #include "steps.h"
+#include "worksheet.h"
 
 using namespace kolvara;
 
 TEST(NamedSteps, FeasibleAndObeyed)
 {
     std::set<std::string_view> keys;
+    int grade = 0;
     for (const NamedStep &step : NamedSteps) {
         SCOPED_TRACE(std::string(step.key));
         EXPECT_TRUE(keys.insert(step.key).second) << "keys are unique";
         EXPECT_EQ(findStep(step.key), &step);
-        ASSERT_TRUE(checkFeasibility(step.settings).possible);
-        RandomSource random(std::uint32_t(step.key.size()) * 7919u);
-        ProblemGenerator generator(step.settings, random);
-        for (int i = 0; i < 1000; ++i) {
-            generator.Ransuu();
-            const CurrentProblem &p = generator.problem();
-            ASSERT_TRUE(admits(step.settings, p.Line1Value, p.Line2Value)) << p.Line1Value << ", " << p.Line2Value;
-        }
+        EXPECT_GE(step.grade, grade) << "in school order";
+        EXPECT_FALSE(gradeName(step.grade).empty());
+        grade = step.grade;
+        ProblemChoice choice;
+        ASSERT_EQ(readNumberPattern("upper", step.upper, choice.upper), "");
+        ASSERT_EQ(readNumberPattern("lower", step.lower, choice.lower), "");
+        ASSERT_EQ(readCarryPattern("carry", step.carry, choice.carry), "");
+        const ProblemChoice problems = problemsOf(step);
+        ASSERT_EQ(choiceError(problems), "");
+        ASSERT_TRUE(countChoice(problems).possible) << countChoice(problems).reason;
+        // A thousand problems: fifty sheets of twenty.
+        const WorksheetChoice worksheet{problems, {}, true, false};
+        for (int k = 0; k < 50; ++k)
+            for (const SheetProblem &p : worksheetFor(worksheet, k, 1234).problems)
+                ASSERT_TRUE(obeysChoice(problems, p)) << problemText(p);
     }
     EXPECT_EQ(findStep("no-such-step"), nullptr);
 }

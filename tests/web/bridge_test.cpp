@@ -25,7 +25,7 @@ Settings settingsFrom(const std::string &address) { return parseAddress(address)
 TEST(Address, EverySettingAndSwitchReadsBackAsWritten)
 {
     for (int i = 0; i < SettingsCombinationCount; ++i) {
-        SheetRequest request;
+        web::SheetRequest request;
         request.settings = settingsCombination(i);
         request.seed = i % 2 ? MaxSeed : std::uint32_t(i);
         request.sheets = 1 + i % MaxSheets;

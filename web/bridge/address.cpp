@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <optional>
 
 #include "steps.h"
 
@@ -194,9 +195,10 @@ const Entry Entries[] = {
     {StepKey,
      [](SheetRequest &r, std::string_view v) {
          const NamedStep *step = findStep(lowered(v));
-         if (!step)
-             return false;
-         r.settings = step->settings;
+         const std::optional<Settings> settings = step ? settingsOf(*step) : std::nullopt;
+         if (!settings)
+             return false;  // none, or one the panel's three places cannot show
+         r.settings = *settings;
          return true;
      },
      [](const SheetRequest &) { return std::string(); }},
@@ -204,18 +206,7 @@ const Entry Entries[] = {
 
 }  // namespace
 
-Paper paperOf(PaperChoice paper)
-{
-    switch (paper) {
-    case PaperChoice::Letter: return letterPaper();
-    case PaperChoice::JisB5: return jisB5Paper();
-    case PaperChoice::JisB4: return jisB4Paper();
-    case PaperChoice::A4: break;
-    }
-    return a4Paper();
-}
 
-std::string_view paperKey(PaperChoice paper) { return PaperKeys[std::size_t(paper)]; }
 
 bool applyEntry(SheetRequest &request, std::string_view key, std::string_view value)
 {
@@ -251,8 +242,8 @@ ParsedAddress parseAddress(std::string_view text)
         else if (std::find(SettingsKeys.begin(), SettingsKeys.end(), key) != SettingsKeys.end())
             settingsEntries.emplace_back(item);
     }
-    if (step) {
-        parsed.request.settings = step->settings;
+    if (step && settingsOf(*step)) {
+        parsed.request.settings = *settingsOf(*step);
         parsed.setAside = std::move(settingsEntries);
     }
     return parsed;

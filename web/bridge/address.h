@@ -9,11 +9,10 @@
 
 #include "settings.h"
 #include "sheet.h"
+#include "sheet_request.h"
 #include "worksheet.h"
 
 namespace kolvara::web {
-
-enum class PaperChoice : std::uint8_t { A4, Letter, JisB5, JisB4 };
 
 // The sheets one address names, with kolvara-sheet's defaults.
 struct SheetRequest {
@@ -29,10 +28,6 @@ struct SheetRequest {
 
     friend bool operator==(const SheetRequest &, const SheetRequest &) = default;
 };
-
-Paper paperOf(PaperChoice paper);
-// As the address writes it: "a4", "letter", "b5" or "b4".
-std::string_view paperKey(PaperChoice paper);
 
 struct ParsedAddress {
     SheetRequest request;

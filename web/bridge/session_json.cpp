@@ -35,8 +35,10 @@ std::string staticJson()
         j.value(place);
     j.endArray();
     j.key("steps").beginArray();
+    // The panel's places are the window's three: the steps those can show.
     for (const NamedStep &step : NamedSteps)
-        j.beginObject().field("key", step.key).field("name", step.name).endObject();
+        if (settingsOf(step))
+            j.beginObject().field("key", step.key).field("name", step.name).endObject();
     j.endArray();
     j.key("perPage").beginArray();
     for (const int n : SmallerPages)
@@ -97,7 +99,7 @@ std::string stateJson(const WebSession &session)
     // The step whose settings the sheet has, if any: the step list shows it.
     std::string_view step;
     for (const NamedStep &named : NamedSteps)
-        if (named.settings == request.settings)
+        if (settingsOf(named) == request.settings)
             step = named.key;
     j.field("step", step);
     j.endObject();

@@ -88,7 +88,7 @@ ProblemCountNote WebSession::countNote() const { return problemCountNote(wanted_
 Sheet WebSession::sheet(int index, bool answers) const
 {
     // As kolvara-sheet makes sheet `index`.
-    Sheet sheet = worksheetFor({request_.settings, request_.format, request_.boxes, request_.distinct}, index,
+    Sheet sheet = worksheetFor({choiceOf(request_.settings), request_.format, request_.boxes, request_.distinct}, index,
                                request_.seed);
     sheet.answers = answers;
     // The browser's answer pages name themselves: "こたえ" beside the heading.

@@ -247,8 +247,25 @@ private slots:
                                                      << QStringLiteral("unknown option: --x\n") << week;
         QTest::newRow("missing -o") << file << words("kolvara-sheet --sheets 2") << nothing << 2
                                     << QStringLiteral("missing -o") << week;
-        QTest::newRow("pattern too short") << file << words("kolvara-sheet --upper 0a -o") << nothing << 2
+        QTest::newRow("a pattern with two points") << file << words("kolvara-sheet --upper a.n.n -o") << nothing << 2
+                                                   << QStringLiteral("bad pattern") << week;
+        QTest::newRow("five whole places") << file << words("kolvara-sheet --upper naaaa -o") << nothing << 2
                                            << QStringLiteral("bad pattern") << week;
+        QTest::newRow("a carry point off the numbers'")
+            << file << words("kolvara-sheet --upper a.nn --lower n.n --carry mm.m -o") << nothing << 2
+            << QStringLiteral("point must meet") << week;
+        QTest::newRow("zero-end without decimals") << file << words("kolvara-sheet --zero-end y -o") << nothing << 2
+                                                   << QStringLiteral("decimals only") << week;
+        QTest::newRow("a lower number always the larger")
+            << file << words("kolvara-sheet --op sub --upper 00n --lower n00 -o") << nothing << 2
+            << QStringLiteral("いつも引く数より小さく") << week;
+        QTest::newRow("mixed, one sign impossible")
+            << file << words("kolvara-sheet --op mixed --upper 0n.n --lower n0.n --carry mmm.m -o") << nothing << 2
+            << QStringLiteral("ひき算：") << week;
+        // Four places, a point, and both signs: the sheet as the pupil sees it.
+        QTest::newRow("a short pattern, four places and decimals mixed")
+            << file << words("kolvara-sheet --op mixed --upper naaa.n --lower n.n --seed 7 -o") << nothing << 0
+            << QStringLiteral("No\\.1\\s+7[\\s\\S]*\\d\\.\\d") << week;
         QTest::newRow("pattern letter") << file << words("kolvara-sheet --carry ymx -o") << nothing << 2
                                         << QStringLiteral("bad pattern") << week;
         QTest::newRow("no sheets") << file << words("kolvara-sheet --sheets 0 -o") << nothing << 2
@@ -283,7 +300,7 @@ private slots:
                                       << QStringLiteral("unexpected argument: sums.pdf") << week;
         QTest::newRow("help in both languages")
             << none << words("kolvara-sheet --help") << nothing << 0
-            << QStringLiteral("\n  --carry PATTERN +百[^\n]+\n[^\n]+\n +the columns, hundreds to ones") << nothing;
+            << QStringLiteral("\n  --carry PATTERN +上[^\n]+\n(?: +[^ \n][^\n]+\n)+? +the columns from the highest") << nothing;
         QTest::newRow("version") << none << words("kolvara-sheet --version") << nothing << 0
                                  << QStringLiteral("^kolvara-sheet %1\n$").arg(QRegularExpression::escape(KOLVARA_VERSION))
                                  << nothing;

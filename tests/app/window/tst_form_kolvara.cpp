@@ -175,6 +175,7 @@ private slots:
     {
         Window w;
         const kolvara::NamedStep &step = *kolvara::findStep("sub-3-zero-tens");
+        const kolvara::Settings settings = *kolvara::settingsOf(step);
         w.form.setSheetFormatAsker([&step](SheetFormatDialog &d) {
             for (QCheckBox *box : d.findChildren<QCheckBox *>())
                 box->setChecked(box->text().startsWith(QStringLiteral("補助数字")));
@@ -184,14 +185,14 @@ private slots:
             return true;
         });
         w.click({"ButtonSheetFormat"});
-        QCOMPARE(w.form.settings().settings(), step.settings);
+        QCOMPARE(w.form.settings().settings(), settings);
         QCOMPARE(w.problems().size(), 6);
         const kolvara::Sheet page = w.form.sheetOnScreen(true);
         QCOMPARE(page.problems.size(), std::size_t(6));
         QVERIFY(page.format.helperBoxes && !page.format.score);
         QCOMPARE(page.helperColumns, (kolvara::HelperColumns{false, true, true, false}));
         for (const kolvara::SheetProblem &p : page.problems)
-            QVERIFY2(kolvara::admits(step.settings, int(kolvara::valueOf(p.upper)), int(kolvara::valueOf(p.lower))),
+            QVERIFY2(kolvara::admits(settings, int(kolvara::valueOf(p.upper)), int(kolvara::valueOf(p.lower))),
                      kolvara::problemText(p).c_str());
         // Cancel changes nothing.
         w.form.setSheetFormatAsker([](SheetFormatDialog &d) {

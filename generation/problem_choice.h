@@ -1,0 +1,77 @@
+// The problems a run of sheets asks for, in kolvara-sheet's patterns: the operation (or both
+// mixed), each number's places with an optional point, a carry mode a column and whether the
+// answer's decimal part ends in 0. Settings of the window's three places are the special
+// case that keeps its own generator, so every seed gives the sheets it always gave.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "column_engine.h"
+#include "settings.h"
+
+namespace kolvara {
+
+enum class Operation : std::uint8_t { Add, Subtract, Mixed };
+
+struct ProblemChoice {
+    Operation operation = Operation::Add;
+    // Digit kinds, highest whole place first; at least three whole places, the higher ones
+    // Zero when a pattern is shorter ("n" is "00n").
+    NumberPattern upper{{All, All, All}, {}};
+    NumberPattern lower{{All, All, All}, {}};
+    // Carry (or borrow) modes as written, highest column first, with the point where the
+    // pattern had one; a shorter whole part leaves the higher columns Konzai.
+    NumberPattern carry{{Konzai, Konzai, Konzai}, {}};
+    std::uint8_t zeroEnd = Konzai;
+    friend bool operator==(const ProblemChoice &, const ProblemChoice &) = default;
+};
+
+// The letters of the patterns, by value: digit kinds "0na" (Zero, Rest, All), carry modes
+// "ynm" (Ari, Nashi, Konzai).
+inline constexpr std::string_view DigitLetters = "0na";
+inline constexpr std::string_view CarryLetters = "ynm";
+
+// Reads "a.nn" or "0na" (either case); on a fault says what is wrong, a Japanese line and an
+// English line, and leaves `out` as it was. `option` names the option in the message.
+std::string readNumberPattern(std::string_view option, std::string_view text, NumberPattern &out);
+std::string readCarryPattern(std::string_view option, std::string_view text, NumberPattern &out);
+// Back to letters, at least three whole letters ("00a.nn").
+std::string patternText(const NumberPattern &pattern, std::string_view letters);
+
+// What is wrong with the choice as a whole (empty when nothing): a carry pattern whose point
+// does not meet the numbers' or that has more whole letters than they have places, or a
+// zero-end condition without a decimal place.
+std::string choiceError(const ProblemChoice &choice);
+
+// The window's settings, when the choice has nothing they cannot say.
+std::optional<Settings> settingsOf(const ProblemChoice &choice);
+ProblemChoice choiceOf(const Settings &settings);
+
+// The conditions of one sign: a difference never borrows in its highest column, whatever its
+// letter says.
+ColumnGrid gridFor(const ProblemChoice &choice, bool subtraction);
+
+// Problems the choice admits (for a mixed choice, of each sign added up) and, when none,
+// why: for a mixed choice, impossible when either sign is.
+struct ChoiceCount {
+    std::uint64_t problems = 0;
+    bool possible = false;
+    std::string reason;
+};
+ChoiceCount countChoice(const ProblemChoice &choice);
+
+// The three status lines of a sheet: the upper number's places, the lower number's, and
+// what each column's carry does in the sheet's problems.
+std::array<std::string, 3> statusLinesFor(const ProblemChoice &choice);
+
+// Where the helper boxes go: above each column some problem carries into or that lends.
+HelperColumns helperColumnsFor(const ProblemChoice &choice);
+
+// Whether a problem obeys the choice (its sign must be one the choice has).
+bool obeysChoice(const ProblemChoice &choice, const ColumnProblem &problem);
+
+}  // namespace kolvara

@@ -1,0 +1,287 @@
+#include "sheet_request.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+
+#include "steps.h"
+
+namespace kolvara {
+
+namespace {
+
+std::string twoLanguages(const std::string &japanese, const std::string &english)
+{
+    return japanese + "\n" + english;
+}
+
+std::string lowered(std::string_view text)
+{
+    std::string out(text);
+    for (char &c : out)
+        c = c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+    return out;
+}
+
+// The index of `value` among the words of `choices` ("add|sub|mixed"), in either case, or
+// what is wrong.
+std::string readWord(std::string_view name, std::string_view choices, std::string_view value, std::size_t &index)
+{
+    const std::string low = lowered(value);
+    std::string japanese, english;
+    std::size_t start = 0;
+    for (std::size_t i = 0; start <= choices.size(); ++i) {
+        const std::size_t end = std::min(choices.find('|', start), choices.size());
+        const std::string_view word = choices.substr(start, end - start);
+        if (word == low) {
+            index = i;
+            return {};
+        }
+        japanese += std::string(start ? " か " : "") + std::string(word);
+        english += std::string(start ? (end == choices.size() ? " or " : ", ") : "") + std::string(word);
+        start = end + 1;
+    }
+    const std::string n(name), v(value);
+    return twoLanguages(n + " は " + japanese + " です：" + v, n + " must be " + english + ", not: " + v);
+}
+
+std::string readNumber(std::string_view name, std::string_view value, std::uint64_t min, std::uint64_t max,
+                       std::uint64_t &out)
+{
+    std::uint64_t n = 0;
+    const char *end = value.data() + value.size();
+    const auto read = std::from_chars(value.data(), end, n);
+    if (!value.empty() && value.size() <= 12 && read.ec == std::errc() && read.ptr == end && n >= min && n <= max) {
+        out = n;
+        return {};
+    }
+    const std::string n1(name), v(value), from = std::to_string(min), to = std::to_string(max);
+    return twoLanguages(n1 + " は" + from + "から" + to + "までの整数です：" + v,
+                        n1 + " must be a whole number from " + from + " to " + to + ", not: " + v);
+}
+
+constexpr std::array<std::string_view, 4> PaperKeys{"a4", "letter", "b5", "b4"};
+constexpr std::string_view OperationWords = "add|sub|mixed";
+constexpr std::string_view ZeroEndWords = "y|n|m";
+
+// A switch of the request, on when given.
+template <bool SheetRequest::*flag>
+SheetOptionRow switchRow(std::string_view key, std::string_view caption, char accelerator, std::string_view hint,
+                         std::string_view ja, std::string_view en)
+{
+    return {key, OptionKind::Switch, {}, caption, accelerator, hint, ja, en,
+            [](SheetRequest &r, std::string_view, std::string_view) {
+                r.*flag = true;
+                return std::string();
+            },
+            [](const SheetRequest &r) { return std::string(r.*flag ? "on" : ""); }};
+}
+
+template <bool SheetFormat::*flag>
+SheetOptionRow formatRow(std::string_view key, std::string_view caption, char accelerator, std::string_view hint,
+                         std::string_view ja, std::string_view en, bool windowOnly = false)
+{
+    return {key, OptionKind::Switch, {}, caption, accelerator, hint, ja, en,
+            [](SheetRequest &r, std::string_view, std::string_view) {
+                r.format.*flag = true;
+                return std::string();
+            },
+            [](const SheetRequest &r) { return std::string(r.format.*flag ? "on" : ""); }, windowOnly};
+}
+
+// A "no-" switch: given, it turns something off.
+template <bool SheetRequest::*flag>
+SheetOptionRow offRow(std::string_view key, std::string_view ja, std::string_view en)
+{
+    return {key, OptionKind::Switch, {}, {}, 0, {}, ja, en,
+            [](SheetRequest &r, std::string_view, std::string_view) {
+                r.*flag = false;
+                return std::string();
+            },
+            [](const SheetRequest &r) { return std::string(r.*flag ? "" : "on"); }};
+}
+
+std::string readPatternInto(NumberPattern ProblemChoice::*pattern, bool carry, SheetRequest &r, std::string_view name,
+                            std::string_view value)
+{
+    return carry ? readCarryPattern(name, value, r.problems.*pattern) : readNumberPattern(name, value, r.problems.*pattern);
+}
+
+const std::vector<SheetOptionRow> &rows()
+{
+    static const std::vector<SheetOptionRow> table{
+        {"op", OptionKind::Words, OperationWords, {}, 0, {},
+         "たし算 (add)、ひき算 (sub)、半分ずつまぜる (mixed)（既定 add）",
+         "the operation: add, sub, or mixed (half of each, in a drawn order;\ndefault add)",
+         [](SheetRequest &r, std::string_view name, std::string_view v) {
+             std::size_t index = 0;
+             std::string error = readWord(name, OperationWords, v, index);
+             if (error.empty())
+                 r.problems.operation = Operation(index);
+             return error;
+         },
+         [](const SheetRequest &r) {
+             static constexpr std::string_view words[] = {"add", "sub", "mixed"};
+             return std::string(words[std::size_t(r.problems.operation)]);
+         }},
+        {"upper", OptionKind::Pattern, "PATTERN", {}, 0, {},
+         "上の数の位を上から1文字ずつ：0 いつも0、n 1〜9、a 0〜9。4けたまで、\n小数点 . のあとは2けたまで（既定 aaa、n は 00n と同じ）",
+         "the upper number's places from the highest, one letter each:\n"
+         "0 = always 0, n = 1 to 9, a = 0 to 9; up to four places, and up to\ntwo after a point (default aaa; n is 00n)",
+         [](SheetRequest &r, std::string_view name, std::string_view v) {
+             return readPatternInto(&ProblemChoice::upper, false, r, name, v);
+         },
+         [](const SheetRequest &r) { return patternText(r.problems.upper, DigitLetters); }},
+        {"lower", OptionKind::Pattern, "PATTERN", {}, 0, {}, "下の数の位。文字は --upper と同じ（既定 aaa）",
+         "the lower number's places, letters as for --upper (default aaa)",
+         [](SheetRequest &r, std::string_view name, std::string_view v) {
+             return readPatternInto(&ProblemChoice::lower, false, r, name, v);
+         },
+         [](const SheetRequest &r) { return patternText(r.problems.lower, DigitLetters); }},
+        {"carry", OptionKind::Pattern, "PATTERN", {}, 0, {},
+         "上の位から1列1文字のくり上がり（ひき算ではくり下がり）：y かならずある、\nn ない、m どちらでも。数と同じ所に小数点（既定 mmm。ひき算では\nいちばん上の列の文字は使いません）",
+         "the columns from the highest: y = always carries (borrows), n = never,\n"
+         "m = either, with a point where the numbers have theirs (default mmm;\nfor sub the highest letter is not used)",
+         [](SheetRequest &r, std::string_view name, std::string_view v) {
+             return readPatternInto(&ProblemChoice::carry, true, r, name, v);
+         },
+         [](const SheetRequest &r) { return patternText(r.problems.carry, CarryLetters); }},
+        {"zero-end", OptionKind::Words, ZeroEndWords, {}, 0, {},
+         "答えの小数の最後の位が0に：y いつも、n ならない、m どちらでも（既定 m）",
+         "the answer's last decimal place is 0: y = always, n = never,\nm = either (default m)",
+         [](SheetRequest &r, std::string_view name, std::string_view v) {
+             std::size_t index = 0;
+             std::string error = readWord(name, ZeroEndWords, v, index);
+             if (error.empty())
+                 r.problems.zeroEnd = std::uint8_t(index);
+             return error;
+         },
+         [](const SheetRequest &r) { return std::string(1, CarryLetters[std::min<std::size_t>(r.problems.zeroEnd, 2)]); }},
+        {"step", OptionKind::Name, "NAME", "練習の段階", 'S', "選ぶと、問題がその段階の問題になります。",
+         "--op、--upper、--lower、--carry、--zero-end のかわりに、学習の順の\n段階を名前で（--list-steps で一覧）",
+         "a named step of the school order instead of --op, --upper,\n--lower, --carry and --zero-end (--list-steps lists them)",
+         [](SheetRequest &r, std::string_view name, std::string_view v) {
+             if (findStep(lowered(v))) {
+                 r.step = lowered(v);
+                 return std::string();
+             }
+             const std::string n(name), given(v);
+             return twoLanguages(n + " の段階がありません：" + given + "（kolvara-sheet --list-steps で一覧を表示します）",
+                                 n + ": no step named '" + given + "' (kolvara-sheet --list-steps lists them)");
+         },
+         [](const SheetRequest &r) { return r.step; }},
+        {"sheets", OptionKind::Number, "N", "枚数", 0, "PDF保存と印刷のプリントの枚数です（1～100）。",
+         "プリントの枚数、1〜100（既定 1）", "how many sheets, 1 to 100 (default 1)",
+         [](SheetRequest &r, std::string_view name, std::string_view v) {
+             std::uint64_t n = 0;
+             std::string error = readNumber(name, v, 1, MaxSheets, n);
+             if (error.empty())
+                 r.sheets = int(n);
+             return error;
+         },
+         [](const SheetRequest &r) { return r.sheets == 1 ? std::string() : std::to_string(r.sheets); }},
+        {"seed", OptionKind::Number, "S", {}, 0, {},
+         "同じプリントをもう一度作るための番号、0〜86399999。ないときは時計から",
+         "reproducible sheets, S from 0 to 86399999; without it, the clock",
+         [](SheetRequest &r, std::string_view name, std::string_view v) {
+             std::uint64_t n = 0;
+             std::string error = readNumber(name, v, 0, MaxSeed, n);
+             if (error.empty()) {
+                 r.seed = std::uint32_t(n);
+                 r.hasSeed = true;
+             }
+             return error;
+         },
+         [](const SheetRequest &r) { return r.hasSeed ? std::to_string(r.seed) : std::string(); }},
+        switchRow<&SheetRequest::distinct>("distinct", {}, 0, {}, "1枚の中で同じ問題を出さない",
+                                           "no problem twice on a sheet"),
+        offRow<&SheetRequest::answers>("no-answers", "解答のページを付けない", "no answer pages"),
+        switchRow<&SheetRequest::answersLast>(
+            "answers-last", "解答をまとめて最後に", 0,
+            "問題のページをすべて先に、解答のページをまとめて最後にします。",
+            "問題のページをすべて先に、解答のページをそのあとに\n（既定では問題のページのすぐあと）",
+            "every problem page first, then every answer page (default:\neach answer page right after its problem page)"),
+        offRow<&SheetRequest::boxes>("no-boxes", "位取りの点線のわくを付けない", "no dotted place-value boxes"),
+        formatRow<&SheetFormat::helperBoxes>(
+            "helper-boxes", "補助数字のわく", 'H', "くり上がり・くり下がりの数字を書く小さなわくを、問題の上に付けます。",
+            "くり上がり・くり下がりの数字を書く小さなわくを問題の上に\n（解答のページでは数字が入ります）",
+            "a small box above each column that can take a carried 1\n(or lend in a borrow); the answer pages fill them in"),
+        formatRow<&SheetFormat::redAnswers>("red-answers", "答えを赤で", 'R',
+                                            "解答のページの答えと補助数字を赤で印刷します。", "答えと補助数字を赤で",
+                                            "answers and helper digits in red"),
+        formatRow<&SheetFormat::classLine>("class-line", "年・組・番の欄", 'C',
+                                           "なまえの前に年と組と番を書く欄を付けます。", "なまえの前に年・組・番の欄",
+                                           "year, class and number (年・組・番) before the name"),
+        formatRow<&SheetFormat::score>("score", "点数の欄", 'P', "問題の数を満点にした点数の欄を右上に付けます。",
+                                       "問題数を分母にした点数の欄", "a score box out of the sheet's problem count"),
+        formatRow<&SheetFormat::numbers>("numbers", "問題番号", 'N', "問題の左上に (1) (2) … と番号を付けます。",
+                                         "問題の左上に (1)、(2)、… の番号", "(1), (2), ... at each problem's top left"),
+        formatRow<&SheetFormat::answerLabel>("answer-label", "解答のページに「こたえ」", 'A',
+                                             "解答のページの見出しの横に「こたえ」と印刷します。", {}, {}, true),
+        {"per-page", OptionKind::Words, "6|8|12", "1ページの問題数", 'M',
+         "問題を少なくすると、数字とわくが大きくなります。",
+         "1ページの問題を少なく大きく：各プリントの最初の N 問\n（既定 20、1けたは 28）",
+         "fewer, larger problems a page: the first N of each sheet\n(default 20, or 28 for one-digit numbers)",
+         [](SheetRequest &r, std::string_view name, std::string_view v) {
+             std::size_t index = 0;
+             std::string error = readWord(name, "6|8|12", v, index);
+             if (error.empty())
+                 r.format.perPage = SmallerPages[index];
+             return error;
+         },
+         [](const SheetRequest &r) { return r.format.perPage ? std::to_string(r.format.perPage) : std::string(); }},
+        {"paper", OptionKind::Words, "a4|letter|b5|b4", "用紙", 0, "印刷とPDF保存の用紙です。",
+         "用紙（既定 a4。b5 と b4 は JIS B5 と B4）", "paper size (default a4; b5 and b4 are JIS B5 and B4)",
+         [](SheetRequest &r, std::string_view name, std::string_view v) {
+             std::size_t index = 0;
+             std::string error = readWord(name, "a4|letter|b5|b4", v, index);
+             if (error.empty())
+                 r.paper = PaperChoice(index);
+             return error;
+         },
+         [](const SheetRequest &r) {
+             return r.paper == PaperChoice::A4 ? std::string() : std::string(PaperKeys[std::size_t(r.paper)]);
+         }},
+    };
+    return table;
+}
+
+}  // namespace
+
+std::span<const SheetOptionRow> sheetOptionRows() { return rows(); }
+
+const SheetOptionRow *findSheetOption(std::string_view key)
+{
+    for (const SheetOptionRow &row : rows())
+        if (row.key == key && !row.windowOnly)
+            return &row;
+    return nullptr;
+}
+
+ProblemChoice problemsOf(const SheetRequest &request)
+{
+    const NamedStep *step = request.step.empty() ? nullptr : findStep(request.step);
+    return step ? problemsOf(*step) : request.problems;
+}
+
+std::string requestError(const SheetRequest &request) { return choiceError(problemsOf(request)); }
+
+WorksheetChoice worksheetChoiceOf(const SheetRequest &request)
+{
+    return {problemsOf(request), request.format, request.boxes, request.distinct};
+}
+
+Paper paperOf(PaperChoice paper)
+{
+    switch (paper) {
+    case PaperChoice::Letter: return letterPaper();
+    case PaperChoice::JisB5: return jisB5Paper();
+    case PaperChoice::JisB4: return jisB4Paper();
+    case PaperChoice::A4: break;
+    }
+    return a4Paper();
+}
+
+std::string_view paperKey(PaperChoice paper) { return PaperKeys[std::size_t(paper)]; }
+
+}  // namespace kolvara

@@ -1,0 +1,78 @@
+// What a run of worksheets asks for, and the one table of its options: their names, values,
+// defaults, limits, captions and help in Japanese and English. kolvara-sheet's command line,
+// the browser's address and panel and the window's sheet-format dialog all read this table.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "problem_choice.h"
+#include "sheet.h"
+#include "worksheet.h"
+
+namespace kolvara {
+
+enum class PaperChoice : std::uint8_t { A4, Letter, JisB5, JisB4 };
+
+struct SheetRequest {
+    ProblemChoice problems;
+    std::string step;  // a named step's key, which sets the problems instead; empty for none
+    std::uint32_t seed = 0;
+    bool hasSeed = false;  // without one, the clock gives it
+    int sheets = 1;
+    bool distinct = false;
+    bool answers = true;
+    bool boxes = true;
+    bool answersLast = false;  // every problem page first, then every answer page
+    PaperChoice paper = PaperChoice::A4;
+    SheetFormat format = [] {
+        SheetFormat f;
+        f.answerLabel = true;  // answer pages say "こたえ"
+        return f;
+    }();
+    friend bool operator==(const SheetRequest &, const SheetRequest &) = default;
+};
+
+// The kinds of option: a switch is on when given (or off, for the "no-" ones).
+enum class OptionKind : std::uint8_t { Switch, Words, Pattern, Number, Name };
+
+struct SheetOptionRow {
+    std::string_view key;        // the long option and the address key
+    OptionKind kind;
+    std::string_view valueName;  // "PATTERN", "N", "add|sub|mixed" (the words); empty for a switch
+    // For the panel and the dialog: the caption, its accelerator letter (0 for none) and a
+    // one-line hint; empty for options that only the command line and the address take.
+    std::string_view caption;
+    char accelerator;
+    std::string_view hint;
+    // For --help and the manual pages ("\n" starts a continuation line).
+    std::string_view helpJapanese, helpEnglish;
+    // Reads a value (a switch gets "" for on), or says what is wrong (Japanese, then English)
+    // and changes nothing. `name` is how the message names the option ("--op" or "op").
+    std::string (*read)(SheetRequest &request, std::string_view name, std::string_view value);
+    // The value as written back: "" when it says what the default says (a switch: "on").
+    std::string (*write)(const SheetRequest &request);
+    bool windowOnly = false;  // the dialog's alone: neither command line nor address
+};
+
+std::span<const SheetOptionRow> sheetOptionRows();
+const SheetOptionRow *findSheetOption(std::string_view key);
+
+// The options a step stands in for.
+inline constexpr std::string_view ProblemKeys[] = {"op", "upper", "lower", "carry", "zero-end"};
+
+// The problems the request names: the step's when it has one.
+ProblemChoice problemsOf(const SheetRequest &request);
+
+// What is wrong with the request as a whole (empty when nothing), Japanese then English.
+std::string requestError(const SheetRequest &request);
+
+// A run's sheet `index` as kolvara-sheet makes it.
+WorksheetChoice worksheetChoiceOf(const SheetRequest &request);
+Paper paperOf(PaperChoice paper);
+std::string_view paperKey(PaperChoice paper);
+
+}  // namespace kolvara
