@@ -548,7 +548,7 @@ private:
         for (int c = 1; const TTessolin *p = form().problemControl(c); ++c)
             onScreen << QStringLiteral("%1%2%3").arg(upperOf(p)).arg(p->Sign()).arg(lowerOf(p));
         for (const kolvara::SheetProblem &p : sheet.problems)
-            shown << QStringLiteral("%1%2%3").arg(p.upper).arg(sheet.subtraction ? "-" : "+").arg(p.lower);
+            shown << QString::fromStdString(kolvara::problemText(p));
         const bool answerPage = page == AnswerPage;
         // Laid out as a printer would: helper digits of every kind of column included.
         static const kolvara::Paper paper = paperOf(landscapeLayout(QPageSize(QPageSize::A4)));
