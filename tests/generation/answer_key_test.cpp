@@ -17,6 +17,7 @@
 
 #include "feasibility.h"
 #include "fixed_metrics.h"
+#include "problem_choice.h"
 #include "sheet.h"
 #include "steps.h"
 
@@ -600,30 +601,81 @@ TEST(AnswerKey, SampledPairsOfTheWidestNumbers) { checkSample({999999, 2}, {9999
 // The problem page gives nothing away: no answer digit, point, helper digit or stroke.
 TEST(AnswerKey, ProblemPagesShowOnlyTheNumbers) { checkSample({999999, 2}, {999999, 2}, 6, 20000, true, false); }
 
+// A number of a problem as the pupil reads it off the sheet: blank decimal places are not
+// there, blank whole places are empty above its digits.
+Operand operandOf(const std::array<std::int8_t, MaxColumns> &digits, int decimals)
+{
+    Operand n{0, decimals};
+    for (int c = MaxColumns - 1; c >= 0; --c)
+        if (digits[std::size_t(c)] >= 0)
+            n.value = n.value * 10 + digits[std::size_t(c)];
+        else if (c < decimals)
+            --n.decimals;
+    return n;
+}
+
+int placesOf(const NumberPattern &n) { return int(n.whole.size() + n.decimals.size()); }
+
 // Under each named step, every problem it admits has a helper box wherever the pupil writes
-// something above a column, and no box stands where no problem of the step writes anything.
+// something above a column, and no box stands where no problem of the step writes anything:
+// over every problem where they are few enough, over a seeded draw of them elsewhere.
 TEST(AnswerKey, NamedStepsHaveBoxesExactlyWherePupilsWrite)
 {
     for (const NamedStep &step : NamedSteps) {
         SCOPED_TRACE(std::string(step.key));
-        const bool subtraction = step.settings.IsSubtraction == 1;
-        const HelperColumns boxes = helperColumnsFor(step.settings);
-        HelperColumns written{};
-        int admitted = 0;
-        for (int upper = 0; upper <= 999; ++upper)
-            for (int lower = 0; lower <= 999; ++lower) {
-                if (!admits(step.settings, upper, lower))
-                    continue;
-                ++admitted;
-                const Working w = pupilWorks(subtraction, {upper, 0}, {lower, 0}, 3);
-                for (std::size_t c = 0; c < written.size(); ++c)
-                    if (!w.above[c].empty()) {
-                        written[c] = true;
-                        ASSERT_TRUE(boxes[c]) << upper << " " << lower << ": no box above column " << c;
+        const ProblemChoice choice = problemsOf(step);
+        const HelperColumns boxes = helperColumnsFor(choice);
+        HelperColumns writtenOver{};
+        const auto note = [&](bool subtraction, Operand upper, Operand lower, int columns) {
+            const Working w = pupilWorks(subtraction, upper, lower, columns);
+            for (std::size_t c = 0; c < writtenOver.size(); ++c)
+                if (!w.above[c].empty()) {
+                    writtenOver[c] = true;
+                    if (!boxes[c])
+                        return testing::AssertionFailure() << written(upper).str() << (subtraction ? "-" : "+")
+                                                           << written(lower).str() << ": no box above place " << c;
+                }
+            return testing::AssertionSuccess();
+        };
+        const std::vector<bool> signs = choice.operation == Operation::Mixed ? std::vector<bool>{false, true}
+                                        : std::vector<bool>{choice.operation == Operation::Subtract};
+        const int upperPlaces = placesOf(choice.upper), lowerPlaces = placesOf(choice.lower);
+        const int upperDecimals = int(choice.upper.decimals.size()), lowerDecimals = int(choice.lower.decimals.size());
+        std::uint64_t admitted = 0;
+        if (const auto settings = settingsOf(choice)) {
+            for (int upper = 0; upper <= 999; ++upper)
+                for (int lower = 0; lower <= 999; ++lower)
+                    if (admits(*settings, upper, lower)) {
+                        ++admitted;
+                        ASSERT_TRUE(note(settings->IsSubtraction == 1, {upper, 0}, {lower, 0}, 3));
+                    }
+        } else if (upperPlaces + lowerPlaces <= 5) {
+            for (const bool subtraction : signs) {
+                const int columns = gridFor(choice, subtraction).columns();
+                for (std::int64_t a = 0; a < tenTo(upperPlaces); ++a)
+                    for (std::int64_t b = 0; b < tenTo(lowerPlaces); ++b) {
+                        const Operand upper{a, upperDecimals}, lower{b, lowerDecimals};
+                        if (obeysChoice(choice, problemOf(subtraction, upper, lower))) {
+                            ++admitted;
+                            ASSERT_TRUE(note(subtraction, upper, lower, columns));
+                        }
                     }
             }
-        EXPECT_EQ(std::uint32_t(admitted), checkFeasibility(step.settings).problemCount);
-        EXPECT_EQ(boxes, written);
+        } else {
+            WideRandom random(7);
+            for (const bool subtraction : signs) {
+                const ColumnGrid grid = gridFor(choice, subtraction);
+                for (int i = 0; i < 5000; ++i) {
+                    const ColumnProblem p = drawProblem(grid, subtraction, choice.zeroEnd, random);
+                    ASSERT_TRUE(obeysChoice(choice, p)) << problemText(p);
+                    ASSERT_TRUE(note(subtraction, operandOf(p.upper, p.decimals), operandOf(p.lower, p.decimals),
+                                     grid.columns()));
+                }
+            }
+            admitted = countChoice(choice).problems;
+        }
+        EXPECT_EQ(admitted, countChoice(choice).problems);
+        EXPECT_EQ(boxes, writtenOver);
     }
 }
 
