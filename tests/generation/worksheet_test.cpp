@@ -1,0 +1,97 @@
+// Sheets as kolvara-sheet and the browser make them from the options' own words.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "sheet_request.h"
+#include "steps.h"
+#include "worksheet.h"
+
+using namespace kolvara;
+
+namespace {
+
+SheetRequest requestOf(const std::vector<std::pair<std::string, std::string>> &options)
+{
+    SheetRequest r;
+    for (const auto &[key, value] : options) {
+        const SheetOptionRow *row = findSheetOption(key);
+        EXPECT_NE(row, nullptr) << key;
+        if (row)
+            EXPECT_EQ(row->read(r, key, value), "") << key << "=" << value;
+    }
+    return r;
+}
+
+}  // namespace
+
+// The window's three places keep their generator: these are the sheets these options and
+// seeds have always given (the first six problems of No.1).
+TEST(Worksheets, TheSheetsTheyAlwaysGave)
+{
+    const struct {
+        std::vector<std::pair<std::string, std::string>> options;
+        std::uint32_t seed;
+        bool distinct;
+        std::string problems;
+    } cases[] = {
+        {{}, 5, false, "251+951 65+472 129+449 645+521 39+210 798+577"},
+        {{{"op", "sub"}, {"upper", "naa"}, {"lower", "naa"}, {"carry", "mmy"}}, 502, false,
+         "922-804 543-209 901-409 566-369 484-119 607-188"},
+        {{{"step", "sub-3-zero-tens"}}, 77, false, "800-758 707-329 802-233 500-478 604-187 501-77"},
+        {{{"upper", "00n"}, {"lower", "00n"}, {"carry", "mmy"}}, 3, true, "8+4 5+6 8+8 5+8 6+7 8+9"},
+        {{{"op", "sub"}}, 86399999, false, "137-29 373-363 643-2 757-608 644-420 875-583"},
+        {{{"upper", "naa"}, {"lower", "0na"}, {"carry", "nyy"}}, 4242, false,
+         "766+45 327+86 274+88 545+98 669+32 616+88"},
+    };
+    for (const auto &c : cases) {
+        SheetRequest r = requestOf(c.options);
+        r.distinct = c.distinct;
+        const Sheet sheet = worksheetFor(worksheetChoiceOf(r), 0, c.seed);
+        std::string shown;
+        for (std::size_t i = 0; i < 6 && i < sheet.problems.size(); ++i)
+            shown += (i ? " " : "") + problemText(sheet.problems[i]);
+        EXPECT_EQ(shown, c.problems) << c.seed;
+    }
+}
+
+// Every setting of the window's three places, written as patterns and read back, is the
+// same setting, and takes the window's generator.
+TEST(Worksheets, EverySettingRoundTripsThroughItsPatterns)
+{
+    for (int code = 0; code < SettingsCombinationCount; ++code) {
+        const Settings settings = settingsCombination(code);
+        const ProblemChoice choice = choiceOf(settings);
+        SheetRequest r;
+        for (const char *key : {"op", "upper", "lower", "carry"}) {
+            const SheetOptionRow *row = findSheetOption(key);
+            SheetRequest written;
+            written.problems = choice;
+            ASSERT_EQ(row->read(r, key, row->write(written)), "");
+        }
+        const std::optional<Settings> back = settingsOf(r.problems);
+        ASSERT_TRUE(back.has_value()) << code;
+        ASSERT_EQ(*back, settings) << code;
+    }
+}
+
+// Mixed sheets: half of each sign, in an order the seed draws, all obeying the patterns.
+TEST(Worksheets, MixedSheetsHaveHalfOfEachSign)
+{
+    const SheetRequest r = requestOf({{"op", "mixed"}, {"upper", "naaa"}, {"lower", "naa"}});
+    std::string orders;
+    for (std::uint32_t seed : {1u, 2u}) {
+        const Sheet sheet = worksheetFor(worksheetChoiceOf(r), 0, seed);
+        ASSERT_EQ(sheet.problems.size(), 20u);
+        int subtractions = 0;
+        for (const SheetProblem &p : sheet.problems) {
+            subtractions += p.subtraction;
+            orders += p.subtraction ? '-' : '+';
+            EXPECT_TRUE(obeysChoice(problemsOf(r), p)) << problemText(p);
+        }
+        EXPECT_EQ(subtractions, 10);
+        orders += ' ';
+    }
+    EXPECT_NE(orders.substr(0, 20), orders.substr(21, 20)) << "the order comes from the seed";
+}
