@@ -11,9 +11,9 @@
 #include <cstdint>
 #include <initializer_list>
 #include <random>
-#include <vector>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "feasibility.h"
 #include "fixed_metrics.h"
@@ -372,12 +372,15 @@ public:
                 faults += " a digit struck twice;";
             }
         }
-        for (int c = 0; c < Places; ++c)
+        for (int c = 0; c < Places; ++c) {
             if (cellStrokes_[UpperRow][std::size_t(c)]) {
                 w.struck[std::size_t(c)] = true;
                 if (c == 0 || !digits_[UpperRow][std::size_t(c)])
                     faults += " a stroke where no digit lends;";
             }
+            if (cellStrokes_[AnswerRow][std::size_t(c)] && !digits_[AnswerRow][std::size_t(c)])
+                faults += " a stroke through an empty answer place;";
+        }
 
         // Every box holds a digit, but for the empty answer of a difference below 0.
         const bool answered = std::any_of(digits_[AnswerRow].begin(), digits_[AnswerRow].end(), [](char c) { return c; });
