@@ -1,6 +1,7 @@
 // kolvara-sheet: numbered worksheets with their answer pages into one PDF, without a
 // display or a widget: each page is laid out as the window prints it and drawn by the
-// sheet painter.
+// sheet painter. With --json, the sheets' problems as JSON instead, without the toolkit's
+// fonts or painter.
 #include <QGuiApplication>
 #include <QPageSize>
 
@@ -20,6 +21,7 @@
 #include "problem_count.h"
 #include "random_source.h"
 #include "sheet.h"
+#include "sheet_json.h"
 #include "sheet_options.h"
 #include "sheet_painter.h"
 #include "sheet_pdf.h"
@@ -45,17 +47,17 @@ void complain(const std::string &lines)
     }
 }
 
-// The file -o names: a name without an extension gets ".pdf", as in the window's save
+// The file -o names: a name without an extension gets `extension`, as in the window's save
 // dialog, unless something other than a regular file (a folder, a named pipe, a device,
 // a link that leads nowhere) already has that name.
-std::string outputFile(std::string name)
+std::string outputFile(std::string name, const char *extension)
 {
     struct stat status;
     const bool taken = ::lstat(name.c_str(), &status) == 0 &&
                        (::stat(name.c_str(), &status) != 0 || !S_ISREG(status.st_mode));
     const std::size_t slash = name.rfind('/');
     if (!taken && name.find('.', slash == std::string::npos ? 0 : slash + 1) == std::string::npos)
-        name += ".pdf";
+        name += extension;
     return name;
 }
 
@@ -90,6 +92,21 @@ bool print(const std::string &text, bool closed)
         return true;
     complain(closed ? StandardOutputClosed : "標準出力に書き込めません\ncannot write to standard output");
     return false;
+}
+
+int notWritten(const QString &error, const std::string &output, int systemError)
+{
+    std::string reason = "cannot write " + (output == StandardOutputName ? std::string("to standard output") : output);
+    if (systemError != 0)
+        reason += std::string(": ") + std::strerror(systemError);
+    complain(error.toStdString() + "\n" + reason);
+    return NotWritten;
+}
+
+WholeFile outputOf(const std::string &output)
+{
+    return output == StandardOutputName ? WholeFile(WholeFile::Descriptor{STDOUT_FILENO})
+                                        : WholeFile(WholeFile::LocalName{QByteArray::fromStdString(output)});
 }
 
 }  // namespace
@@ -131,20 +148,32 @@ int main(int argc, char *argv[])
                  std::to_string(note.sheetSize) + "; repeats will occur");
 
     const bool toStandardOutput = options.output == StandardOutputName;
-    const std::string output = toStandardOutput ? options.output : outputFile(options.output);
+    const std::string output = toStandardOutput ? options.output : outputFile(options.output, options.json ? ".json" : ".pdf");
     if (toStandardOutput && outputClosed) {
         complain(StandardOutputClosed);
         return NotWritten;
     }
-    if (toStandardOutput && ::isatty(STDOUT_FILENO)) {
+    if (toStandardOutput && !options.json && ::isatty(STDOUT_FILENO)) {
         complain("標準出力が端末です。PDFはパイプでつなぐか、ファイルに書き出してください（例：kolvara-sheet -o - | lp）\n"
                  "standard output is a terminal: pipe the PDF on (kolvara-sheet -o - | lp) or name a file");
         return BadInput;
     }
     if (!toStandardOutput && isFolder(output)) {
-        complain("「" + output + "」はフォルダです。書き出すPDFの名前を指定してください（例：" + output + "/week.pdf）\n" +
-                 output + " is a folder: name the PDF to write (for example " + output + "/week.pdf); nothing was written");
+        const std::string kind = options.json ? "JSON" : "PDF", example = output + (options.json ? "/week.json" : "/week.pdf");
+        complain("「" + output + "」はフォルダです。書き出す" + kind + "の名前を指定してください（例：" + example + "）\n" +
+                 output + " is a folder: name the " + kind + " to write (for example " + example + "); nothing was written");
         return BadInput;
+    }
+
+    const std::uint32_t first = request.hasSeed ? request.seed : systemMillisecondsSinceMidnightUtc();
+    const WorksheetChoice choice = worksheetChoiceOf(request);
+    removeUnfinishedPdfsOnSignals();
+    if (options.json) {
+        WholeFile file = outputOf(output);
+        QString error = file.open();
+        if (error.isEmpty())
+            error = file.commit(QByteArray::fromStdString(sheetsJson(choice, first, request.sheets)));
+        return error.isEmpty() ? 0 : notWritten(error, output, file.systemError());
     }
 
     // Nothing is shown: the pages are drawn off screen, whatever display there is. The
@@ -166,24 +195,14 @@ int main(int argc, char *argv[])
         return NotWritten;
     }
 
-    removeUnfinishedPdfsOnSignals();
     SheetPdf pdf = toStandardOutput ? SheetPdf(SheetPdf::Descriptor{STDOUT_FILENO})
                                     : SheetPdf(SheetPdf::LocalName{QByteArray::fromStdString(output)});
-    const auto notWritten = [&pdf, &output](const QString &error) {
-        std::string reason = "cannot write " + (output == StandardOutputName ? std::string("to standard output") : output);
-        if (pdf.systemError() != 0)
-            reason += std::string(": ") + std::strerror(pdf.systemError());
-        complain(error.toStdString() + "\n" + reason);
-        return NotWritten;
-    };
     constexpr QPageSize::PageSizeId papers[] = {QPageSize::A4, QPageSize::Letter, QPageSize::JisB5, QPageSize::JisB4};
     const QPageSize paper(papers[int(request.paper)]);
     if (const QString error = pdf.open(landscapeLayout(paper), QStringLiteral("Kolvara")); !error.isEmpty())
-        return notWritten(error);
+        return notWritten(error, output, pdf.systemError());
 
-    const std::uint32_t first = request.hasSeed ? request.seed : systemMillisecondsSinceMidnightUtc();
     const QtTextMetrics metrics;
-    const WorksheetChoice choice = worksheetChoiceOf(request);
     std::vector<Sheet> answerPages;  // held back for the end with --answers-last
     for (int k = 0; k < request.sheets; ++k) {
         Sheet sheet = worksheetFor(choice, k, first);
@@ -199,6 +218,6 @@ int main(int argc, char *argv[])
     for (const Sheet &sheet : answerPages)
         pdf.addPage(layOutPage(sheet, pdf.paper(), metrics), metrics);
     if (const QString error = pdf.commit(); !error.isEmpty())
-        return notWritten(error);
+        return notWritten(error, output, pdf.systemError());
     return 0;
 }

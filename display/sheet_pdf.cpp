@@ -225,51 +225,22 @@ bool writeAll(int fd, const QByteArray &bytes)
 
 }  // namespace
 
-struct SheetPdf::Writer {
-    Writer() : buffer(&bytes), pdf(&buffer) { buffer.open(QIODevice::WriteOnly); }
-    ~Writer()
-    {
-        if (painter.isActive())
-            painter.end();
-        // An unfinished file is dropped with its temporary file.
-        if (!temporary.isEmpty())
-            ::unlink(temporary.constData());
-        forgetUnfinished(slot);
-        if (ownsFd && fd >= 0)
-            ::close(fd);
-    }
-    int fd = -1;
-    bool ownsFd = true;
-    QByteArray target;     // renamed into at commit; empty when written into directly
-    QByteArray temporary;  // the temporary file's name; empty while it has none
-    int slot = -1;
-    QByteArray bytes;
-    QBuffer buffer;
-    QPdfWriter pdf;
-    QPainter painter;
-    int pages = 0;
-    int writeError = 0;  // of a part written ahead into the temporary file
+void WholeFile::drop()
+{
+    // An unfinished file is dropped with its temporary file.
+    if (!temporary_.isEmpty())
+        ::unlink(temporary_.constData());
+    temporary_.clear();
+    forgetUnfinished(slot_);
+    if (ownsFd_ && fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+    ownsFd_ = false;
+    target_.clear();
+    writeError_ = 0;
+}
 
-    // Into a temporary file the document goes ahead in parts, so memory stays flat however
-    // many pages; a pipe or device gets the whole document at the end, or nothing.
-    void writeAhead()
-    {
-        constexpr qsizetype PartBytes = 256 * 1024;
-        if (target.isEmpty() || bytes.size() < PartBytes || writeError)
-            return;
-        if (!writeAll(fd, bytes))
-            writeError = errno ? errno : EIO;
-        bytes.clear();
-        buffer.seek(0);
-    }
-};
-
-SheetPdf::SheetPdf(const QString &fileName) : name_(QFile::encodeName(fileName)) {}
-SheetPdf::SheetPdf(LocalName name) : name_(std::move(name.bytes)) {}
-SheetPdf::SheetPdf(Descriptor out) : descriptor_(out.fd) {}
-SheetPdf::~SheetPdf() = default;
-
-QString SheetPdf::shownName() const
+QString WholeFile::shownName() const
 {
     if (descriptor_ == STDOUT_FILENO)
         return QStringLiteral("標準出力");
@@ -278,14 +249,14 @@ QString SheetPdf::shownName() const
     return QFileInfo(QFile::decodeName(name_)).absoluteFilePath();
 }
 
-QString SheetPdf::fail(const QString &message, int error)
+QString WholeFile::fail(const QString &message, int error)
 {
-    writer_.reset();
+    drop();
     systemError_ = error;
     return message.arg(shownName());
 }
 
-QString SheetPdf::cannotSave(int error)
+QString WholeFile::cannotSave(int error)
 {
     if (error == ENOSPC || error == EDQUOT)
         return fail(QStringLiteral("「%1」を保存できません。ディスクの空きを確かめてください"), error);
@@ -296,64 +267,149 @@ QString SheetPdf::cannotSave(int error)
     return fail(QStringLiteral("「%1」を保存できません"), error);
 }
 
+QString WholeFile::notFinished(int error)
+{
+    return fail(error == ENOSPC || error == EDQUOT || error == EFBIG
+                    ? QStringLiteral("「%1」を書き終えられません。ディスクの空きを確かめてください")
+                    : QStringLiteral("「%1」を書き終えられません"),
+                error);
+}
+
+QString WholeFile::open()
+{
+    drop();
+    systemError_ = 0;
+    if (descriptor_ >= 0) {
+        fd_ = descriptor_;
+        return {};
+    }
+    QByteArray target = name_;
+    struct stat status;
+    if (target.isEmpty())
+        return cannotSave(ENOENT);
+    bool refused = false;
+    const bool followed = followLinks(target, refused);
+    const bool exists = followed && ::stat(target.constData(), &status) == 0;
+    if (!followed && errno == ELOOP)
+        return fail(QStringLiteral("「%1」を保存できません。シンボリックリンクが循環しています"), ELOOP);
+    if (refused)
+        return fail(QStringLiteral("「%1」を保存できません。"
+                                   "だれでも書けるフォルダにある、ほかの人のシンボリックリンクはたどりません"),
+                    EACCES);
+    if (exists && S_ISDIR(status.st_mode))
+        return fail(QStringLiteral("「%1」はフォルダです。ファイルの名前を指定してください"), EISDIR);
+    // What the shell's ">" would refuse is not done by a rename either.
+    if (exists && ::faccessat(AT_FDCWD, target.constData(), W_OK, AT_EACCESS) != 0)
+        return errno == EACCES ? fail(QStringLiteral("「%1」は書き込みが許可されていません"), EACCES) : cannotSave(errno);
+    // Checked now rather than at the rename, after all the work.
+    if (lastNameLength(target) > NAME_MAX)
+        return cannotSave(ENAMETOOLONG);
+    ownsFd_ = true;
+    if (exists && !S_ISREG(status.st_mode)) {
+        // A named pipe or a device is the reader of the file, not a place to rename over.
+        fd_ = ::open(target.constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    } else {
+        target_ = target;
+        fd_ = ::open(folderOf(target).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        if (fd_ < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+            // No unnamed temporary files on this file system (FAT, for one).
+            int fd = -1;
+            makeNamedTemporary(target, temporary_, slot_, [&fd](const QByteArray &name) {
+                fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+                return fd >= 0;
+            });
+            fd_ = fd;
+        }
+        // A file replaced keeps its owner, group and mode as far as the user may set
+        // them (the owner only for root; the group for a member of it).
+        if (fd_ >= 0 && exists) {
+            if (::fchown(fd_, status.st_uid, status.st_gid) != 0)
+                (void)!::fchown(fd_, uid_t(-1), status.st_gid);
+            ::fchmod(fd_, status.st_mode & 07777);
+        }
+    }
+    if (fd_ < 0)
+        return cannotSave(errno);
+    return {};
+}
+
+bool WholeFile::writeAhead(QByteArray &bytes)
+{
+    // Into a temporary file a long document goes ahead in parts, so memory stays flat;
+    // a pipe or device gets the whole of it at the end, or nothing.
+    constexpr qsizetype PartBytes = 256 * 1024;
+    if (target_.isEmpty() || fd_ < 0 || bytes.size() < PartBytes)
+        return false;
+    if (!writeError_ && !writeAll(fd_, bytes))
+        writeError_ = errno ? errno : EIO;
+    bytes.clear();
+    return true;
+}
+
+QString WholeFile::commit(const QByteArray &rest)
+{
+    if (fd_ < 0)
+        return fail(QStringLiteral("「%1」に書き込めません"), systemError_);
+    // The whole file (or its rest) goes out at once: a reader of a pipe gets nothing of a
+    // run that fails before it ends.
+    if (writeError_)
+        return notFinished(writeError_);
+    if (!writeAll(fd_, rest))
+        return notFinished(errno);
+    if (target_.isEmpty()) {
+        const bool owned = std::exchange(ownsFd_, false);
+        if (owned && ::close(std::exchange(fd_, -1)) != 0)
+            return notFinished(errno);
+        drop();
+        return {};
+    }
+    if (::fdatasync(fd_) != 0)
+        return notFinished(errno);
+    if (temporary_.isEmpty()) {
+        const QByteArray unnamed = "/proc/self/fd/" + QByteArray::number(fd_);
+        if (!makeNamedTemporary(target_, temporary_, slot_, [&unnamed](const QByteArray &name) {
+                return ::linkat(AT_FDCWD, unnamed.constData(), AT_FDCWD, name.constData(), AT_SYMLINK_FOLLOW) == 0;
+            }))
+            return notFinished(errno);
+    }
+    if (::rename(temporary_.constData(), target_.constData()) != 0)
+        return notFinished(errno);
+    temporary_.clear();
+    drop();
+    return {};
+}
+
+struct SheetPdf::Writer {
+    Writer() : buffer(&bytes), pdf(&buffer) { buffer.open(QIODevice::WriteOnly); }
+    ~Writer()
+    {
+        if (painter.isActive())
+            painter.end();
+    }
+    QByteArray bytes;
+    QBuffer buffer;
+    QPdfWriter pdf;
+    QPainter painter;
+    int pages = 0;
+};
+
+SheetPdf::SheetPdf(const QString &fileName) : file_(LocalName{QFile::encodeName(fileName)}) {}
+SheetPdf::SheetPdf(LocalName name) : file_(std::move(name)) {}
+SheetPdf::SheetPdf(Descriptor out) : file_(out) {}
+SheetPdf::~SheetPdf() = default;
+
+QString SheetPdf::fail(const QString &message, int error)
+{
+    writer_.reset();
+    return file_.fail(message, error);
+}
+
 QString SheetPdf::open(const QPageLayout &layout, const QString &title)
 {
     writer_.reset();
-    systemError_ = 0;
-    auto writer = std::make_unique<Writer>();
-    if (descriptor_ >= 0) {
-        writer->fd = descriptor_;
-        writer->ownsFd = false;
-    } else {
-        QByteArray target = name_;
-        struct stat status;
-        if (target.isEmpty())
-            return cannotSave(ENOENT);
-        bool refused = false;
-        const bool followed = followLinks(target, refused);
-        const bool exists = followed && ::stat(target.constData(), &status) == 0;
-        if (!followed && errno == ELOOP)
-            return fail(QStringLiteral("「%1」を保存できません。シンボリックリンクが循環しています"), ELOOP);
-        if (refused)
-            return fail(QStringLiteral("「%1」を保存できません。"
-                                       "だれでも書けるフォルダにある、ほかの人のシンボリックリンクはたどりません"),
-                        EACCES);
-        if (exists && S_ISDIR(status.st_mode))
-            return fail(QStringLiteral("「%1」はフォルダです。ファイルの名前を指定してください"), EISDIR);
-        // What the shell's ">" would refuse is not done by a rename either.
-        if (exists && ::faccessat(AT_FDCWD, target.constData(), W_OK, AT_EACCESS) != 0)
-            return errno == EACCES ? fail(QStringLiteral("「%1」は書き込みが許可されていません"), EACCES)
-                                   : cannotSave(errno);
-        // Checked now rather than at the rename, after all the work.
-        if (lastNameLength(target) > NAME_MAX)
-            return cannotSave(ENAMETOOLONG);
-        if (exists && !S_ISREG(status.st_mode)) {
-            // A named pipe or a device is the reader of the pages, not a place to rename over.
-            writer->fd = ::open(target.constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
-        } else {
-            writer->target = target;
-            writer->fd = ::open(folderOf(target).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-            if (writer->fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
-                // No unnamed temporary files on this file system (FAT, for one).
-                int fd = -1;
-                makeNamedTemporary(target, writer->temporary, writer->slot, [&fd](const QByteArray &name) {
-                    fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-                    return fd >= 0;
-                });
-                writer->fd = fd;
-            }
-            // A file replaced keeps its owner, group and mode as far as the user may set
-            // them (the owner only for root; the group for a member of it).
-            if (writer->fd >= 0 && exists) {
-                if (::fchown(writer->fd, status.st_uid, status.st_gid) != 0)
-                    (void)!::fchown(writer->fd, uid_t(-1), status.st_gid);
-                ::fchmod(writer->fd, status.st_mode & 07777);
-            }
-        }
-        if (writer->fd < 0)
-            return cannotSave(errno);
-    }
-    writer_ = std::move(writer);
+    if (const QString error = file_.open(); !error.isEmpty())
+        return error;
+    writer_ = std::make_unique<Writer>();
     startWriter(writer_->pdf, layout, title);
     if (!writer_->painter.begin(&writer_->pdf))
         return fail(QStringLiteral("「%1」にPDFを書き込めません"), 0);
@@ -368,48 +424,19 @@ void SheetPdf::addPage(const kolvara::SheetPage &page, const QtTextMetrics &metr
     if (writer_->pages++ > 0)
         writer_->pdf.newPage();
     drawPage(writer_->painter, writer_->pdf, page, metrics);
-    writer_->writeAhead();
+    if (file_.writeAhead(writer_->bytes))
+        writer_->buffer.seek(0);
 }
 
 QString SheetPdf::commit()
 {
     if (!writer_)
-        return fail(QStringLiteral("「%1」にPDFを書き込めません"), systemError_);
-    Writer &w = *writer_;
-    if (!w.painter.end())
+        return fail(QStringLiteral("「%1」にPDFを書き込めません"), file_.systemError());
+    if (!writer_->painter.end())
         return fail(QStringLiteral("「%1」にPDFを書き込めません"), 0);
-    const auto notFinished = [this](int error) {
-        return fail(error == ENOSPC || error == EDQUOT || error == EFBIG
-                        ? QStringLiteral("「%1」を書き終えられません。ディスクの空きを確かめてください")
-                        : QStringLiteral("「%1」を書き終えられません"),
-                    error);
-    };
-    // The whole document (or its rest) goes out at once: a reader of a pipe gets nothing
-    // of a run that fails before it ends.
-    if (w.writeError)
-        return notFinished(w.writeError);
-    if (!writeAll(w.fd, w.bytes))
-        return notFinished(errno);
-    if (w.target.isEmpty()) {
-        if (w.ownsFd && ::close(std::exchange(w.fd, -1)) != 0)
-            return notFinished(errno);
-        writer_.reset();
-        return {};
-    }
-    if (::fdatasync(w.fd) != 0)
-        return notFinished(errno);
-    if (w.temporary.isEmpty()) {
-        const QByteArray unnamed = "/proc/self/fd/" + QByteArray::number(w.fd);
-        if (!makeNamedTemporary(w.target, w.temporary, w.slot, [&unnamed](const QByteArray &name) {
-                return ::linkat(AT_FDCWD, unnamed.constData(), AT_FDCWD, name.constData(), AT_SYMLINK_FOLLOW) == 0;
-            }))
-            return notFinished(errno);
-    }
-    if (::rename(w.temporary.constData(), w.target.constData()) != 0)
-        return notFinished(errno);
-    w.temporary.clear();
+    const QByteArray rest = writer_->bytes;
     writer_.reset();
-    return {};
+    return file_.commit(rest);
 }
 
 void removeUnfinishedPdfsOnSignals()

@@ -1,4 +1,4 @@
-// Sheet pages into a PDF file, written whole or not at all.
+// Files written whole or not at all, and sheet pages into a PDF such a file.
 #pragma once
 
 #include <QByteArray>
@@ -16,13 +16,13 @@ QPageLayout landscapeLayout(const QPageSize &pageSize);
 // The paper and printable area of a page layout, in points.
 kolvara::Paper paperOf(const QPageLayout &layout);
 
-// A PDF of sheet pages. A regular file (or a new one) is written into a temporary file
-// beside its target, the one a symbolic link leads to, and renamed only once complete,
-// so the file appears whole or not at all; dropped unfinished, it leaves nothing behind.
-// An existing target that is no regular file (a named pipe, a device) and an open
-// descriptor are written into at commit. Errors come back as the reason in the user's
-// words, empty on success.
-class SheetPdf {
+// A file written whole or not at all. A regular file (or a new one) is written into a
+// temporary file beside its target, the one a symbolic link leads to, and renamed only
+// once complete; dropped unfinished, it leaves nothing behind. An existing target that is
+// no regular file (a named pipe, a device) and an open descriptor get everything at
+// commit. Nothing the shell's ">" would refuse is written. Errors come back as the reason
+// in the user's words, empty on success.
+class WholeFile {
 public:
     // A file name as the system spells it, in bytes that need not be UTF-8.
     struct LocalName {
@@ -32,6 +32,45 @@ public:
     struct Descriptor {
         int fd;
     };
+
+    explicit WholeFile(LocalName name) : name_(std::move(name.bytes)) {}
+    explicit WholeFile(Descriptor out) : descriptor_(out.fd) {}
+    ~WholeFile() { drop(); }
+    WholeFile(const WholeFile &) = delete;
+    WholeFile &operator=(const WholeFile &) = delete;
+
+    QString open();
+    // Hands the bytes so far to a temporary file, emptying `bytes`, once they are many;
+    // false, keeping them, where they go out only at commit.
+    bool writeAhead(QByteArray &bytes);
+    QString commit(const QByteArray &rest);
+    // The target's name as messages show it.
+    QString shownName() const;
+    // Drops the file unfinished and returns the message, its %1 the shown name.
+    QString fail(const QString &message, int error);
+    // The system's error number behind the last failure; 0 when the system gave none.
+    int systemError() const { return systemError_; }
+
+private:
+    QString cannotSave(int error);
+    QString notFinished(int error);
+    void drop();
+    QByteArray name_;
+    int descriptor_ = -1;
+    int fd_ = -1;
+    bool ownsFd_ = false;
+    QByteArray target_;     // renamed into at commit; empty when written into directly
+    QByteArray temporary_;  // the temporary file's name; empty while it has none
+    int slot_ = -1;
+    int writeError_ = 0;  // of a part written ahead
+    int systemError_ = 0;
+};
+
+// A PDF of sheet pages, written as a WholeFile.
+class SheetPdf {
+public:
+    using LocalName = WholeFile::LocalName;
+    using Descriptor = WholeFile::Descriptor;
 
     explicit SheetPdf(const QString &fileName);
     explicit SheetPdf(LocalName name);
@@ -46,21 +85,17 @@ public:
     void addPage(const kolvara::SheetPage &page, const QtTextMetrics &metrics);
     QString commit();
     // The system's error number behind the last failure; 0 when the system gave none.
-    int systemError() const { return systemError_; }
+    int systemError() const { return file_.systemError(); }
 
 private:
     struct Writer;
     QString fail(const QString &message, int error);
-    QString cannotSave(int error);
-    QString shownName() const;
-    std::unique_ptr<Writer> writer_;
-    QByteArray name_;
-    int descriptor_ = -1;
+    WholeFile file_;
+    std::unique_ptr<Writer> writer_;  // dropped before the file
     kolvara::Paper paper_;
-    int systemError_ = 0;
 };
 
-// Has SIGTERM, SIGINT and SIGHUP remove the temporary file of every PDF being written,
+// Has SIGTERM, SIGINT and SIGHUP remove the temporary file of every WholeFile being written,
 // then end the program as the signal would have.
 void removeUnfinishedPdfsOnSignals();
 

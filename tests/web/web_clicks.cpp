@@ -55,7 +55,7 @@ int main()
             session.select(option);
         }
         const ProblemCountNote note = problemCountNote(settingsForNextFill(model));
-        web::JsonWriter j;
+        JsonWriter j;
         j.beginObject().key("selection").beginArray();
         for (int g = 0; g < OptionGroupCount; ++g)
             j.value(valueOf(model.selectedOption(OptionGroup(g))));

@@ -1,4 +1,5 @@
-// A small JSON writer: the page reads the module's answers as JSON.
+// A small JSON writer: the browser page reads the module's answers as JSON, and
+// kolvara-sheet --json writes sheets' problems with it.
 #pragma once
 
 #include <charconv>
@@ -8,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace kolvara::web {
+namespace kolvara {
 
 class JsonWriter {
 public:
@@ -34,6 +35,12 @@ public:
     }
     JsonWriter &value(const char *text) { return value(std::string_view(text)); }
     JsonWriter &value(const std::string &text) { return value(std::string_view(text)); }
+    JsonWriter &null()
+    {
+        separate();
+        out_ += "null";
+        return *this;
+    }
     JsonWriter &value(bool on)
     {
         separate();
@@ -117,4 +124,4 @@ private:
     bool afterKey_ = false;
 };
 
-}  // namespace kolvara::web
+}  // namespace kolvara
