@@ -10,6 +10,7 @@
 #include "feasibility.h"
 #include "font_table.h"
 #include "status_lines.h"
+#include "steps.h"
 #include "texts.h"
 #include "web_session.h"
 
@@ -18,24 +19,26 @@ using namespace kolvara::web;
 
 namespace {
 
-Settings settingsFrom(const std::string &address) { return parseAddress(address).request.settings; }
+Settings settingsFrom(const std::string &address) { return *settingsOf(parseAddress(address).request.problems); }
 
 }  // namespace
 
 TEST(Address, EverySettingAndSwitchReadsBackAsWritten)
 {
     for (int i = 0; i < SettingsCombinationCount; ++i) {
-        web::SheetRequest request;
-        request.settings = settingsCombination(i);
+        SheetRequest request;
+        request.problems = choiceOf(settingsCombination(i));
         request.seed = i % 2 ? MaxSeed : std::uint32_t(i);
+        request.hasSeed = true;
         request.sheets = 1 + i % MaxSheets;
         request.distinct = i % 3 == 0;
         request.answers = i % 5 != 0;
         request.boxes = i % 7 != 0;
         request.paper = PaperChoice(i % 4);
         request.answersLast = i % 13 == 0;
-        request.format = {.helperBoxes = i % 2 == 0, .redAnswers = i % 3 == 1, .classLine = i % 4 == 1,
-                          .score = i % 6 == 5, .numbers = i % 8 == 3, .perPage = i % 4 ? SmallerPages[i % 3] : 0};
+        request.format = {.helperBoxes = i % 2 == 0, .redAnswers = i % 3 == 1,
+                          .answerLabel = true, .classLine = i % 4 == 1, .score = i % 6 == 5, .numbers = i % 8 == 3,
+                          .perPage = i % 4 ? SmallerPages[i % 3] : 0};
         const ParsedAddress parsed = parseAddress(addressOf(request));
         ASSERT_TRUE(parsed.rejected.empty()) << addressOf(request);
         ASSERT_EQ(parsed.request, request) << addressOf(request);
@@ -59,16 +62,21 @@ TEST(Address, EntriesAsKolvaraSheetTakesThem)
         {"op=SUB&upper=0NA", "op=sub&upper=0na&lower=aaa&carry=mmm", false, {}},
         {"seed=86400000&sheets=0&sheets=101&paper=a3", "op=add&upper=aaa&lower=aaa&carry=mmm", false,
          {"seed=86400000", "sheets=0", "sheets=101", "paper=a3"}},
-        {"upper=0n&lower=abc&carry=yyyy&op=mul", "op=add&upper=aaa&lower=aaa&carry=mmm", false,
-         {"upper=0n", "lower=abc", "carry=yyyy", "op=mul"}},
+        {"upper=0nx&lower=abc&carry=yyyyy&op=mul&upper=a.a.a&lower=a.aaa", "op=add&upper=aaa&lower=aaa&carry=mmm", false,
+         {"upper=0nx", "lower=abc", "carry=yyyyy", "op=mul", "upper=a.a.a", "lower=a.aaa"}},
+        // Four places, decimals, mixed signs and the answer's last 0, as kolvara-sheet writes them.
+        {"op=MIXED&upper=naaa.n&lower=n.n&carry=mmmm.m&zero-end=Y&seed=5",
+         "op=mixed&upper=naaa.n&lower=00n.n&carry=mmmm.m&zero-end=y", true, {}},
+        {"upper=n&lower=a.an&carry=m.mm&op=sub&zero-end=m", "op=sub&upper=00n&lower=00a.an&carry=mmm.mm", false, {}},
+        {"zero-end=x&upper=aaaaa", "op=add&upper=aaa&lower=aaa&carry=mmm", false, {"zero-end=x", "upper=aaaaa"}},
         {"no-boxes&no-answers=1&distinct&sheets=100&paper=letter&&",
-         "op=add&upper=aaa&lower=aaa&carry=mmm&sheets=100&paper=letter&distinct&no-answers&no-boxes", false, {}},
+         "op=add&upper=aaa&lower=aaa&carry=mmm&sheets=100&distinct&no-answers&no-boxes&paper=letter", false, {}},
         {"no-boxes=yes&output=x.pdf&seed=-1&seed=", "op=add&upper=aaa&lower=aaa&carry=mmm", false,
          {"no-boxes=yes", "output=x.pdf", "seed=-1", "seed="}},
         {"seed=0", "op=add&upper=aaa&lower=aaa&carry=mmm", true, {}},
         {"numbers&score=1&class-line&red-answers&helper-boxes&answers-last&per-page=6&paper=B5",
-         "op=add&upper=aaa&lower=aaa&carry=mmm&paper=b5&answers-last&helper-boxes&red-answers&class-line&score&numbers"
-         "&per-page=6",
+         "op=add&upper=aaa&lower=aaa&carry=mmm&answers-last&helper-boxes&red-answers&class-line&score&numbers&per-page=6"
+         "&paper=b5",
          false, {}},
         // Switches off again, and the screen's rows back, as the page's controls write them.
         {"paper=b4&per-page=12&per-page=0&numbers&numbers=0&answers-last=0", "op=add&upper=aaa&lower=aaa&carry=mmm&paper=b4",
@@ -81,6 +89,10 @@ TEST(Address, EntriesAsKolvaraSheetTakesThem)
         {"op=sub&step=ADD-1-carry&carry=nnn&seed=4", "op=add&upper=00n&lower=00n&carry=nny", true, {},
          {"op=sub", "carry=nnn"}},
         {"step=sub-2-borrow&step=bogus", "op=sub&upper=0na&lower=0na&carry=nny", false, {"step=bogus"}},
+        // Every grade's steps, the decimal ones included.
+        {"upper=naaa&step=dec-zero-end&zero-end=n", "op=add&upper=00a.an&lower=00a.an&carry=mmm.mm&zero-end=y", false, {},
+         {"upper=naaa", "zero-end=n"}},
+        {"step=mixed-4", "op=mixed&upper=naaa&lower=naa&carry=mmmm", false, {}},
     };
     for (const AddressCase &c : cases) {
         SCOPED_TRACE(c.address);
@@ -196,6 +208,44 @@ TEST(Session, AnAddressWithoutProblemsGivesKolvaraSheetsReasonAndKeepsASheet)
         EXPECT_EQ(later.address(), address);
         EXPECT_EQ(later.sheet(0, false), before);
     }
+}
+
+TEST(Session, PatternsBeyondThreePlacesDrawKolvaraSheetsSheetAndABadOneKeepsIt)
+{
+    WebSession session;
+    session.open("op=mixed&upper=naaa.n&lower=n.n&carry=mmmm.m&zero-end=y&seed=5", 0);
+    EXPECT_FALSE(session.threePlaces());
+    EXPECT_EQ(session.refusal(), "");
+    SheetRequest request;
+    ASSERT_EQ(findSheetOption("op")->read(request, "op", "mixed"), "");
+    ASSERT_EQ(findSheetOption("upper")->read(request, "upper", "naaa.n"), "");
+    ASSERT_EQ(findSheetOption("lower")->read(request, "lower", "n.n"), "");
+    ASSERT_EQ(findSheetOption("carry")->read(request, "carry", "mmmm.m"), "");
+    ASSERT_EQ(findSheetOption("zero-end")->read(request, "zero-end", "y"), "");
+    const Sheet expected = worksheetFor(worksheetChoiceOf(request), 0, 5);
+    EXPECT_EQ(session.sheet(0, false).problems, expected.problems);
+    EXPECT_EQ(session.sheet(0, false).mark, expected.mark);
+
+    // A pattern that cannot be read changes nothing and says why; one that reads but whose
+    // point the carry does not meet keeps the sheet and gives the reason.
+    const std::string address = session.address();
+    EXPECT_FALSE(session.set("upper", "a.a.a"));
+    EXPECT_NE(session.error(), "");
+    EXPECT_EQ(session.error().find('\n'), std::string::npos);  // the Japanese line alone
+    EXPECT_EQ(findSheetOption("upper")->write(SheetRequest{.problems = session.wanted()}), "naaa.n");
+    EXPECT_TRUE(session.set("upper", "naaa.nn"));
+    EXPECT_TRUE(session.set("carry", "mmmm"));
+    EXPECT_NE(session.refusal(), "");
+    EXPECT_TRUE(session.countNote().impossible);
+    EXPECT_FALSE(session.refresh());
+    EXPECT_EQ(session.address(), address);
+    EXPECT_EQ(session.sheet(0, false).problems, expected.problems);
+
+    // Back to three places: the window's buttons show them again.
+    EXPECT_TRUE(session.set("step", "add-2"));
+    EXPECT_TRUE(session.threePlaces());
+    EXPECT_EQ(session.model().settings(), *settingsOf(*findStep("add-2")));
+    EXPECT_EQ(session.refusal(), "");
 }
 
 TEST(Session, OnlyAnswerPagesCarryTheAnswerLabel)

@@ -53,8 +53,14 @@ EMSCRIPTEN_KEEPALIVE const char *kv_open(const char *address, double clock)
         j.endArray();
         return j.take();
     };
+    // What was wrong with each entry not read, in the table's Japanese line.
+    std::vector<std::string> reasons;
+    for (const std::string &reason : parsed.reasons)
+        if (!reason.empty())
+            reasons.push_back(japaneseLine(reason));
     std::string state = stateJson(session());
-    state.insert(state.size() - 1, ",\"rejected\":" + list(parsed.rejected) + ",\"setAside\":" + list(parsed.setAside));
+    state.insert(state.size() - 1, ",\"rejected\":" + list(parsed.rejected) + ",\"reasons\":" + list(reasons) +
+                                       ",\"setAside\":" + list(parsed.setAside));
     return answer(std::move(state));
 }
 

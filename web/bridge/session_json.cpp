@@ -1,5 +1,7 @@
 #include "session_json.h"
 
+#include <algorithm>
+
 #include "json_writer.h"
 #include "option_widgets.h"
 #include "steps.h"
@@ -35,11 +37,30 @@ std::string staticJson()
         j.value(place);
     j.endArray();
     j.key("steps").beginArray();
-    // The panel's places are the window's three: the steps those can show.
     for (const NamedStep &step : NamedSteps)
-        if (settingsOf(step))
-            j.beginObject().field("key", step.key).field("name", step.name).endObject();
+        j.beginObject()
+            .field("key", step.key)
+            .field("name", step.name)
+            .field("grade", step.grade)
+            .field("gradeName", gradeName(step.grade))
+            .endObject();
     j.endArray();
+    // The teachers' options as the table names them: caption, hint and values.
+    j.key("sheetOptions").beginObject();
+    for (const SheetOptionRow &row : sheetOptionRows()) {
+        if (row.windowOnly)
+            continue;
+        j.key(row.key).beginObject().field("caption", row.caption).field("hint", row.hint);
+        j.key("values").beginArray();
+        if (row.kind == OptionKind::Words)
+            for (std::size_t start = 0; start <= row.valueName.size();) {
+                const std::size_t end = std::min(row.valueName.find('|', start), row.valueName.size());
+                j.value(row.valueName.substr(start, end - start));
+                start = end + 1;
+            }
+        j.endArray().endObject();
+    }
+    j.endObject();
     j.key("perPage").beginArray();
     for (const int n : SmallerPages)
         j.value(n);
@@ -54,10 +75,18 @@ std::string stateJson(const WebSession &session)
     const ProblemSettings &model = session.model();
     const SheetRequest &request = session.request();
     const bool subtraction = model.settings().IsSubtraction == 1;
+    SheetRequest wanted;
+    wanted.problems = session.wanted();
     JsonWriter j;
     j.beginObject();
     j.field("address", session.address()).field("remembered", settingsAddressOf(request));
     j.field("operation", model.operationItem());
+    // The panel's problems in kolvara-sheet's words, and whether the window's buttons can show them.
+    j.key("problems").beginObject();
+    for (const std::string_view key : ProblemKeys)
+        j.field(key, findSheetOption(key)->write(wanted));
+    j.endObject();
+    j.field("threePlaces", session.threePlaces()).field("error", session.error());
     j.key("selection").beginArray();
     for (int g = 0; g < OptionGroupCount; ++g)
         j.value(valueOf(model.selectedOption(OptionGroup(g))));
@@ -96,10 +125,10 @@ std::string stateJson(const WebSession &session)
         .field("answers-last", request.answersLast)
         .endObject();
     j.field("perPage", f.perPage);
-    // The step whose settings the sheet has, if any: the step list shows it.
+    // The step whose problems the panel shows, if any: the step list shows it.
     std::string_view step;
     for (const NamedStep &named : NamedSteps)
-        if (settingsOf(named) == request.settings)
+        if (problemsOf(named) == session.wanted())
             step = named.key;
     j.field("step", step);
     j.endObject();

@@ -4,8 +4,9 @@
 // The sheet on the page is always sheet No.1 of the address's seed, so the address gives
 // the very same sheet anywhere. An option click runs the window's rules and draws the
 // sheet anew from the same seed with the settings a refresh would use; "更新" moves on to
-// the next seed, as the window's clock moves on. Settings that admit no problem keep the
-// sheet and its address.
+// the next seed, as the window's clock moves on. Problems that the window's three places
+// cannot show (four places, decimals, mixed signs) are set by their patterns instead.
+// Problems that admit none keep the sheet and its address.
 #pragma once
 
 #include <cstdint>
@@ -25,7 +26,7 @@ class WebSession {
 public:
     WebSession();
 
-    // Starts from an address (settings and seed in kolvara-sheet's terms); without a seed
+    // Starts from an address (options and seed in kolvara-sheet's terms); without a seed
     // the clock's reading (milliseconds since midnight UTC) is the starting state. Returns the address
     // as read: the entries it did not understand (which keep their defaults) and those a
     // step set aside.
@@ -34,16 +35,24 @@ public:
     void select(Option option);
     void selectOperation(int item);
     // "更新": the window's refresh at the next seed. False, keeping the sheet, when the
-    // settings admit no problem; refusal() then says why.
+    // problems admit none; refusal() then says why.
     bool refresh();
-    // One entry in the address's terms, such as "no-boxes" or "paper=letter".
+    // One entry in the address's terms, such as "no-boxes", "upper=a.an" or "step=add-4-decimal".
+    // False, changing nothing, when it cannot be read; error() then says why.
     bool set(std::string_view key, std::string_view value);
 
     const ProblemSettings &model() const { return model_; }
     const SheetRequest &request() const { return request_; }
+    // The problems the panel shows: those of the last click or entry, drawn or not.
+    const ProblemChoice &wanted() const { return wanted_; }
+    // Whether the window's three places can show them, so the panel's buttons do.
+    bool threePlaces() const { return threePlaces_; }
     bool hasSheet() const { return hasSheet_; }
+    // Why the problems shown in the panel have no sheet (Japanese), empty when they have one.
     const std::string &refusal() const { return refusal_; }
-    // The panel's count line, for the settings the sheet was last to be drawn from: those the
+    // Why the last entry could not be read (Japanese), empty when it could.
+    const std::string &error() const { return error_; }
+    // The panel's count line, for the problems the sheet was last to be drawn from: those the
     // next fill uses after a click, those written after an address.
     ProblemCountNote countNote() const;
     std::string address() const { return addressOf(request_); }
@@ -54,14 +63,18 @@ public:
     const TextMetrics &metrics() const { return metrics_; }
 
 private:
-    // Draws the sheet for these settings and seed when they admit a problem.
-    bool show(const Settings &settings, std::uint32_t seed);
+    // Draws the sheet for these problems and seed when they admit one.
+    bool show(const ProblemChoice &choice, std::uint32_t seed);
+    // The panel's problems: the window's buttons follow them when they can.
+    void want(const ProblemChoice &choice);
 
     ProblemSettings model_;
     SheetRequest request_;
     bool hasSheet_ = false;
-    Settings wanted_;
+    ProblemChoice wanted_;
+    bool threePlaces_ = true;
     std::string refusal_;
+    std::string error_;
     TableTextMetrics metrics_;
 };
 
