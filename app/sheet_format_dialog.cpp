@@ -9,14 +9,49 @@
 
 namespace {
 
+using kolvara::SheetOptionRow;
+
 QString toQt(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
 
-QCheckBox *option(const QString &caption, const QString &hint, bool checked)
+const SheetOptionRow &row(std::string_view key)
 {
-    auto *box = new QCheckBox(caption);
-    box->setToolTip(hint);
-    box->setChecked(checked);
-    return box;
+    static const SheetOptionRow none{};
+    for (const SheetOptionRow &r : kolvara::sheetOptionRows())
+        if (r.key == key)
+            return r;
+    return none;
+}
+
+// The caption with its accelerator: "補助数字のわく(&H)".
+QString caption(const SheetOptionRow &r)
+{
+    QString text = toQt(r.caption);
+    if (r.accelerator)
+        text += QStringLiteral("(&%1)").arg(QChar::fromLatin1(r.accelerator));
+    return text;
+}
+
+// A captioned switch that turns on something of the page's format and nothing else: each
+// such row of the table is a box here.
+bool isFormatSwitch(const SheetOptionRow &r)
+{
+    if (r.kind != kolvara::OptionKind::Switch || r.caption.empty() || !r.read)
+        return false;
+    kolvara::SheetRequest probe;
+    probe.format = {};
+    const kolvara::SheetRequest before = probe;
+    r.read(probe, r.key, {});
+    const bool formatChanged = probe.format != before.format;
+    probe.format = before.format;
+    return formatChanged && probe == before;
+}
+
+QLabel *labelFor(const SheetOptionRow &r, QWidget *buddy)
+{
+    buddy->setToolTip(toQt(r.hint));
+    auto *label = new QLabel(caption(r) + u':');
+    label->setBuddy(buddy);
+    return label;
 }
 
 }  // namespace
@@ -33,35 +68,26 @@ SheetFormatDialog::SheetFormatDialog(const kolvara::SheetFormat &format, QWidget
             steps_.push_back(&step);
             step_->addItem(toQt(step.name));
         }
-    step_->setToolTip(QStringLiteral("選ぶと、OKで設定がその段階の問題に変わります。"));
-    auto *stepLabel = new QLabel(QStringLiteral("練習の段階(&S):"));
-    stepLabel->setBuddy(step_);
-    form->addRow(stepLabel, step_);
+    form->addRow(labelFor(row("step"), step_), step_);
 
     perPage_ = new QComboBox;
     perPage_->addItem(QStringLiteral("画面と同じ（20または28）"), 0);
     for (auto it = kolvara::SmallerPages.rbegin(); it != kolvara::SmallerPages.rend(); ++it)
         perPage_->addItem(QString::number(*it), *it);
     perPage_->setCurrentIndex(std::max(0, perPage_->findData(format.perPage)));
-    perPage_->setToolTip(QStringLiteral("問題を少なくすると、数字とわくが大きくなります。"));
-    auto *perPageLabel = new QLabel(QStringLiteral("1ページの問題数(&M):"));
-    perPageLabel->setBuddy(perPage_);
-    form->addRow(perPageLabel, perPage_);
+    form->addRow(labelFor(row("per-page"), perPage_), perPage_);
 
-    helperBoxes_ = option(QStringLiteral("補助数字のわく(&H)"),
-                          QStringLiteral("くり上がり・くり下がりの数字を書く小さなわくを、問題の上に付けます。"),
-                          format.helperBoxes);
-    redAnswers_ = option(QStringLiteral("答えを赤で(&R)"),
-                         QStringLiteral("解答のページの答えと補助数字を赤で印刷します。"), format.redAnswers);
-    answerLabel_ = option(QStringLiteral("解答のページに「こたえ」(&A)"),
-                          QStringLiteral("解答のページの見出しの横に「こたえ」と印刷します。"), format.answerLabel);
-    classLine_ = option(QStringLiteral("組・番の欄(&C)"), QStringLiteral("なまえの前に組と番を書く欄を付けます。"),
-                        format.classLine);
-    score_ = option(QStringLiteral("点数の欄(&P)"), QStringLiteral("右上に点数を書く欄を付けます。"), format.score);
-    numbers_ = option(QStringLiteral("問題番号(&N)"), QStringLiteral("問題の左上に (1) (2) … と番号を付けます。"),
-                      format.numbers);
-    for (QCheckBox *box : {helperBoxes_, redAnswers_, answerLabel_, classLine_, score_, numbers_})
+    kolvara::SheetRequest current;
+    current.format = format;
+    for (const SheetOptionRow &r : kolvara::sheetOptionRows()) {
+        if (!isFormatSwitch(r))
+            continue;
+        auto *box = new QCheckBox(caption(r));
+        box->setToolTip(toQt(r.hint));
+        box->setChecked(!r.write(current).empty());
+        switches_.emplace_back(&r, box);
         form->addRow(box);
+    }
 
     auto *note = new QLabel(QStringLiteral("印刷とPDF保存のページに使われます。問題数は画面にも使われます。"));
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
@@ -75,15 +101,13 @@ SheetFormatDialog::SheetFormatDialog(const kolvara::SheetFormat &format, QWidget
 
 kolvara::SheetFormat SheetFormatDialog::format() const
 {
-    kolvara::SheetFormat f;
-    f.helperBoxes = helperBoxes_->isChecked();
-    f.redAnswers = redAnswers_->isChecked();
-    f.answerLabel = answerLabel_->isChecked();
-    f.classLine = classLine_->isChecked();
-    f.score = score_->isChecked();
-    f.numbers = numbers_->isChecked();
-    f.perPage = perPage_->currentData().toInt();
-    return f;
+    kolvara::SheetRequest chosen;
+    chosen.format = {};
+    for (const auto &[r, box] : switches_)
+        if (box->isChecked())
+            r->read(chosen, r->key, {});
+    chosen.format.perPage = perPage_->currentData().toInt();
+    return chosen.format;
 }
 
 const kolvara::NamedStep *SheetFormatDialog::step() const

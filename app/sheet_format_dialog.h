@@ -1,11 +1,14 @@
-// "シートの形式": what teachers add to the printed and saved sheet, and the named steps.
+// "シートの形式": what teachers add to the printed and saved sheet, and the named steps. Its
+// captions, accelerators and hints are those of the shared option table.
 #pragma once
 
+#include <utility>
 #include <vector>
 
 #include <QDialog>
 
 #include "sheet.h"
+#include "sheet_request.h"
 #include "steps.h"
 
 class QCheckBox;
@@ -25,5 +28,6 @@ private:
     QComboBox *step_;
     std::vector<const kolvara::NamedStep *> steps_;  // those the window's three places can show
     QComboBox *perPage_;
-    QCheckBox *helperBoxes_, *redAnswers_, *answerLabel_, *classLine_, *score_, *numbers_;
+    // Each switch of the page's format in the table, with its box.
+    std::vector<std::pair<const kolvara::SheetOptionRow *, QCheckBox *>> switches_;
 };

@@ -203,6 +203,44 @@ private slots:
         QCOMPARE(w.form.sheetFormat().perPage, 6);
     }
 
+    // Every caption of the dialog has an accelerator of its own, and each reaches its
+    // control: a box toggles, a label's list takes the focus.
+    void sheetFormatDialogAccelerators()
+    {
+        Window w;
+        QStringList faults;
+        int captions = 0;
+        w.form.setSheetFormatAsker([&](SheetFormatDialog &d) {
+            d.show();
+            QApplication::setActiveWindow(&d);
+            if (!QTest::qWaitForWindowActive(&d))
+                return faults << "the dialog is not active", false;
+            QSet<QString> keys;
+            auto check = [&](const QString &text, QWidget *target) {
+                ++captions;
+                const QKeySequence key = QKeySequence::mnemonic(text);
+                if (key.isEmpty() || keys.contains(key.toString()))
+                    return void(faults << text + ": no accelerator of its own");
+                keys << key.toString();
+                auto *box = qobject_cast<QCheckBox *>(target);
+                const bool was = box && box->isChecked();
+                d.findChildren<QPushButton *>().constFirst()->setFocus();
+                QTest::keyClick(&d, key[0].key(), Qt::AltModifier);
+                if (!QTest::qWaitFor([&] { return box ? box->isChecked() != was : target->hasFocus(); }, 2000))
+                    faults << text + ": the accelerator does not reach its control";
+            };
+            for (QLabel *label : d.findChildren<QLabel *>())
+                if (label->buddy())
+                    check(label->text(), label->buddy());
+            for (QCheckBox *box : d.findChildren<QCheckBox *>())
+                check(box->text(), box);
+            return false;
+        });
+        w.click({"ButtonSheetFormat"});
+        QCOMPARE(faults, QStringList());
+        QVERIFY(captions >= 8);
+    }
+
     void keyboardAccelerators()
     {
         Window w;
