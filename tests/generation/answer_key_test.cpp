@@ -645,6 +645,7 @@ TEST(AnswerKey, NamedStepsHaveBoxesExactlyWherePupilsWrite)
         const int upperPlaces = placesOf(choice.upper), lowerPlaces = placesOf(choice.lower);
         const int upperDecimals = int(choice.upper.decimals.size()), lowerDecimals = int(choice.lower.decimals.size());
         std::uint64_t admitted = 0;
+        bool everyProblem = true;
         if (const auto settings = settingsOf(choice)) {
             for (int upper = 0; upper <= 999; ++upper)
                 for (int lower = 0; lower <= 999; ++lower)
@@ -675,9 +676,10 @@ TEST(AnswerKey, NamedStepsHaveBoxesExactlyWherePupilsWrite)
                                      grid.columns()));
                 }
             }
-            admitted = countChoice(choice).problems;
+            everyProblem = false;
         }
-        EXPECT_EQ(admitted, countChoice(choice).problems);
+        if (everyProblem)
+            EXPECT_EQ(admitted, countChoice(choice).problems);
         EXPECT_EQ(boxes, writtenOver);
     }
 }
