@@ -25,7 +25,7 @@ test('every control has an accessible name', async () => {
   walk(snapshot);
   const count = (role) => controls.filter((c) => c.role === role).length;
   assert.equal(count('radio'), 27 + 2, 'the options and the sign');
-  assert.equal(count('checkbox'), 2 + 6, "the window's two and the sheet's format");
+  assert.equal(count('checkbox'), 2 + 6 + 1, "the window's two, the sheet's format and ４けた・小数");
   // 更新, 印刷 and PDF保存, and a "?" for each hint a finger cannot hover over.
   assert.equal(count('button') - await page.$$eval('.hint-mark', (marks) => marks.length), 3);
   assert.ok(count('radiogroup') >= 10);

@@ -1,4 +1,4 @@
-// For four settings and seeds, the problems the page shows, the problems of its "PDF保存"
+// For five settings and seeds, the problems the page shows, the problems of its "PDF保存"
 // file and of its printed pages (every sheet of "枚数") are kolvara-sheet's for the same
 // address, page for page, answers, marks, "こたえ" and paper included.
 import assert from 'node:assert/strict';
@@ -19,6 +19,8 @@ const CASES = [
   // B5, answers in red and all of them after the problem pages.
   { address: 'step=sub-2-borrow&helper-boxes&per-page=6&paper=b5&red-answers&answers-last&seed=4321', sheets: 2,
     perPage: 6 },
+  // Four places with both signs on one sheet, in an order drawn from the seed.
+  { address: 'op=mixed&upper=naaa&lower=naa&carry=mmmm&seed=77', sheets: 2, perPage: 20 },
 ];
 
 let site, work;

@@ -51,6 +51,7 @@ std::string staticJson()
         if (row.windowOnly)
             continue;
         j.key(row.key).beginObject().field("caption", row.caption).field("hint", row.hint);
+        j.field("switch", row.kind == OptionKind::Switch);
         j.key("values").beginArray();
         if (row.kind == OptionKind::Words)
             for (std::size_t start = 0; start <= row.valueName.size();) {

@@ -9,29 +9,21 @@ const ui = JSON.parse(document.getElementById('ui-texts').textContent);
 // The page's own words, which the window has no need of: everything else the page shows
 // comes from the window's texts above or from the module.
 const webTexts = {
-  paper: '用紙',
   paperNames: { a4: 'A4', letter: 'レター', b5: 'B5', b4: 'B4' },
   format: 'シートの形式',
-  step: '練習の段階',
   ownStep: '（上で選んだ設定）',
-  perPage: '1ページの問題数',
   screenPage: '画面と同じ（20または28）',
-  // Each switch by the address's key, with what it adds to the sheet.
-  switches: [
-    ['helper-boxes', '補助数字のわく', 'くり上がり・くり下がりの数字を書く小さなわくを、問題の上に付けます。'],
-    ['red-answers', '答えを赤で', '解答のページの答えと補助数字を赤で印刷します。'],
-    ['class-line', '組・番の欄', 'なまえの前に組と番を書く欄を付けます。'],
-    ['score', '点数の欄', '問題の数を満点にした点数の欄をつけます。'],
-    ['numbers', '問題番号', '問題の左上に (1) (2) … と番号を付けます。'],
-    ['answers-last', '解答をまとめて最後に', '印刷とPDFで、問題のページをすべて先に、解答のページをまとめて最後にします。'],
-  ],
-  sheets: '枚数',
-  sheetsHint: '印刷とPDF保存で作るプリントの枚数です（1～100）。',
+  // The problems in kolvara-sheet's patterns, for what the window's three places cannot show.
+  patterns: '４けた・小数',
+  patternsHint: '位を上から1文字ずつ：0 いつも0、n 1～9、a 0～9。小数点 . のあとは2けたまで。くり上がりは y ある、n ない、m どちらでも。',
+  mixed: 'まぜる',
   // Said beside 印刷: where the print dialog's paper rules, the user chooses it there.
   paperHint: (paper, landscape) => `用紙：${paper} ${landscape ? '横' : '縦'}`,
   paperHintTip: '印刷の画面では、この用紙と向きを選んでください。',
   preview: 'プリントの見本',
   rejected: (entries) => `アドレスの「${entries.join('」「')}」は読めないため、その設定は既定のままにしました。`,
+  // The patterns' fields: key, the window's row it stands for, and its place in state.rows.
+  patternFields: [['upper', 0], ['lower', 1], ['carry', 2]],
   setAside: (step, entries) => `練習の段階「${step}」の設定を使いました。アドレスの「${entries.join('」「')}」は使っていません。`,
   pdfBusy: 'PDFを作っています…',
   pdfFailed: (why) => `PDFを作れませんでした。${why}`,
@@ -178,23 +170,49 @@ function buildPanel() {
     return e;
   };
   const field = (name, control) => element('label', { class: 'field' }, element('span', {}, name), control);
+  const opt = info.sheetOptions;
   $('sheet-format-title').textContent = webTexts.format;
   const switches = element('div', { class: 'format-switches' });
-  for (const [key, name, hint] of webTexts.switches)
+  for (const key of switchKeys()) {
+    const { caption: name, hint } = opt[key];
     switches.append(hinted(element('label', { class: 'check', title: hint },
       element('input', { type: 'checkbox', id: key, 'data-key': key, 'aria-description': hint }), element('span', {}, name)),
     name, hint));
-  // Where a teacher starts: a step sets every option below it.
-  $('step-field').append(
-    field(webTexts.step, select('step', [['', webTexts.ownStep], ...info.steps.map((s) => [s.key, s.name])])));
+  }
+  // Where a teacher starts: a step sets every option below it; the steps by school year.
+  const steps = select('step', [['', webTexts.ownStep]]);
+  steps.title = opt.step.hint;
+  for (const s of info.steps) {
+    let group = [...steps.querySelectorAll('optgroup')].find((g) => g.label === s.gradeName);
+    if (!group) steps.append(group = element('optgroup', { label: s.gradeName }));
+    group.append(element('option', { value: s.key }, s.name));
+  }
+  $('step-field').append(field(opt.step.caption, steps));
   $('sheet-format').append(
-    field(webTexts.perPage, select('per-page', [['0', webTexts.screenPage],
+    field(opt['per-page'].caption, select('per-page', [['0', webTexts.screenPage],
       ...[...info.perPage].reverse().map((n) => [String(n), String(n)])])),
-    field(webTexts.paper, select('paper', Object.entries(webTexts.paperNames))),
+    field(opt.paper.caption, select('paper', Object.entries(webTexts.paperNames))),
     switches);
   const sheets = element('input', { id: 'sheets', type: 'number', inputmode: 'numeric', min: '1',
-    max: String(info.maxSheets), step: '1', title: webTexts.sheetsHint, 'aria-description': webTexts.sheetsHint });
-  $('output').append(hinted(field(webTexts.sheets, sheets), webTexts.sheets, webTexts.sheetsHint));
+    max: String(info.maxSheets), step: '1', title: opt.sheets.hint, 'aria-description': opt.sheets.hint });
+  $('output').append(hinted(field(opt.sheets.caption, sheets), opt.sheets.caption, opt.sheets.hint));
+
+  // Four places, decimals and mixed signs in kolvara-sheet's patterns, shown when asked for
+  // or when the problems are beyond the window's three places.
+  const toggle = element('label', { class: 'check' }, element('input', { type: 'checkbox', id: 'patterns-shown' }),
+    element('span', {}, webTexts.patterns));
+  const operations = [[0, 'add'], [1, 'sub']].map(([item, word]) => [word, caption(widget(`RadioGroupWaSaItem${item}`).text)]);
+  const patterns = element('div', { id: 'patterns', hidden: true },
+    field(caption(sign.title), select('op', [...operations, ['mixed', webTexts.mixed]])),
+    ...webTexts.patternFields.map(([key]) => field('', element('input', { id: key, type: 'text', autocomplete: 'off',
+      autocapitalize: 'off', spellcheck: 'false', inputmode: 'text', title: webTexts.patternsHint,
+      'aria-description': webTexts.patternsHint }))));
+  $('patterns-field').append(hinted(toggle, webTexts.patterns, webTexts.patternsHint), patterns);
+}
+
+// The teachers' switches as the table has them.
+function switchKeys() {
+  return Object.keys(info.sheetOptions).filter((key) => info.sheetOptions[key].switch && info.sheetOptions[key].caption);
 }
 
 // The buttons above the sheet and the sheet's own names, before the first sheet.
@@ -286,7 +304,21 @@ function showPanel() {
   put($('paper'), 'value', state.paper);
   put($('per-page'), 'value', String(state.perPage));
   put($('step'), 'value', state.step);
-  for (const [key] of webTexts.switches) put($(key), 'checked', state.format[key]);
+  for (const key of switchKeys()) put($(key), 'checked', state.format[key]);
+  // The patterns: the window's buttons stand aside for what they cannot show.
+  const patternsShown = !state.threePlaces || $('patterns-shown').checked;
+  put($('patterns-shown'), 'checked', patternsShown);
+  put($('patterns-shown'), 'disabled', !state.threePlaces);
+  put($('patterns'), 'hidden', !patternsShown);
+  put($('groups'), 'hidden', !state.threePlaces);
+  put($('RadioGroupWaSa'), 'hidden', !state.threePlaces);
+  put($('op'), 'value', state.problems.op);
+  for (const [key, row] of webTexts.patternFields) {
+    const input = $(key);
+    put(input.previousElementSibling, 'textContent', state.rows[row]);
+    // A pattern the module could not read stays as typed, to be put right.
+    if (input.getAttribute('aria-invalid') !== 'true') put(input, 'value', state.problems[key]);
+  }
   put($('sheets'), 'value', String(state.sheets));
 }
 
@@ -477,7 +509,7 @@ function open(address) {
 // step overrode.
 function noteOn(opened) {
   const notes = [];
-  if (opened.rejected.length) notes.push(webTexts.rejected(opened.rejected));
+  if (opened.rejected.length) notes.push(webTexts.rejected(opened.rejected), ...(opened.reasons ?? []));
   if (opened.setAside.length)
     notes.push(webTexts.setAside(info.steps.find((s) => s.key === opened.step)?.name ?? '', opened.setAside));
   // Settings without a problem keep the sheet there was: why, in kolvara-sheet's words.
@@ -506,11 +538,28 @@ function connect() {
   const format = guarded((event) => {
     const t = event.target;
     if (t.dataset.key) act(kv.set(t.dataset.key, t.checked ? '1' : '0'));
-    else if (t.id === 'step' && t.value) act(kv.set('step', t.value));
+    else if (t.id === 'step' && t.value) {
+      for (const [key] of webTexts.patternFields) $(key).removeAttribute('aria-invalid');
+      act(kv.set('step', t.value));
+    }
     else if (t.id === 'step') showPanel();  // the settings of the panel are already the own ones
     else if (t.id === 'per-page' || t.id === 'paper') act(kv.set(t.id, t.value));
   });
   $('sheet-format').addEventListener('change', format);
+  $('patterns-field').addEventListener('change', guarded((event) => {
+    const t = event.target;
+    if (t.id === 'patterns-shown') return showPanel();
+    const next = kv.set(t.id, t.value.trim());
+    if (!next.understood) {
+      // The module's reason; the sheet on screen and the other fields stay as they were.
+      t.setAttribute('aria-invalid', 'true');
+      say(next.error);
+      return;
+    }
+    t.removeAttribute('aria-invalid');
+    act(next);
+    if (next.refusal) say(next.refusal);
+  }));
   $('step-field').addEventListener('change', format);
   $('sheets').addEventListener('change', guarded((event) => {
     const next = kv.set('sheets', event.target.value.trim());
