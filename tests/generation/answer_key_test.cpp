@@ -450,8 +450,10 @@ private:
 // the pattern.
 class AnswerKeyCheck {
 public:
-    explicit AnswerKeyCheck(int columns, bool answers = true) : reader_(look_)
+    explicit AnswerKeyCheck(int columns, bool answers = true, int fontSize = 30) : reader_(look_)
     {
+        look_.fontSize = fontSize;
+        look_.pixelSize = int(std::lround(fontSize * 4 / 3.0));  // points at 96 dots an inch
         look_.columns = columns;
         look_.width = problemWidth(look_.fontSize, columns);
         look_.answers = answers;
@@ -600,6 +602,25 @@ TEST(AnswerKey, EveryPairOfNumbersWithDifferentDecimals)
 
 // The widest problems, four whole and two decimal places, with a last carry into a seventh.
 TEST(AnswerKey, SampledPairsOfTheWidestNumbers) { checkSample({999999, 2}, {999999, 2}, 6, 100000, true); }
+
+// Every size a sheet sets its problems in: the answers in their places and each helper
+// number, 11 too, inside its box.
+TEST(AnswerKey, EverySizeKeepsTheHelperNumbersInTheirBoxes)
+{
+    const struct {
+        bool subtraction;
+        Operand upper, lower;
+    } problems[] = {
+        {true, {421, 0}, {397, 0}}, {true, {1100, 0}, {19, 0}}, {true, {5, 0}, {125, 2}},
+        {true, {421, 2}, {397, 2}}, {false, {999999, 2}, {1, 2}}, {false, {235, 2}, {165, 2}},
+    };
+    for (int fontSize = 8; fontSize <= 60; ++fontSize) {
+        AnswerKeyCheck check(6, true, fontSize);
+        for (const auto &p : problems)
+            if (!check(p.subtraction, p.upper, p.lower))
+                return;
+    }
+}
 
 // The problem page gives nothing away: no answer digit, point, helper digit or stroke.
 TEST(AnswerKey, ProblemPagesShowOnlyTheNumbers) { checkSample({999999, 2}, {999999, 2}, 6, 20000, true, false); }
