@@ -240,6 +240,14 @@ std::string sheetHelpText()
     return help;
 }
 
+std::vector<SheetOptionName> sheetOptionNames()
+{
+    std::vector<SheetOptionName> names;
+    for (const AnyRow &row : allRows())
+        names.push_back({row.longName(), row.shortName(), row.valueName()});
+    return names;
+}
+
 ParsedSheetOptions parseSheetOptions(const std::vector<std::string> &arguments)
 {
     ParsedSheetOptions parsed;

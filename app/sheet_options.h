@@ -34,4 +34,12 @@ ParsedSheetOptions parseSheetOptions(const std::vector<std::string> &arguments);
 // What --help prints: every option of the command line, in Japanese and in English.
 std::string sheetHelpText();
 
+// Every option of the command line, in the order --help lists them.
+struct SheetOptionName {
+    std::string longName;
+    std::string shortName;  // empty for none
+    std::string valueName;  // empty for a switch
+};
+std::vector<SheetOptionName> sheetOptionNames();
+
 }  // namespace kolvara
