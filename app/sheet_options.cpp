@@ -125,6 +125,21 @@ constexpr const char *HelpNotes[][2] = {
      "is written into. Nothing the shell's > would refuse is written: a file the user may not\n"
      "write, or someone else's symbolic link in a folder everyone may write. The pages need\n"
      "the IPA Gothic fonts (fonts-ipafont-gothic)."},
+    {"--json：PDFのかわりに JSON を書き出します（拡張子のない名前には .json を付けます。フォントは\n"
+     "いりません）。{\"sheets\": [{\"number\": 1, \"seed\": S, \"problems\": [{\"op\": \"+\", \"upper\": \"4897\",\n"
+     "\"lower\": \"389\", \"answer\": \"5286\", \"value\": \"5286\", \"decimals\": 0, \"carries\": [...],\n"
+     "\"helpers\": [...], \"struck\": [...]}]}]}。数は印刷したとおりの文字列で、answer は解答のページの\n"
+     "とおり（\"4.00\"）、value はその値（\"4\"）。carries・helpers・struck は上の位から1つずつ：\n"
+     "くり上がる（くり下がる）位は 1、上に書く補助数字（なければ null。helpers は左にもう1つ）、\n"
+     "下の数字に線を引くか。補助数字のわくがない位もふくめます。",
+     "--json: instead of the PDF, JSON (\".json\" is added to a name without an extension; no\n"
+     "fonts are needed): {\"sheets\": [{\"number\": 1, \"seed\": S, \"problems\": [{\"op\": \"+\",\n"
+     "\"upper\": \"4897\", \"lower\": \"389\", \"answer\": \"5286\", \"value\": \"5286\", \"decimals\": 0,\n"
+     "\"carries\": [...], \"helpers\": [...], \"struck\": [...]}]}]}. Numbers are strings as printed;\n"
+     "answer as the answer page writes it (\"4.00\"), value its number (\"4\"). Per column, highest\n"
+     "first: carries 1 where the column carries (borrows), helpers the digit written above it or\n"
+     "null (one more, on the left), struck whether the digit below is crossed out; every column,\n"
+     "helper boxes or not."},
     {"終了ステータス：0 書き出した、1 書き出せなかった（ファイルに書けない、フォントがない）、\n"
      "2 入力のまちがい、または FILE がフォルダ（何も書きません）。",
      "Exit status: 0 written, 1 not written (the file could not be written, or a font is\n"

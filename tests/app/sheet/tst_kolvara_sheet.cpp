@@ -4,6 +4,9 @@
 #include <QDir>
 #include <QFile>
 #include <QDeadlineTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryFile>
@@ -20,6 +23,8 @@
 #include "problem_table.h"
 #include "sheet.h"
 #include "sheet_pdf.h"
+#include "sheet_request.h"
+#include "worksheet.h"
 
 #include "../print_system.h"
 
@@ -89,6 +94,23 @@ QByteArray rawContent(const QByteArray &path)
     if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFile::AutoCloseHandle))
         return {};
     return file.readAll();
+}
+
+// A number as printed, in hundredths.
+qint64 hundredths(const QString &number)
+{
+    const QStringList parts = number.split(u'.');
+    return parts[0].toLongLong() * 100 + (parts.size() > 1 ? parts[1].leftJustified(2, u'0').toLongLong() : 0);
+}
+
+// The digit of a printed number in a place: 0 the smallest of `decimals` decimal places.
+int digitAt(const QString &number, int place, int decimals)
+{
+    const qsizetype point = number.indexOf(u'.');
+    const QString whole = point < 0 ? number : number.left(point), fraction = point < 0 ? QString() : number.mid(point + 1);
+    const int index = place < decimals ? decimals - 1 - place : int(whole.size()) - 1 - (place - decimals);
+    const QString &digits = place < decimals ? fraction : whole;
+    return index >= 0 && index < digits.size() ? digits[index].digitValue() : 0;
 }
 
 QString pageText(const QString &pdf, int page)
@@ -328,6 +350,8 @@ private slots:
                                   << QStringLiteral("is a folder") << week;
         QTest::newRow("a folder, no extension") << none << words("kolvara-sheet -o %1") << nothing << 2
                                                 << QStringLiteral("「[^」]+」はフォルダです") << nothing;
+        QTest::newRow("JSON into a folder") << QStringLiteral("folder") << words("kolvara-sheet --json -o") << nothing << 2
+                                            << QStringLiteral("「[^」]+」はフォルダです。書き出すJSON") << week;
         QTest::newRow("links in a circle") << QStringLiteral("loop") << words("kolvara-sheet -o") << nothing << 1
                                            << QStringLiteral("シンボリックリンクが循環しています")
                                            << QStringList{QStringLiteral("loop.pdf"), QStringLiteral("week.pdf")};
@@ -615,6 +639,103 @@ private slots:
                 problems.insert({printed[0], printed[1]});
             }
             QCOMPARE(problems.size(), std::size_t(28));
+        }
+    }
+
+    // --json: the very problems the pages show, under their marks' numbers and seeds, with
+    // answers, carries and helper digits that fit the numbers; without fonts or a display.
+    void json_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("target");  // "-" or a name in a folder, which gets .json
+        const auto words = [](const char *line) { return QString::fromUtf8(line).split(u' '); };
+        QTest::newRow("three places through a zero") << words("--step sub-3-zero-tens") << QStringLiteral("keys");
+        QTest::newRow("mixed signs and tenths") << words("--op mixed --upper naaa.n --lower n.n") << QStringLiteral("-");
+        QTest::newRow("a whole number less hundredths") << words("--op sub --upper n --lower a.an") << QStringLiteral("-");
+        QTest::newRow("the window's table, six a page") << words("--per-page 6") << QStringLiteral("drill");
+    }
+    void json()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(QString, target);
+        constexpr std::uint32_t seed = 86399999;  // the second sheet's reading wraps to 0
+        constexpr int sheets = 2;
+        QTemporaryDir folder;
+        QProcess process;
+        QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+        variables.insert(QStringLiteral("FONTCONFIG_FILE"), QFINDTESTDATA("latin_fonts_only.conf"));
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            variables.remove(QString::fromLatin1(name));
+        process.setProcessEnvironment(variables);
+        process.start(QStringLiteral(KOLVARA_SHEET),
+                      options + QStringList{QStringLiteral("--json"), QStringLiteral("--seed"), QString::number(seed),
+                                            QStringLiteral("--sheets"), QString::number(sheets), QStringLiteral("-o"),
+                                            target == QLatin1String("-") ? target : folder.filePath(target)});
+        QVERIFY(process.waitForFinished(60000));
+        QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
+        QByteArray text = process.readAllStandardOutput();
+        if (target != QLatin1String("-")) {
+            QCOMPARE(text, QByteArray());
+            QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                     QStringList{target + QStringLiteral(".json")});
+            text = rawContent(QFile::encodeName(folder.filePath(target + QStringLiteral(".json"))));
+        }
+        QJsonParseError error;
+        const QJsonDocument document = QJsonDocument::fromJson(text, &error);
+        QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString()));
+
+        kolvara::SheetRequest request;
+        for (qsizetype i = 0; i < options.size(); i += 2) {
+            const std::string key = options[i].mid(2).toStdString(), value = options[i + 1].toStdString();
+            QCOMPARE(kolvara::findSheetOption(key)->read(request, key, value), std::string());
+        }
+        const kolvara::WorksheetChoice choice = kolvara::worksheetChoiceOf(request);
+        const QJsonArray sheetList = document.object().value(QStringLiteral("sheets")).toArray();
+        QCOMPARE(sheetList.size(), sheets);
+        for (int k = 0; k < sheets; ++k) {
+            const kolvara::Sheet page = kolvara::worksheetFor(choice, k, seed);
+            const QJsonObject sheet = sheetList[k].toObject();
+            QCOMPARE(QStringLiteral("No.%1\u3000%2").arg(sheet[QStringLiteral("number")].toInt())
+                         .arg(sheet[QStringLiteral("seed")].toInteger()),
+                     QString::fromStdString(page.mark));
+            const QJsonArray problems = sheet[QStringLiteral("problems")].toArray();
+            QCOMPARE(problems.size(), qsizetype(page.problems.size()));
+            for (qsizetype i = 0; i < problems.size(); ++i) {
+                const QJsonObject p = problems[i].toObject();
+                const QString op = p[QStringLiteral("op")].toString(), upper = p[QStringLiteral("upper")].toString(),
+                              lower = p[QStringLiteral("lower")].toString(), answer = p[QStringLiteral("answer")].toString(),
+                              value = p[QStringLiteral("value")].toString();
+                const int decimals = p[QStringLiteral("decimals")].toInt();
+                QCOMPARE(upper + op + lower, QString::fromStdString(kolvara::problemText(page.problems[std::size_t(i)])));
+                const bool adding = op == QLatin1String("+");
+                QCOMPARE(hundredths(answer), adding ? hundredths(upper) + hundredths(lower) : hundredths(upper) - hundredths(lower));
+                QCOMPARE(hundredths(value), hundredths(answer));
+                QCOMPARE(answer.contains(u'.') ? answer.size() - answer.indexOf(u'.') - 1 : 0, qsizetype(decimals));
+                QVERIFY(!value.contains(u'.') || !value.endsWith(u'0'));
+                // Column by column, highest first; helpers have one place more, on the left.
+                const QJsonArray carries = p[QStringLiteral("carries")].toArray(),
+                                 helpers = p[QStringLiteral("helpers")].toArray(),
+                                 struck = p[QStringLiteral("struck")].toArray();
+                const int columns = page.columns;
+                QCOMPARE(carries.size(), columns);
+                QCOMPARE(helpers.size(), columns + 1);
+                QCOMPARE(struck.size(), columns + 1);
+                int in = 0;
+                for (int place = 0; place < columns; ++place) {
+                    const int a = digitAt(upper, place, decimals), b = digitAt(lower, place, decimals);
+                    const int out = adding ? (a + b + in >= 10) : (a - b - in < 0);
+                    QCOMPARE(carries[columns - 1 - place].toInt(), out);
+                    // The column to the left gets the carried 1, or lends what it has less one.
+                    const QJsonValue helper = helpers[columns - 1 - place];
+                    if (!out || (!adding && place + 1 == columns))
+                        QVERIFY(helper.isNull());
+                    else if (adding)
+                        QCOMPARE(helper.toString(), QStringLiteral("1"));
+                    else if (place + 1 < columns)
+                        QCOMPARE(helper.toString().toInt() % 10, (digitAt(upper, place + 1, decimals) + 9) % 10);
+                    in = out;
+                }
+            }
         }
     }
 };
