@@ -31,18 +31,18 @@ ParsedAddress WebSession::open(std::string_view address, std::uint32_t clock)
     return parsed;
 }
 
-void WebSession::want(const ProblemChoice &choice)
+void WebSession::want(const ProblemChoice &choice, bool adopt)
 {
     wanted_ = choice;
     const std::optional<Settings> settings = settingsOf(choice);
     threePlaces_ = settings.has_value();
-    if (settings && *settings != model_.settings())
+    if (adopt && settings)
         model_.adopt(*settings);
 }
 
-bool WebSession::show(const ProblemChoice &choice, std::uint32_t seed)
+bool WebSession::show(const ProblemChoice &choice, std::uint32_t seed, bool adopt)
 {
-    want(choice);
+    want(choice, adopt);
     std::string reason = choiceError(choice);
     if (reason.empty()) {
         const ProblemCountNote note = problemCountNote(choice);
@@ -64,14 +64,14 @@ void WebSession::select(Option option)
 {
     error_.clear();
     model_.SelectOption(option);
-    show(choiceOf(settingsForNextFill(model_)), request_.seed);
+    show(choiceOf(settingsForNextFill(model_)), request_.seed, false);
 }
 
 void WebSession::selectOperation(int item)
 {
     error_.clear();
     model_.selectOperation(item);
-    show(choiceOf(settingsForNextFill(model_)), request_.seed);
+    show(choiceOf(settingsForNextFill(model_)), request_.seed, false);
 }
 
 bool WebSession::refresh()
@@ -81,7 +81,7 @@ bool WebSession::refresh()
         return show(wanted_, sheetReading(request_.seed, 1));
     // The window's refresh adjusts the model itself before it fills.
     adjustForFill(model_);
-    return show(choiceOf(model_.settings()), sheetReading(request_.seed, 1));
+    return show(choiceOf(model_.settings()), sheetReading(request_.seed, 1), false);
 }
 
 bool WebSession::set(std::string_view key, std::string_view value)

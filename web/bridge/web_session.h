@@ -63,10 +63,10 @@ public:
     const TextMetrics &metrics() const { return metrics_; }
 
 private:
-    // Draws the sheet for these problems and seed when they admit one.
-    bool show(const ProblemChoice &choice, std::uint32_t seed);
-    // The panel's problems: the window's buttons follow them when they can.
-    void want(const ProblemChoice &choice);
+    // Draws the sheet for these problems and seed when they admit one. `adopt`: the window's
+    // buttons take them up (not when they come from the buttons, whose rules adjust them).
+    bool show(const ProblemChoice &choice, std::uint32_t seed, bool adopt = true);
+    void want(const ProblemChoice &choice, bool adopt);
 
     ProblemSettings model_;
     SheetRequest request_;

@@ -16,7 +16,8 @@ const webTexts = {
   // The problems in kolvara-sheet's patterns, for what the window's three places cannot show.
   patterns: '４けた・小数',
   patternsHint: '位を上から1文字ずつ：0 いつも0、n 1～9、a 0～9。小数点 . のあとは2けたまで。くり上がりは y ある、n ない、m どちらでも。',
-  mixed: 'まぜる',
+  operation: '演算',
+  operations: { add: 'たし算', sub: 'ひき算', mixed: 'まぜる' },  // by kolvara-sheet's --op words
   // Said beside 印刷: where the print dialog's paper rules, the user chooses it there.
   paperHint: (paper, landscape) => `用紙：${paper} ${landscape ? '横' : '縦'}`,
   paperHintTip: '印刷の画面では、この用紙と向きを選んでください。',
@@ -201,9 +202,8 @@ function buildPanel() {
   // or when the problems are beyond the window's three places.
   const toggle = element('label', { class: 'check' }, element('input', { type: 'checkbox', id: 'patterns-shown' }),
     element('span', {}, webTexts.patterns));
-  const operations = [[0, 'add'], [1, 'sub']].map(([item, word]) => [word, caption(widget(`RadioGroupWaSaItem${item}`).text)]);
   const patterns = element('div', { id: 'patterns', hidden: true },
-    field(caption(sign.title), select('op', [...operations, ['mixed', webTexts.mixed]])),
+    field(webTexts.operation, select('op', Object.entries(webTexts.operations))),
     ...webTexts.patternFields.map(([key]) => field('', element('input', { id: key, type: 'text', autocomplete: 'off',
       autocapitalize: 'off', spellcheck: 'false', inputmode: 'text', title: webTexts.patternsHint,
       'aria-description': webTexts.patternsHint }))));
