@@ -18,8 +18,9 @@ SheetRequest requestOf(const std::vector<std::pair<std::string, std::string>> &o
     for (const auto &[key, value] : options) {
         const SheetOptionRow *row = findSheetOption(key);
         EXPECT_NE(row, nullptr) << key;
-        if (row)
+        if (row) {
             EXPECT_EQ(row->read(r, key, value), "") << key << "=" << value;
+        }
     }
     return r;
 }

@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <algorithm>
 #include <csignal>
 #include <functional>
 #include <memory>
@@ -87,17 +88,31 @@ public:
                 upstream->connectToServer(cupsDir() + QStringLiteral("/cupsd.sock"));
                 upstream->waitForConnected(1000);
                 connect(upstream, &QLocalSocket::readyRead, client, [=] { client->write(upstream->readAll()); });
-                connect(client, &QTcpSocket::readyRead, client, [this, client, upstream] {
-                    const QByteArray data = client->readAll();
-                    // Send-Document: posted to the queue like Create-Job, but in chunks.
-                    if (data.startsWith("POST /printers/") && !data.contains("Content-Length:")) {
-                        scheduler("stop");
-                        close();
-                        for (QTcpSocket *open : findChildren<QTcpSocket *>())
-                            open->abort();
-                        return;
+                // The stream as it came, scanned request by request: a read may end or begin
+                // anywhere inside one.
+                auto stream = std::make_shared<QByteArray>();
+                auto forwarded = std::make_shared<qsizetype>(0);
+                connect(client, &QTcpSocket::readyRead, client, [this, client, upstream, stream, forwarded] {
+                    stream->append(client->readAll());
+                    qsizetype safe = stream->size();  // all but a header still coming
+                    for (qsizetype at = stream->indexOf("POST /printers/", *forwarded); at >= 0;
+                         at = stream->indexOf("POST /printers/", at + 1)) {
+                        const qsizetype end = stream->indexOf("\r\n\r\n", at);
+                        if (end < 0) {
+                            safe = at;
+                            break;
+                        }
+                        // Send-Document: posted to the queue like Create-Job, but in chunks.
+                        if (!stream->mid(at, end - at).contains("Content-Length:")) {
+                            scheduler("stop");
+                            close();
+                            for (QTcpSocket *open : findChildren<QTcpSocket *>())
+                                open->abort();
+                            return;
+                        }
                     }
-                    upstream->write(data);
+                    upstream->write(stream->mid(*forwarded, safe - *forwarded));
+                    *forwarded = safe;
                 });
                 connect(client, &QTcpSocket::disconnected, client, &QObject::deleteLater);
             }
@@ -145,6 +160,14 @@ Redirect cause(Fault fault)
     Redirect redirect;
     switch (fault) {
     case Fault::QueueRefuses:
+        // A job of an earlier row still at work would put its own word in place of the reason.
+        for (QElapsedTimer waited = [] { QElapsedTimer t; t.start(); return t; }();;) {
+            const QList<Job> jobs = schedulerJobs();
+            if (std::none_of(jobs.begin(), jobs.end(), [](const Job &j) { return j.state == QLatin1String("processing"); }) ||
+                waited.elapsed() > 20000)
+                break;
+            QTest::qWait(100);
+        }
         admin(QStringLiteral("cupsreject"), {QStringLiteral("-r"), QStringLiteral("toner empty"), queue});
         break;
     case Fault::SchedulerGone:
