@@ -8,26 +8,6 @@ namespace kolvara {
 
 namespace {
 
-struct DigitRange {
-    int low, high;
-};
-
-DigitRange rangeOf(std::uint8_t kind)
-{
-    switch (kind) {
-    case Zero:
-    case Blank: return {0, 0};
-    case Rest: return {1, 9};
-    default: return {0, 9};
-    }
-}
-
-bool kindAllows(std::uint8_t kind, int digit)
-{
-    const DigitRange r = rangeOf(kind);
-    return digit >= r.low && digit <= r.high;
-}
-
 // The answer digit of the smallest place, as the zero-end condition reads it.
 bool zeroEndAllows(std::uint8_t zeroEnd, bool subtraction, int upper, int lower)
 {
@@ -62,7 +42,7 @@ Onward onwardWays(const ColumnGrid &g, bool subtraction, std::uint8_t zeroEnd)
     const int n = g.columns();
     ways[std::size_t(n)] = {1, 1};
     for (int c = n - 1; c >= 0; --c) {
-        const DigitRange u = rangeOf(g.upper[std::size_t(c)]), l = rangeOf(g.lower[std::size_t(c)]);
+        const DigitRange u = digitRange(g.upper[std::size_t(c)]), l = digitRange(g.lower[std::size_t(c)]);
         for (int in = 0; in < 2; ++in)
             for (int a = u.low; a <= u.high; ++a)
                 for (int b = l.low; b <= l.high; ++b) {
@@ -80,6 +60,16 @@ std::string twoLanguages(const std::string &japanese, const std::string &english
 }
 
 }  // namespace
+
+DigitRange digitRange(std::uint8_t kind)
+{
+    switch (kind) {
+    case Zero:
+    case Blank: return {0, 0};
+    case Rest: return {1, 9};
+    default: return {0, 9};
+    }
+}
 
 ColumnConditions conditionsOf(const Settings &s)
 {
@@ -176,7 +166,7 @@ ColumnCount countProblems(const ColumnGrid &g, bool subtraction, std::uint8_t ze
     // reach[in]: the ways to fill the columns below c so that c receives `in`.
     std::array<std::uint64_t, 2> reach{1, 0};
     for (int c = 0; c < g.columns(); ++c) {
-        const DigitRange u = rangeOf(g.upper[std::size_t(c)]), l = rangeOf(g.lower[std::size_t(c)]);
+        const DigitRange u = digitRange(g.upper[std::size_t(c)]), l = digitRange(g.lower[std::size_t(c)]);
         std::array<std::uint64_t, 2> next{};
         for (int in = 0; in < 2; ++in) {
             if (!reach[std::size_t(in)])
@@ -247,7 +237,7 @@ ColumnProblem drawProblem(const ColumnGrid &g, bool subtraction, std::uint8_t ze
     for (int c = 0; c < g.columns(); ++c) {
         // Each pair weighed by the ways to finish the problem after it: uniform over problems.
         std::uint64_t pick = random.below(onward[std::size_t(c)][std::size_t(in)]);
-        const DigitRange u = rangeOf(g.upper[std::size_t(c)]), l = rangeOf(g.lower[std::size_t(c)]);
+        const DigitRange u = digitRange(g.upper[std::size_t(c)]), l = digitRange(g.lower[std::size_t(c)]);
         bool placed = false;
         for (int a = u.low; a <= u.high && !placed; ++a)
             for (int b = l.low; b <= l.high && !placed; ++b) {

@@ -58,6 +58,17 @@ struct GridResult {
 };
 GridResult gridOf(const ColumnConditions &conditions);
 
+// The digits a place of a kind may hold (Zero and Blank: 0; Rest: 1 to 9; All: 0 to 9).
+struct DigitRange {
+    int low, high;
+};
+DigitRange digitRange(std::uint8_t kind);
+inline bool kindAllows(std::uint8_t kind, int digit)
+{
+    const DigitRange r = digitRange(kind);
+    return digit >= r.low && digit <= r.high;
+}
+
 // Where helper boxes may go, the smallest place first: above every column and the place left
 // of them, which a last carry reaches.
 using HelperColumns = std::array<bool, MaxColumns + 1>;

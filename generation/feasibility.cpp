@@ -3,24 +3,12 @@
 #include <array>
 
 #include "column.h"
+#include "column_engine.h"
 #include "texts.h"
 
 namespace kolvara {
 
 namespace {
-
-struct DigitRange {
-    int low, high;
-};
-
-DigitRange rangeOf(std::uint8_t kind)
-{
-    switch (kind) {
-    case Zero: return {0, 0};
-    case Rest: return {1, 9};
-    default: return {0, 9};
-    }
-}
 
 // counts[in][out]: digit pairs that the column accepts, by incoming and outgoing carry.
 using Transfer = std::array<std::array<std::uint32_t, 2>, 2>;
@@ -28,7 +16,7 @@ using Transfer = std::array<std::array<std::uint32_t, 2>, 2>;
 Transfer columnTransfer(bool subtraction, std::uint8_t upperKind, std::uint8_t lowerKind, std::uint8_t mode)
 {
     Transfer t{};
-    const DigitRange u = rangeOf(upperKind), l = rangeOf(lowerKind);
+    const DigitRange u = digitRange(upperKind), l = digitRange(lowerKind);
     for (int in = 0; in < 2; ++in)
         for (int a = u.low; a <= u.high; ++a)
             for (int b = l.low; b <= l.high; ++b) {
@@ -107,7 +95,7 @@ std::string columnReason(bool sub, const Words &w, int column, std::uint8_t uppe
 
 bool columnCanPass(bool subtraction, std::uint8_t upperKind, std::uint8_t lowerKind, std::uint8_t mode, int incoming)
 {
-    const DigitRange u = rangeOf(upperKind), l = rangeOf(lowerKind);
+    const DigitRange u = digitRange(upperKind), l = digitRange(lowerKind);
     for (int a = u.low; a <= u.high; ++a)
         for (int b = l.low; b <= l.high; ++b)
             if (carryModeAllows(mode, columnCarry(subtraction, a, b, incoming)))
@@ -125,7 +113,7 @@ bool admits(const Settings &s, int upper, int lower)
     for (int i = 0, scale = 1; i < 3; ++i, scale *= 10) {
         const Column &c = columns[std::size_t(i)];
         const int a = upper / scale % 10, b = lower / scale % 10;
-        const DigitRange u = rangeOf(c.upper), l = rangeOf(c.lower);
+        const DigitRange u = digitRange(c.upper), l = digitRange(c.lower);
         if (a < u.low || a > u.high || b < l.low || b > l.high)
             return false;
         carry = columnCarry(sub, a, b, carry);

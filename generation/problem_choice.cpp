@@ -4,6 +4,7 @@
 
 #include "column.h"
 #include "feasibility.h"
+#include "messages.h"
 #include "sheet.h"
 #include "status_lines.h"
 #include "texts.h"
@@ -11,19 +12,6 @@
 namespace kolvara {
 
 namespace {
-
-std::string twoLanguages(const std::string &japanese, const std::string &english)
-{
-    return japanese + "\n" + english;
-}
-
-std::string lowered(std::string_view text)
-{
-    std::string out(text);
-    for (char &c : out)
-        c = c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
-    return out;
-}
 
 // Letters with at most one point into kinds; `fill` pads the whole part to three places.
 bool readLetters(std::string_view text, std::string_view letters, std::uint8_t fill, NumberPattern &out)
@@ -83,9 +71,6 @@ std::string reasonOfGrid(const ColumnGrid &g, bool sub, std::uint8_t zeroEnd)
                 continue;
             for (int a = 0; a <= 9; ++a)
                 for (int b = 0; b <= 9; ++b) {
-                    const auto kindAllows = [](std::uint8_t kind, int d) {
-                        return kind == All ? true : kind == Rest ? d > 0 : d == 0;
-                    };
                     if (!kindAllows(g.upper[std::size_t(c)], a) || !kindAllows(g.lower[std::size_t(c)], b))
                         continue;
                     const int out = columnCarry(sub, a, b, in);

@@ -4,24 +4,12 @@
 #include <array>
 #include <charconv>
 
+#include "messages.h"
 #include "steps.h"
 
 namespace kolvara {
 
 namespace {
-
-std::string twoLanguages(const std::string &japanese, const std::string &english)
-{
-    return japanese + "\n" + english;
-}
-
-std::string lowered(std::string_view text)
-{
-    std::string out(text);
-    for (char &c : out)
-        c = c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
-    return out;
-}
 
 // The index of `value` among the words of `choices` ("add|sub|mixed"), in either case, or
 // what is wrong.
