@@ -77,7 +77,7 @@ TEST(Worksheets, EverySettingRoundTripsThroughItsPatterns)
     }
 }
 
-// Mixed sheets: half of each sign, in an order the seed draws, all obeying the patterns.
+// Mixed sheets: half of each sign, in an order each seed number draws, all obeying the patterns.
 TEST(Worksheets, MixedSheetsHaveHalfOfEachSign)
 {
     const SheetRequest r = requestOf({{"op", "mixed"}, {"upper", "naaa"}, {"lower", "naa"}});
@@ -94,5 +94,5 @@ TEST(Worksheets, MixedSheetsHaveHalfOfEachSign)
         EXPECT_EQ(subtractions, 10);
         orders += ' ';
     }
-    EXPECT_NE(orders.substr(0, 20), orders.substr(21, 20)) << "the order comes from the seed";
+    EXPECT_NE(orders.substr(0, 20), orders.substr(21, 20)) << "each seed number draws its own order";
 }

@@ -19,7 +19,7 @@ const CASES = [
   // B5, answers in red and all of them after the problem pages.
   { address: 'step=sub-2-borrow&helper-boxes&per-page=6&paper=b5&red-answers&answers-last&seed=4321', sheets: 2,
     perPage: 6 },
-  // Four places with both signs on one sheet, in an order drawn from the seed.
+  // Four places with both signs on one sheet, in an order drawn from its seed number.
   { address: 'op=mixed&upper=naaa&lower=naa&carry=mmmm&seed=77', sheets: 2, perPage: 20 },
 ];
 

@@ -47,7 +47,7 @@ std::string written(const SheetRequest &request, bool withSeed)
         const bool problem = isProblemKey(row.key) && row.key != "zero-end";
         if (!value.empty() && (problem || value != row.write(defaults)))
             add(row.key, value, row.kind == OptionKind::Switch);
-        // The seed next to the problems it draws.
+        // Its seed number next to the problems it draws.
         if (row.key == "zero-end" && withSeed)
             add(SeedKey, std::to_string(request.seed), false);
     }

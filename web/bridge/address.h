@@ -33,10 +33,10 @@ ParsedAddress parseAddress(std::string_view text);
 // for. A step is read as the problems it stands for.
 bool applyEntry(SheetRequest &request, std::string_view key, std::string_view value, std::string *error = nullptr);
 
-// The problems always and the seed after them, everything else only when it is not the
+// The problems always and their seed number after them, everything else only when it is not the
 // default, switches as their bare key.
 std::string addressOf(const SheetRequest &request);
-// The same without the seed: what the page remembers between visits.
+// The same without a seed number: what the page remembers between visits.
 std::string settingsAddressOf(const SheetRequest &request);
 
 // The Japanese line of one of the table's messages.
