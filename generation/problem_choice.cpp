@@ -167,7 +167,11 @@ std::string patternText(const NumberPattern &p, std::string_view letters)
 std::string choiceError(const ProblemChoice &c)
 {
     const int whole = wholePlaces(c), decimals = decimalPlaces(c);
-    if (int(c.carry.whole.size()) > whole)
+    // Letters for columns above both numbers are allowed where they ask no carry there.
+    bool extraCarries = false;
+    for (std::size_t i = 0; i + std::size_t(whole) < c.carry.whole.size(); ++i)
+        extraCarries = extraCarries || c.carry.whole[i] == Ari;
+    if (extraCarries)
         return twoLanguages("--carry の文字が数の位より多くなっています：" + patternText(c.carry, CarryLetters),
                             "--carry has more letters than the numbers have places: " + patternText(c.carry, CarryLetters));
     // Only "m" letters say "either" wherever the columns are: any numbers take them.
@@ -188,10 +192,11 @@ std::optional<Settings> settingsOf(const ProblemChoice &c)
 {
     if (c.operation == Operation::Mixed || !c.upper.decimals.empty() || !c.lower.decimals.empty() ||
         !c.carry.decimals.empty() || c.upper.whole.size() != 3 || c.lower.whole.size() != 3 ||
-        c.carry.whole.size() != 3 || c.zeroEnd != Konzai)
+        c.carry.whole.size() < 3 || c.zeroEnd != Konzai || !choiceError(c).empty())
         return std::nullopt;
+    const std::uint8_t *carry = c.carry.whole.data() + (c.carry.whole.size() - 3);  // hundreds, tens, ones
     return Settings{c.upper.whole[0], c.upper.whole[1], c.upper.whole[2], c.lower.whole[0], c.lower.whole[1],
-                    c.lower.whole[2], c.carry.whole[2],  c.carry.whole[1], c.carry.whole[0],
+                    c.lower.whole[2], carry[2], carry[1], carry[0],
                     std::uint8_t(c.operation == Operation::Subtract ? 1 : 0)};
 }
 
@@ -212,9 +217,11 @@ ColumnGrid gridFor(const ProblemChoice &c, bool subtraction)
     k.upper = c.upper;
     k.lower = c.lower;
     const std::size_t whole = std::size_t(wholePlaces(c)), decimals = std::size_t(decimalPlaces(c));
-    std::vector<std::uint8_t> modes(whole - std::min(whole, c.carry.whole.size()), std::uint8_t(Konzai));
-    modes.insert(modes.end(), c.carry.whole.begin(), c.carry.whole.end());
-    modes.resize(whole, Konzai);
+    // A shorter carry pattern leaves the higher columns Konzai; letters above both numbers
+    // (which choiceError lets through only where they ask no carry) are left out.
+    const std::size_t given = std::min(whole, c.carry.whole.size());
+    std::vector<std::uint8_t> modes(whole - given, std::uint8_t(Konzai));
+    modes.insert(modes.end(), c.carry.whole.end() - std::ptrdiff_t(given), c.carry.whole.end());
     std::vector<std::uint8_t> after = c.carry.decimals;
     after.resize(decimals, Konzai);
     modes.insert(modes.end(), after.begin(), after.end());

@@ -96,3 +96,33 @@ TEST(Worksheets, MixedSheetsHaveHalfOfEachSign)
     }
     EXPECT_NE(orders.substr(0, 20), orders.substr(21, 20)) << "each seed number draws its own order";
 }
+
+// Carry letters for columns above both numbers may stand where they ask no carry there, and
+// change nothing; one that asks for a carry where none can come is refused.
+TEST(Worksheets, CarryLettersAboveTheNumbers)
+{
+    const struct {
+        const char *upper, *carry;
+        bool good;
+        const char *same;  // the carry pattern it equals, when good
+    } cases[] = {
+        {"0na", "mnyy", true, "nyy"},
+        {"0000.0n", "mmmm.mm", true, "mmm.mm"},
+        {"naa", "nmmm", true, "mmm"},
+        {"0na", "yyyy", false, ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.upper) + " " + c.carry);
+        const SheetRequest r = requestOf({{"upper", c.upper}, {"lower", c.upper}, {"carry", c.carry}});
+        EXPECT_EQ(requestError(r).empty(), c.good);
+        if (!c.good)
+            continue;
+        const SheetRequest same = requestOf({{"upper", c.upper}, {"lower", c.upper}, {"carry", c.same}});
+        for (const bool sub : {false, true}) {
+            const ColumnGrid a = gridFor(r.problems, sub), b = gridFor(same.problems, sub);
+            EXPECT_EQ(a.columns(), b.columns());
+            EXPECT_EQ(a.mode, b.mode);
+        }
+        EXPECT_EQ(settingsOf(r.problems), settingsOf(same.problems));
+    }
+}
