@@ -273,3 +273,43 @@ TEST(SheetLayout, ScoreClassLineAndAnswerKeyLabel)
     EXPECT_TRUE(label->accent);
     EXPECT_LE(label->x + FixedMetrics().advance(Face::Window, label->pixelSize, label->text), 304);
 }
+
+// The widest problems (four places and two decimals, a carry into a fifth place) fit the page
+// at every size, helper boxes, numbers and the answer's extra place included, and never overlap.
+TEST(SheetLayout, WideProblemsFitEveryPageSize)
+{
+    ColumnProblem widest;
+    widest.decimals = 2;
+    widest.upper = {9, 9, 9, 9, 9, 9};
+    widest.lower = {9, 9, 9, 9, 9, 9};
+    for (const int perPage : {0, 12, 8, 6})
+        for (const bool helpers : {false, true}) {
+            SCOPED_TRACE(std::to_string(perPage) + (helpers ? " a page, helper boxes" : " a page"));
+            Sheet sheet;
+            sheet.columns = 6;
+            sheet.answers = true;
+            sheet.format.perPage = perPage;
+            sheet.format.helperBoxes = helpers;
+            sheet.format.numbers = true;
+            sheet.helperColumns.fill(true);
+            sheet.problems.assign(std::size_t(perPage ? perPage : 20), widest);
+            const ProblemGrid grid = problemGridFor(sheet);
+            const SheetPage page = layOutPage(sheet, a4Paper(), FixedMetrics());
+            const FixedMetrics metrics;
+            for (const DottedBox &b : page.drawing.boxes) {
+                EXPECT_GE(b.left, 0);
+                EXPECT_LE(b.right, SheetWidth);
+                EXPECT_GE(b.top, 0);
+                EXPECT_LE(b.bottom, SheetHeight);
+            }
+            for (const TextRun &t : page.drawing.texts) {
+                EXPECT_GE(t.x, 0) << t.text;
+                EXPECT_LE(t.x + metrics.advance(t.face, t.pixelSize, t.text), SheetWidth) << t.text;
+            }
+            // Neighbours stand apart: each problem is narrower than the step to the next.
+            for (std::size_t c = 1; c < grid.lefts.size(); ++c)
+                EXPECT_GE(grid.lefts[c] - grid.lefts[c - 1], problemWidth(grid.fontSize, sheet.columns));
+            for (std::size_t r = 1; r < grid.tops.size(); ++r)
+                EXPECT_GE(grid.tops[r] - grid.tops[r - 1], problemHeight(grid.fontSize) + (helpers ? helperBoxSize(grid.fontSize) : 0));
+        }
+}
