@@ -54,7 +54,8 @@ const median = (values) => {
 const quantile = (values, q) => [...values].sort((a, b) => a - b)[Math.min(values.length - 1, Math.floor(q * values.length))];
 const kb = (bytes) => `${(bytes / 1024).toFixed(1)} KB`;
 const ms = (value) => (value >= 0 ? `${value.toFixed(1)} ms` : 'n/a');
-const SHEET = '#op=add&upper=aaa&lower=aaa&carry=mmm&seed=1';
+// The sheet to time; KOLVARA_BENCH_SHEET names another, such as the widest settings.
+const SHEET = process.env.KOLVARA_BENCH_SHEET ?? '#op=add&upper=aaa&lower=aaa&carry=mmm&seed=1';
 
 async function freshPage(width = 1366, height = 768) {
   const context = await browser.createBrowserContext();
