@@ -8,6 +8,7 @@
 
 #include <optional>
 
+#include "messages.h"
 #include "steps.h"
 
 namespace kolvara {
@@ -15,10 +16,6 @@ namespace kolvara {
 
 namespace {
 
-std::string problem(const std::string &japanese, const std::string &english)
-{
-    return japanese + "\n" + english;
-}
 
 // One option of the command line itself, beside those of the shared table: its names, the
 // name of its value (none for a switch), what it does in Japanese and in English for --help
@@ -39,7 +36,7 @@ const CommandRow outputRow{
     "an extension, and \"-\" writes to standard output",
     [](SheetOptions &o, const std::string &v) {
         if (v.empty())
-            return problem("出力ファイルの名前が空です", "the output file name is empty");
+            return twoLanguages("出力ファイルの名前が空です", "the output file name is empty");
         o.output = v;
         return std::string();
     }};
@@ -210,7 +207,7 @@ std::string parserError(const QCommandLineParser &parser, const std::vector<std:
 {
     if (const QStringList unknown = parser.unknownOptionNames(); !unknown.isEmpty()) {
         const std::string name = typedOption(arguments, bytes(unknown.first()));
-        return problem("知らないオプションです：" + name, "unknown option: " + name);
+        return twoLanguages("知らないオプションです：" + name, "unknown option: " + name);
     }
     // Otherwise the parser names, between quotes as typed, the option it stopped at: one
     // that lacks its value or a switch given one.
@@ -219,11 +216,11 @@ std::string parserError(const QCommandLineParser &parser, const std::vector<std:
     const QString typed = to > from ? error.mid(from, to - from) : QString();
     const std::optional<AnyRow> row = rowNamed(typed);
     if (!row)
-        return problem("コマンドラインを読めません", bytes(error));
+        return twoLanguages("コマンドラインを読めません", bytes(error));
     const std::string name = bytes(typed);
     if (!row->valueName().empty())
-        return problem(name + " には値が必要です", name + " needs a value");
-    return problem(name + " は値をとりません", name + " takes no value");
+        return twoLanguages(name + " には値が必要です", name + " needs a value");
+    return twoLanguages(name + " は値をとりません", name + " takes no value");
 }
 
 }  // namespace
@@ -285,7 +282,7 @@ ParsedSheetOptions parseSheetOptions(const std::vector<std::string> &arguments)
     }
     if (const QStringList extra = parser.positionalArguments(); !extra.isEmpty()) {
         const std::string word = bytes(extra.first());
-        parsed.error = problem("余分な引数があります：" + word, "unexpected argument: " + word);
+        parsed.error = twoLanguages("余分な引数があります：" + word, "unexpected argument: " + word);
         return parsed;
     }
     // Given more than once, every value is checked and the last one counts.
@@ -306,7 +303,7 @@ ParsedSheetOptions parseSheetOptions(const std::vector<std::string> &arguments)
     if (parser.isSet(QStringLiteral("step"))) {
         for (const std::string_view name : ProblemKeys)
             if (parser.isSet(text(std::string(name)))) {
-                parsed.error = problem("--step と --" + std::string(name) + " は一緒に指定できません",
+                parsed.error = twoLanguages("--step と --" + std::string(name) + " は一緒に指定できません",
                                        "--step sets the problems itself: leave out --" + std::string(name));
                 return parsed;
             }
@@ -316,7 +313,7 @@ ParsedSheetOptions parseSheetOptions(const std::vector<std::string> &arguments)
         return parsed;
     }
     if (!o.help && !o.version && !o.listSteps && o.output.empty())
-        parsed.error = problem("書き出すPDFを -o で指定してください", "missing -o FILE.pdf");
+        parsed.error = twoLanguages("書き出すPDFを -o で指定してください", "missing -o FILE.pdf");
     return parsed;
 }
 
