@@ -62,7 +62,7 @@ SheetFormatDialog::SheetFormatDialog(const kolvara::SheetFormat &format, QWidget
     auto *form = new QFormLayout;
 
     step_ = new QComboBox;
-    step_->addItem(QStringLiteral("（いまの設定のまま）"));
+    step_->addItem(toQt(row("step").unsetCaption));
     for (const kolvara::NamedStep &step : kolvara::NamedSteps)
         if (kolvara::settingsOf(step)) {
             steps_.push_back(&step);
@@ -71,7 +71,7 @@ SheetFormatDialog::SheetFormatDialog(const kolvara::SheetFormat &format, QWidget
     form->addRow(labelFor(row("step"), step_), step_);
 
     perPage_ = new QComboBox;
-    perPage_->addItem(QStringLiteral("画面と同じ（20または28）"), 0);
+    perPage_->addItem(toQt(row("per-page").unsetCaption), 0);
     for (auto it = kolvara::SmallerPages.rbegin(); it != kolvara::SmallerPages.rend(); ++it)
         perPage_->addItem(QString::number(*it), *it);
     perPage_->setCurrentIndex(std::max(0, perPage_->findData(format.perPage)));

@@ -98,7 +98,7 @@ std::string readPatternInto(NumberPattern ProblemChoice::*pattern, bool carry, S
 const std::vector<SheetOptionRow> &rows()
 {
     static const std::vector<SheetOptionRow> table{
-        {"op", OptionKind::Words, OperationWords, {}, 0, {},
+        {"op", OptionKind::Words, OperationWords, "演算", 0, "たし算、ひき算、または半分ずつまぜます。",
          "たし算 (add)、ひき算 (sub)、半分ずつまぜる (mixed)（既定 add）",
          "the operation: add, sub, or mixed (half of each, in a drawn order;\ndefault add)",
          [](SheetRequest &r, std::string_view name, std::string_view v) {
@@ -111,7 +111,8 @@ const std::vector<SheetOptionRow> &rows()
          [](const SheetRequest &r) {
              static constexpr std::string_view words[] = {"add", "sub", "mixed"};
              return std::string(words[std::size_t(r.problems.operation)]);
-         }},
+         },
+         false, {}, "たし算|ひき算|まぜる"},
         {"upper", OptionKind::Pattern, "PATTERN", {}, 0, {},
          "上の数の位を上から1文字ずつ：0 いつも0、n 1〜9、a 0〜9。4けたまで、\n小数点 . のあとは2けたまで（既定 aaa、n は 00n と同じ）",
          "the upper number's places from the highest, one letter each:\n"
@@ -157,7 +158,7 @@ const std::vector<SheetOptionRow> &rows()
              return twoLanguages(n + " の段階がありません：" + given + "（kolvara-sheet --list-steps で一覧を表示します）",
                                  n + ": no step named '" + given + "' (kolvara-sheet --list-steps lists them)");
          },
-         [](const SheetRequest &r) { return r.step; }},
+         [](const SheetRequest &r) { return r.step; }, false, "（いまの設定のまま）"},
         {"sheets", OptionKind::Number, "N", "枚数", 0, "PDF保存と印刷のプリントの枚数です（1～100）。",
          "プリントの枚数、1〜100（既定 1）", "how many sheets, 1 to 100 (default 1)",
          [](SheetRequest &r, std::string_view name, std::string_view v) {
@@ -217,7 +218,8 @@ const std::vector<SheetOptionRow> &rows()
                  r.format.perPage = SmallerPages[index];
              return error;
          },
-         [](const SheetRequest &r) { return r.format.perPage ? std::to_string(r.format.perPage) : std::string(); }},
+         [](const SheetRequest &r) { return r.format.perPage ? std::to_string(r.format.perPage) : std::string(); },
+         false, "画面と同じ（20または28）"},
         {"paper", OptionKind::Words, "a4|letter|b5|b4", "用紙", 0, "印刷とPDF保存の用紙です。",
          "用紙（既定 a4。b5 と b4 は JIS B5 と B4）", "paper size (default a4; b5 and b4 are JIS B5 and B4)",
          [](SheetRequest &r, std::string_view name, std::string_view v) {
@@ -229,7 +231,8 @@ const std::vector<SheetOptionRow> &rows()
          },
          [](const SheetRequest &r) {
              return r.paper == PaperChoice::A4 ? std::string() : std::string(PaperKeys[std::size_t(r.paper)]);
-         }},
+         },
+         false, {}, "A4|レター|B5|B4"},
     };
     return table;
 }

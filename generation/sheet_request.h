@@ -56,6 +56,10 @@ struct SheetOptionRow {
     // The value as written back: "" when it says what the default says (a switch: "on").
     std::string (*write)(const SheetRequest &request);
     bool windowOnly = false;  // the dialog's alone: neither command line nor address
+    // For the panel and the dialog's lists: the entry that leaves the option as it is, and
+    // each value word's caption ("たし算|ひき算|まぜる"), where they show one.
+    std::string_view unsetCaption = {};
+    std::string_view valueCaptions = {};
 };
 
 std::span<const SheetOptionRow> sheetOptionRows();

@@ -51,6 +51,14 @@ std::string staticJson()
         if (row.windowOnly)
             continue;
         j.key(row.key).beginObject().field("caption", row.caption).field("hint", row.hint);
+        j.field("unsetCaption", row.unsetCaption);
+        j.key("valueCaptions").beginArray();
+        for (std::size_t start = 0; !row.valueCaptions.empty() && start <= row.valueCaptions.size();) {
+            const std::size_t end = std::min(row.valueCaptions.find('|', start), row.valueCaptions.size());
+            j.value(row.valueCaptions.substr(start, end - start));
+            start = end + 1;
+        }
+        j.endArray();
         j.field("switch", row.kind == OptionKind::Switch);
         j.key("values").beginArray();
         if (row.kind == OptionKind::Words)

@@ -9,15 +9,10 @@ const ui = JSON.parse(document.getElementById('ui-texts').textContent);
 // The page's own words, which the window has no need of: everything else the page shows
 // comes from the window's texts above or from the module.
 const webTexts = {
-  paperNames: { a4: 'A4', letter: 'レター', b5: 'B5', b4: 'B4' },
   format: 'シートの形式',
-  ownStep: '（上で選んだ設定）',
-  screenPage: '画面と同じ（20または28）',
   // The problems in kolvara-sheet's patterns, for what the window's three places cannot show.
   patterns: '４けた・小数',
   patternsHint: '位を上から1文字ずつ：0 いつも0、n 1～9、a 0～9。小数点 . のあとは2けたまで。くり上がりは y ある、n ない、m どちらでも。',
-  operation: '演算',
-  operations: { add: 'たし算', sub: 'ひき算', mixed: 'まぜる' },  // by kolvara-sheet's --op words
   // Said beside 印刷: where the print dialog's paper rules, the user chooses it there.
   paperHint: (paper, landscape) => `用紙：${paper} ${landscape ? '横' : '縦'}`,
   paperHintTip: '印刷の画面では、この用紙と向きを選んでください。',
@@ -181,7 +176,7 @@ function buildPanel() {
     name, hint));
   }
   // Where a teacher starts: a step sets every option below it; the steps by school year.
-  const steps = select('step', [['', webTexts.ownStep]]);
+  const steps = select('step', [['', opt.step.unsetCaption]]);
   steps.title = opt.step.hint;
   for (const s of info.steps) {
     let group = [...steps.querySelectorAll('optgroup')].find((g) => g.label === s.gradeName);
@@ -190,9 +185,9 @@ function buildPanel() {
   }
   $('step-field').append(field(opt.step.caption, steps));
   $('sheet-format').append(
-    field(opt['per-page'].caption, select('per-page', [['0', webTexts.screenPage],
+    field(opt['per-page'].caption, select('per-page', [['0', opt['per-page'].unsetCaption],
       ...[...info.perPage].reverse().map((n) => [String(n), String(n)])])),
-    field(opt.paper.caption, select('paper', Object.entries(webTexts.paperNames))),
+    field(opt.paper.caption, select('paper', captioned(opt.paper))),
     switches);
   const sheets = element('input', { id: 'sheets', type: 'number', inputmode: 'numeric', min: '1',
     max: String(info.maxSheets), step: '1', title: opt.sheets.hint, 'aria-description': opt.sheets.hint });
@@ -203,11 +198,16 @@ function buildPanel() {
   const toggle = element('label', { class: 'check' }, element('input', { type: 'checkbox', id: 'patterns-shown' }),
     element('span', {}, webTexts.patterns));
   const patterns = element('div', { id: 'patterns', hidden: true },
-    field(webTexts.operation, select('op', Object.entries(webTexts.operations))),
+    field(info.sheetOptions.op.caption, select('op', captioned(info.sheetOptions.op))),
     ...webTexts.patternFields.map(([key]) => field('', element('input', { id: key, type: 'text', autocomplete: 'off',
       autocapitalize: 'off', spellcheck: 'false', inputmode: 'text', title: webTexts.patternsHint,
       'aria-description': webTexts.patternsHint }))));
   $('patterns-field').append(hinted(toggle, webTexts.patterns, webTexts.patternsHint), patterns);
+}
+
+// A list's entries: each value word with its caption, as the table has them.
+function captioned(option) {
+  return option.values.map((value, i) => [value, option.valueCaptions[i] ?? value]);
 }
 
 // The teachers' switches as the table has them.
@@ -395,7 +395,9 @@ function preparePrint(sheets = state.sheets) {
   // The paper the module lays the page out on, JIS B5 and B4 included, which CSS has no name for.
   const { width, height } = pages[0];
   $('page-size').textContent = `@page { size: ${width}pt ${height}pt; margin: 0; }`;
-  put($('paper-hint'), 'textContent', webTexts.paperHint(webTexts.paperNames[state.paper], width > height));
+  const paper = info.sheetOptions.paper;
+  put($('paper-hint'), 'textContent',
+    webTexts.paperHint(paper.valueCaptions[paper.values.indexOf(state.paper)] ?? state.paper, width > height));
   printedKey = key;
   document.documentElement.dataset.printReady = key;
 }
