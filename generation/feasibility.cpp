@@ -103,51 +103,28 @@ bool columnCanPass(bool subtraction, std::uint8_t upperKind, std::uint8_t lowerK
     return false;
 }
 
+namespace {
+
+// The counts and chances come from the column engine; this file keeps the words of why.
+ColumnCount countOf(const Settings &s)
+{
+    return countProblems(gridOf(conditionsOf(s)).grid, s.IsSubtraction == 1, Konzai);
+}
+
+}  // namespace
+
 bool admits(const Settings &s, int upper, int lower)
 {
     if (upper < 0 || upper > 999 || lower < 0 || lower > 999)
         return false;
     const bool sub = s.IsSubtraction == 1;
-    const std::array<Column, 3> columns = columnsOf(s);
-    int carry = 0;
-    for (int i = 0, scale = 1; i < 3; ++i, scale *= 10) {
-        const Column &c = columns[std::size_t(i)];
-        const int a = upper / scale % 10, b = lower / scale % 10;
-        const DigitRange u = digitRange(c.upper), l = digitRange(c.lower);
-        if (a < u.low || a > u.high || b < l.low || b > l.high)
-            return false;
-        carry = columnCarry(sub, a, b, carry);
-        if (!carryModeAllows(c.mode, carry))
-            return false;
-    }
-    return true;
+    return obeys(gridOf(conditionsOf(s)).grid, sub, Konzai, wholeProblem(sub, upper, lower));
 }
 
 std::array<CarryChances, 3> carryChances(const Settings &s)
 {
-    const bool sub = s.IsSubtraction == 1;
-    const std::array<Column, 3> columns = columnsOf(s);
-    std::array<Transfer, 3> transfers;
-    for (std::size_t i = 0; i < 3; ++i)
-        transfers[i] = columnTransfer(sub, columns[i].upper, columns[i].lower, columns[i].mode);
-    // Problems reaching column i with each incoming carry, and ways on from column i.
-    std::array<std::array<std::uint64_t, 2>, 4> reach{}, onward{};
-    reach[0] = {1, 0};
-    for (std::size_t i = 0; i < 3; ++i)
-        for (int out = 0; out < 2; ++out)
-            reach[i + 1][out] = reach[i][0] * transfers[i][0][out] + reach[i][1] * transfers[i][1][out];
-    onward[3] = {1, 1};
-    for (std::size_t i = 3; i-- > 0;)
-        for (int in = 0; in < 2; ++in)
-            onward[i][in] = transfers[i][in][0] * onward[i + 1][0] + transfers[i][in][1] * onward[i + 1][1];
-    std::array<CarryChances, 3> chances;
-    for (std::size_t i = 0; i < 3; ++i)
-        for (int out = 0; out < 2; ++out) {
-            const std::uint64_t ways =
-                (reach[i][0] * transfers[i][0][out] + reach[i][1] * transfers[i][1][out]) * onward[i + 1][out];
-            (out ? chances[i].some : chances[i].none) = ways > 0;
-        }
-    return chances;
+    const ColumnCount count = countOf(s);
+    return {count.chances[0], count.chances[1], count.chances[2]};
 }
 
 Feasibility checkFeasibility(const Settings &s)
@@ -183,7 +160,7 @@ Feasibility checkFeasibility(const Settings &s)
     }
     Feasibility result;
     result.possible = true;
-    result.problemCount = ways[0] + ways[1];
+    result.problemCount = std::uint32_t(countOf(s).problems);
     return result;
 }
 
