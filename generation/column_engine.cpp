@@ -186,6 +186,14 @@ ColumnCount countProblems(const ColumnGrid &g, bool subtraction, std::uint8_t ze
     return count;
 }
 
+int columnStep(const ColumnGrid &g, bool subtraction, std::uint8_t zeroEnd, int column, int a, int b, int incoming)
+{
+    if (!kindAllows(g.upper[std::size_t(column)], a) || !kindAllows(g.lower[std::size_t(column)], b))
+        return -1;
+    const Step s = stepAt(g, subtraction, zeroEnd, column, a, b, incoming);
+    return s.accepted ? s.out : -1;
+}
+
 bool obeys(const ColumnGrid &g, bool subtraction, std::uint8_t zeroEnd, const ColumnProblem &p)
 {
     int in = 0;

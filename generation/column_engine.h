@@ -98,6 +98,11 @@ struct ColumnCount {
 };
 ColumnCount countProblems(const ColumnGrid &grid, bool subtraction, std::uint8_t zeroEnd);
 
+// What column `column` hands on when it holds the digits (a, b) and received `incoming`, or
+// -1 when the grid does not take them there: their kinds, the column's mode, the zero-end
+// condition on the smallest place and a difference's highest column, which borrows from nothing.
+int columnStep(const ColumnGrid &grid, bool subtraction, std::uint8_t zeroEnd, int column, int a, int b, int incoming);
+
 // Whether a problem obeys the conditions.
 bool obeys(const ColumnGrid &grid, bool subtraction, std::uint8_t zeroEnd, const ColumnProblem &problem);
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "column.h"
 #include "feasibility.h"
 #include "messages.h"
 #include "sheet.h"
@@ -70,16 +69,9 @@ std::string reasonOfGrid(const ColumnGrid &g, bool sub, std::uint8_t zeroEnd)
             if (!reach[std::size_t(in)])
                 continue;
             for (int a = 0; a <= 9; ++a)
-                for (int b = 0; b <= 9; ++b) {
-                    if (!kindAllows(g.upper[std::size_t(c)], a) || !kindAllows(g.lower[std::size_t(c)], b))
-                        continue;
-                    const int out = columnCarry(sub, a, b, in);
-                    bool ok = carryModeAllows(g.mode[std::size_t(c)], out);
-                    if (ok && sub && c == g.columns() - 1)
-                        ok = out == 0;
-                    if (ok)
+                for (int b = 0; b <= 9; ++b)
+                    if (const int out = columnStep(g, sub, Konzai, c, a, b, in); out >= 0)
                         next[std::size_t(out)] = true;
-                }
         }
         if (!next[0] && !next[1]) {
             if (sub && c == g.columns() - 1)

@@ -699,8 +699,9 @@ TEST(AnswerKey, NamedStepsHaveBoxesExactlyWherePupilsWrite)
             }
             everyProblem = false;
         }
-        if (everyProblem)
+        if (everyProblem) {
             EXPECT_EQ(admitted, countChoice(choice).problems);
+        }
         EXPECT_EQ(boxes, writtenOver);
     }
 }
