@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "column.h"
+#include "messages.h"
 
 namespace kolvara {
 
@@ -52,11 +53,6 @@ Onward onwardWays(const ColumnGrid &g, bool subtraction, std::uint8_t zeroEnd)
                 }
     }
     return ways;
-}
-
-std::string twoLanguages(const std::string &japanese, const std::string &english)
-{
-    return japanese + "\n" + english;
 }
 
 }  // namespace
