@@ -116,8 +116,13 @@ GridResult gridOf(const ColumnConditions &k)
 
 ColumnProblem wholeProblem(bool subtraction, int upper, int lower)
 {
+    return wholeProblem(subtraction ? Sign::Minus : Sign::Plus, upper, lower);
+}
+
+ColumnProblem wholeProblem(Sign sign, int upper, int lower)
+{
     ColumnProblem p;
-    p.subtraction = subtraction;
+    p.sign = sign;
     for (std::size_t c = 0; c < MaxColumns; ++c, upper /= 10, lower /= 10) {
         p.upper[c] = std::int8_t(upper % 10);
         p.lower[c] = std::int8_t(lower % 10);
@@ -149,9 +154,15 @@ std::string numberText(const std::array<std::int8_t, MaxColumns> &digits, int de
     return text;
 }
 
+std::string_view signText(Sign sign)
+{
+    static constexpr std::string_view texts[] = {"+", "-", "x", "/"};
+    return texts[std::size_t(sign)];
+}
+
 std::string problemText(const ColumnProblem &p)
 {
-    return numberText(p.upper, p.decimals) + (p.subtraction ? "-" : "+") + numberText(p.lower, p.decimals);
+    return numberText(p.upper, p.decimals) + std::string(signText(p.sign)) + numberText(p.lower, p.decimals);
 }
 
 ColumnCount countProblems(const ColumnGrid &g, bool subtraction, std::uint8_t zeroEnd)
@@ -233,7 +244,7 @@ ColumnProblem drawProblem(const ColumnGrid &g, bool subtraction, std::uint8_t ze
 {
     const Onward onward = onwardWays(g, subtraction, zeroEnd);
     ColumnProblem p;
-    p.subtraction = subtraction;
+    p.sign = subtraction ? Sign::Minus : Sign::Plus;
     p.decimals = g.decimals;
     p.upper.fill(-1);
     p.lower.fill(-1);
@@ -269,16 +280,16 @@ ColumnWork workOf(const ColumnProblem &p, int columns)
     int in = 0;
     for (int c = 0; c < columns; ++c) {
         const int a = std::max<int>(p.upper[std::size_t(c)], 0), b = std::max<int>(p.lower[std::size_t(c)], 0);
-        w.answer[std::size_t(c)] = std::int8_t(columnDigit(p.subtraction, a, b, in));
-        in = columnCarry(p.subtraction, a, b, in);
+        w.answer[std::size_t(c)] = std::int8_t(columnDigit((p.sign == Sign::Minus), a, b, in));
+        in = columnCarry((p.sign == Sign::Minus), a, b, in);
         w.handedOn[std::size_t(c)] = std::int8_t(in);
     }
-    if (!p.subtraction)
+    if (!(p.sign == Sign::Minus))
         w.answer[std::size_t(columns)] = std::int8_t(in);
     for (int c = 1; c <= columns; ++c) {
         if (!w.handedOn[std::size_t(c - 1)])
             continue;
-        if (!p.subtraction) {
+        if (!(p.sign == Sign::Minus)) {
             w.helper[std::size_t(c)] = 1;  // the carried 1
         } else if (c < columns) {
             // The column lends one, and takes ten itself if it borrows in turn.

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "feasibility.h"
@@ -73,9 +74,13 @@ inline bool kindAllows(std::uint8_t kind, int digit)
 // of them, which a last carry reaches.
 using HelperColumns = std::array<bool, MaxColumns + 1>;
 
+// The sign between a problem's numbers.
+enum class Sign : std::uint8_t { Plus, Minus, Times, Divide };
+
 // One problem: its digits by column, smallest place first, -1 where the number has no place.
+// A product or a quotient has two whole numbers: the multiplicand or dividend above.
 struct ColumnProblem {
-    bool subtraction = false;
+    Sign sign = Sign::Plus;
     int decimals = 0;
     std::array<std::int8_t, MaxColumns> upper{}, lower{};
     friend bool operator==(const ColumnProblem &, const ColumnProblem &) = default;
@@ -83,12 +88,15 @@ struct ColumnProblem {
 
 // A problem of two whole numbers up to 999999, every column a digit (leading zeros 0).
 ColumnProblem wholeProblem(bool subtraction, int upper, int lower);
+ColumnProblem wholeProblem(Sign sign, int upper, int lower);
 
 // The whole value of a number of the problem, in units of its smallest place; blanks are 0.
 std::int64_t valueOf(const std::array<std::int8_t, MaxColumns> &digits);
 
-// A number as printed ("3.45", "5", "1000"), and a problem as "4897+389" or "5-1.25".
+// A number as printed ("3.45", "5", "1000"), a sign as "+", "-", "x" or "/", and a problem
+// as "4897+389", "5-1.25" or "35x30".
 std::string numberText(const std::array<std::int8_t, MaxColumns> &digits, int decimals);
+std::string_view signText(Sign sign);
 std::string problemText(const ColumnProblem &problem);
 
 // How many problems the conditions admit, and where carries can and cannot happen.

@@ -98,6 +98,101 @@ std::string placesLine(const NumberPattern &p)
     return line;
 }
 
+// Places a number of the pattern can have: the leading places that are always 0 left out.
+int placesOf(const NumberPattern &p)
+{
+    std::size_t first = 0;
+    while (first + 1 < p.whole.size() && p.whole[first] == Zero)
+        ++first;
+    return int(p.whole.size() - first);
+}
+
+bool carryUnset(const NumberPattern &carry)
+{
+    return carry.decimals.empty() &&
+           std::all_of(carry.whole.begin(), carry.whole.end(), [](std::uint8_t m) { return m == Konzai; });
+}
+
+// An option of another operation than the choice's, by its name, or empty.
+std::string foreignCondition(const ProblemChoice &c)
+{
+    const bool mul = c.operation == Operation::Multiply, div = c.operation == Operation::Divide;
+    if (isLong(c.operation) && !carryUnset(c.carry))
+        return "--carry";
+    if (!mul && c.mulCarry != Konzai)
+        return "--mul-carry";
+    if (!mul && c.widePartial != Konzai)
+        return "--wide-partial";
+    if (!mul && c.sumCarry != Konzai)
+        return "--sum-carry";
+    if (!div && c.remainder != Konzai)
+        return "--remainder";
+    if (!div && c.quotientZero != Konzai)
+        return "--quotient-zero";
+    if (!div && c.guessFix != Konzai)
+        return "--guess-fix";
+    if (!div && c.quotientDigits != 0)
+        return "--quotient-digits";
+    return {};
+}
+
+std::string longChoiceError(const ProblemChoice &c)
+{
+    const bool div = c.operation == Operation::Divide;
+    if (!c.upper.decimals.empty() || !c.lower.decimals.empty())
+        return twoLanguages("かけ算とわり算の数は整数です（--upper と --lower に小数点は使えません）",
+                            "multiplication and division take whole numbers (no point in --upper or --lower)");
+    if (placesOf(c.upper) > (div ? MaxDividendPlaces : MaxMultiplicandPlaces))
+        return twoLanguages(std::string("--upper：") + (div ? "わられる数" : "かけられる数") + "は３けたまでです：" +
+                                patternText(c.upper, DigitLetters),
+                            std::string("--upper: the ") + (div ? "dividend" : "multiplicand") +
+                                " has at most three places: " + patternText(c.upper, DigitLetters));
+    if (placesOf(c.lower) > (div ? MaxDivisorPlaces : MaxMultiplierPlaces))
+        return twoLanguages(std::string("--lower：") + (div ? "わる数" : "かける数") + "は２けたまでです：" +
+                                patternText(c.lower, DigitLetters),
+                            std::string("--lower: the ") + (div ? "divisor" : "multiplier") +
+                                " has at most two places: " + patternText(c.lower, DigitLetters));
+    if (div && std::all_of(c.lower.whole.begin(), c.lower.whole.end(), [](std::uint8_t k) { return k == Zero; }))
+        return twoLanguages("--lower：わる数がいつも０です（０でわることはできません）",
+                            "--lower: the divisor can only be 0 (no division by 0)");
+    return {};
+}
+
+// What the problems a long choice admits do, condition by condition: "あ　り" when every
+// problem does it, "な　し" when none, else "混　在".
+std::string longConditionsLine(const ProblemChoice &c)
+{
+    const std::vector<LongPair> pairs = admittedPairs(longConditionsOf(c)).pairs;
+    const bool div = c.operation == Operation::Divide;
+    std::array<CarryChances, 3> chances{};
+    std::array<bool, 4> quotientPlaces{};
+    for (const LongPair &p : pairs) {
+        std::array<bool, 3> facts{};
+        if (div) {
+            const DivisionWork w = divisionWork(p.upper, p.lower);
+            facts = {w.remainder != 0, w.zeroInQuotient, w.guessFixed};
+            quotientPlaces[std::size_t(w.stepCount)] = true;
+        } else {
+            const MultiplicationWork w = multiplicationWork(p.upper, p.lower);
+            facts = {w.rowCarry, w.widePartial, w.sumCarry};
+        }
+        for (std::size_t i = 0; i < facts.size(); ++i)
+            (facts[i] ? chances[i].some : chances[i].none) = true;
+    }
+    const auto shown = [&](std::size_t i, std::uint8_t mode) {
+        if (!pairs.empty())
+            mode = !chances[i].some ? std::uint8_t(Nashi) : !chances[i].none ? std::uint8_t(Ari) : std::uint8_t(Konzai);
+        return std::string(texts::statusText(CarryMode(mode)));
+    };
+    if (!div)
+        return "くり上がり" + shown(0, c.mulCarry) + "・けたがふえる" + shown(1, c.widePartial) + "・たし算" + shown(2, c.sumCarry);
+    std::string line = "あまり" + shown(0, c.remainder) + "・商の０" + shown(1, c.quotientZero) + "・見当" + shown(2, c.guessFix);
+    for (int places = 1; places <= MaxDividendPlaces; ++places)
+        if (quotientPlaces[std::size_t(places)] && std::count(quotientPlaces.begin(), quotientPlaces.end(), true) == 1)
+            line += "・商" + std::to_string(places) + "けた";
+    return line;
+}
+
 std::vector<bool> signsOf(Operation op)
 {
     switch (op) {
@@ -158,6 +253,15 @@ std::string patternText(const NumberPattern &p, std::string_view letters)
 
 std::string choiceError(const ProblemChoice &c)
 {
+    if (const std::string option = foreignCondition(c); !option.empty()) {
+        static constexpr std::string_view names[] = {"たし算", "ひき算", "たし算とひき算", "かけ算", "わり算"};
+        static constexpr std::string_view english[] = {"add", "sub", "mixed", "mul", "div"};
+        const std::string_view op = names[std::size_t(c.operation)];
+        return twoLanguages(option + " は" + std::string(op) + "には使えません",
+                            option + " makes no sense with --op " + std::string(english[std::size_t(c.operation)]));
+    }
+    if (isLong(c.operation))
+        return longChoiceError(c);
     const int whole = wholePlaces(c), decimals = decimalPlaces(c);
     // Letters for columns above both numbers are allowed where they ask no carry there.
     bool extraCarries = false;
@@ -182,7 +286,7 @@ std::string choiceError(const ProblemChoice &c)
 
 std::optional<Settings> settingsOf(const ProblemChoice &c)
 {
-    if (c.operation == Operation::Mixed || !c.upper.decimals.empty() || !c.lower.decimals.empty() ||
+    if (c.operation == Operation::Mixed || isLong(c.operation) || !c.upper.decimals.empty() || !c.lower.decimals.empty() ||
         !c.carry.decimals.empty() || c.upper.whole.size() != 3 || c.lower.whole.size() != 3 ||
         c.carry.whole.size() < 3 || c.zeroEnd != Konzai || !choiceError(c).empty())
         return std::nullopt;
@@ -200,6 +304,41 @@ ProblemChoice choiceOf(const Settings &s)
     c.lower.whole = {s.DigitKind2_100, s.DigitKind2_10, s.DigitKind2_1};
     c.carry.whole = {s.CarryMode_100, s.CarryMode_10, s.CarryMode_1};
     return c;
+}
+
+std::vector<int> perPageChoices(const ProblemChoice &c)
+{
+    if (c.operation == Operation::Divide)
+        return {6, 4};
+    if (c.operation == Operation::Multiply && placesOf(c.lower) > 1)
+        return {12, 8, 6};
+    return {0, 12, 8, 6};
+}
+
+int perPageOf(const ProblemChoice &c, int perPage)
+{
+    if (perPage > 0 || !isLong(c.operation))
+        return perPage;
+    const int first = perPageChoices(c).front();
+    return first > 0 ? first : 20;  // the rows of five the screen shows
+}
+
+int longColumnsOf(const ProblemChoice &c) { return placesOf(c.upper) + placesOf(c.lower); }
+
+LongConditions longConditionsOf(const ProblemChoice &c)
+{
+    LongConditions k;
+    k.division = c.operation == Operation::Divide;
+    k.upper = c.upper.whole;
+    k.lower = c.lower.whole;
+    k.rowCarry = c.mulCarry;
+    k.widePartial = c.widePartial;
+    k.sumCarry = c.sumCarry;
+    k.remainder = c.remainder;
+    k.quotientZero = c.quotientZero;
+    k.guessFix = c.guessFix;
+    k.quotientPlaces = c.quotientDigits;
+    return k;
 }
 
 ColumnGrid gridFor(const ProblemChoice &c, bool subtraction)
@@ -234,6 +373,13 @@ ChoiceCount countChoice(const ProblemChoice &c)
         result.reason = f.reason;
         return result;
     }
+    if (isLong(c.operation)) {
+        LongChoiceSet set = admittedPairs(longConditionsOf(c));
+        result.problems = set.pairs.size();
+        result.possible = !set.pairs.empty();
+        result.reason = std::move(set.reason);
+        return result;
+    }
     result.possible = true;
     for (const bool sub : signsOf(c.operation)) {
         const ColumnGrid g = gridFor(c, sub);
@@ -255,6 +401,10 @@ std::array<std::string, 3> statusLinesFor(const ProblemChoice &c)
     if (const auto settings = settingsOf(c))
         return statusLinesOf(*settings);
     std::array<std::string, 3> lines{placesLine(c.upper), placesLine(c.lower), {}};
+    if (isLong(c.operation)) {
+        lines[2] = longConditionsLine(c);
+        return lines;
+    }
     // What each column does over every sign of the choice.
     const ColumnGrid shape = gridFor(c, false);
     std::array<CarryChances, MaxColumns> chances{};
@@ -286,6 +436,13 @@ HelperColumns helperColumnsFor(const ProblemChoice &c)
     if (const auto settings = settingsOf(c))
         return helperColumnsFor(*settings);
     HelperColumns columns{};
+    if (c.operation == Operation::Multiply) {
+        const std::array<bool, MaxMultiplicandPlaces> places = carryPlaces(admittedPairs(longConditionsOf(c)).pairs);
+        std::copy(places.begin(), places.end(), columns.begin());
+        return columns;
+    }
+    if (c.operation == Operation::Divide)
+        return columns;
     for (const bool sub : signsOf(c.operation)) {
         const ColumnGrid g = gridFor(c, sub);
         const ColumnCount count = countProblems(g, sub, c.zeroEnd);
@@ -299,16 +456,29 @@ HelperColumns helperColumnsFor(const ProblemChoice &c)
 
 bool obeysChoice(const ProblemChoice &c, const ColumnProblem &p)
 {
+    if (isLong(c.operation) || p.sign == Sign::Times || p.sign == Sign::Divide) {
+        if (p.sign != (c.operation == Operation::Multiply ? Sign::Times : Sign::Divide) || p.decimals != 0)
+            return false;
+        // Every place within the pattern's kinds, and none beyond it.
+        for (const auto &[digits, pattern] : {std::pair{&p.upper, &c.upper}, std::pair{&p.lower, &c.lower}})
+            for (std::size_t place = 0; place < MaxColumns; ++place) {
+                const int digit = (*digits)[place];
+                const bool within = place < pattern->whole.size();
+                if (within ? !kindAllows(pattern->whole[pattern->whole.size() - 1 - place], std::max(digit, 0)) : digit > 0)
+                    return false;
+            }
+        return admits(longConditionsOf(c), int(valueOf(p.upper)), int(valueOf(p.lower)));
+    }
     const std::vector<bool> signs = signsOf(c.operation);
-    if (std::find(signs.begin(), signs.end(), p.subtraction) == signs.end())
+    if (std::find(signs.begin(), signs.end(), (p.sign == Sign::Minus)) == signs.end())
         return false;
-    const ColumnGrid g = gridFor(c, p.subtraction);
+    const ColumnGrid g = gridFor(c, (p.sign == Sign::Minus));
     if (p.decimals != g.decimals)
         return false;
     for (int col = g.columns(); col < MaxColumns; ++col)
         if (p.upper[std::size_t(col)] > 0 || p.lower[std::size_t(col)] > 0)
             return false;
-    return obeys(g, p.subtraction, c.zeroEnd, p);
+    return obeys(g, (p.sign == Sign::Minus), c.zeroEnd, p);
 }
 
 }  // namespace kolvara

@@ -11,11 +11,15 @@
 #include <vector>
 
 #include "column_engine.h"
+#include "long_arithmetic.h"
 #include "settings.h"
 
 namespace kolvara {
 
-enum class Operation : std::uint8_t { Add, Subtract, Mixed };
+enum class Operation : std::uint8_t { Add, Subtract, Mixed, Multiply, Divide };
+
+// Multiplication and division: the long working of whole numbers.
+constexpr bool isLong(Operation op) { return op == Operation::Multiply || op == Operation::Divide; }
 
 struct ProblemChoice {
     Operation operation = Operation::Add;
@@ -27,6 +31,13 @@ struct ProblemChoice {
     // pattern had one; a shorter whole part leaves the higher columns Konzai.
     NumberPattern carry{{Konzai, Konzai, Konzai}, {}};
     std::uint8_t zeroEnd = Konzai;
+    // Multiplication: a digit's product hands on to the next one's; a partial product has a
+    // place more than the multiplicand; the partial products' sum carries.
+    std::uint8_t mulCarry = Konzai, widePartial = Konzai, sumCarry = Konzai;
+    // Division: a remainder, a 0 in the quotient, a first guess to correct, and the
+    // quotient's places (0 for any).
+    std::uint8_t remainder = Konzai, quotientZero = Konzai, guessFix = Konzai;
+    int quotientDigits = 0;
     friend bool operator==(const ProblemChoice &, const ProblemChoice &) = default;
 };
 
@@ -43,8 +54,10 @@ std::string readCarryPattern(std::string_view option, std::string_view text, Num
 std::string patternText(const NumberPattern &pattern, std::string_view letters);
 
 // What is wrong with the choice as a whole (empty when nothing): a carry pattern whose point
-// does not meet the numbers' or that has more whole letters than they have places, or a
-// zero-end condition without a decimal place.
+// does not meet the numbers' or that has more whole letters than they have places, a
+// zero-end condition without a decimal place; for multiplication and division, numbers with
+// a point or more places than the operation takes, a divisor that can only be 0, and a
+// condition of another operation.
 std::string choiceError(const ProblemChoice &choice);
 
 // The window's settings, when the choice has nothing they cannot say.
@@ -73,5 +86,19 @@ HelperColumns helperColumnsFor(const ProblemChoice &choice);
 
 // Whether a problem obeys the choice (its sign must be one the choice has).
 bool obeysChoice(const ProblemChoice &choice, const ColumnProblem &problem);
+
+// Problems a page: the per-page choice, or what a page of the choice's problems holds
+// when it is 0 (20 of addition and subtraction, and of products by one place; 12 of
+// products by two places; 6 quotients, or 4 larger). perPageChoices lists those a teacher may choose, the
+// largest first: 0 where the page's own count may be kept.
+int perPageOf(const ProblemChoice &choice, int perPage);
+std::vector<int> perPageChoices(const ProblemChoice &choice);
+
+// The places a product's or quotient's sheet sets out beside its sign or bracket: the
+// upper number's and the lower number's, added.
+int longColumnsOf(const ProblemChoice &choice);
+
+// A multiplication or division choice as the long engine's conditions.
+LongConditions longConditionsOf(const ProblemChoice &choice);
 
 }  // namespace kolvara

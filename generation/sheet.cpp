@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "column_engine.h"
+#include "long_arithmetic.h"
 #include "feasibility.h"
 #include "problem_table.h"
 #include "texts.h"
@@ -191,7 +192,135 @@ struct ProblemPen {
     static constexpr double HelperGap = 3;
 };
 
+// A rule over a line: the boxes' top edge of that line.
+double ruleY(int fontSize, int line) { return R(fontSize * 1.5 * line) - 2 * line - 1; }
+
+// A whole number written digit by digit from a column leftwards, in boxes; the digits on the
+// answer page only (`written`).
+void writeNumber(const ProblemPen &pen, int line, int rightColumn, int value, bool written, bool accent)
+{
+    const std::string digits = std::to_string(value);
+    for (std::size_t i = 0; i < digits.size(); ++i)
+        pen.place(line, rightColumn + int(digits.size() - 1 - i), written ? ProblemPen::Digits[digits[i] - '0'] : nullptr,
+                  accent);
+}
+
+// Long multiplication: the multiplicand over the multiplier with x at the left, a rule,
+// each partial product shifted one place to the left of the one before, a second rule and
+// the product; a one-place multiplier, or one ending in 0, gives the product at once. The
+// helper boxes above the multiplicand take each row's carries, the first row's nearest.
+void layOutProduct(const ProblemPen &pen, const MultiplicationWork &w, int multiplicand, int multiplier)
+{
+    const ProblemLook &look = pen.look;
+    const bool written = look.answers, accent = look.accentAnswers;
+    writeNumber(pen, 0, 0, multiplicand, true, false);
+    pen.text(1, look.columns, "×");
+    writeNumber(pen, 1, 0, multiplier, true, false);
+    const double right = pen.left + look.width - 1;
+    pen.out.add(Line{pen.left, pen.top + ruleY(look.fontSize, 2), right, pen.top + ruleY(look.fontSize, 2)});
+    if (w.rowCount == 2) {
+        writeNumber(pen, 2, 0, w.rows[0].value, written, accent);
+        writeNumber(pen, 3, 1, w.rows[1].value, written, accent);
+        pen.out.add(Line{pen.left, pen.top + ruleY(look.fontSize, 4), right, pen.top + ruleY(look.fontSize, 4)});
+        writeNumber(pen, 4, 0, w.product, written, accent);
+    } else {
+        writeNumber(pen, 2, 0, w.product, written, accent);
+    }
+    const int size = helperBoxSize(look.fontSize);
+    const double pixels = R(size * PixelsPerPoint * 0.8);
+    for (int r = 0; r < w.rowCount; ++r) {
+        const double boxTop = pen.top - (r + 1) * (size + ProblemPen::HelperGap);
+        for (int place = 1; place < MaxMultiplicandPlaces; ++place) {
+            if (!look.helperColumns[std::size_t(place)])
+                continue;
+            const Cell c = cellOf(look, 0, place);
+            const double boxLeft = pen.left + c.left + (c.width - size) / 2.0;
+            const DottedBox box{boxLeft, boxTop, boxLeft + size, boxTop + size};
+            if (look.backings)
+                pen.out.add(Backing{box.left + 1, box.top + 1, box.right - box.left - 1, box.bottom - box.top - 1});
+            pen.out.add(box);
+            const int carry = w.rows[std::size_t(r)].carries[std::size_t(place)];
+            if (!written || carry == 0 || place >= placesOf(multiplicand))
+                continue;
+            const std::string digit(1, char('0' + carry));
+            const double advance = pen.metrics.advance(Face::Problem, pixels, digit);
+            const double ascent = pen.metrics.ascent(Face::Problem, pixels), descent = pen.metrics.descent(Face::Problem, pixels);
+            pen.out.add(TextRun{digit, Face::Problem, pixels, boxLeft + (size - advance) / 2,
+                                boxTop + (size + ascent - descent) / 2, false, accent});
+        }
+    }
+}
+
+// Long division: the quotient over the bar, the divisor left of the bracket and the dividend
+// under the bar; then for each quotient digit but a 0 (which is written and passed, as
+// schools teach) its product under the digits it is taken from, a rule, and the difference
+// with the next digits brought down. The last difference is the remainder.
+void layOutQuotient(const ProblemPen &pen, const DivisionWork &w, int dividend, int divisor)
+{
+    const ProblemLook &look = pen.look;
+    const bool written = look.answers, accent = look.accentAnswers;
+    const int fs = look.fontSize;
+    // The bracket stands left of the widest dividend the sheet sets out; the divisor a
+    // little left of its place, clear of the bracket's stroke.
+    const int bracketColumn = look.columns - look.divisorPlaces;  // the first column left of the dividend
+    for (int s = 0; s < w.stepCount; ++s) {
+        const DivisionStep &step = w.steps[std::size_t(s)];
+        pen.place(0, step.place, written ? ProblemPen::Digits[step.digit] : nullptr, accent);
+    }
+    writeNumber(pen, 1, 0, dividend, true, false);
+    ProblemPen divisorPen = pen;
+    divisorPen.left -= 0.3 * fs;
+    writeNumber(divisorPen, 1, bracketColumn, divisor, true, false);
+    const Cell first = cellOf(look, 1, bracketColumn - 1);
+    const double barY = pen.top + ruleY(fs, 1), barLeft = pen.left + first.left - 0.15 * fs;
+    pen.out.add(Line{barLeft, barY, pen.left + look.width - 1, barY});
+    const double bottom = pen.top + ruleY(fs, 2) - 2;
+    const double height = bottom - barY;
+    // The bracket's stroke bows out to the right, as a ")" hanging from the bar.
+    const double bow[][2] = {{0, 0}, {0.12, 0.25}, {0.16, 0.5}, {0.12, 0.75}, {0, 1}};
+    for (std::size_t i = 0; i + 1 < std::size(bow); ++i)
+        pen.out.add(Line{barLeft + bow[i][0] * fs, barY + bow[i][1] * height, barLeft + bow[i + 1][0] * fs,
+                         barY + bow[i + 1][1] * height});
+
+    int line = 2;
+    for (int s = 0; s < w.stepCount; ++s) {
+        const DivisionStep &step = w.steps[std::size_t(s)];
+        if (step.digit == 0 && s > 0)
+            continue;
+        int next = s + 1;
+        while (next < w.stepCount && w.steps[std::size_t(next)].digit == 0)
+            ++next;
+        writeNumber(pen, line, step.place, step.product, written, accent);
+        const int ruleLeft = step.place + std::max(placesOf(step.partial), placesOf(step.product)) - 1;
+        const Cell from = cellOf(look, line + 1, ruleLeft), to = cellOf(look, line + 1, step.place);
+        const double y = pen.top + ruleY(fs, line + 1);
+        pen.out.add(Line{pen.left + from.left - 1, y, pen.left + to.left + to.width - 1, y});
+        // The difference with every place down to the next written digit's brought down.
+        const int until = next < w.stepCount ? w.steps[std::size_t(next)].place : 0;
+        int value = step.difference;
+        for (int place = step.place - 1; place >= until; --place)
+            value = value * 10 + dividend / (place == 0 ? 1 : place == 1 ? 10 : 100) % 10;
+        writeNumber(pen, line + 1, until, value, written, accent);
+        line += 2;
+    }
+}
+
 }  // namespace
+
+int longProblemLines(const ColumnProblem &p)
+{
+    const int upper = int(valueOf(p.upper)), lower = int(valueOf(p.lower));
+    if (p.sign == Sign::Times)
+        return upper > 0 && lower > 0 && multiplicationWork(upper, lower).rowCount == 2 ? 5 : 3;
+    if (p.sign != Sign::Divide || lower <= 0 || upper < lower)
+        return 3;
+    const DivisionWork w = divisionWork(upper, lower);
+    int lines = 2;
+    for (int s = 0; s < w.stepCount; ++s)
+        if (s == 0 || w.steps[std::size_t(s)].digit != 0)
+            lines += 2;
+    return lines;
+}
 
 Sheet sheetFromProblems(std::vector<SheetProblem> problems, int problemsPerRow, const SheetFormat &format)
 {
@@ -234,20 +363,31 @@ HelperColumns helperColumnsFor(const Settings &settings)
 int helperBoxSize(int fontSize) { return R(fontSize * 0.5); }
 
 int problemWidth(int fontSize, int columns) { return (columns + 1) * fontSize + 20; }
-int problemHeight(int fontSize) { return R(fontSize * 1.5 * 3) - 5; }
+int problemHeight(int fontSize) { return problemHeight(fontSize, 3); }
+int problemHeight(int fontSize, int lines) { return R(fontSize * 1.5 * lines) - (2 * lines - 1); }
 int problemRuleY(int fontSize) { return R(fontSize * 3.0) - 5; }
 
 void layOutProblem(const ProblemLook &look, const TextMetrics &metrics, double left, double top, Drawing &out)
 {
     const ProblemPen pen{look, metrics, left, top, out};
     const ColumnProblem &p = look.problem;
+    if (p.sign == Sign::Times || p.sign == Sign::Divide) {
+        const int upper = int(valueOf(p.upper)), lower = int(valueOf(p.lower));
+        if (upper <= 0 || lower <= 0 || (p.sign == Sign::Divide && upper < lower))
+            return;  // no working to set out
+        if (p.sign == Sign::Times)
+            layOutProduct(pen, multiplicationWork(upper, lower), upper, lower);
+        else
+            layOutQuotient(pen, divisionWork(upper, lower), upper, lower);
+        return;
+    }
     pen.number(UpperLine, p.upper);
-    pen.text(LowerLine, look.columns, p.subtraction ? "-" : "+");
+    pen.text(LowerLine, look.columns, (p.sign == Sign::Minus) ? "-" : "+");
     pen.number(LowerLine, p.lower);
 
     // A negative difference has no digits to show, only empty boxes from the ones down.
     const ColumnWork work = workOf(p, look.columns);
-    const bool negative = p.subtraction && work.handedOn[std::size_t(look.columns - 1)] != 0;
+    const bool negative = (p.sign == Sign::Minus) && work.handedOn[std::size_t(look.columns - 1)] != 0;
     const int places = negative ? p.decimals + 1 : work.answerPlaces;
     const bool written = look.answers && !negative;
     for (int column = places - 1; column >= 0; --column)
@@ -329,12 +469,33 @@ constexpr int LargestFontSize = 58;
 
 }  // namespace
 
+namespace {
+
+bool isLongSheet(const Sheet &sheet)
+{
+    return std::any_of(sheet.problems.begin(), sheet.problems.end(),
+                       [](const SheetProblem &p) { return p.sign == Sign::Times || p.sign == Sign::Divide; });
+}
+
+// Rows of helper boxes above a problem: a product's carries take one a partial product.
+int helperRowsOf(const Sheet &sheet)
+{
+    int rows = 1;
+    for (const SheetProblem &p : sheet.problems)
+        if (p.sign == Sign::Times && longProblemLines(p) == 5)
+            rows = 2;
+    return rows;
+}
+
+}  // namespace
+
 ProblemGrid problemGridFor(const Sheet &sheet)
 {
     ProblemGrid grid;
     const int perRow = std::max(sheet.problemsPerRow, 1);
+    const bool long_ = isLongSheet(sheet);
     // Wider problems than three places spread too, as they would not fit the screen's pitch.
-    if (sheet.format.perPage <= 0 && !sheet.format.helperBoxes && sheet.columns <= 3) {
+    if (sheet.format.perPage <= 0 && !sheet.format.helperBoxes && sheet.columns <= 3 && !long_) {
         grid.columns = perRow;
         grid.rows = SheetRowCount;
         grid.fontSize = sheet.fontSize;
@@ -345,13 +506,22 @@ ProblemGrid problemGridFor(const Sheet &sheet)
         return grid;
     }
     switch (sheet.format.perPage) {
+    case 4: grid.columns = 2, grid.rows = 2; break;
     case 6: grid.columns = 3, grid.rows = 2; break;
     case 8: grid.columns = 4, grid.rows = 2; break;
     case 12: grid.columns = 4, grid.rows = 3; break;
     default: grid.columns = perRow, grid.rows = SheetRowCount; break;
     }
-    const auto band = [&sheet](int fontSize) { return sheet.format.helperBoxes ? helperBoxSize(fontSize) + 4 : 0; };
-    const auto blockHeight = [&band](int fontSize) { return problemHeight(fontSize) + band(fontSize); };
+    int lines = 3;
+    for (const SheetProblem &p : sheet.problems)
+        lines = std::max(lines, longProblemLines(p));
+    const int helperRows = helperRowsOf(sheet);
+    const bool helpers = sheet.format.helperBoxes && std::any_of(sheet.helperColumns.begin(), sheet.helperColumns.end(),
+                                                                 [](bool b) { return b; });
+    const auto band = [&](int fontSize) {
+        return helpers || (sheet.format.helperBoxes && !long_) ? helperRows * (helperBoxSize(fontSize) + 4) : 0;
+    };
+    const auto blockHeight = [&](int fontSize) { return problemHeight(fontSize, lines) + band(fontSize); };
     int fs = LargestFontSize;
     while (fs > 8 && (grid.columns * problemWidth(fs, sheet.columns) + (grid.columns - 1) * ColumnGap > GridRight - GridLeft ||
                       grid.rows * blockHeight(fs) + (grid.rows - 1) * RowGap > GridBottom - GridTop))
@@ -450,6 +620,10 @@ SheetPage layOutPage(const Sheet &sheet, const Paper &paper, const TextMetrics &
     look.accentAnswers = sheet.format.redAnswers && sheet.answers;
     if (sheet.format.helperBoxes)
         look.helperColumns = sheet.helperColumns;
+    look.divisorPlaces = 1;
+    for (const SheetProblem &p : sheet.problems)
+        if (p.sign == Sign::Divide)
+            look.divisorPlaces = std::max(look.divisorPlaces, placesOf(int(valueOf(p.lower))));
     const double numberPixels = std::max(11, R(grid.fontSize * PixelsPerPoint * 0.4));
     const std::size_t count = std::min(sheet.problems.size(), std::size_t(grid.columns * grid.rows));
     for (std::size_t i = 0; i < count; ++i) {

@@ -54,7 +54,7 @@ struct Sheet {
     friend bool operator==(const Sheet &, const Sheet &) = default;
 };
 
-// Problems a page that may be chosen besides the 20 or 28 of the screen.
+// Problems a page that the window lets a teacher choose besides the 20 or 28 of the screen.
 inline constexpr std::array<int, 3> SmallerPages{6, 8, 12};
 
 // A sheet with the texts every sheet carries, the problems of the table's last fill with the
@@ -163,12 +163,19 @@ struct ProblemLook {
     int width = 140;        // of the control
     bool accentAnswers = false;   // answers and helper digits in the answer colour
     HelperColumns helperColumns{};  // helper boxes above these columns
+    int divisorPlaces = 2;  // of a quotient's sheet: where the bracket stands
 };
+
+// Lines a problem's working takes: 3 for a sum, a difference and a product written at once,
+// 5 for a product of two partial products, and for a quotient 2 and 2 for each digit but a
+// later 0.
+int longProblemLines(const ColumnProblem &problem);
 
 // Size of a problem control at a font size: (columns + 1) x size + 20 wide, R(4.5 x size) - 5
 // high.
 int problemWidth(int fontSize, int columns);
 int problemHeight(int fontSize);
+int problemHeight(int fontSize, int lines);
 // The y of the solid rule.
 int problemRuleY(int fontSize);
 

@@ -49,7 +49,8 @@ std::string readNumber(std::string_view name, std::string_view value, std::uint6
 }
 
 constexpr std::array<std::string_view, 4> PaperKeys{"a4", "letter", "b5", "b4"};
-constexpr std::string_view OperationWords = "add|sub|mixed";
+constexpr std::string_view OperationWords = "add|sub|mixed|mul|div";
+constexpr std::string_view PerPageWords = "4|6|8|12";
 constexpr std::string_view ZeroEndWords = "y|n|m";
 
 // A switch of the request, on when given.
@@ -89,6 +90,26 @@ SheetOptionRow offRow(std::string_view key, std::string_view ja, std::string_vie
             [](const SheetRequest &r) { return std::string(r.*flag ? "" : "on"); }};
 }
 
+// A y|n|m condition of multiplication or division (Ari, Nashi, Konzai).
+template <std::uint8_t ProblemChoice::*mode>
+SheetOptionRow conditionRow(std::uint8_t operations, std::string_view key, std::string_view caption,
+                            std::string_view hint, std::string_view ja, std::string_view en)
+{
+    return {key, OptionKind::Words, ZeroEndWords, caption, 0, hint, ja, en,
+            [](SheetRequest &r, std::string_view name, std::string_view v) {
+                std::size_t index = 0;
+                std::string error = readWord(name, ZeroEndWords, v, index);
+                if (error.empty())
+                    r.problems.*mode = std::uint8_t(index);
+                return error;
+            },
+            [](const SheetRequest &r) {
+                const std::uint8_t m = r.problems.*mode;
+                return m == Konzai ? std::string() : std::string(1, CarryLetters[std::min<std::size_t>(m, 2)]);
+            },
+            false, "どちらでも", "いつも|ない|どちらでも", operations};
+}
+
 std::string readPatternInto(NumberPattern ProblemChoice::*pattern, bool carry, SheetRequest &r, std::string_view name,
                             std::string_view value)
 {
@@ -98,9 +119,9 @@ std::string readPatternInto(NumberPattern ProblemChoice::*pattern, bool carry, S
 const std::vector<SheetOptionRow> &rows()
 {
     static const std::vector<SheetOptionRow> table{
-        {"op", OptionKind::Words, OperationWords, "演算", 0, "たし算、ひき算、または半分ずつまぜます。",
-         "たし算 (add)、ひき算 (sub)、半分ずつまぜる (mixed)（既定 add）",
-         "the operation: add, sub, or mixed (half of each, in a drawn order;\ndefault add)",
+        {"op", OptionKind::Words, OperationWords, "演算", 0, "たし算、ひき算、半分ずつまぜる、かけ算、わり算から選びます。",
+         "たし算 (add)、ひき算 (sub)、半分ずつまぜる (mixed)、かけ算 (mul)、\nわり算 (div)（既定 add）",
+         "the operation: add, sub, mixed (half of each, in a drawn order),\nmul or div (default add)",
          [](SheetRequest &r, std::string_view name, std::string_view v) {
              std::size_t index = 0;
              std::string error = readWord(name, OperationWords, v, index);
@@ -109,20 +130,20 @@ const std::vector<SheetOptionRow> &rows()
              return error;
          },
          [](const SheetRequest &r) {
-             static constexpr std::string_view words[] = {"add", "sub", "mixed"};
+             static constexpr std::string_view words[] = {"add", "sub", "mixed", "mul", "div"};
              return std::string(words[std::size_t(r.problems.operation)]);
          },
-         false, {}, "たし算|ひき算|まぜる"},
+         false, {}, "たし算|ひき算|まぜる|かけ算|わり算"},
         {"upper", OptionKind::Pattern, "PATTERN", {}, 0, {},
-         "上の数の位を上から1文字ずつ：0 いつも0、n 1〜9、a 0〜9。4けたまで、\n小数点 . のあとは2けたまで（既定 aaa、n は 00n と同じ）",
+         "上の数の位を上から1文字ずつ：0 いつも0、n 1〜9、a 0〜9。4けたまで、\n小数点 . のあとは2けたまで（既定 aaa、n は 00n と同じ）。かけ算では\nかけられる数、わり算ではわられる数で、どちらも3けたまでの整数",
          "the upper number's places from the highest, one letter each:\n"
-         "0 = always 0, n = 1 to 9, a = 0 to 9; up to four places, and up to\ntwo after a point (default aaa; n is 00n)",
+         "0 = always 0, n = 1 to 9, a = 0 to 9; up to four places, and up to\ntwo after a point (default aaa; n is 00n); the multiplicand or the\ndividend, a whole number of up to three places",
          [](SheetRequest &r, std::string_view name, std::string_view v) {
              return readPatternInto(&ProblemChoice::upper, false, r, name, v);
          },
          [](const SheetRequest &r) { return patternText(r.problems.upper, DigitLetters); }},
-        {"lower", OptionKind::Pattern, "PATTERN", {}, 0, {}, "下の数の位。文字は --upper と同じ（既定 aaa）",
-         "the lower number's places, letters as for --upper (default aaa)",
+        {"lower", OptionKind::Pattern, "PATTERN", {}, 0, {}, "下の数の位。文字は --upper と同じ（既定 aaa）。かけ算ではかける数、\nわり算ではわる数で、どちらも2けたまでの整数",
+         "the lower number's places, letters as for --upper (default aaa);\nthe multiplier or the divisor, a whole number of up to two places",
          [](SheetRequest &r, std::string_view name, std::string_view v) {
              return readPatternInto(&ProblemChoice::lower, false, r, name, v);
          },
@@ -134,7 +155,7 @@ const std::vector<SheetOptionRow> &rows()
          [](SheetRequest &r, std::string_view name, std::string_view v) {
              return readPatternInto(&ProblemChoice::carry, true, r, name, v);
          },
-         [](const SheetRequest &r) { return patternText(r.problems.carry, CarryLetters); }},
+         [](const SheetRequest &r) { return patternText(r.problems.carry, CarryLetters); }, false, {}, {}, ForAddSub},
         {"zero-end", OptionKind::Words, ZeroEndWords, {}, 0, {},
          "答えの小数の最後の位が0に：y いつも、n ならない、m どちらでも（既定 m）",
          "the answer's last decimal place is 0: y = always, n = never,\nm = either (default m)",
@@ -145,7 +166,46 @@ const std::vector<SheetOptionRow> &rows()
                  r.problems.zeroEnd = std::uint8_t(index);
              return error;
          },
-         [](const SheetRequest &r) { return std::string(1, CarryLetters[std::min<std::size_t>(r.problems.zeroEnd, 2)]); }},
+         [](const SheetRequest &r) { return std::string(1, CarryLetters[std::min<std::size_t>(r.problems.zeroEnd, 2)]); },
+         false, {}, {}, ForAddSub},
+        conditionRow<&ProblemChoice::mulCarry>(
+            ForMul, "mul-carry", "かけ算のくり上がり", "一つの位のかけ算の十の位を、次の位の積にたすかどうか（23×4）。",
+            "かけ算の中のくり上がり（23×4 の 3×4=12 の 1 を次の積にたす）：\ny いつも、n ない、m どちらでも（既定 m。31×4=124 のように最後の\n位の積をそのまま書くのはくり上がりではない）",
+            "a digit's product hands its tens on to the next digit's (23x4):\ny = always, n = never, m = either (default m; the last digit's\nproduct written whole, as in 31x4 = 124, is not one)"),
+        conditionRow<&ProblemChoice::widePartial>(
+            ForMul, "wide-partial", "積のけたがふえる", "一つの位をかけた積が、かけられる数より1けた多くなるかどうか（31×4=124）。",
+            "一つの位をかけた積（部分の積）が、かけられる数より1けた多くなる\n（31×4=124）：y いつも、n ない、m どちらでも（既定 m）",
+            "a digit's product (a partial product) has a place more than the\nmultiplicand (31x4 = 124): y = always, n = never, m = either\n(default m)"),
+        conditionRow<&ProblemChoice::sumCarry>(
+            ForMul, "sum-carry", "部分の積のたし算のくり上がり", "2けたをかけるとき、部分の積のたし算でくり上がるかどうか。",
+            "部分の積をたすときのくり上がり：y いつも、n ない、m どちらでも\n（既定 m）",
+            "the sum of the partial products carries: y = always, n = never,\nm = either (default m)"),
+        conditionRow<&ProblemChoice::remainder>(
+            ForDiv, "remainder", "あまり", "わり算にあまりが出るかどうか。",
+            "わり算のあまり：y いつもある、n ない、m どちらでも（既定 m）",
+            "division leaves a remainder: y = always, n = never, m = either\n(default m)"),
+        conditionRow<&ProblemChoice::quotientZero>(
+            ForDiv, "quotient-zero", "商に０がたつ", "商のとちゅうや一の位に０がたつかどうか（408÷4=102）。",
+            "商に0がたつ（408÷4=102）：y いつも、n ない、m どちらでも（既定 m）",
+            "a 0 among the quotient's digits (408/4 = 102): y = always,\nn = never, m = either (default m)"),
+        conditionRow<&ProblemChoice::guessFix>(
+            ForDiv, "guess-fix", "見当をつけた商を直す", "2けたでわるとき、わる数を四捨五入した何十で見当をつけた商を直すかどうか。",
+            "2けたでわるとき、わる数を十の位までの概数（四捨五入）にして\nたてた商を直す：y いつも、n ない、m どちらでも（既定 m。78÷26 は\n30 とみて 2 をたて 3 に、91÷13 は 10 とみて 9 をたて 7 に直す）",
+            "with a divisor of two places, a guess from the divisor rounded to\nthe nearest ten (halves up) must be corrected: y = always,\nn = never, m = either (default m; 78/26: 2 from 30 becomes 3;\n91/13: 9 from 10 becomes 7)"),
+        {"quotient-digits", OptionKind::Words, "1|2|3", "商のけた数", 0, "商が何けたになるか。わられる数の上の位がわる数より小さいと、商は一つ右の位からたちます。",
+         "商のけた数、1〜3（既定 どれでも。156÷3 は商が十の位からたって2けた）",
+         "the quotient's places, 1 to 3 (default any; 156/3 has two, as its\nfirst digit stands over the tens)",
+         [](SheetRequest &r, std::string_view name, std::string_view v) {
+             std::size_t index = 0;
+             std::string error = readWord(name, "1|2|3", v, index);
+             if (error.empty())
+                 r.problems.quotientDigits = int(index) + 1;
+             return error;
+         },
+         [](const SheetRequest &r) {
+             return r.problems.quotientDigits ? std::to_string(r.problems.quotientDigits) : std::string();
+         },
+         false, "どれでも", "1けた|2けた|3けた", ForDiv},
         {"step", OptionKind::Name, "NAME", "練習の段階", 'S', "選ぶと、問題がその段階の問題になります。",
          "--op、--upper、--lower、--carry、--zero-end のかわりに、学習の順の\n段階を名前で（--list-steps で一覧）",
          "a named step of the school order instead of --op, --upper,\n--lower, --carry and --zero-end (--list-steps lists them)",
@@ -207,15 +267,15 @@ const std::vector<SheetOptionRow> &rows()
                                          "問題の左上に (1)、(2)、… の番号", "(1), (2), ... at each problem's top left"),
         formatRow<&SheetFormat::answerLabel>("answer-label", "解答のページに「こたえ」", 'A',
                                              "解答のページの見出しの横に「こたえ」と印刷します。", {}, {}, true),
-        {"per-page", OptionKind::Words, "6|8|12", "1ページの問題数", 'M',
+        {"per-page", OptionKind::Words, PerPageWords, "1ページの問題数", 'M',
          "問題を少なくすると、数字とわくが大きくなります。",
-         "1ページの問題を少なく大きく：各プリントの最初の N 問\n（既定 20、1けたは 28）",
-         "fewer, larger problems a page: the first N of each sheet\n(default 20, or 28 for one-digit numbers)",
+         "1ページの問題を少なく大きく：各プリントの最初の N 問（既定 20、\n1けたは 28。2けたをかけるかけ算は 12、8、6 で既定 12、わり算は\n6、4 で既定 6。4 はわり算だけ）",
+         "fewer, larger problems a page: the first N of each sheet (default\n20, or 28 for one-digit numbers; products by two places take 12, 8\nor 6, default 12; division 6 or 4, default 6; 4 is for division)",
          [](SheetRequest &r, std::string_view name, std::string_view v) {
              std::size_t index = 0;
-             std::string error = readWord(name, "6|8|12", v, index);
+             std::string error = readWord(name, PerPageWords, v, index);
              if (error.empty())
-                 r.format.perPage = SmallerPages[index];
+                 r.format.perPage = std::array{4, 6, 8, 12}[index];
              return error;
          },
          [](const SheetRequest &r) { return r.format.perPage ? std::to_string(r.format.perPage) : std::string(); },
@@ -255,7 +315,25 @@ ProblemChoice problemsOf(const SheetRequest &request)
     return step ? problemsOf(*step) : request.problems;
 }
 
-std::string requestError(const SheetRequest &request) { return choiceError(problemsOf(request)); }
+std::string requestError(const SheetRequest &request)
+{
+    const ProblemChoice choice = problemsOf(request);
+    if (std::string error = choiceError(choice); !error.empty())
+        return error;
+    const std::vector<int> pages = perPageChoices(choice);
+    if (request.format.perPage != 0 && std::find(pages.begin(), pages.end(), request.format.perPage) == pages.end()) {
+        std::string list, english;
+        for (const int n : pages)
+            if (n > 0) {
+                list += (list.empty() ? "" : "、") + std::to_string(n);
+                english += (english.empty() ? "" : ", ") + std::to_string(n);
+            }
+        const std::string n = std::to_string(request.format.perPage);
+        return twoLanguages("--per-page " + n + " はこの問題では選べません（" + list + "）",
+                            "--per-page " + n + " does not fit these problems (choose from: " + english + ")");
+    }
+    return {};
+}
 
 WorksheetChoice worksheetChoiceOf(const SheetRequest &request)
 {

@@ -36,6 +36,13 @@ struct SheetRequest {
     friend bool operator==(const SheetRequest &, const SheetRequest &) = default;
 };
 
+// Bits of SheetOptionRow::operations: the operations a problem option applies to.
+inline constexpr std::uint8_t ForAddSub = 1, ForMul = 2, ForDiv = 4, AllOperations = 7;
+constexpr std::uint8_t operationBit(Operation op)
+{
+    return op == Operation::Multiply ? ForMul : op == Operation::Divide ? ForDiv : ForAddSub;
+}
+
 // The kinds of option: a switch is on when given (or off, for the "no-" ones).
 enum class OptionKind : std::uint8_t { Switch, Words, Pattern, Number, Name };
 
@@ -60,13 +67,17 @@ struct SheetOptionRow {
     // each value word's caption ("たし算|ひき算|まぜる"), where they show one.
     std::string_view unsetCaption = {};
     std::string_view valueCaptions = {};
+    // The operations a problem option applies to (operationBit); the panel shows it for those.
+    std::uint8_t operations = AllOperations;
 };
 
 std::span<const SheetOptionRow> sheetOptionRows();
 const SheetOptionRow *findSheetOption(std::string_view key);
 
 // The options a step stands in for.
-inline constexpr std::string_view ProblemKeys[] = {"op", "upper", "lower", "carry", "zero-end"};
+inline constexpr std::string_view ProblemKeys[] = {"op",        "upper",         "lower",     "carry",
+                                                   "zero-end",  "mul-carry",     "wide-partial", "sum-carry", "remainder",
+                                                   "quotient-zero", "guess-fix", "quotient-digits"};
 
 // The problems the request names: the step's when it has one.
 ProblemChoice problemsOf(const SheetRequest &request);

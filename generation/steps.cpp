@@ -1,10 +1,14 @@
 #include "steps.h"
 
+#include <algorithm>
+
+#include "sheet_request.h"
+
 namespace kolvara {
 
 // kolvara-sheet's options of each step: --op, --upper, --lower, --carry (hundreds to ones,
 // or as many letters as the longer number has places) and --zero-end.
-const std::array<NamedStep, 30> NamedSteps{{
+const std::array<NamedStep, 47> NamedSteps{{
     {"add-1", "１けたのたし算（くり上がりなし）", 1, "add", "00n", "00n", "nnn", "m"},
     {"add-1-carry", "１けたのたし算（くり上がりあり）", 1, "add", "00n", "00n", "nny", "m"},
     {"sub-1", "１けたのひき算（くり下がりなし）", 1, "sub", "00n", "00a", "nnn", "m"},
@@ -27,6 +31,16 @@ const std::array<NamedStep, 30> NamedSteps{{
     {"sub-4-3", "４けた－３けた（4897－389）", 3, "sub", "naaa", "naa", "mmmm", "m"},
     {"mixed-3", "３けたのたし算とひき算", 3, "mixed", "naa", "naa", "nmm", "m"},
     {"mixed-4", "４けたのたし算とひき算", 3, "mixed", "naaa", "naa", "mmmm", "m"},
+    {"mul-2-1", "２けた×１けた（くり上がりなし）", 3, "mul", "nn", "n", "m", "m", "mul-carry=n wide-partial=n"},
+    {"mul-2-1-hundreds", "２けた×１けた（答えが３けた）", 3, "mul", "nn", "n", "m", "m", "mul-carry=n wide-partial=y"},
+    {"mul-2-1-carry", "２けた×１けた（くり上がりあり）", 3, "mul", "nn", "n", "m", "m", "mul-carry=y"},
+    {"mul-3-1", "３けた×１けた", 3, "mul", "nnn", "n", "m", "m"},
+    {"mul-3-1-zero", "３けた×１けた（かけられる数に０がある　203×4）", 3, "mul", "n0n", "n", "m", "m"},
+    {"mul-tens", "何十をかけるかけ算（35×30）", 3, "mul", "nn", "n0", "m", "m"},
+    {"mul-2-2-plain", "２けた×２けた（部分の積が２けたでくり上がりなし）", 3, "mul", "nn", "nn", "m", "m",
+     "mul-carry=n wide-partial=n sum-carry=n"},
+    {"mul-2-2", "２けた×２けた", 3, "mul", "nn", "nn", "m", "m"},
+    {"mul-3-2", "３けた×２けた", 3, "mul", "naa", "nn", "m", "m"},
     {"dec-1-add", "小数のたし算（1/10の位）", 4, "add", "a.n", "a.n", "m.m", "m"},
     {"dec-1-sub", "小数のひき算（1/10の位）", 4, "sub", "a.n", "a.n", "m.m", "m"},
     {"dec-2-add", "小数のたし算（1/100の位）", 4, "add", "a.an", "a.an", "m.mm", "m"},
@@ -35,6 +49,14 @@ const std::array<NamedStep, 30> NamedSteps{{
     {"dec-whole-minus", "整数－小数（5－1.25）", 4, "sub", "n", "a.an", "m.mm", "m"},
     {"dec-zero-end", "答えの終わりが０になる小数のたし算", 4, "add", "a.an", "a.an", "m.mm", "y"},
     {"dec-mixed", "小数のたし算とひき算", 4, "mixed", "a.an", "a.an", "m.mm", "m"},
+    {"div-2-1-exact", "２けた÷１けた（わりきれる）", 4, "div", "nn", "n", "m", "m", "remainder=n quotient-digits=2"},
+    {"div-2-1-remainder", "２けた÷１けた（あまりあり）", 4, "div", "nn", "n", "m", "m", "remainder=y quotient-digits=2"},
+    {"div-3-1-3", "３けた÷１けた（商が３けた）", 4, "div", "nnn", "n", "m", "m", "quotient-digits=3 quotient-zero=n"},
+    {"div-3-1-2", "３けた÷１けた（商が２けた　156÷3）", 4, "div", "nnn", "n", "m", "m", "quotient-digits=2 quotient-zero=n"},
+    {"div-3-1-zero", "３けた÷１けた（商に０がたつ　408÷4）", 4, "div", "naa", "n", "m", "m", "quotient-zero=y"},
+    {"div-2-2", "２けた÷２けた", 4, "div", "nn", "nn", "m", "m", "guess-fix=n"},
+    {"div-3-2", "３けた÷２けた", 4, "div", "nnn", "nn", "m", "m", "guess-fix=n quotient-zero=n"},
+    {"div-guess-fix", "見当をつけた商を直すわり算（78÷26、91÷13）", 4, "div", "naa", "nn", "m", "m", "guess-fix=y"},
 }};
 
 const NamedStep *findStep(std::string_view key)
@@ -48,13 +70,25 @@ const NamedStep *findStep(std::string_view key)
 ProblemChoice problemsOf(const NamedStep &step)
 {
     ProblemChoice c;
-    c.operation = step.op == "sub" ? Operation::Subtract : step.op == "mixed" ? Operation::Mixed : Operation::Add;
+    static constexpr std::string_view ops[] = {"add", "sub", "mixed", "mul", "div"};
+    c.operation = Operation(std::find(std::begin(ops), std::end(ops), step.op) - std::begin(ops));
     // The table's patterns are good: a test reads every one.
     readNumberPattern("upper", step.upper, c.upper);
     readNumberPattern("lower", step.lower, c.lower);
     readCarryPattern("carry", step.carry, c.carry);
     c.zeroEnd = std::uint8_t(CarryLetters.find(step.zeroEnd.empty() ? 'm' : step.zeroEnd[0]));
-    return c;
+    // The conditions through the option table, as kolvara-sheet reads them.
+    SheetRequest request;
+    request.problems = c;
+    for (std::string_view rest = step.conditions; !rest.empty();) {
+        const std::size_t end = std::min(rest.find(' '), rest.size());
+        const std::string_view word = rest.substr(0, end);
+        const std::size_t equals = word.find('=');
+        if (const SheetOptionRow *row = findSheetOption(word.substr(0, equals)); row && equals != std::string_view::npos)
+            row->read(request, row->key, word.substr(equals + 1));
+        rest.remove_prefix(std::min(end + 1, rest.size()));
+    }
+    return request.problems;
 }
 
 std::optional<Settings> settingsOf(const NamedStep &step) { return settingsOf(problemsOf(step)); }

@@ -1,4 +1,4 @@
-// Named problems in the order schools teach written addition and subtraction, by grade.
+// Named problems in the order schools teach written arithmetic, by grade.
 #pragma once
 
 #include <array>
@@ -14,11 +14,13 @@ struct NamedStep {
     std::string_view key;   // as kolvara-sheet's --step takes it
     std::string_view name;  // in the pupils' and teachers' words
     int grade;              // the school year that teaches it
-    // kolvara-sheet's own options: --op, --upper, --lower, --carry and --zero-end.
+    // kolvara-sheet's own options: --op, --upper, --lower, --carry and --zero-end, then the
+    // conditions of multiplication and division as "key=value" words ("remainder=y").
     std::string_view op, upper, lower, carry, zeroEnd;
+    std::string_view conditions = {};
 };
 
-extern const std::array<NamedStep, 30> NamedSteps;
+extern const std::array<NamedStep, 47> NamedSteps;
 
 // The step with this key; null when there is none.
 const NamedStep *findStep(std::string_view key);

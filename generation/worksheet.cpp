@@ -48,6 +48,26 @@ std::vector<SheetProblem> drawProblems(const ProblemChoice &choice, bool distinc
     return problems;
 }
 
+// Twenty products or quotients drawn uniformly from the pairs the choice admits.
+std::vector<SheetProblem> drawLongProblems(const ProblemChoice &choice, bool distinct, std::uint32_t reading)
+{
+    constexpr std::size_t SheetSize = SheetRowCount * 5;
+    const std::vector<LongPair> pairs = admittedPairs(longConditionsOf(choice)).pairs;
+    if (pairs.empty())
+        return {};
+    const Sign sign = choice.operation == Operation::Multiply ? Sign::Times : Sign::Divide;
+    WideRandom random(reading);
+    std::vector<SheetProblem> drawn;
+    for (int tries = 0; drawn.size() < SheetSize; ++tries) {
+        const LongPair pair = pairs[std::size_t(random.below(pairs.size()))];
+        const SheetProblem p = wholeProblem(sign, pair.upper, pair.lower);
+        const bool repeat = std::find(drawn.begin(), drawn.end(), p) != drawn.end();
+        if (!distinct || !repeat || drawn.size() >= pairs.size() || tries > 10'000)
+            drawn.push_back(p);
+    }
+    return drawn;
+}
+
 // The window's three places: its problem table filled at the reading, as the window fills it.
 Sheet tableSheet(const Settings &settings, const WorksheetChoice &choice, std::uint32_t reading)
 {
@@ -72,6 +92,11 @@ Sheet worksheetFor(const WorksheetChoice &choice, int index, std::uint32_t seed)
     Sheet sheet;
     if (const std::optional<Settings> settings = settingsOf(choice.problems)) {
         sheet = tableSheet(*settings, choice, reading);
+    } else if (isLong(choice.problems.operation)) {
+        SheetFormat format = choice.format;
+        format.perPage = perPageOf(choice.problems, format.perPage);
+        sheet = sheetFromProblems(drawLongProblems(choice.problems, choice.distinct, reading), 5, format);
+        sheet.columns = longColumnsOf(choice.problems);
     } else {
         sheet = sheetFromProblems(drawProblems(choice.problems, choice.distinct, reading), 5, choice.format);
         sheet.columns = gridFor(choice.problems, false).columns();

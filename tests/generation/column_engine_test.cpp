@@ -217,7 +217,7 @@ TEST(ColumnEngine, WorkOfDecimalsAndWholeNumbersBesideThem)
 {
     const auto problem = [](bool sub, int decimals, std::vector<int> upper, std::vector<int> lower) {
         ColumnProblem p;  // digits given smallest place first, -1 for none
-        p.subtraction = sub;
+        p.sign = sub ? Sign::Minus : Sign::Plus;
         p.decimals = decimals;
         p.upper.fill(-1);
         p.lower.fill(-1);

@@ -247,7 +247,7 @@ TEST(SheetLayout, ScoreClassLineAndAnswerKeyLabel)
     Sheet sheet;
     sheet.heading = "計算しましょう。";
     sheet.dateNameLine = "　月　日（　　）なまえ　　　　";
-    sheet.problems.assign(20, SheetProblem{1, 2});
+    sheet.problems.assign(20, SheetProblem{Sign::Minus, 2});
     sheet.format.classLine = true;
     sheet.format.score = true;
     sheet.format.answerLabel = true;

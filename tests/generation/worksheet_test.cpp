@@ -87,8 +87,8 @@ TEST(Worksheets, MixedSheetsHaveHalfOfEachSign)
         ASSERT_EQ(sheet.problems.size(), 20u);
         int subtractions = 0;
         for (const SheetProblem &p : sheet.problems) {
-            subtractions += p.subtraction;
-            orders += p.subtraction ? '-' : '+';
+            subtractions += (p.sign == Sign::Minus);
+            orders += (p.sign == Sign::Minus) ? '-' : '+';
             EXPECT_TRUE(obeysChoice(problemsOf(r), p)) << problemText(p);
         }
         EXPECT_EQ(subtractions, 10);

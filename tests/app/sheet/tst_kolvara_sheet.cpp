@@ -311,7 +311,7 @@ private slots:
         QTest::newRow("no such step") << file << words("kolvara-sheet --step add-9 -o") << nothing << 2
                                       << QStringLiteral("no step named 'add-9'") << week;
         QTest::newRow("7 a page") << file << words("kolvara-sheet --per-page 7 -o") << nothing << 2
-                                  << QStringLiteral("--per-page must be 6, 8 or 12") << week;
+                                  << QStringLiteral("--per-page must be 4, 6, 8 or 12") << week;
         QTest::newRow("a step on B5") << none << words("kolvara-sheet --step SUB-3-ZERO-TENS --paper b5 -o") << nothing
                                       << 0 << QStringLiteral("729 x 516 pts[\\s\\S]*\n- \\d\\d\\d\n") << week;
         QTest::newRow("a value for a switch") << file << words("kolvara-sheet --help=foo -o") << nothing << 2
