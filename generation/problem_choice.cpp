@@ -149,9 +149,9 @@ std::string longChoiceError(const ProblemChoice &c)
                                 " has at most three places: " + patternText(c.upper, DigitLetters));
     if (placesOf(c.lower) > (div ? MaxDivisorPlaces : MaxMultiplierPlaces))
         return twoLanguages(std::string("--lower：") + (div ? "わる数" : "かける数") + "は２けたまでです：" +
-                                patternText(c.lower, DigitLetters),
+                                patternText(c.lower, DigitLetters) + "（例：--lower nn）",
                             std::string("--lower: the ") + (div ? "divisor" : "multiplier") +
-                                " has at most two places: " + patternText(c.lower, DigitLetters));
+                                " has at most two places: " + patternText(c.lower, DigitLetters) + " (say --lower nn, for one)");
     if (div && std::all_of(c.lower.whole.begin(), c.lower.whole.end(), [](std::uint8_t k) { return k == Zero; }))
         return twoLanguages("--lower：わる数がいつも０です（０でわることはできません）",
                             "--lower: the divisor can only be 0 (no division by 0)");

@@ -207,8 +207,8 @@ const std::vector<SheetOptionRow> &rows()
          },
          false, "どれでも", "1けた|2けた|3けた", ForDiv},
         {"step", OptionKind::Name, "NAME", "練習の段階", 'S', "選ぶと、問題がその段階の問題になります。",
-         "--op、--upper、--lower、--carry、--zero-end のかわりに、学習の順の\n段階を名前で（--list-steps で一覧）",
-         "a named step of the school order instead of --op, --upper,\n--lower, --carry and --zero-end (--list-steps lists them)",
+         "問題の指定（--op、--upper、--lower、--carry などの条件）のかわりに、\n学習の順の段階を名前で（--list-steps で一覧）",
+         "a named step of the school order instead of --op, --upper,\n--lower, --carry and the other conditions (--list-steps lists them)",
          [](SheetRequest &r, std::string_view name, std::string_view v) {
              if (findStep(lowered(v))) {
                  r.step = lowered(v);

@@ -642,6 +642,47 @@ private slots:
         }
     }
 
+    // A product's partial products add up to it, shifted as written; a quotient's steps take
+    // each digit's product from the number the one before left, with the next place brought down.
+    static void checkLongWorking(const QJsonObject &p)
+    {
+        const int upper = p[QStringLiteral("upper")].toString().toInt(), lower = p[QStringLiteral("lower")].toString().toInt();
+        const int answer = p[QStringLiteral("answer")].toString().toInt();
+        if (p[QStringLiteral("op")].toString() == QLatin1String("x")) {
+            QCOMPARE(answer, upper * lower);
+            const QJsonArray partials = p[QStringLiteral("partials")].toArray();
+            if (lower < 10 || lower % 10 == 0) {
+                QCOMPARE(partials.size(), 0);  // written at once
+            } else {
+                QCOMPARE(partials.size(), 2);
+                QCOMPARE(partials[0].toString().toInt(), upper * (lower % 10));
+                QCOMPARE(partials[1].toString().toInt(), upper * (lower / 10));
+            }
+            return;
+        }
+        const int remainder = p[QStringLiteral("remainder")].toString().toInt();
+        QCOMPARE(answer * lower + remainder, upper);
+        QVERIFY(remainder < lower && answer >= 1);
+        const QString digits = QString::number(upper), quotient = QString::number(answer);
+        const QJsonArray steps = p[QStringLiteral("steps")].toArray();
+        QCOMPARE(steps.size(), quotient.size());
+        // The first step works on the dividend's places above the quotient's.
+        const qsizetype lead = digits.size() - quotient.size() + 1;
+        int partial = digits.left(lead).toInt();
+        for (qsizetype s = 0; s < steps.size(); ++s) {
+            const int digit = quotient[s].digitValue();
+            const QJsonObject step = steps[s].toObject();
+            QCOMPARE(step[QStringLiteral("product")].toString().toInt(), digit * lower);
+            const int difference = step[QStringLiteral("difference")].toString().toInt();
+            QCOMPARE(difference, partial - digit * lower);
+            QVERIFY(difference >= 0 && difference < lower);
+            if (s + 1 < steps.size())
+                partial = difference * 10 + digits[lead + s].digitValue();
+            else
+                QCOMPARE(difference, remainder);
+        }
+    }
+
     // --json: the very problems the pages show, under their marks' numbers and seeds, with
     // answers, carries and helper digits that fit the numbers; without fonts or a display.
     void json_data()
@@ -653,6 +694,10 @@ private slots:
         QTest::newRow("mixed signs and tenths") << words("--op mixed --upper naaa.n --lower n.n") << QStringLiteral("-");
         QTest::newRow("a whole number less hundredths") << words("--op sub --upper n --lower a.an") << QStringLiteral("-");
         QTest::newRow("the window's table, six a page") << words("--per-page 6") << QStringLiteral("drill");
+        QTest::newRow("products by two places") << words("--step mul-3-2") << QStringLiteral("-");
+        QTest::newRow("products by tens") << words("--step mul-tens") << QStringLiteral("-");
+        QTest::newRow("quotients with a 0") << words("--op div --upper naa --lower n --quotient-zero y") << QStringLiteral("-");
+        QTest::newRow("guesses to correct") << words("--step div-guess-fix") << QStringLiteral("-");
     }
     void json()
     {
@@ -705,8 +750,12 @@ private slots:
                 const QString op = p[QStringLiteral("op")].toString(), upper = p[QStringLiteral("upper")].toString(),
                               lower = p[QStringLiteral("lower")].toString(), answer = p[QStringLiteral("answer")].toString(),
                               value = p[QStringLiteral("value")].toString();
-                const int decimals = p[QStringLiteral("decimals")].toInt();
                 QCOMPARE(upper + op + lower, QString::fromStdString(kolvara::problemText(page.problems[std::size_t(i)])));
+                if (op == QLatin1String("x") || op == QLatin1String("/")) {
+                    checkLongWorking(p);
+                    continue;
+                }
+                const int decimals = p[QStringLiteral("decimals")].toInt();
                 const bool adding = op == QLatin1String("+");
                 QCOMPARE(hundredths(answer), adding ? hundredths(upper) + hundredths(lower) : hundredths(upper) - hundredths(lower));
                 QCOMPARE(hundredths(value), hundredths(answer));
