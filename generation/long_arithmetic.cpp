@@ -38,13 +38,22 @@ std::string modeWord(std::uint8_t mode, std::string_view always, std::string_vie
 // The conditions in the order their reasons are given; `NoFault` when a pair obeys them all.
 enum Fault { NoQuotient, QuotientPlaces, Remainder, QuotientZero, GuessFix, RowCarry, WidePartial, SumCarry, NoFault };
 
-// The first condition the pair does not obey.
-Fault firstFault(const LongConditions &k, int upper, int lower)
+// What a pair's working does, for the summary of the pairs admitted.
+struct Facts {
+    std::array<bool, 3> happens{};
+    int quotientPlaces = 0;
+    std::array<bool, MaxMultiplicandPlaces> carriesInto{};
+};
+
+// The first condition the pair does not obey, and what its working does.
+Fault firstFault(const LongConditions &k, int upper, int lower, Facts &facts)
 {
     if (k.division) {
         if (upper < lower)
             return NoQuotient;
         const DivisionWork w = divisionWork(upper, lower);
+        facts.happens = {w.remainder != 0, w.zeroInQuotient, w.guessFixed};
+        facts.quotientPlaces = w.stepCount;
         if (k.quotientPlaces != 0 && w.stepCount != k.quotientPlaces)
             return QuotientPlaces;
         if (!meets(k.remainder, w.remainder != 0))
@@ -56,6 +65,10 @@ Fault firstFault(const LongConditions &k, int upper, int lower)
         return NoFault;
     }
     const MultiplicationWork w = multiplicationWork(upper, lower);
+    facts.happens = {w.rowCarry, w.widePartial, w.sumCarry};
+    for (int r = 0; r < w.rowCount; ++r)
+        for (std::size_t place = 1; place < facts.carriesInto.size(); ++place)
+            facts.carriesInto[place] = facts.carriesInto[place] || w.rows[std::size_t(r)].carries[place] > 0;
     if (!meets(k.rowCarry, w.rowCarry))
         return RowCarry;
     if (!meets(k.widePartial, w.widePartial))
@@ -174,7 +187,8 @@ DivisionWork divisionWork(int dividend, int divisor)
 
 bool admits(const LongConditions &k, int upper, int lower)
 {
-    return upper > 0 && lower > 0 && firstFault(k, upper, lower) == NoFault;
+    Facts facts;
+    return upper > 0 && lower > 0 && firstFault(k, upper, lower, facts) == NoFault;
 }
 
 LongChoiceSet admittedPairs(const LongConditions &k)
@@ -192,10 +206,17 @@ LongChoiceSet admittedPairs(const LongConditions &k)
     Fault latest = NoQuotient;
     for (const int u : uppers)
         for (const int l : lowers) {
-            const Fault fault = firstFault(k, u, l);
-            if (fault == NoFault)
-                set.pairs.push_back({std::uint16_t(u), std::uint8_t(l)});
+            Facts facts;
+            const Fault fault = firstFault(k, u, l, facts);
             latest = std::max(latest, fault);
+            if (fault != NoFault)
+                continue;
+            set.pairs.push_back({std::uint16_t(u), std::uint8_t(l)});
+            for (std::size_t i = 0; i < facts.happens.size(); ++i)
+                (facts.happens[i] ? set.some : set.none)[i] = true;
+            set.quotientPlaces[std::size_t(facts.quotientPlaces)] = true;
+            for (std::size_t place = 0; place < facts.carriesInto.size(); ++place)
+                set.carryPlaces[place] = set.carryPlaces[place] || facts.carriesInto[place];
         }
     if (set.pairs.empty())
         set.reason = reasonOf(k, latest);

@@ -91,6 +91,7 @@ struct LongConditions {
     std::uint8_t quotientZero = Konzai;  // a 0 among the quotient's digits
     std::uint8_t guessFix = Konzai;      // a first guess to make smaller or larger
     int quotientPlaces = 0;              // 1 to 3, or 0 for any
+    friend bool operator==(const LongConditions &, const LongConditions &) = default;
 };
 
 // Whether a pair of numbers obeys the conditions.
@@ -108,6 +109,13 @@ struct LongPair {
 struct LongChoiceSet {
     std::vector<LongPair> pairs;
     std::string reason;
+    // What the pairs' working does, condition by condition (remainder, 0 in the quotient,
+    // guess to correct; or row carry, wide partial, sum carry): whether some pair does it and
+    // whether some does not; the quotients' places seen; and the multiplicand's places, from
+    // the ones, some row carries into.
+    std::array<bool, 3> some{}, none{};
+    std::array<bool, MaxDividendPlaces + 1> quotientPlaces{};
+    std::array<bool, MaxMultiplicandPlaces> carryPlaces{};
 };
 LongChoiceSet admittedPairs(const LongConditions &conditions);
 

@@ -158,30 +158,35 @@ std::string longChoiceError(const ProblemChoice &c)
     return {};
 }
 
+}  // namespace
+
+// The count, the status lines, the helper boxes and the draws of a sheet all ask.
+const LongChoiceSet &longSetOf(const ProblemChoice &c)
+{
+    thread_local LongConditions lastConditions;
+    thread_local LongChoiceSet lastSet;
+    thread_local bool filled = false;
+    const LongConditions k = longConditionsOf(c);
+    if (!filled || !(k == lastConditions)) {
+        lastSet = admittedPairs(k);
+        lastConditions = k;
+        filled = true;
+    }
+    return lastSet;
+}
+
+namespace {
+
 // What the problems a long choice admits do, condition by condition: "あ　り" when every
 // problem does it, "な　し" when none, else "混　在".
 std::string longConditionsLine(const ProblemChoice &c)
 {
-    const std::vector<LongPair> pairs = admittedPairs(longConditionsOf(c)).pairs;
+    const LongChoiceSet &set = longSetOf(c);
     const bool div = c.operation == Operation::Divide;
-    std::array<CarryChances, 3> chances{};
-    std::array<bool, 4> quotientPlaces{};
-    for (const LongPair &p : pairs) {
-        std::array<bool, 3> facts{};
-        if (div) {
-            const DivisionWork w = divisionWork(p.upper, p.lower);
-            facts = {w.remainder != 0, w.zeroInQuotient, w.guessFixed};
-            quotientPlaces[std::size_t(w.stepCount)] = true;
-        } else {
-            const MultiplicationWork w = multiplicationWork(p.upper, p.lower);
-            facts = {w.rowCarry, w.widePartial, w.sumCarry};
-        }
-        for (std::size_t i = 0; i < facts.size(); ++i)
-            (facts[i] ? chances[i].some : chances[i].none) = true;
-    }
+    const std::array<bool, MaxDividendPlaces + 1> &quotientPlaces = set.quotientPlaces;
     const auto shown = [&](std::size_t i, std::uint8_t mode) {
-        if (!pairs.empty())
-            mode = !chances[i].some ? std::uint8_t(Nashi) : !chances[i].none ? std::uint8_t(Ari) : std::uint8_t(Konzai);
+        if (!set.pairs.empty())
+            mode = !set.some[i] ? std::uint8_t(Nashi) : !set.none[i] ? std::uint8_t(Ari) : std::uint8_t(Konzai);
         return std::string(texts::statusText(CarryMode(mode)));
     };
     if (!div)
@@ -374,10 +379,10 @@ ChoiceCount countChoice(const ProblemChoice &c)
         return result;
     }
     if (isLong(c.operation)) {
-        LongChoiceSet set = admittedPairs(longConditionsOf(c));
+        const LongChoiceSet &set = longSetOf(c);
         result.problems = set.pairs.size();
         result.possible = !set.pairs.empty();
-        result.reason = std::move(set.reason);
+        result.reason = set.reason;
         return result;
     }
     result.possible = true;
@@ -437,7 +442,7 @@ HelperColumns helperColumnsFor(const ProblemChoice &c)
         return helperColumnsFor(*settings);
     HelperColumns columns{};
     if (c.operation == Operation::Multiply) {
-        const std::array<bool, MaxMultiplicandPlaces> places = carryPlaces(admittedPairs(longConditionsOf(c)).pairs);
+        const std::array<bool, MaxMultiplicandPlaces> &places = longSetOf(c).carryPlaces;
         std::copy(places.begin(), places.end(), columns.begin());
         return columns;
     }

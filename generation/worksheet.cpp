@@ -52,7 +52,7 @@ std::vector<SheetProblem> drawProblems(const ProblemChoice &choice, bool distinc
 std::vector<SheetProblem> drawLongProblems(const ProblemChoice &choice, bool distinct, std::uint32_t reading)
 {
     constexpr std::size_t SheetSize = SheetRowCount * 5;
-    const std::vector<LongPair> pairs = admittedPairs(longConditionsOf(choice)).pairs;
+    const std::vector<LongPair> &pairs = longSetOf(choice).pairs;
     if (pairs.empty())
         return {};
     const Sign sign = choice.operation == Operation::Multiply ? Sign::Times : Sign::Divide;
