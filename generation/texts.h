@@ -45,6 +45,10 @@ inline constexpr std::string_view UpperNumberAddition = "足される数";
 inline constexpr std::string_view LowerNumberAddition = "足す数";
 inline constexpr std::string_view UpperNumberSubtraction = "引かれる数";
 inline constexpr std::string_view LowerNumberSubtraction = "引く数";
+inline constexpr std::string_view Multiplicand = "かけられる数";
+inline constexpr std::string_view Multiplier = "かける数";
+inline constexpr std::string_view Dividend = "わられる数";
+inline constexpr std::string_view Divisor = "わる数";
 // Places from the ones up, and the decimal places from the tenths down.
 inline constexpr std::array<std::string_view, 4> WholePlaceName{"一の位", "十の位", "百の位", "千の位"};
 inline constexpr std::array<std::string_view, 2> DecimalPlaceName{"小数第一位", "小数第二位"};

@@ -3,6 +3,7 @@
 // and the measurements made from the font table.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -38,12 +39,38 @@ TEST(Address, EverySettingAndSwitchReadsBackAsWritten)
         request.answersLast = i % 13 == 0;
         request.format = {.helperBoxes = i % 2 == 0, .redAnswers = i % 3 == 1,
                           .answerLabel = true, .classLine = i % 4 == 1, .score = i % 6 == 5, .numbers = i % 8 == 3,
-                          .perPage = i % 4 ? SmallerPages[i % 3] : 0};
+                          .perPage = 0};
+        const std::vector<int> pages = perPageChoices(request.problems);
+        request.format.perPage = pages[std::size_t(i) % pages.size()];
         const ParsedAddress parsed = parseAddress(addressOf(request));
         ASSERT_TRUE(parsed.rejected.empty()) << addressOf(request);
         ASSERT_EQ(parsed.request, request) << addressOf(request);
         ASSERT_TRUE(parsed.hasSeed);
     }
+}
+
+// Every step's problems, products' and quotients' conditions included, and each page size
+// they take.
+TEST(Address, EveryStepAndPageSizeReadsBackAsWritten)
+{
+    for (const NamedStep &step : NamedSteps)
+        for (const int perPage : perPageChoices(problemsOf(step))) {
+            SheetRequest request;
+            request.problems = problemsOf(step);
+            request.format.perPage = perPage;
+            request.seed = 11;
+            request.hasSeed = true;
+            const std::string address = addressOf(request);
+            SCOPED_TRACE(address);
+            const ParsedAddress parsed = parseAddress(address);
+            EXPECT_TRUE(parsed.rejected.empty());
+            EXPECT_EQ(parsed.request, request);
+            // Only the options of the step's own operation are written.
+            const std::uint8_t kind = operationBit(request.problems.operation);
+            for (const SheetOptionRow &row : sheetOptionRows())
+                if (!(row.operations & kind))
+                    EXPECT_EQ(("&" + address).find("&" + std::string(row.key) + "="), std::string::npos);
+        }
 }
 
 struct AddressCase {
@@ -62,8 +89,16 @@ TEST(Address, EntriesAsKolvaraSheetTakesThem)
         {"op=SUB&upper=0NA", "op=sub&upper=0na&lower=aaa&carry=mmm", false, {}},
         {"seed=86400000&sheets=0&sheets=101&paper=a3", "op=add&upper=aaa&lower=aaa&carry=mmm", false,
          {"seed=86400000", "sheets=0", "sheets=101", "paper=a3"}},
-        {"upper=0nx&lower=abc&carry=yyyyy&op=mul&upper=a.a.a&lower=a.aaa", "op=add&upper=aaa&lower=aaa&carry=mmm", false,
-         {"upper=0nx", "lower=abc", "carry=yyyyy", "op=mul", "upper=a.a.a", "lower=a.aaa"}},
+        {"upper=0nx&lower=abc&carry=yyyyy&op=pow&upper=a.a.a&lower=a.aaa", "op=add&upper=aaa&lower=aaa&carry=mmm", false,
+         {"upper=0nx", "lower=abc", "carry=yyyyy", "op=pow", "upper=a.a.a", "lower=a.aaa"}},
+        // Products and quotients: their own conditions, written after the numbers.
+        {"seed=3&mul-carry=Y&op=mul&lower=n&upper=nn&wide-partial=n&sum-carry=m",
+         "op=mul&upper=0nn&lower=00n&mul-carry=y&wide-partial=n", true, {}},
+        {"op=div&upper=naa&lower=nn&remainder=n&quotient-zero=y&guess-fix=n&quotient-digits=2&quotient-digits=4&remainder=x",
+         "op=div&upper=naa&lower=0nn&remainder=n&quotient-zero=y&guess-fix=n&quotient-digits=2", false,
+         {"quotient-digits=4", "remainder=x"}},
+        {"op=sub&step=div-3-1-zero&remainder=n&seed=1", "op=div&upper=naa&lower=00n&quotient-zero=y", true, {},
+         {"op=sub", "remainder=n"}},
         // Four places, decimals, mixed signs and the answer's last 0, as kolvara-sheet writes them.
         {"op=MIXED&upper=naaa.n&lower=n.n&carry=mmmm.m&zero-end=Y&seed=5",
          "op=mixed&upper=naaa.n&lower=00n.n&carry=mmmm.m&zero-end=y", true, {}},
@@ -246,6 +281,85 @@ TEST(Session, PatternsBeyondThreePlacesDrawKolvaraSheetsSheetAndABadOneKeepsIt)
     EXPECT_TRUE(session.threePlaces());
     EXPECT_EQ(session.model().settings(), *settingsOf(*findStep("add-2")));
     EXPECT_EQ(session.refusal(), "");
+}
+
+// What kolvara-sheet refuses an address is refused with its words, keeping the sheet there
+// was; what it takes is the very sheet it makes.
+TEST(Session, ProductsAndQuotientsAsKolvaraSheetTakesThem)
+{
+    struct Case {
+        const char *address;
+        const char *names;  // what the refusal names, empty for a sheet
+    };
+    const Case cases[] = {
+        {"op=mul&upper=nn&lower=n&remainder=y", "--remainder"},
+        {"op=div&upper=nn&lower=0", "--lower"},
+        {"per-page=12&op=div&upper=nnn&lower=n", "--per-page 12"},
+        {"op=div&upper=aaa&lower=aaa", "--lower"},
+        {"op=add&per-page=4", "--per-page 4"},
+        {"op=mul&upper=aaa&lower=aa&per-page=8&helper-boxes", ""},
+        {"step=div-guess-fix&per-page=4", ""},
+        {"op=div&upper=nnn&lower=n&quotient-digits=3&remainder=n", ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.address);
+        WebSession session;
+        session.open("op=sub&seed=9&per-page=8", 0);
+        const std::string before = session.address();
+        session.open(std::string(c.address) + "&seed=21", 0);
+        const ParsedAddress parsed = parseAddress(std::string(c.address) + "&seed=21");
+        const std::string refusal = japaneseLine(requestError(parsed.request));
+        EXPECT_EQ(session.refusal(), refusal);
+        EXPECT_TRUE(*c.names ? refusal.starts_with(c.names) : refusal.empty()) << refusal;
+        EXPECT_EQ(session.countNote().impossible, *c.names != 0);
+        if (*c.names) {
+            EXPECT_EQ(session.countNote().text, refusal);
+            EXPECT_EQ(session.address(), before);
+            continue;
+        }
+        EXPECT_EQ(session.sheet(1, true), [&] {
+            Sheet s = worksheetFor(worksheetChoiceOf(parsed.request), 1, 21);
+            s.answers = s.format.answerLabel = true;
+            return s;
+        }());
+        EXPECT_EQ(parseAddress(session.address()).request, parsed.request);
+    }
+}
+
+TEST(Session, TheKindOfProblemsKeepsEachKindsOwnSettings)
+{
+    WebSession session;
+    session.open("op=sub&upper=naa&lower=naa&carry=mmy&per-page=8&seed=30", 0);
+    session.selectKind(ForDiv);
+    // The first step of quotients, the page size that sums took reset.
+    const NamedStep &firstDivision = *std::find_if(NamedSteps.begin(), NamedSteps.end(),
+                                                   [](const NamedStep &s) { return s.op == "div"; });
+    EXPECT_EQ(session.wanted(), problemsOf(firstDivision));
+    EXPECT_EQ(session.wantedPerPage(), 0);
+    EXPECT_EQ(session.refusal(), "");
+    EXPECT_EQ(session.sheet(0, false).problems.size(), 6u);
+    EXPECT_TRUE(session.set("per-page", "4"));
+    EXPECT_TRUE(session.set("quotient-digits", "2"));
+    EXPECT_TRUE(session.set("quotient-digits", ""));  // back to any
+    EXPECT_EQ(session.wanted().quotientDigits, 0);
+    EXPECT_TRUE(session.set("remainder", "y"));
+    const ProblemChoice division = session.wanted();
+
+    session.selectKind(ForMul);
+    EXPECT_EQ(session.wanted().operation, Operation::Multiply);
+    EXPECT_EQ(session.wanted().remainder, Konzai);
+    EXPECT_EQ(session.wantedPerPage(), 0);
+    EXPECT_EQ(session.refusal(), "");
+
+    session.selectKind(ForAddSub);
+    EXPECT_EQ(session.address(), "op=sub&upper=naa&lower=naa&carry=mmy&seed=30&per-page=8");
+    EXPECT_EQ(session.model().operationItem(), 1);
+    session.selectKind(ForDiv);
+    EXPECT_EQ(session.wanted(), division);
+    EXPECT_EQ(session.wantedPerPage(), 4);
+    EXPECT_EQ(session.sheet(0, false).problems.size(), 4u);
+    session.selectKind(0);  // no kind: nothing changes
+    EXPECT_EQ(session.wanted(), division);
 }
 
 TEST(Session, OnlyAnswerPagesCarryTheAnswerLabel)

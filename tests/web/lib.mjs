@@ -113,8 +113,9 @@ export function panelOf(page) {
 // ---- Problems read back from what is drawn ----
 
 // Text boxes grouped into lines by their height, and within a line into tokens where they
-// nearly touch: digits of one number sit a cell apart, problems far apart.
-function tokenLines(words) {
+// nearly touch (closer than `join` of the line's height): digits of one number sit a cell
+// apart, problems far apart.
+function tokenLines(words, join = 0.35) {
   const sorted = [...words].sort((a, b) => (a.yMin + a.yMax) - (b.yMin + b.yMax));
   const lines = [];
   for (const w of sorted) {
@@ -128,7 +129,7 @@ function tokenLines(words) {
     const tokens = [];
     let last = null;
     for (const w of ws) {
-      if (last && w.xMin - last.xMax < 0.35 * line.height) tokens[tokens.length - 1] += w.text;
+      if (last && w.xMin - last.xMax < join * line.height) tokens[tokens.length - 1] += w.text;
       else tokens.push(w.text);
       last = w;
     }
@@ -245,4 +246,12 @@ export function windowAnswers(sequences) {
 
 export function removeDir(dir) {
   rmSync(dir, { recursive: true, force: true });
+}
+
+// The lines of digits and "×" of a page, top to bottom, each as it reads from left to right
+// across the problems: products and quotients with their working as written. A divisor
+// stands a third of a cell left of its dividend, nearer than problems but farther than
+// the digits of a number: a token ends there.
+export function workingLinesOf(words) {
+  return tokenLines(words, 0.25).filter((line) => /^[×\d ]+$/.test(line));
 }

@@ -9,19 +9,22 @@ namespace {
 constexpr std::string_view SeedKey = "seed";
 constexpr std::string_view StepKey = "step";
 
+}  // namespace
+
 bool isProblemKey(std::string_view key)
 {
     return std::find(std::begin(ProblemKeys), std::end(ProblemKeys), key) != std::end(ProblemKeys);
 }
 
-// The request without one switch: every other option written and read back into a fresh
-// request, as the table has no way to turn a switch off by itself.
-SheetRequest without(const SheetRequest &request, std::string_view key)
+// Every other option written and read back into a fresh request, as the table has no way
+// to turn a switch off, or an option back to its default, by itself.
+SheetRequest withoutEntry(const SheetRequest &request, std::string_view key)
 {
     SheetRequest out;
     out.seed = request.seed;
     out.hasSeed = request.hasSeed;
-    out.format.perPage = request.format.perPage;
+    if (key != "per-page")
+        out.format.perPage = request.format.perPage;
     for (const SheetOptionRow &row : sheetOptionRows()) {
         if (row.windowOnly || row.key == key || row.key == SeedKey)
             continue;
@@ -33,6 +36,14 @@ SheetRequest without(const SheetRequest &request, std::string_view key)
     return out;
 }
 
+namespace {
+
+// A problem option that applies to the request's operation.
+bool appliesTo(const SheetOptionRow &row, const SheetRequest &request)
+{
+    return (row.operations & operationBit(request.problems.operation)) != 0;
+}
+
 std::string written(const SheetRequest &request, bool withSeed)
 {
     static const SheetRequest defaults;
@@ -40,15 +51,18 @@ std::string written(const SheetRequest &request, bool withSeed)
     const auto add = [&text](std::string_view key, const std::string &value, bool isSwitch) {
         text += std::string(text.empty() ? "" : "&") + std::string(key) + (isSwitch ? "" : "=" + value);
     };
-    for (const SheetOptionRow &row : sheetOptionRows()) {
-        if (row.windowOnly || row.key == SeedKey || row.key == StepKey)
-            continue;
-        const std::string value = row.write(request);
-        const bool problem = isProblemKey(row.key) && row.key != "zero-end";
-        if (!value.empty() && (problem || value != row.write(defaults)))
-            add(row.key, value, row.kind == OptionKind::Switch);
-        // Its seed number next to the problems it draws.
-        if (row.key == "zero-end" && withSeed)
+    // The problems first, those of the operation alone, with their seed number after them.
+    for (const bool problems : {true, false}) {
+        for (const SheetOptionRow &row : sheetOptionRows()) {
+            if (row.windowOnly || row.key == SeedKey || row.key == StepKey || isProblemKey(row.key) != problems ||
+                (problems && !appliesTo(row, request)))
+                continue;
+            const std::string value = row.write(request);
+            const bool always = problems && row.key != "zero-end";
+            if (!value.empty() && (always || value != row.write(defaults)))
+                add(row.key, value, row.kind == OptionKind::Switch);
+        }
+        if (problems && withSeed)
             add(SeedKey, std::to_string(request.seed), false);
     }
     return text;
@@ -67,7 +81,7 @@ bool applyEntry(SheetRequest &request, std::string_view key, std::string_view va
     std::string fault;
     if (row->kind == OptionKind::Switch) {
         if (value == "0")
-            next = without(request, key);
+            next = withoutEntry(request, key);
         else if (value.empty() || value == "1")
             fault = row->read(next, key, {});
         else

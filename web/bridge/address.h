@@ -39,6 +39,13 @@ std::string addressOf(const SheetRequest &request);
 // The same without a seed number: what the page remembers between visits.
 std::string settingsAddressOf(const SheetRequest &request);
 
+// The options a step stands in for (ProblemKeys).
+bool isProblemKey(std::string_view key);
+
+// The request with one option as if it had not been given: a switch off, an option at its
+// default.
+SheetRequest withoutEntry(const SheetRequest &request, std::string_view key);
+
 // The Japanese line of one of the table's messages.
 std::string japaneseLine(std::string_view message);
 

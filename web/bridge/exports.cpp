@@ -79,6 +79,13 @@ EMSCRIPTEN_KEEPALIVE const char *kv_operation(int item)
     return kv_state();
 }
 
+EMSCRIPTEN_KEEPALIVE const char *kv_kind(int kind)
+{
+    if (kind > 0 && kind <= AllOperations)
+        session().selectKind(std::uint8_t(kind));
+    return kv_state();
+}
+
 EMSCRIPTEN_KEEPALIVE const char *kv_refresh()
 {
     const bool filled = session().refresh();

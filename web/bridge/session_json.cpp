@@ -3,11 +3,70 @@
 #include <algorithm>
 
 #include "json_writer.h"
+#include "long_arithmetic.h"
 #include "option_widgets.h"
 #include "steps.h"
 #include "texts.h"
 
 namespace kolvara::web {
+
+namespace {
+
+// The words of "a|b|c", as the table writes its values and their captions.
+std::vector<std::string_view> words(std::string_view list)
+{
+    std::vector<std::string_view> out;
+    for (std::size_t start = 0; !list.empty() && start <= list.size();) {
+        const std::size_t end = std::min(list.find('|', start), list.size());
+        out.push_back(list.substr(start, end - start));
+        start = end + 1;
+    }
+    return out;
+}
+
+// A list's entries as the page offers them: each value word with its caption, and first,
+// where no word says what the default says, an empty value (back to the default) with the
+// table's caption for it.
+void writeChoices(JsonWriter &j, const SheetOptionRow &row)
+{
+    const std::vector<std::string_view> values = words(row.valueName), captions = words(row.valueCaptions);
+    const SheetRequest defaults;
+    bool defaultNamed = false;
+    for (const std::string_view value : values) {
+        SheetRequest r;
+        defaultNamed = defaultNamed || (row.read(r, row.key, value).empty() && r == defaults);
+    }
+    j.beginArray();
+    if (!defaultNamed)
+        j.beginObject().field("value", "").field("caption", row.unsetCaption).endObject();
+    for (std::size_t i = 0; i < values.size(); ++i)
+        j.beginObject().field("value", values[i]).field("caption", i < captions.size() ? captions[i] : values[i]).endObject();
+    j.endArray();
+}
+
+// The value word of a list that the request holds, or empty for its default unnamed.
+std::string chosenWord(const SheetOptionRow &row, const SheetRequest &request)
+{
+    for (const std::string_view value : words(row.valueName)) {
+        SheetRequest r = request;
+        if (row.read(r, row.key, value).empty() && r == request)
+            return std::string(value);
+    }
+    return {};
+}
+
+// The number names of products and quotients, the upper one first, with their places.
+struct LongNumber {
+    std::uint8_t kind;
+    std::string_view key, caption;
+    int places;
+};
+constexpr LongNumber LongNumbers[] = {
+    {ForMul, "upper", texts::Multiplicand, MaxMultiplicandPlaces}, {ForMul, "lower", texts::Multiplier, MaxMultiplierPlaces},
+    {ForDiv, "upper", texts::Dividend, MaxDividendPlaces},         {ForDiv, "lower", texts::Divisor, MaxDivisorPlaces},
+};
+
+}  // namespace
 
 std::string staticJson()
 {
@@ -43,7 +102,45 @@ std::string staticJson()
             .field("name", step.name)
             .field("grade", step.grade)
             .field("gradeName", gradeName(step.grade))
+            .field("kind", operationBit(problemsOf(step).operation))
             .endObject();
+    j.endArray();
+    // The three kinds of problems the panel chooses between, named by the operations' own
+    // captions: sums and differences together (their mixing is one of their choices).
+    const SheetOptionRow &op = *findSheetOption("op");
+    j.key("kinds").beginArray();
+    for (const std::uint8_t kind : {ForAddSub, ForMul, ForDiv}) {
+        std::string name;
+        const std::vector<std::string_view> values = words(op.valueName), captions = words(op.valueCaptions);
+        j.beginObject().field("kind", kind).key("ops").beginArray();
+        for (std::size_t i = 0; i < values.size() && i < captions.size(); ++i) {
+            SheetRequest r;
+            op.read(r, op.key, values[i]);
+            if (operationBit(r.problems.operation) != kind)
+                continue;
+            j.value(values[i]);
+            if (r.problems.operation != Operation::Mixed)
+                name += (name.empty() ? "" : "・") + std::string(captions[i]);
+        }
+        j.endArray().field("caption", name).endObject();
+    }
+    j.endArray();
+    j.key("longNumbers").beginArray();
+    for (const LongNumber &n : LongNumbers)
+        j.beginObject().field("kind", n.kind).field("key", n.key).field("caption", n.caption).field("places", n.places).endObject();
+    j.endArray();
+    // A place's digit kinds as the patterns write them, with the window's captions and hints.
+    j.key("digitKinds").beginArray();
+    for (const DigitKind kind : {Zero, Rest, All})
+        j.beginObject()
+            .field("letter", DigitLetters.substr(std::size_t(kind), 1))
+            .field("caption", texts::optionCaption(kind))
+            .field("hint", texts::optionHint(kind))
+            .endObject();
+    j.endArray();
+    j.key("wholePlaces").beginArray();
+    for (const std::string_view place : texts::WholePlaceName)
+        j.value(place);
     j.endArray();
     // The teachers' options as the table names them: caption, hint and values.
     j.key("sheetOptions").beginObject();
@@ -53,27 +150,24 @@ std::string staticJson()
         j.key(row.key).beginObject().field("caption", row.caption).field("hint", row.hint);
         j.field("unsetCaption", row.unsetCaption);
         j.key("valueCaptions").beginArray();
-        for (std::size_t start = 0; !row.valueCaptions.empty() && start <= row.valueCaptions.size();) {
-            const std::size_t end = std::min(row.valueCaptions.find('|', start), row.valueCaptions.size());
-            j.value(row.valueCaptions.substr(start, end - start));
-            start = end + 1;
-        }
+        for (const std::string_view caption : words(row.valueCaptions))
+            j.value(caption);
         j.endArray();
         j.field("switch", row.kind == OptionKind::Switch);
+        j.field("problem", isProblemKey(row.key)).field("operations", row.operations);
         j.key("values").beginArray();
         if (row.kind == OptionKind::Words)
-            for (std::size_t start = 0; start <= row.valueName.size();) {
-                const std::size_t end = std::min(row.valueName.find('|', start), row.valueName.size());
-                j.value(row.valueName.substr(start, end - start));
-                start = end + 1;
-            }
-        j.endArray().endObject();
+            for (const std::string_view value : words(row.valueName))
+                j.value(value);
+        j.endArray();
+        j.key("choices");
+        if (row.kind == OptionKind::Words)
+            writeChoices(j, row);
+        else
+            j.beginArray().endArray();
+        j.endObject();
     }
     j.endObject();
-    j.key("perPage").beginArray();
-    for (const int n : SmallerPages)
-        j.value(n);
-    j.endArray();
     j.field("maxSheets", MaxSheets).field("maxSeed", double(MaxSeed));
     j.endObject();
     return j.take();
@@ -95,6 +189,13 @@ std::string stateJson(const WebSession &session)
     for (const std::string_view key : ProblemKeys)
         j.field(key, findSheetOption(key)->write(wanted));
     j.endObject();
+    // Which entry of each list of the problems is chosen.
+    j.key("chosen").beginObject();
+    for (const std::string_view key : ProblemKeys)
+        if (const SheetOptionRow *row = findSheetOption(key); row->kind == OptionKind::Words)
+            j.field(key, chosenWord(*row, wanted));
+    j.endObject();
+    j.field("kind", operationBit(wanted.problems.operation));
     j.field("threePlaces", session.threePlaces()).field("error", session.error());
     j.key("selection").beginArray();
     for (int g = 0; g < OptionGroupCount; ++g)
@@ -133,7 +234,19 @@ std::string stateJson(const WebSession &session)
         .field("numbers", f.numbers)
         .field("answers-last", request.answersLast)
         .endObject();
-    j.field("perPage", f.perPage);
+    // The page sizes the panel's problems take, largest first; the one a page of them holds
+    // by itself is "0", as the address leaves it out.
+    const int ownPage = perPageOf(wanted.problems, 0);
+    const SheetOptionRow &perPage = *findSheetOption("per-page");
+    j.key("perPageChoices").beginArray();
+    for (const int n : perPageChoices(wanted.problems))
+        j.beginObject()
+            .field("value", n == ownPage ? std::string("0") : std::to_string(n))
+            .field("caption", n == 0 ? std::string(perPage.unsetCaption) : std::to_string(n))
+            .endObject();
+    j.endArray();
+    const int shownPage = session.wantedPerPage();
+    j.field("perPage", perPageOf(wanted.problems, shownPage) == ownPage ? std::string("0") : std::to_string(shownPage));
     // The step whose problems the panel shows, if any: the step list shows it.
     std::string_view step;
     for (const NamedStep &named : NamedSteps)

@@ -1,9 +1,48 @@
 #include "web_session.h"
 
+#include <algorithm>
+
 #include "problem_table.h"
+#include "steps.h"
 #include "worksheet.h"
 
 namespace kolvara::web {
+
+namespace {
+
+std::size_t kindIndex(std::uint8_t kind) { return kind == ForMul ? 1 : kind == ForDiv ? 2 : 0; }
+
+bool fits(const ProblemChoice &choice, int perPage)
+{
+    const std::vector<int> choices = perPageChoices(choice);
+    return perPage == 0 || std::find(choices.begin(), choices.end(), perPage) != choices.end();
+}
+
+// A kind's problems before the teacher has chosen any: the starting ones for sums and
+// differences, the first step of the others.
+ProblemChoice firstOfKind(std::uint8_t kind)
+{
+    for (const NamedStep &step : NamedSteps)
+        if (const ProblemChoice problems = problemsOf(step); kind != ForAddSub && operationBit(problems.operation) == kind)
+            return problems;
+    return SheetRequest{}.problems;
+}
+
+// The choice with every option of the problems that does not apply to its operation at
+// its default, through the table as the address writes and reads them.
+ProblemChoice onlyItsOwnConditions(const ProblemChoice &choice)
+{
+    SheetRequest from, to;
+    from.problems = choice;
+    const std::uint8_t kind = operationBit(choice.operation);
+    for (const std::string_view key : ProblemKeys)
+        if (const SheetOptionRow *row = findSheetOption(key); row && (row->operations & kind))
+            if (const std::string value = row->write(from); !value.empty())
+                row->read(to, key, value);
+    return to.problems;
+}
+
+}  // namespace
 
 WebSession::WebSession() : model_(ProblemSettings::makeDefault()) {}
 
@@ -16,6 +55,7 @@ ParsedAddress WebSession::open(std::string_view address, std::uint32_t clock)
     const bool hadSheet = hasSheet_;
     request_ = parsed.request;
     request_.seed = seed;
+    wantedPerPage_ = parsed.request.format.perPage;
     model_ = ProblemSettings::makeDefault();
     error_.clear();
     // As kolvara-sheet takes them: the problems as written, without the window's adjustment.
@@ -26,6 +66,8 @@ ParsedAddress WebSession::open(std::string_view address, std::uint32_t clock)
             request_ = shown;
         else
             request_.problems = SheetRequest{}.problems;
+        if (!fits(request_.problems, request_.format.perPage))
+            request_.format.perPage = 0;
         hasSheet_ = true;
     }
     return parsed;
@@ -43,7 +85,7 @@ void WebSession::want(const ProblemChoice &choice, bool adopt)
 bool WebSession::show(const ProblemChoice &choice, std::uint32_t seed, bool adopt)
 {
     want(choice, adopt);
-    std::string reason = choiceError(choice);
+    std::string reason = wantedError();
     if (reason.empty()) {
         const ProblemCountNote note = problemCountNote(choice);
         if (note.impossible)
@@ -55,6 +97,7 @@ bool WebSession::show(const ProblemChoice &choice, std::uint32_t seed, bool adop
     }
     refusal_.clear();
     request_.problems = choice;
+    request_.format.perPage = wantedPerPage_;
     request_.seed = seed;
     hasSheet_ = true;
     return true;
@@ -74,6 +117,24 @@ void WebSession::selectOperation(int item)
     show(choiceOf(settingsForNextFill(model_)), request_.seed, false);
 }
 
+void WebSession::selectKind(std::uint8_t kind)
+{
+    error_.clear();
+    const std::uint8_t from = operationBit(wanted_.operation);
+    if ((kind != ForAddSub && kind != ForMul && kind != ForDiv) || kind == from)
+        return;
+    kept_[kindIndex(from)] = {true, wanted_, wantedPerPage_};
+    const Kept &to = kept_[kindIndex(kind)];
+    const ProblemChoice next = onlyItsOwnConditions(to.set ? to.problems : firstOfKind(kind));
+    // The kind's own page size comes back; a kind not chosen before keeps the one there is
+    // where it fits.
+    if (to.set && fits(next, to.perPage))
+        wantedPerPage_ = to.perPage;
+    else if (!fits(next, wantedPerPage_))
+        wantedPerPage_ = 0;
+    show(next, request_.seed);
+}
+
 bool WebSession::refresh()
 {
     error_.clear();
@@ -89,14 +150,21 @@ bool WebSession::set(std::string_view key, std::string_view value)
     // Problems change what the panel shows, drawn or not; the rest, the sheet on screen.
     SheetRequest next = request_;
     next.problems = wanted_;
+    next.format.perPage = wantedPerPage_;
     error_.clear();
-    if (!applyEntry(next, key, value, &error_)) {
+    if (value.empty() && isProblemKey(key) && findSheetOption(key)->kind != OptionKind::Switch) {
+        next = withoutEntry(next, key);
+    } else if (!applyEntry(next, key, value, &error_)) {
         error_ = japaneseLine(error_);
         return false;
     }
-    const bool drawnAnew = next.problems != wanted_ || next.seed != request_.seed || key == "step";
+    // The page size goes with the problems: kolvara-sheet takes the two together.
+    const bool drawnAnew = next.problems != wanted_ || next.format.perPage != wantedPerPage_ ||
+                           next.seed != request_.seed || key == "step";
     const ProblemChoice problems = next.problems;
+    wantedPerPage_ = next.format.perPage;
     next.problems = request_.problems;
+    next.format.perPage = request_.format.perPage;
     next.seed = request_.seed;
     request_ = next;
     if (drawnAnew)
@@ -104,9 +172,17 @@ bool WebSession::set(std::string_view key, std::string_view value)
     return true;
 }
 
+std::string WebSession::wantedError() const
+{
+    SheetRequest wanted;
+    wanted.problems = wanted_;
+    wanted.format.perPage = wantedPerPage_;
+    return requestError(wanted);
+}
+
 ProblemCountNote WebSession::countNote() const
 {
-    const std::string error = choiceError(wanted_);
+    const std::string error = wantedError();
     if (error.empty())
         return problemCountNote(wanted_);
     ProblemCountNote note;

@@ -5,10 +5,12 @@
 // the very same sheet anywhere. An option click runs the window's rules and draws the
 // sheet anew from the same seed with the settings a refresh would use; "更新" moves on to
 // the next seed, as the window's clock moves on. Problems that the window's three places
-// cannot show (four places, decimals, mixed signs) are set by their patterns instead.
-// Problems that admit none keep the sheet and its address.
+// cannot show (four places, decimals, mixed signs) are set by their patterns instead, and
+// products and quotients by their places and conditions. Problems that admit none, or a
+// page size they do not fit, keep the sheet and its address.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -34,17 +36,24 @@ public:
 
     void select(Option option);
     void selectOperation(int item);
+    // The kind of problems (ForAddSub, ForMul or ForDiv): the problems that kind had last,
+    // or its first step, never with a condition of another kind or a page size they do
+    // not fit.
+    void selectKind(std::uint8_t kind);
     // "更新": the window's refresh at the next seed. False, keeping the sheet, when the
     // problems admit none; refusal() then says why.
     bool refresh();
-    // One entry in the address's terms, such as "no-boxes", "upper=a.an" or "step=add-4-decimal".
-    // False, changing nothing, when it cannot be read; error() then says why.
+    // One entry in the address's terms, such as "no-boxes", "upper=a.an" or "step=add-4-decimal";
+    // an empty value puts an option of the problems back to its default. False, changing
+    // nothing, when it cannot be read; error() then says why.
     bool set(std::string_view key, std::string_view value);
 
     const ProblemSettings &model() const { return model_; }
     const SheetRequest &request() const { return request_; }
     // The problems the panel shows: those of the last click or entry, drawn or not.
     const ProblemChoice &wanted() const { return wanted_; }
+    // The problems a page the panel shows with them (0: what a page of them holds).
+    int wantedPerPage() const { return wantedPerPage_; }
     // Whether the window's three places can show them, so the panel's buttons do.
     bool threePlaces() const { return threePlaces_; }
     bool hasSheet() const { return hasSheet_; }
@@ -67,11 +76,21 @@ private:
     // buttons take them up (not when they come from the buttons, whose rules adjust them).
     bool show(const ProblemChoice &choice, std::uint32_t seed, bool adopt = true);
     void want(const ProblemChoice &choice, bool adopt);
+    // What kolvara-sheet would refuse in the panel's problems and page size (both lines).
+    std::string wantedError() const;
 
     ProblemSettings model_;
     SheetRequest request_;
     bool hasSheet_ = false;
     ProblemChoice wanted_;
+    int wantedPerPage_ = 0;
+    // Each kind's problems and page size as it was left, by ForAddSub, ForMul, ForDiv.
+    struct Kept {
+        bool set = false;
+        ProblemChoice problems;
+        int perPage = 0;
+    };
+    std::array<Kept, 3> kept_{};
     bool threePlaces_ = true;
     std::string refusal_;
     std::string error_;

@@ -79,6 +79,7 @@ function bindModule(module) {
     open: call('kv_open', ['string', 'number']),
     select: call('kv_select', ['number']),
     operation: call('kv_operation', ['number']),
+    kind: call('kv_kind', ['number']),
     refresh: call('kv_refresh', []),
     set: call('kv_set', ['string', 'string']),
     page: call('kv_page', ['number', 'number']),
@@ -113,10 +114,11 @@ function checkbox(name) {
 function showOptionHint(event) {
   const input = event.target.closest('.choice')?.querySelector('input');
   if (!input) return;
-  const box = input.closest('fieldset');
+  const box = input.closest('[role=radiogroup]');
   const option = input.dataset.option !== undefined ? info.options[Number(input.dataset.option)] : null;
-  const hint = option ? `${box.getAttribute('aria-label')}：${option.hint}` : box.getAttribute('aria-label');
-  put($('option-hint'), 'textContent', hint);
+  const hint = option?.hint ?? input.dataset.hint;
+  const name = box.getAttribute('aria-label') ?? '';
+  put($('option-hint'), 'textContent', hint ? `${name}：${hint}` : name);
 }
 
 function optionGroup(group) {
@@ -149,7 +151,7 @@ function buildPanel() {
       element('span', {}, caption(widget(name).text))));
   }
   $('switches').append(checkbox('CheckBoxRuledLine'), checkbox('CheckBoxPrintAnswer'), signBox);
-  for (const area of [$('groups'), signBox])
+  for (const area of [$('groups'), signBox, $('long'), $('kinds-field')])
     for (const type of ['focusin', 'pointerdown', 'pointerover']) area.addEventListener(type, showOptionHint);
 
   const grid = $('groups');
@@ -175,18 +177,23 @@ function buildPanel() {
       element('input', { type: 'checkbox', id: key, 'data-key': key, 'aria-description': hint }), element('span', {}, name)),
     name, hint));
   }
-  // Where a teacher starts: a step sets every option below it; the steps by school year.
-  const steps = select('step', [['', opt.step.unsetCaption]]);
-  steps.title = opt.step.hint;
-  for (const s of info.steps) {
-    let group = [...steps.querySelectorAll('optgroup')].find((g) => g.label === s.gradeName);
-    if (!group) steps.append(group = element('optgroup', { label: s.gradeName }));
-    group.append(element('option', { value: s.key }, s.name));
+  // The kind of problems first: the steps and options below are those of the kind.
+  const kinds = element('fieldset', { id: 'kinds', class: 'kinds', role: 'radiogroup', 'aria-label': opt.op.caption },
+    element('legend', {}, opt.op.caption));
+  for (const k of info.kinds) {
+    kinds.append(element('label', { class: 'choice' },
+      element('input', { type: 'radio', name: 'kind', id: `kind${k.kind}`, value: String(k.kind) }),
+      element('span', {}, k.caption)));
   }
+  $('kinds-field').append(kinds);
+  // Where a teacher starts: a step sets every option below it; the kind's steps by school
+  // year, filled in when the kind is shown.
+  const steps = select('step', []);
+  steps.title = opt.step.hint;
   $('step-field').append(field(opt.step.caption, steps));
+  buildLongPanel();
   $('sheet-format').append(
-    field(opt['per-page'].caption, select('per-page', [['0', opt['per-page'].unsetCaption],
-      ...[...info.perPage].reverse().map((n) => [String(n), String(n)])])),
+    field(opt['per-page'].caption, select('per-page', [])),
     field(opt.paper.caption, select('paper', captioned(opt.paper))),
     switches);
   const sheets = element('input', { id: 'sheets', type: 'number', inputmode: 'numeric', min: '1',
@@ -197,12 +204,78 @@ function buildPanel() {
   // or when the problems are beyond the window's three places.
   const toggle = element('label', { class: 'check' }, element('input', { type: 'checkbox', id: 'patterns-shown' }),
     element('span', {}, webTexts.patterns));
+  const ownOps = info.kinds.find((k) => !isLong(k.kind)).ops;
   const patterns = element('div', { id: 'patterns', hidden: true },
-    field(info.sheetOptions.op.caption, select('op', captioned(info.sheetOptions.op))),
+    field(info.sheetOptions.op.caption, select('op', captioned(info.sheetOptions.op).filter(([op]) => ownOps.includes(op)))),
     ...webTexts.patternFields.map(([key]) => field('', element('input', { id: key, type: 'text', autocomplete: 'off',
       autocapitalize: 'off', spellcheck: 'false', inputmode: 'text', title: webTexts.patternsHint,
       'aria-description': webTexts.patternsHint }))));
   $('patterns-field').append(hinted(toggle, webTexts.patterns, webTexts.patternsHint), patterns);
+}
+
+// Products and quotients: whether a kind of problems is one of them.
+function isLong(kind) {
+  return info.longNumbers.some((n) => n.kind === kind);
+}
+
+// The options of the problems that belong to one kind or another, not to every kind.
+function conditionKeys() {
+  const every = info.kinds.reduce((bits, k) => bits | k.kind, 0);
+  return Object.keys(info.sheetOptions).filter((key) => {
+    const o = info.sheetOptions[key];
+    return o.problem && o.caption && o.choices.length && (o.operations & every) !== every;
+  });
+}
+
+// Products and quotients: each number's places, one choice of digits a place as the
+// window's grid has them, and the conditions of the kind from the table of options.
+function buildLongPanel() {
+  const long = $('long');
+  for (const k of info.kinds.filter((kind) => isLong(kind.kind))) {
+    const numbers = info.longNumbers.filter((n) => n.kind === k.kind);
+    const widest = Math.max(...numbers.map((n) => n.places));
+    const grid = element('div', { class: 'places', id: `places${k.kind}`, 'data-kind': String(k.kind) });
+    for (const n of numbers) {
+      grid.append(element('div', { class: 'row-label' }, n.caption));
+      // The places a number does not have stay empty, so the places stand one above the other.
+      for (let i = widest; i > n.places; --i) grid.append(element('div', { 'aria-hidden': 'true' }));
+      for (let place = n.places - 1; place >= 0; --place) {
+        const placeName = info.wholePlaces[place];
+        const box = element('fieldset', { class: 'group', role: 'radiogroup', 'aria-label': `${n.caption}の${placeName}`,
+          'data-key': n.key }, element('legend', {}, placeName));
+        for (const d of info.digitKinds) {
+          box.append(element('label', { class: 'choice', title: d.hint },
+            element('input', { type: 'radio', name: `place${k.kind}-${n.key}-${place}`, value: d.letter,
+              'data-hint': d.hint, 'aria-description': d.hint }),
+            element('span', {}, d.caption)));
+        }
+        grid.append(box);
+      }
+    }
+    long.append(grid);
+  }
+  const conditions = element('div', { id: 'conditions' });
+  for (const key of conditionKeys()) {
+    const o = info.sheetOptions[key];
+    const id = `condition-${key}`;
+    const choices = element('div', { class: 'segments', role: 'radiogroup', 'aria-labelledby': id, 'aria-label': o.caption });
+    for (const c of o.choices) {
+      choices.append(element('label', { class: 'choice' },
+        element('input', { type: 'radio', name: id, value: c.value, 'data-key': key, 'data-hint': o.hint }),
+        element('span', {}, c.caption)));
+    }
+    conditions.append(element('div', { class: 'condition', 'data-key': key, 'data-operations': String(o.operations) },
+      hinted(element('span', { id, class: 'condition-name' }, o.caption), o.caption, o.hint), choices));
+  }
+  long.append(conditions);
+}
+
+// The pattern of a number of products and quotients, from its places' choices, highest
+// first; a place without one keeps the letter the panel's problems have.
+function placesPattern(grid, key) {
+  const boxes = [...grid.querySelectorAll(`fieldset[data-key=${key}]`)];
+  const shown = (state.problems[key] ?? '').split('.')[0].slice(-boxes.length).padStart(boxes.length, '0');
+  return boxes.map((box, i) => box.querySelector('input:checked')?.value ?? shown[i]).join('');
 }
 
 // A list's entries: each value word with its caption, as the table has them.
@@ -302,7 +375,9 @@ function showPanel() {
   put($('CheckBoxRuledLine'), 'checked', state.boxes);
   put($('CheckBoxPrintAnswer'), 'checked', state.answers);
   put($('paper'), 'value', state.paper);
-  put($('per-page'), 'value', String(state.perPage));
+  fillList($('per-page'), state.perPageChoices.map((c) => [c.value, c.caption]));
+  put($('per-page'), 'value', state.perPage);
+  showKind();
   put($('step'), 'value', state.step);
   for (const key of switchKeys()) put($(key), 'checked', state.format[key]);
   // The patterns: the window's buttons stand aside for what they cannot show.
@@ -310,8 +385,10 @@ function showPanel() {
   put($('patterns-shown'), 'checked', patternsShown);
   put($('patterns-shown'), 'disabled', !state.threePlaces);
   put($('patterns'), 'hidden', !patternsShown);
-  put($('groups'), 'hidden', !state.threePlaces);
-  put($('RadioGroupWaSa'), 'hidden', !state.threePlaces);
+  const long = isLong(state.kind);
+  put($('groups'), 'hidden', long || !state.threePlaces);
+  put($('RadioGroupWaSa'), 'hidden', long || !state.threePlaces);
+  put($('patterns-field'), 'hidden', long);
   put($('op'), 'value', state.problems.op);
   for (const [key, row] of webTexts.patternFields) {
     const input = $(key);
@@ -320,6 +397,51 @@ function showPanel() {
     if (input.getAttribute('aria-invalid') !== 'true') put(input, 'value', state.problems[key]);
   }
   put($('sheets'), 'value', String(state.sheets));
+}
+
+// A list's entries anew, only when they changed.
+function fillList(list, entries) {
+  const key = JSON.stringify(entries);
+  if (list.dataset.entries === key) return;
+  list.dataset.entries = key;
+  list.replaceChildren(...entries.map(([value, name]) => element('option', { value }, name)));
+}
+
+// The kind of the panel's problems: its steps, and for products and quotients their places
+// and conditions.
+function showKind() {
+  for (const k of info.kinds) put($(`kind${k.kind}`), 'checked', state.kind === k.kind);
+  const steps = $('step');
+  if (steps.dataset.kind !== String(state.kind)) {
+    steps.dataset.kind = String(state.kind);
+    const groups = [];
+    for (const s of info.steps.filter((step) => step.kind === state.kind)) {
+      let group = groups.find((g) => g.label === s.gradeName);
+      if (!group) groups.push(group = element('optgroup', { label: s.gradeName }));
+      group.append(element('option', { value: s.key }, s.name));
+    }
+    steps.replaceChildren(element('option', { value: '' }, info.sheetOptions.step.unsetCaption), ...groups);
+  }
+  const long = isLong(state.kind);
+  put($('long'), 'hidden', !long);
+  if (!long) return;
+  for (const grid of $('long').querySelectorAll('.places')) {
+    const shown = grid.dataset.kind === String(state.kind);
+    put(grid, 'hidden', !shown);
+    if (!shown) continue;
+    for (const key of ['upper', 'lower']) {
+      const boxes = [...grid.querySelectorAll(`fieldset[data-key=${key}]`)];
+      const letters = (state.problems[key] ?? '').split('.')[0].slice(-boxes.length).padStart(boxes.length, '0');
+      boxes.forEach((box, i) => {
+        for (const input of box.querySelectorAll('input')) put(input, 'checked', input.value === letters[i]);
+      });
+    }
+  }
+  for (const row of $('conditions').children) {
+    const key = row.dataset.key;
+    put(row, 'hidden', (Number(row.dataset.operations) & state.kind) === 0);
+    for (const input of row.querySelectorAll('input')) put(input, 'checked', input.value === (state.chosen[key] ?? ''));
+  }
 }
 
 // What the screen need not wait for runs once the new sheet is on it; while the page
@@ -548,6 +670,22 @@ function connect() {
     else if (t.id === 'per-page' || t.id === 'paper') act(kv.set(t.id, t.value));
   });
   $('sheet-format').addEventListener('change', format);
+  $('kinds-field').addEventListener('change', guarded((event) => {
+    if (event.target.name === 'kind') act(kv.kind(Number(event.target.value)));
+  }));
+  $('long').addEventListener('change', guarded((event) => {
+    const t = event.target;
+    const box = t.closest('fieldset[data-key]');
+    const next = box ? kv.set(box.dataset.key, placesPattern(box.closest('.places'), box.dataset.key))
+      : kv.set(t.dataset.key, t.value);
+    if (!next.understood) {
+      showPanel();
+      say(next.error);
+      return;
+    }
+    act(next);
+    if (next.refusal) say(next.refusal);
+  }));
   $('patterns-field').addEventListener('change', guarded((event) => {
     const t = event.target;
     if (t.id === 'patterns-shown') return showPanel();
