@@ -260,27 +260,30 @@ void layOutQuotient(const ProblemPen &pen, const DivisionWork &w, int dividend, 
     const ProblemLook &look = pen.look;
     const bool written = look.answers, accent = look.accentAnswers;
     const int fs = look.fontSize;
-    // The bracket stands left of the widest dividend the sheet sets out; the divisor a
-    // little left of its place, clear of the bracket's stroke.
-    const int bracketColumn = look.columns - look.divisorPlaces;  // the first column left of the dividend
+    // The bracket stands straight left of the dividend, as the pupil writes it, the divisor
+    // left of it, set a little further left so the bracket's stroke stands clear of both.
+    const int bracketColumn = placesOf(dividend);  // the first column left of the dividend
     for (int s = 0; s < w.stepCount; ++s) {
         const DivisionStep &step = w.steps[std::size_t(s)];
         pen.place(0, step.place, written ? ProblemPen::Digits[step.digit] : nullptr, accent);
     }
     writeNumber(pen, 1, 0, dividend, true, false);
     ProblemPen divisorPen = pen;
-    divisorPen.left -= 0.3 * fs;
+    divisorPen.left -= 0.4 * fs;
     writeNumber(divisorPen, 1, bracketColumn, divisor, true, false);
+    // The boxes' edges lie one pixel left of their cells: the stroke keeps 0.1 of a cell from
+    // the dividend's first box and the divisor's last.
     const Cell first = cellOf(look, 1, bracketColumn - 1);
-    const double barY = pen.top + ruleY(fs, 1), barLeft = pen.left + first.left - 0.15 * fs;
+    const double barY = pen.top + ruleY(fs, 1), barLeft = pen.left + first.left - 1 - 0.3 * fs;
     pen.out.add(Line{barLeft, barY, pen.left + look.width - 1, barY});
     const double bottom = pen.top + ruleY(fs, 2) - 2;
     const double height = bottom - barY;
-    // The bracket's stroke bows out to the right, as a ")" hanging from the bar.
-    const double bow[][2] = {{0, 0}, {0.12, 0.25}, {0.16, 0.5}, {0.12, 0.75}, {0, 1}};
-    for (std::size_t i = 0; i + 1 < std::size(bow); ++i)
-        pen.out.add(Line{barLeft + bow[i][0] * fs, barY + bow[i][1] * height, barLeft + bow[i + 1][0] * fs,
-                         barY + bow[i + 1][1] * height});
+    // The bracket's stroke bows out to the right, as a ")" hanging from the bar, in short
+    // enough pieces to read as a curve.
+    constexpr int Pieces = 10;
+    const auto bowX = [&](int i) { return barLeft + 0.2 * fs * std::sin(3.14159265358979 * i / Pieces); };
+    for (int i = 0; i < Pieces; ++i)
+        pen.out.add(Line{bowX(i), barY + height * i / Pieces, bowX(i + 1), barY + height * (i + 1) / Pieces});
 
     int line = 2;
     for (int s = 0; s < w.stepCount; ++s) {
@@ -522,8 +525,11 @@ ProblemGrid problemGridFor(const Sheet &sheet)
         return helpers || (sheet.format.helperBoxes && !long_) ? helperRows * (helperBoxSize(fontSize) + 4) : 0;
     };
     const auto blockHeight = [&](int fontSize) { return problemHeight(fontSize, lines) + band(fontSize); };
+    // Products and quotients are wide enough for the width to set their size: half a cell
+    // between neighbours keeps one problem's rules from running on into the next one's.
+    const auto columnGap = [&](int fontSize) { return long_ ? fontSize / 2.0 : ColumnGap; };
     int fs = LargestFontSize;
-    while (fs > 8 && (grid.columns * problemWidth(fs, sheet.columns) + (grid.columns - 1) * ColumnGap > GridRight - GridLeft ||
+    while (fs > 8 && (grid.columns * problemWidth(fs, sheet.columns) + (grid.columns - 1) * columnGap(fs) > GridRight - GridLeft ||
                       grid.rows * blockHeight(fs) + (grid.rows - 1) * RowGap > GridBottom - GridTop))
         --fs;
     grid.fontSize = fs;
@@ -620,10 +626,6 @@ SheetPage layOutPage(const Sheet &sheet, const Paper &paper, const TextMetrics &
     look.accentAnswers = sheet.format.redAnswers && sheet.answers;
     if (sheet.format.helperBoxes)
         look.helperColumns = sheet.helperColumns;
-    look.divisorPlaces = 1;
-    for (const SheetProblem &p : sheet.problems)
-        if (p.sign == Sign::Divide)
-            look.divisorPlaces = std::max(look.divisorPlaces, placesOf(int(valueOf(p.lower))));
     const double numberPixels = std::max(11, R(grid.fontSize * PixelsPerPoint * 0.4));
     const std::size_t count = std::min(sheet.problems.size(), std::size_t(grid.columns * grid.rows));
     for (std::size_t i = 0; i < count; ++i) {

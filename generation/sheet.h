@@ -163,7 +163,6 @@ struct ProblemLook {
     int width = 140;        // of the control
     bool accentAnswers = false;   // answers and helper digits in the answer colour
     HelperColumns helperColumns{};  // helper boxes above these columns
-    int divisorPlaces = 2;  // of a quotient's sheet: where the bracket stands
 };
 
 // Lines a problem's working takes: 3 for a sum, a difference and a product written at once,

@@ -1,1 +1,448 @@
-// Filled in shortly.
+// Long multiplication and division as the page sets them out: each line's number, the boxes,
+// the rules, the bracket and the carries are read back from the layout's primitives by where
+// they stand, and compared with the pupil's working done here on whole numbers; and pages of
+// the widest and tallest problems at every page size, inside the sheet and apart.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "fixed_metrics.h"
+#include "problem_choice.h"
+#include "sheet.h"
+#include "worksheet.h"
+
+using namespace kolvara;
+
+namespace {
+
+// A number as written on one line: its digits and the place of its last one (0: the ones).
+struct Written {
+    std::string digits;
+    int place = 0;
+    friend bool operator==(const Written &, const Written &) = default;
+    friend std::ostream &operator<<(std::ostream &out, const Written &w)
+    {
+        return out << '"' << w.digits << "\" at place " << w.place;
+    }
+};
+
+std::string str(int n) { return std::to_string(n); }
+int places(int n) { return int(str(n).size()); }
+
+// The pupil's working line by line: multiplicand, multiplier, then each partial product one
+// place further left and their sum; a one-place multiplier, or one ending in 0 (its tens
+// times the multiplicand with the 0 set beside), gives the product at once.
+std::vector<Written> pupilMultiplies(int a, int b)
+{
+    std::vector<Written> lines{{str(a), 0}, {str(b), 0}};
+    if (b < 10 || b % 10 == 0)
+        lines.push_back({str(a * b), 0});
+    else
+        lines.insert(lines.end(), {{str(a * (b % 10)), 0}, {str(a * (b / 10)), 1}, {str(a * b), 0}});
+    return lines;
+}
+
+// What each digit of the multiplier hands on while it multiplies, the ones' row first:
+// {row, place} -> the carry written above that place of the multiplicand.
+std::map<std::pair<int, int>, std::string> pupilCarries(int a, int b)
+{
+    const std::vector<int> rowDigits = b < 10 ? std::vector<int>{b} : b % 10 == 0 ? std::vector<int>{b / 10}
+                                                                                  : std::vector<int>{b % 10, b / 10};
+    std::map<std::pair<int, int>, std::string> carries;
+    const std::string digits = str(a);
+    for (int row = 0; row < int(rowDigits.size()); ++row) {
+        int carry = 0;
+        for (int place = 1; place < int(digits.size()); ++place) {
+            carry = ((digits[digits.size() - std::size_t(place)] - '0') * rowDigits[std::size_t(row)] + carry) / 10;
+            if (carry > 0)
+                carries[{row, place}] = str(carry);
+        }
+    }
+    return carries;
+}
+
+// The pupil's division: quotient, dividend, then for each quotient digit (a 0 after the
+// first is written in the quotient and passed) its product under the digits it comes from
+// and what is left with the next digits brought down, to the next digit found or the ones.
+std::vector<Written> pupilDivides(int dividend, int divisor)
+{
+    const std::string s = str(dividend);
+    const int n = int(s.size());
+    int next = 0, rest = 0;
+    while (rest < divisor)
+        rest = rest * 10 + (s[std::size_t(next++)] - '0');
+    std::string quotient;
+    std::vector<Written> working;
+    for (;;) {
+        const int digit = rest / divisor;
+        quotient += char('0' + digit);
+        working.push_back({str(digit * divisor), n - next});
+        rest -= digit * divisor;
+        while (next < n && rest * 10 + (s[std::size_t(next)] - '0') < divisor) {
+            rest = rest * 10 + (s[std::size_t(next++)] - '0');
+            quotient += '0';
+        }
+        if (next == n) {
+            working.push_back({str(rest), 0});
+            break;
+        }
+        rest = rest * 10 + (s[std::size_t(next++)] - '0');
+        working.push_back({str(rest), n - next});
+    }
+    std::vector<Written> lines{{quotient, 0}, {s, 0}};
+    lines.insert(lines.end(), working.begin(), working.end());
+    return lines;
+}
+
+constexpr double Left = 40, Top = 160;
+const FixedMetrics Metrics;
+
+struct Extent {
+    double left = 1e9, top = 1e9, right = -1e9, bottom = -1e9;
+    void add(double l, double t, double r, double b)
+    {
+        left = std::min(left, l), top = std::min(top, t), right = std::max(right, r), bottom = std::max(bottom, b);
+    }
+};
+
+Extent extentOf(const TextRun &t)
+{
+    Extent e;
+    e.add(t.x, t.baseline - Metrics.ascent(t.face, t.pixelSize), t.x + Metrics.advance(t.face, t.pixelSize, t.text),
+          t.baseline + Metrics.descent(t.face, t.pixelSize));
+    return e;
+}
+
+// One problem's page read back by position: the ones cell ends 10 pixels in from the right,
+// cells are a font size wide, and line l starts where a problem of l lines would end.
+struct Reading {
+    std::map<int, std::map<int, char>> digits;  // line -> column -> digit
+    std::map<std::pair<int, int>, double> centres;  // (line, column) -> a digit's centre
+    std::set<std::pair<int, int>> boxes;
+    std::map<int, Extent> lineExtents;  // of each line's digits and boxes
+    std::vector<DottedBox> numberBoxes;  // on the line of the divisor and dividend
+    std::map<std::pair<int, int>, std::string> helperDigits;  // (row from the nearest, place)
+    std::set<std::pair<int, int>> helperBoxes;
+    std::vector<Line> rules, strokes;
+    std::string divisor;
+    double divisorRight = -1e9, dividendLeft = 1e9;
+    std::string faults;
+};
+
+Reading readProblem(const ProblemLook &look, const Drawing &d)
+{
+    const int fs = look.fontSize;
+    const auto column = [&](double x) { return int(std::floor((Left + look.width - 10 - x) / fs)); };
+    const auto lineAt = [&](double y) {
+        int line = 0;
+        while (Top + problemHeight(fs, line + 1) <= y)
+            ++line;
+        return line;
+    };
+    const int helperPitch = helperBoxSize(fs) + 3;
+    Reading r;
+    for (const DottedBox &b : d.boxes) {
+        if (b.bottom <= Top) {
+            r.helperBoxes.insert({int((Top - b.bottom) / helperPitch), column((b.left + b.right) / 2)});
+            continue;
+        }
+        const std::pair<int, int> cell{lineAt((b.top + b.bottom) / 2), column((b.left + b.right) / 2)};
+        if (!r.boxes.insert(cell).second)
+            r.faults += " two boxes in one place;";
+        r.lineExtents[cell.first].add(b.left, b.top, b.right, b.bottom);
+        if (cell.first == 1)
+            r.numberBoxes.push_back(b);
+    }
+    // Where the bracket stands: the dividend's digits are right of it, the divisor's left.
+    double bracketX = -1e9;
+    for (const Line &l : d.lines)
+        (l.y1 == l.y2 ? r.rules : r.strokes).push_back(l);
+    for (const Line &l : r.strokes)
+        bracketX = std::max(bracketX, std::max(l.x1, l.x2));
+    for (const TextRun &t : d.texts) {
+        const Extent e = extentOf(t);
+        const double centre = (e.left + e.right) / 2;
+        if (t.baseline <= Top) {
+            r.helperDigits[{int((Top - t.baseline) / helperPitch), column(centre)}] = t.text;
+            if (t.accent != look.accentAnswers)
+                r.faults += " carry " + t.text + " not in the answer colour;";
+            continue;
+        }
+        const int line = lineAt((e.top + e.bottom) / 2), col = column(centre);
+        if (t.text == "×") {
+            if (line != 1 || col != look.columns)
+                r.faults += " × out of place;";
+            continue;
+        }
+        if (t.text.size() != 1 || t.text[0] < '0' || t.text[0] > '9') {
+            r.faults += " '" + t.text + "' unexpected;";
+            continue;
+        }
+        const bool given = line == 1 || (line == 0 && look.problem.sign == Sign::Times);
+        if (t.accent != (!given && look.accentAnswers))
+            r.faults += " '" + t.text + "' in the wrong colour;";
+        if (line == 1 && !r.strokes.empty() && centre < bracketX) {
+            r.divisor += t.text;
+            r.divisorRight = std::max(r.divisorRight, e.right);
+            continue;
+        }
+        if (line == 1)
+            r.dividendLeft = std::min(r.dividendLeft, e.left);
+        if (r.digits[line].count(col))
+            r.faults += " two digits in one place;";
+        r.digits[line][col] = t.text[0];
+        r.centres[{line, col}] = centre;
+        r.lineExtents[line].add(e.left, e.top, e.right, e.bottom);
+    }
+    return r;
+}
+
+// A line's digits from the left, each place down to the last one filled ('_' for a gap).
+Written numberOn(const std::map<int, char> &digits)
+{
+    Written w{"", digits.begin()->first};
+    for (int c = digits.rbegin()->first; c >= w.place; --c)
+        w.digits += digits.count(c) ? digits.at(c) : '_';
+    return w;
+}
+
+// A level line lies between two lines and reaches over the given places.
+bool ruled(const Reading &r, const ProblemLook &look, int below, int highest, int lowest)
+{
+    const double cellLeft = Left + look.width - 10 - (highest + 1) * look.fontSize;
+    const double cellRight = Left + look.width - 10 - lowest * look.fontSize;
+    return std::any_of(r.rules.begin(), r.rules.end(), [&](const Line &l) {
+        return l.y1 >= r.lineExtents.at(below - 1).bottom && l.y1 <= r.lineExtents.at(below).top &&
+               std::min(l.x1, l.x2) <= cellLeft + 1 && std::max(l.x1, l.x2) >= cellRight - 1;
+    });
+}
+
+struct LongCase {
+    Sign sign;
+    int upper, lower;
+};
+
+std::string nameOf(const LongCase &c) { return str(c.upper) + (c.sign == Sign::Times ? "×" : "÷") + str(c.lower); }
+
+}  // namespace
+
+TEST(LongLayout, WorkingReadsBackAsThePupilWritesIt)
+{
+    const LongCase cases[] = {
+        {Sign::Times, 35, 30},   {Sign::Times, 203, 4},  {Sign::Times, 23, 4},  {Sign::Times, 31, 4},
+        {Sign::Times, 48, 27},   {Sign::Times, 999, 99}, {Sign::Times, 7, 8},   {Sign::Divide, 408, 4},
+        {Sign::Divide, 156, 3},  {Sign::Divide, 816, 4}, {Sign::Divide, 80, 4}, {Sign::Divide, 83, 4},
+        {Sign::Divide, 91, 13},  {Sign::Divide, 78, 26}, {Sign::Divide, 999, 99}, {Sign::Divide, 100, 3},
+        {Sign::Divide, 9, 9},    {Sign::Divide, 56, 7},  {Sign::Divide, 755, 3}, {Sign::Divide, 987, 1},
+    };
+    for (const LongCase &c : cases)
+        for (const bool answers : {true, false}) {
+            SCOPED_TRACE(nameOf(c) + (answers ? ", answer page" : ", problem page"));
+            const bool times = c.sign == Sign::Times;
+            // The places of a sheet of three-place uppers and two-place lowers, so a smaller
+            // problem must find its own places in the wider grid.
+            ProblemLook look;
+            look.problem = wholeProblem(c.sign, c.upper, c.lower);
+            look.columns = 5;
+            look.width = problemWidth(look.fontSize, look.columns);
+            look.answers = look.accentAnswers = answers;
+            look.helperColumns[1] = look.helperColumns[2] = times;
+            Drawing d;
+            layOutProblem(look, Metrics, Left, Top, d);
+            const Reading r = readProblem(look, d);
+            EXPECT_EQ(r.faults, "");
+
+            const std::vector<Written> expected =
+                times ? pupilMultiplies(c.upper, c.lower) : pupilDivides(c.upper, c.lower);
+            EXPECT_EQ(longProblemLines(look.problem), int(expected.size()));
+            for (int line = 0; line < int(expected.size()) + 2; ++line) {
+                SCOPED_TRACE("line " + str(line));
+                const bool given = line == 1 || (line == 0 && times);
+                const bool shown = line < int(expected.size()) && (answers || given);
+                const Written want = line < int(expected.size()) ? expected[std::size_t(line)] : Written{"", 99};
+                const auto found = r.digits.find(line);
+                EXPECT_EQ(found != r.digits.end() ? numberOn(found->second) : Written{}, shown ? want : Written{});
+                // A box for each place of the line, on both pages, and none elsewhere; the
+                // divisor's straight left of the dividend's.
+                for (int col = -1; col <= look.columns; ++col) {
+                    const bool wanted = col >= want.place && col < want.place + int(want.digits.size());
+                    const bool divisor = !times && line == 1 && col >= places(c.upper) &&
+                                         col < places(c.upper) + places(c.lower);
+                    EXPECT_EQ(r.boxes.count({line, col}) == 1, wanted || divisor) << "column " << col;
+                }
+            }
+
+            if (times) {
+                EXPECT_EQ(r.divisor, "");
+                EXPECT_TRUE(r.strokes.empty());
+                EXPECT_TRUE(ruled(r, look, 2, look.columns, 0)) << "no rule under the multiplier";
+                const bool twoRows = expected.size() == 5;
+                EXPECT_TRUE(!twoRows || ruled(r, look, 4, places(c.upper * c.lower) - 1, 0))
+                    << "no rule under the partial products";
+                EXPECT_EQ(r.rules.size(), twoRows ? 2u : 1u);
+                // A row of boxes above the multiplicand for each digit multiplied, the first
+                // nearest, the carries written in them on the answer page only.
+                std::set<std::pair<int, int>> boxes;
+                for (int row = 0; row < (twoRows ? 2 : 1); ++row)
+                    boxes.insert({{row, 1}, {row, 2}});
+                EXPECT_EQ(r.helperBoxes, boxes);
+                EXPECT_EQ(r.helperDigits, answers ? pupilCarries(c.upper, c.lower) : decltype(r.helperDigits){});
+                continue;
+            }
+            EXPECT_EQ(r.divisor, str(c.lower));
+            EXPECT_TRUE(r.helperBoxes.empty());
+            // Each quotient digit stands straight over the dividend's digit of its place.
+            if (answers)
+                for (const auto &[col, digit] : r.digits.at(0)) {
+                    ASSERT_TRUE(r.centres.count({1, col})) << "no dividend place under " << digit;
+                    EXPECT_EQ(r.centres.at({0, col}), r.centres.at({1, col})) << digit;
+                }
+            // The bar over the dividend from the bracket; a rule under each product.
+            EXPECT_TRUE(ruled(r, look, 1, places(c.upper) - 1, 0)) << "no bar over the dividend";
+            std::size_t products = 0;
+            for (std::size_t line = 2; line < expected.size(); line += 2, ++products) {
+                const Written &product = expected[line];
+                const int highest = product.place + int(product.digits.size()) - 1;
+                EXPECT_TRUE(ruled(r, look, int(line) + 1, highest, product.place))
+                    << "no rule under the product on line " << line;
+            }
+            EXPECT_EQ(r.rules.size(), 1 + products);
+            // The bracket hangs from the bar's left end down the dividend's line, bowing to the
+            // right as a ")", between the divisor and the dividend.
+            ASSERT_FALSE(r.strokes.empty());
+            Extent bracket;
+            for (const Line &l : r.strokes)
+                bracket.add(std::min(l.x1, l.x2), std::min(l.y1, l.y2), std::max(l.x1, l.x2), std::max(l.y1, l.y2));
+            const Line &bar = *std::min_element(r.rules.begin(), r.rules.end(),
+                                                [](const Line &a, const Line &b) { return a.y1 < b.y1; });
+            EXPECT_EQ(bracket.top, bar.y1);
+            EXPECT_EQ(r.strokes.front().x1, std::min(bar.x1, bar.x2));
+            EXPECT_GT(bracket.right - r.strokes.front().x1, look.fontSize * 0.1);
+            EXPECT_GE(bracket.bottom, r.lineExtents.at(1).bottom - 3);
+            EXPECT_GT(bracket.left, r.divisorRight);
+            EXPECT_LT(bracket.right, r.dividendLeft);
+            for (const DottedBox &b : r.numberBoxes)  // nor crosses their boxes
+                EXPECT_TRUE(b.right < bracket.left || b.left > bracket.right) << b.left << " to " << b.right;
+        }
+}
+
+namespace {
+
+// The primitives of each problem of a page, told apart by the "(k)" label laid out after
+// each problem's own; the page's other texts (heading, name line, mark) on their own.
+struct PageParts {
+    std::vector<Extent> problems;
+    std::vector<Extent> others;
+};
+
+PageParts partsOf(const Drawing &d)
+{
+    PageParts parts;
+    Extent current;
+    bool any = false;
+    for (const Drawing::Step &step : d.steps) {
+        if (step.kind == Drawing::Kind::Box) {
+            const DottedBox &b = d.boxes[step.index];
+            current.add(b.left, b.top, b.right, b.bottom), any = true;
+        } else if (step.kind == Drawing::Kind::Line) {
+            const Line &l = d.lines[step.index];
+            current.add(std::min(l.x1, l.x2), std::min(l.y1, l.y2), std::max(l.x1, l.x2), std::max(l.y1, l.y2));
+            any = true;
+        } else if (step.kind == Drawing::Kind::Text) {
+            const TextRun &t = d.texts[step.index];
+            const Extent e = extentOf(t);
+            const bool label = any && t.face == Face::Window && t.text.rfind('(', 0) == 0;
+            if (t.face == Face::Problem || label)
+                current.add(e.left, e.top, e.right, e.bottom), any = true;
+            else
+                parts.others.push_back(e);
+            if (label)
+                parts.problems.push_back(current), current = {}, any = false;
+        }
+    }
+    EXPECT_FALSE(any) << "a problem without its number";
+    return parts;
+}
+
+double gapBetween(const Extent &a, const Extent &b)
+{
+    return std::max({b.left - a.right, a.left - b.right, b.top - a.bottom, a.top - b.bottom});
+}
+
+}  // namespace
+
+TEST(LongLayout, WidestAndTallestProblemsFitEveryPage)
+{
+    struct PageCase {
+        Operation operation;
+        const char *upper, *lower;
+        std::vector<std::pair<int, int>> problems;  // laid out in turn over the page
+    };
+    const PageCase cases[] = {
+        {Operation::Multiply, "naa", "n", {{999, 9}, {100, 1}, {999, 7}}},
+        {Operation::Multiply, "naa", "nn", {{999, 99}, {999, 90}, {100, 11}}},
+        {Operation::Divide, "naa", "n", {{987, 1}, {999, 9}, {100, 1}}},
+        {Operation::Divide, "naa", "nn", {{999, 99}, {999, 10}, {100, 99}}},
+        {Operation::Divide, "naa", "aa", {{987, 1}, {999, 99}, {56, 7}}},
+    };
+    const std::pair<const char *, Paper> papers[] = {
+        {"A4", a4Paper()}, {"Letter", letterPaper()}, {"B5", jisB5Paper()}, {"B4", jisB4Paper()}};
+    for (const PageCase &c : cases) {
+        WorksheetChoice choice;
+        choice.problems.operation = c.operation;
+        ASSERT_EQ(readNumberPattern("--upper", c.upper, choice.problems.upper), "");
+        ASSERT_EQ(readNumberPattern("--lower", c.lower, choice.problems.lower), "");
+        for (const int perPage : perPageChoices(choice.problems))
+            for (const bool helpers : {false, true})
+                for (const auto &[paperName, paper] : papers) {
+                    SCOPED_TRACE(std::string(c.upper) + (c.operation == Operation::Divide ? " ÷ " : " × ") + c.lower +
+                                 ", " + str(perPage) + " a page" + (helpers ? ", helper boxes, " : ", ") + paperName);
+                    choice.format.perPage = perPage;
+                    choice.format.helperBoxes = helpers;
+                    choice.format.numbers = true;
+                    Sheet sheet = worksheetFor(choice, 0, 7);
+                    sheet.answers = true;
+                    const Sign sign = c.operation == Operation::Divide ? Sign::Divide : Sign::Times;
+                    for (std::size_t i = 0; i < sheet.problems.size(); ++i) {
+                        const auto &[upper, lower] = c.problems[i % c.problems.size()];
+                        sheet.problems[i] = wholeProblem(sign, upper, lower);
+                    }
+                    const int expected = perPage > 0 ? perPage : 20;
+                    ASSERT_EQ(int(sheet.problems.size()), expected);
+                    const SheetPage page = layOutPage(sheet, paper, Metrics);
+                    const PageParts parts = partsOf(page.drawing);
+                    ASSERT_EQ(int(parts.problems.size()), expected);
+                    double headingBottom = 0;
+                    for (const Extent &e : parts.others)
+                        if (e.bottom < SheetHeight / 2.0)
+                            headingBottom = std::max(headingBottom, e.bottom);
+                    // Neighbours stand at least a quarter of a cell apart, so no rule runs on
+                    // into the next problem's.
+                    const double apart = problemGridFor(sheet).fontSize / 4.0;
+                    for (std::size_t i = 0; i < parts.problems.size(); ++i) {
+                        const Extent &e = parts.problems[i];
+                        SCOPED_TRACE("problem " + str(int(i) + 1));
+                        EXPECT_GE(e.left, 0);
+                        EXPECT_LE(e.right, SheetWidth);
+                        EXPECT_GE(e.top, headingBottom);
+                        EXPECT_LE(e.bottom, SheetHeight);
+                        for (const Extent &other : parts.others)
+                            EXPECT_GT(gapBetween(e, other), 0);
+                        for (std::size_t j = i + 1; j < parts.problems.size(); ++j)
+                            EXPECT_GE(gapBetween(e, parts.problems[j]), apart) << "and problem " << j + 1;
+                        // The sheet's area lands inside the paper's printable area.
+                        const PagePlacement &p = page.placement;  // sheet units to points
+                        EXPECT_GE(p.offsetX + p.scaleX * e.left, paper.margin - 1e-9);
+                        EXPECT_LE(p.offsetX + p.scaleX * e.right, paper.width - paper.margin + 1e-9);
+                        EXPECT_GE(p.offsetY + p.scaleY * e.top, paper.margin - 1e-9);
+                        EXPECT_LE(p.offsetY + p.scaleY * e.bottom, paper.height - paper.margin + 1e-9);
+                    }
+                }
+    }
+}
