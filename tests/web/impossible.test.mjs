@@ -4,7 +4,9 @@ import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 import { after, before, test } from 'node:test';
 
-import { addressOf, env, newPage, openSheet, panelOf, previewWords, problemsOf, startSite, windowAnswers } from './lib.mjs';
+import {
+  addressOf, env, newPage, openSheet, panelOf, previewWords, problemsOf, startSite, windowAnswers, workingLinesOf,
+} from './lib.mjs';
 
 let site;
 before(async () => { site = await startSite(); });
@@ -70,5 +72,32 @@ test('an address the page cannot read leaves the defaults and says so', async ()
   await openSheet(page, `${site.base}#seed=${'9'.repeat(1500000)}`);
   assert.match((await panelOf(page)).alert, /seed=999/);
   assert.equal(problemsOf(await previewWords(page)).length, 20);
+  assert.deepEqual(page.errors, []);
+});
+
+// Products and quotients kolvara-sheet refuses: a condition of the other operation, a
+// divisor that can only be 0, a page size the problems do not take. The page says
+// kolvara-sheet's own words and keeps the last good sheet and its address.
+test("products and quotients kolvara-sheet refuses keep the sheet with kolvara-sheet's reason", async () => {
+  const page = await newPage(site.browser);
+  const good = 'op=div&upper=nnn&lower=00n&seed=8';
+  await openSheet(page, `${site.base}#${good}`);
+  const problems = problemsOf(await previewWords(page));
+  const working = workingLinesOf(await previewWords(page));
+  assert.equal(working.length, 2, 'two rows of quotients');
+  for (const bad of ['op=mul&upper=nn&lower=n&remainder=y', 'op=div&upper=nn&lower=0', 'per-page=12&op=div&upper=nnn&lower=n']) {
+    const run = spawnSync(env.sheet, [...bad.split('&').flatMap((e) => [`--${e.split('=')[0]}`, e.split('=')[1]]),
+      '-o', '/dev/null'], { encoding: 'utf8' });
+    assert.equal(run.status, 2, bad);
+    const reason = run.stderr.split('\n')[0].replace(/^kolvara-sheet: /, '');
+    await openSheet(page, `${site.base}#${bad}&seed=9`);
+    const panel = await panelOf(page);
+    assert.equal(panel.alert, reason, bad);
+    assert.equal(panel.count, reason, bad);
+    assert.ok(panel.impossible, bad);
+    assert.equal(await addressOf(page), good, bad);
+    assert.deepEqual(workingLinesOf(await previewWords(page)), working, bad);
+  }
+  assert.deepEqual(problemsOf(await previewWords(page)), problems);
   assert.deepEqual(page.errors, []);
 });
