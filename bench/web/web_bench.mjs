@@ -7,6 +7,10 @@
 //   - the first sheet on screen after navigation, beside a bare page with one Japanese line
 //     in the same face, in alternation, each in a fresh browser context;
 //   - "更新" to the new sheet laid out on screen;
+//   - for products and quotients (the widest settings of each, or KOLVARA_BENCH_SHEET when
+//     it names one), a click on one of their conditions to the count line and the new sheet
+//     laid out on screen, each click a count the module has not made before; and the
+//     module's own share, the count with the panel's state and the page's layout apart;
 //   - a 100-sheet PDF in the browser, the first time (the PDF writer still to load) and again.
 //
 //   node bench/web/web_bench.mjs SITE_DIR [RUNS] [SCREENSHOT_DIR]
@@ -170,6 +174,58 @@ async function freshPage(width = 1366, height = 768) {
   await page.browserContext().close();
 }
 
+// ---- Products and quotients: a condition's click, the count and the new sheet ----
+{
+  const widest = ['#op=mul&upper=aaa&lower=aa&seed=1', '#op=div&upper=aaa&lower=aa&seed=1'];
+  const named = /[#&]op=(mul|div)(&|$)/.test(SHEET);
+  for (const address of named ? [SHEET] : widest) {
+    const page = await freshPage();
+    await page.goto(base + address, { waitUntil: 'load' });
+    await page.waitForFunction(() => document.documentElement.dataset.ready === 'true');
+    const clicks = 45;
+    const result = await page.evaluate(async (n) => {
+      // The first condition the panel shows, its entries in turn: three counts that follow
+      // one another, so no click finds the one before it made.
+      const row = [...document.querySelectorAll('#conditions .condition')].find((c) => c.offsetParent !== null);
+      const inputs = [...row.querySelectorAll('input')];
+      const svg = () => document.querySelector('#preview svg');
+      const times = [];
+      for (let i = 0; i < n; ++i) {
+        await new Promise((done) => requestAnimationFrame(() => setTimeout(done, 0)));
+        const input = inputs.filter((e) => !e.checked)[i % (inputs.length - 1)];
+        const start = performance.now();
+        input.click();
+        svg().getBoundingClientRect();
+        svg().querySelector('text:last-of-type').getComputedTextLength();
+        times.push(performance.now() - start);
+      }
+      // The module alone, in an instance of its own: the count with the panel's state, then
+      // the page's layout.
+      const module = await (await import('./kolvara.js')).default();
+      const open = module.cwrap('kv_open', 'string', ['string', 'number']);
+      const set = module.cwrap('kv_set', 'string', ['string', 'string']);
+      const layout = module.cwrap('kv_page', 'string', ['number', 'number']);
+      open(location.hash.slice(1), 0);
+      const counts = [], layouts = [];
+      for (let i = 0; i < n; ++i) {
+        let start = performance.now();
+        set(row.dataset.key, inputs[i % inputs.length].value);
+        counts.push(performance.now() - start);
+        start = performance.now();
+        layout(0, 0);
+        layouts.push(performance.now() - start);
+      }
+      return { key: row.dataset.key, count: document.getElementById('LabelProblemCount').textContent, times, counts, layouts };
+    }, clicks);
+    const { times, counts, layouts } = result;
+    console.log(`${address.slice(1)}: a click on ${result.key} to the count and the new sheet laid out, ${clicks} clicks ` +
+      `(${result.count}): median ${ms(median(times))}, 90th percentile ${ms(quantile(times, 0.9))}, slowest ${ms(Math.max(...times))}`);
+    console.log(`    the module alone: count and state median ${ms(median(counts))} (90th percentile ${ms(quantile(counts, 0.9))}), ` +
+      `layout median ${ms(median(layouts))}`);
+    await page.browserContext().close();
+  }
+}
+
 // ---- A 100-sheet PDF ----
 {
   const page = await freshPage();
@@ -201,6 +257,14 @@ if (shotsDir) {
     await page.waitForFunction(() => performance.getEntriesByName('kolvara:sheet-drawn').length > 0);
     await page.screenshot({ path: join(shotsDir, `web-${name}.png`) });
     if (name === 'phone') await page.screenshot({ path: join(shotsDir, `web-${name}-full.png`), fullPage: true });
+    await page.browserContext().close();
+  }
+  // A division sheet with the panel on わり算, the tablet upright.
+  for (const [name, width, height] of [['phone', 390, 844], ['tablet', 820, 1180], ['laptop', 1366, 768]]) {
+    const page = await freshPage(width, height);
+    await page.goto(`${base}#step=div-3-1-2&seed=5`, { waitUntil: 'load' });
+    await page.waitForFunction(() => document.documentElement.dataset.ready === 'true');
+    await page.screenshot({ path: join(shotsDir, `web-division-${name}.png`), fullPage: name !== 'laptop' });
     await page.browserContext().close();
   }
   const page = await freshPage();

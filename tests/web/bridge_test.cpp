@@ -326,6 +326,21 @@ TEST(Session, ProductsAndQuotientsAsKolvaraSheetTakesThem)
     }
 }
 
+// A condition of another operation that an address brought in cannot be seen in the panel:
+// the first change made there leaves it out, and a condition given anew is refused.
+TEST(Session, AConditionThePanelCannotShowGoesWithTheFirstChange)
+{
+    WebSession session;
+    session.open("op=mul&upper=nn&lower=n&remainder=y&seed=3", 0);
+    EXPECT_NE(session.refusal(), "");
+    EXPECT_TRUE(session.set("mul-carry", "y"));
+    EXPECT_EQ(session.refusal(), "");
+    EXPECT_EQ(session.address(), "op=mul&upper=0nn&lower=00n&mul-carry=y&seed=3");
+    EXPECT_TRUE(session.set("remainder", "n"));
+    EXPECT_TRUE(session.countNote().impossible);
+    EXPECT_EQ(session.address(), "op=mul&upper=0nn&lower=00n&mul-carry=y&seed=3");
+}
+
 TEST(Session, TheKindOfProblemsKeepsEachKindsOwnSettings)
 {
     WebSession session;

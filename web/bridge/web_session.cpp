@@ -149,7 +149,9 @@ bool WebSession::set(std::string_view key, std::string_view value)
 {
     // Problems change what the panel shows, drawn or not; the rest, the sheet on screen.
     SheetRequest next = request_;
-    next.problems = wanted_;
+    // The panel shows only the conditions of its problems' own operation: one of another
+    // that an address brought in goes with the first change made there.
+    next.problems = onlyItsOwnConditions(wanted_);
     next.format.perPage = wantedPerPage_;
     error_.clear();
     if (value.empty() && isProblemKey(key) && findSheetOption(key)->kind != OptionKind::Switch) {
