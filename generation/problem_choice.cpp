@@ -119,6 +119,8 @@ std::string foreignCondition(const ProblemChoice &c)
     const bool mul = c.operation == Operation::Multiply, div = c.operation == Operation::Divide;
     if (isLong(c.operation) && !carryUnset(c.carry))
         return "--carry";
+    if (isLong(c.operation) && c.zeroEnd != Konzai)
+        return "--zero-end";
     if (!mul && c.mulCarry != Konzai)
         return "--mul-carry";
     if (!mul && c.widePartial != Konzai)
