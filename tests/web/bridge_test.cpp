@@ -401,3 +401,38 @@ TEST(FontTable, MeasuresFromTheFontUnits)
     EXPECT_DOUBLE_EQ(m.advance(Face::Window, 2048, "\xC3"), w.missingAdvance);
     EXPECT_EQ(m.advance(Face::Problem, 40, ""), 0);
 }
+
+// Every character a sheet of any step sets out, products' "×" and the conditions' status
+// lines included, is one the page's faces hold: the screen, PDF保存 and printing all draw
+// with them.
+TEST(FontTable, HoldsEveryCharacterOfEveryStepsSheets)
+{
+    const auto codePoints = [](const std::string &text) {
+        std::vector<char32_t> out;
+        for (std::size_t at = 0; at < text.size();) {
+            const unsigned char lead = static_cast<unsigned char>(text[at]);
+            const int length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+            char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+            for (int i = 1; i < length; ++i)
+                c = (c << 6) | (static_cast<unsigned char>(text[at + std::size_t(i)]) & 0x3F);
+            out.push_back(c);
+            at += std::size_t(length);
+        }
+        return out;
+    };
+    for (const NamedStep &step : NamedSteps) {
+        WebSession session;
+        session.open("step=" + std::string(step.key) + "&helper-boxes&numbers&score&class-line&seed=8", 0);
+        ASSERT_EQ(session.refusal(), "") << step.key;
+        for (const bool answers : {false, true})
+            for (const TextRun &run : session.page(0, answers).drawing.texts) {
+                const FaceTable &face = faceTable(run.face);
+                for (const char32_t c : codePoints(run.text))
+                    EXPECT_TRUE(std::binary_search(face.advances, face.advances + face.count, GlyphAdvance{c, 0},
+                                                   [](const GlyphAdvance &a, const GlyphAdvance &b) {
+                                                       return a.codepoint < b.codepoint;
+                                                   }))
+                        << step.key << ": U+" << std::hex << std::uint32_t(c) << " in " << run.text;
+            }
+    }
+}
