@@ -124,7 +124,7 @@ MultiplicationWork multiplicationWork(int multiplicand, int multiplier)
         r.digit = digitAt(multiplier, place);
         r.value = multiplicand * r.digit;
         int carry = 0;
-        for (int p = 0; p + 1 < places; ++p) {
+        for (int p = 0; p + 1 < std::min(places, MaxMultiplicandPlaces); ++p) {
             carry = (digitAt(multiplicand, p) * r.digit + carry) / 10;
             r.carries[std::size_t(p + 1)] = std::int8_t(carry);
             w.rowCarry = w.rowCarry || carry > 0;

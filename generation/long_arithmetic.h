@@ -43,7 +43,7 @@ struct MultiplicationWork {
     bool widePartial = false;  // some row has a place more than the multiplicand (31x4 = 124)
     bool sumCarry = false;  // the sum of the rows carries
 };
-// Both at least 1.
+// The multiplicand 1 to 999, the multiplier 1 to 99.
 MultiplicationWork multiplicationWork(int multiplicand, int multiplier);
 
 // ---- Division ----

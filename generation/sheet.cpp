@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
 
 #include "column_engine.h"
 #include "long_arithmetic.h"
@@ -90,9 +91,13 @@ struct ProblemPen {
     }
 
     // The box sits one pixel up and left of the cell, so neighbouring boxes share edges.
-    void place(int line, int column, const char *digit, bool accent = false) const
+    // A box the pupil writes in is noted with what belongs there and its turn.
+    void place(int line, int column, const char *digit, bool accent = false, const char *answer = nullptr,
+               int order = 0) const
     {
         if (look.boxes) {
+            if (answer)
+                out.writes.push_back({std::uint32_t(out.boxes.size()), 0, answer, false, order});
             const Cell c = cellOf(look, line, column);
             const DottedBox box{left + c.left - 1, top + c.top - 1, left + c.left + c.width - 1,
                                 top + c.top + c.height - 2};
@@ -107,7 +112,9 @@ struct ProblemPen {
 
     // Helper boxes above the upper number and, on the answer page, what the pupil writes in
     // them (workOf): the carried 1s, or each lending digit's new value with the digit struck.
-    void helpers(const ColumnWork *work) const
+    // A pupil writes the carried 1 above a column after the answer digit right of it, and
+    // a lent value before the answer digit below it: both just before that column's answer.
+    void helpers(const ColumnWork &work, bool written) const
     {
         const int size = helperBoxSize(look.fontSize);
         const double boxTop = top - size - HelperGap;
@@ -120,9 +127,11 @@ struct ProblemPen {
             const DottedBox box{boxLeft, boxTop, boxLeft + size, boxTop + size};
             if (look.backings)
                 out.add(Backing{box.left + 1, box.top + 1, box.right - box.left - 1, box.bottom - box.top - 1});
+            const int value = work.helper[std::size_t(column)];
+            out.writes.push_back({std::uint32_t(out.boxes.size()), 0, value < 0 ? std::string() : std::to_string(value),
+                                  true, 2 * column - 1});
             out.add(box);
-            const int value = work ? work->helper[std::size_t(column)] : -1;
-            if (value < 0)
+            if (value < 0 || !written)
                 continue;
             const std::string number = std::to_string(value);
             // Two digits (11) are set smaller, in whole pixels as the screen draws them, to
@@ -137,7 +146,7 @@ struct ProblemPen {
             const double ascent = metrics.ascent(Face::Problem, fitted), descent = metrics.descent(Face::Problem, fitted);
             out.add(TextRun{number, Face::Problem, fitted, boxLeft + (size - advance) / 2,
                             boxTop + (size + ascent - descent) / 2, false, look.accentAnswers});
-            if (work->struck[std::size_t(column)])  // a stroke through the digit that lent
+            if (work.struck[std::size_t(column)])  // a stroke through the digit that lent
                 strike(UpperLine, column);
         }
     }
@@ -197,12 +206,24 @@ double ruleY(int fontSize, int line) { return R(fontSize * 1.5 * line) - 2 * lin
 
 // A whole number written digit by digit from a column leftwards, in boxes; the digits on the
 // answer page only (`written`).
-void writeNumber(const ProblemPen &pen, int line, int rightColumn, int value, bool written, bool accent)
+// `order` gives a pupil's digit its turn by its column; the numbers of the problem have none.
+template <typename Order>
+void writeNumber(const ProblemPen &pen, int line, int rightColumn, int value, bool written, bool accent, Order order)
 {
     const std::string digits = std::to_string(value);
-    for (std::size_t i = 0; i < digits.size(); ++i)
-        pen.place(line, rightColumn + int(digits.size() - 1 - i), written ? ProblemPen::Digits[digits[i] - '0'] : nullptr,
-                  accent);
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        const int column = rightColumn + int(digits.size() - 1 - i);
+        const char *digit = ProblemPen::Digits[digits[i] - '0'];
+        if constexpr (std::is_same_v<Order, std::nullptr_t>)
+            pen.place(line, column, digit, accent);
+        else
+            pen.place(line, column, written ? digit : nullptr, accent, digit, order(column));
+    }
+}
+
+void writeNumber(const ProblemPen &pen, int line, int rightColumn, int value)
+{
+    writeNumber(pen, line, rightColumn, value, true, false, nullptr);
 }
 
 // Long multiplication: the multiplicand over the multiplier with x at the left, a rule,
@@ -213,18 +234,20 @@ void layOutProduct(const ProblemPen &pen, const MultiplicationWork &w, int multi
 {
     const ProblemLook &look = pen.look;
     const bool written = look.answers, accent = look.accentAnswers;
-    writeNumber(pen, 0, 0, multiplicand, true, false);
+    writeNumber(pen, 0, 0, multiplicand);
     pen.text(1, look.columns, "×");
-    writeNumber(pen, 1, 0, multiplier, true, false);
+    writeNumber(pen, 1, 0, multiplier);
+    // Pupils write each row from the ones, its carries as they go, then the product.
+    const auto turn = [](int stage) { return [stage](int column) { return stage * 100 + 2 * column; }; };
     const double right = pen.left + look.width - 1;
     pen.out.add(Line{pen.left, pen.top + ruleY(look.fontSize, 2), right, pen.top + ruleY(look.fontSize, 2)});
     if (w.rowCount == 2) {
-        writeNumber(pen, 2, 0, w.rows[0].value, written, accent);
-        writeNumber(pen, 3, 1, w.rows[1].value, written, accent);
+        writeNumber(pen, 2, 0, w.rows[0].value, written, accent, turn(0));
+        writeNumber(pen, 3, 1, w.rows[1].value, written, accent, turn(1));
         pen.out.add(Line{pen.left, pen.top + ruleY(look.fontSize, 4), right, pen.top + ruleY(look.fontSize, 4)});
-        writeNumber(pen, 4, 0, w.product, written, accent);
+        writeNumber(pen, 4, 0, w.product, written, accent, turn(2));
     } else {
-        writeNumber(pen, 2, 0, w.product, written, accent);
+        writeNumber(pen, 2, 0, w.product, written, accent, turn(0));
     }
     const int size = helperBoxSize(look.fontSize);
     const double pixels = R(size * PixelsPerPoint * 0.8);
@@ -238,9 +261,13 @@ void layOutProduct(const ProblemPen &pen, const MultiplicationWork &w, int multi
             const DottedBox box{boxLeft, boxTop, boxLeft + size, boxTop + size};
             if (look.backings)
                 pen.out.add(Backing{box.left + 1, box.top + 1, box.right - box.left - 1, box.bottom - box.top - 1});
+            const ProductRow &row = w.rows[std::size_t(r)];
+            const int carry = place < placesOf(multiplicand) ? row.carries[std::size_t(place)] : 0;
+            // Handed on by the place below, right after its digit of the row is written.
+            pen.out.writes.push_back({std::uint32_t(pen.out.boxes.size()), 0, carry ? std::to_string(carry) : std::string(),
+                                      true, r * 100 + 2 * (place - 1 + row.place) + 1});
             pen.out.add(box);
-            const int carry = w.rows[std::size_t(r)].carries[std::size_t(place)];
-            if (!written || carry == 0 || place >= placesOf(multiplicand))
+            if (!written || carry == 0)
                 continue;
             const std::string digit(1, char('0' + carry));
             const double advance = pen.metrics.advance(Face::Problem, pixels, digit);
@@ -263,14 +290,29 @@ void layOutQuotient(const ProblemPen &pen, const DivisionWork &w, int dividend, 
     // The bracket stands straight left of the dividend, as the pupil writes it, the divisor
     // left of it, set a little further left so the bracket's stroke stands clear of both.
     const int bracketColumn = placesOf(dividend);  // the first column left of the dividend
+    // Pupils write a digit of the quotient, its product and the difference from the right,
+    // then bring the next place down; a 0 of the quotient goes up right after the place it
+    // could not divide is brought down.
+    std::array<int, MaxDividendPlaces> digitTurn{};
+    for (int s = 0, written = 0; s < w.stepCount; ++s) {
+        const DivisionStep &step = w.steps[std::size_t(s)];
+        if (step.digit != 0 || s == 0) {
+            written = s;
+            digitTurn[std::size_t(s)] = s * 100;
+        } else {
+            const int from = w.steps[std::size_t(written)].place;
+            digitTurn[std::size_t(s)] = written * 100 + 80 + 2 * (from - 1 - step.place) + 1;
+        }
+    }
     for (int s = 0; s < w.stepCount; ++s) {
         const DivisionStep &step = w.steps[std::size_t(s)];
-        pen.place(0, step.place, written ? ProblemPen::Digits[step.digit] : nullptr, accent);
+        const char *digit = ProblemPen::Digits[step.digit];
+        pen.place(0, step.place, written ? digit : nullptr, accent, digit, digitTurn[std::size_t(s)]);
     }
-    writeNumber(pen, 1, 0, dividend, true, false);
+    writeNumber(pen, 1, 0, dividend);
     ProblemPen divisorPen = pen;
     divisorPen.left -= 0.4 * fs;
-    writeNumber(divisorPen, 1, bracketColumn, divisor, true, false);
+    writeNumber(divisorPen, 1, bracketColumn, divisor);
     // The boxes' edges lie one pixel left of their cells: the stroke keeps 0.1 of a cell from
     // the dividend's first box and the divisor's last.
     const Cell first = cellOf(look, 1, bracketColumn - 1);
@@ -293,7 +335,8 @@ void layOutQuotient(const ProblemPen &pen, const DivisionWork &w, int dividend, 
         int next = s + 1;
         while (next < w.stepCount && w.steps[std::size_t(next)].digit == 0)
             ++next;
-        writeNumber(pen, line, step.place, step.product, written, accent);
+        writeNumber(pen, line, step.place, step.product, written, accent,
+                    [&](int column) { return s * 100 + 10 + column - step.place; });
         const int ruleLeft = step.place + std::max(placesOf(step.partial), placesOf(step.product)) - 1;
         const Cell from = cellOf(look, line + 1, ruleLeft), to = cellOf(look, line + 1, step.place);
         const double y = pen.top + ruleY(fs, line + 1);
@@ -303,7 +346,9 @@ void layOutQuotient(const ProblemPen &pen, const DivisionWork &w, int dividend, 
         int value = step.difference;
         for (int place = step.place - 1; place >= until; --place)
             value = value * 10 + dividend / (place == 0 ? 1 : place == 1 ? 10 : 100) % 10;
-        writeNumber(pen, line + 1, until, value, written, accent);
+        writeNumber(pen, line + 1, until, value, written, accent, [&](int column) {
+            return column >= step.place ? s * 100 + 50 + column - step.place : s * 100 + 80 + 2 * (step.place - 1 - column);
+        });
         line += 2;
     }
 }
@@ -393,9 +438,10 @@ void layOutProblem(const ProblemLook &look, const TextMetrics &metrics, double l
     const bool negative = (p.sign == Sign::Minus) && work.handedOn[std::size_t(look.columns - 1)] != 0;
     const int places = negative ? p.decimals + 1 : work.answerPlaces;
     const bool written = look.answers && !negative;
-    for (int column = places - 1; column >= 0; --column)
-        pen.place(AnswerLine, column, written ? ProblemPen::Digits[work.answer[std::size_t(column)]] : nullptr,
-                  look.accentAnswers);
+    for (int column = places - 1; column >= 0; --column) {
+        const char *digit = negative ? nullptr : ProblemPen::Digits[work.answer[std::size_t(column)]];
+        pen.place(AnswerLine, column, written ? digit : nullptr, look.accentAnswers, digit, 2 * column);
+    }
     if (p.decimals > 0 && written) {
         pen.point(AnswerLine, look.accentAnswers);
         // Zeros at the end of the decimal part are struck through, and the point with them
@@ -406,7 +452,7 @@ void layOutProblem(const ProblemLook &look, const TextMetrics &metrics, double l
         if (zeros == p.decimals)
             pen.strikePoint(AnswerLine);
     }
-    pen.helpers(written ? &work : nullptr);
+    pen.helpers(work, written);
     const double ruleY = top + problemRuleY(look.fontSize);
     out.add(Line{left, ruleY, left + look.width - 1, ruleY});
 }
@@ -631,7 +677,12 @@ SheetPage layOutPage(const Sheet &sheet, const Paper &paper, const TextMetrics &
     for (std::size_t i = 0; i < count; ++i) {
         look.problem = sheet.problems[i];
         const double left = grid.lefts[i % std::size_t(grid.columns)], top = grid.tops[i / std::size_t(grid.columns)];
+        const std::size_t firstWrite = out.writes.size();
         layOutProblem(look, metrics, left, top, out);
+        for (std::size_t k = firstWrite; k < out.writes.size(); ++k)
+            out.writes[k].problem = std::uint32_t(i);
+        std::stable_sort(out.writes.begin() + std::ptrdiff_t(firstWrite), out.writes.end(),
+                         [](const Drawing::Write &a, const Drawing::Write &b) { return a.order < b.order; });
         if (sheet.format.numbers)  // in the upper line's empty thousands place
             out.add(TextRun{"(" + std::to_string(i + 1) + ")", Face::Window, numberPixels, left,
                             top + metrics.ascent(Face::Window, numberPixels), false, false});

@@ -117,6 +117,18 @@ struct Drawing {
     std::vector<Line> lines;
     std::vector<TextRun> texts;
 
+    // Where a pupil writes: a problem's boxes in the order pupils write them, with what
+    // belongs in each ("" for a helper box that stays empty). Answer and problem pages alike.
+    struct Write {
+        std::uint32_t box = 0;      // into `boxes`
+        std::uint32_t problem = 0;  // into the sheet's problems
+        std::string answer;
+        bool helper = false;
+        int order = 0;  // the turn within its problem, smallest first
+        friend bool operator==(const Write &, const Write &) = default;
+    };
+    std::vector<Write> writes;
+
     enum class Kind : std::uint8_t { Backing, Box, Line, Text };
     struct Step {
         Kind kind;
