@@ -258,7 +258,7 @@ function buildLongPanel() {
   for (const key of conditionKeys()) {
     const o = info.sheetOptions[key];
     const id = `condition-${key}`;
-    const choices = element('div', { class: 'segments', role: 'radiogroup', 'aria-labelledby': id, 'aria-label': o.caption });
+    const choices = element('div', { class: 'segments', role: 'radiogroup', 'aria-label': o.caption });
     for (const c of o.choices) {
       choices.append(element('label', { class: 'choice' },
         element('input', { type: 'radio', name: id, value: c.value, 'data-key': key, 'data-hint': o.hint }),
@@ -270,12 +270,18 @@ function buildLongPanel() {
   long.append(conditions);
 }
 
-// The pattern of a number of products and quotients, from its places' choices, highest
-// first; a place without one keeps the letter the panel's problems have.
-function placesPattern(grid, key) {
+// A number's place choices, highest first, with the letters the panel's problems have
+// there (its pattern's last whole letters; a place beyond the pattern is always 0).
+function placeChoices(grid, key) {
   const boxes = [...grid.querySelectorAll(`fieldset[data-key=${key}]`)];
-  const shown = (state.problems[key] ?? '').split('.')[0].slice(-boxes.length).padStart(boxes.length, '0');
-  return boxes.map((box, i) => box.querySelector('input:checked')?.value ?? shown[i]).join('');
+  const letters = (state.problems[key] ?? '').split('.')[0].slice(-boxes.length)
+    .padStart(boxes.length, info.digitKinds[0].letter);
+  return boxes.map((box, i) => [box, letters[i]]);
+}
+
+// The pattern of a number of products and quotients from its places' choices.
+function placesPattern(grid, key) {
+  return placeChoices(grid, key).map(([box, letter]) => box.querySelector('input:checked')?.value ?? letter).join('');
 }
 
 // A list's entries: each value word with its caption, as the table has them.
@@ -429,12 +435,9 @@ function showKind() {
     const shown = grid.dataset.kind === String(state.kind);
     put(grid, 'hidden', !shown);
     if (!shown) continue;
-    for (const key of ['upper', 'lower']) {
-      const boxes = [...grid.querySelectorAll(`fieldset[data-key=${key}]`)];
-      const letters = (state.problems[key] ?? '').split('.')[0].slice(-boxes.length).padStart(boxes.length, '0');
-      boxes.forEach((box, i) => {
-        for (const input of box.querySelectorAll('input')) put(input, 'checked', input.value === letters[i]);
-      });
+    for (const key of new Set(info.longNumbers.map((n) => n.key))) {
+      for (const [box, letter] of placeChoices(grid, key))
+        for (const input of box.querySelectorAll('input')) put(input, 'checked', input.value === letter);
     }
   }
   for (const row of $('conditions').children) {
