@@ -67,9 +67,11 @@ TEST(Address, EveryStepAndPageSizeReadsBackAsWritten)
             EXPECT_EQ(parsed.request, request);
             // Only the options of the step's own operation are written.
             const std::uint8_t kind = operationBit(request.problems.operation);
-            for (const SheetOptionRow &row : sheetOptionRows())
-                if (!(row.operations & kind))
+            for (const SheetOptionRow &row : sheetOptionRows()) {
+                if (!(row.operations & kind)) {
                     EXPECT_EQ(("&" + address).find("&" + std::string(row.key) + "="), std::string::npos);
+                }
+            }
         }
 }
 
