@@ -44,7 +44,8 @@ ProblemCountNote problemCountNote(const Settings &settings)
 ProblemCountNote problemCountNote(const ProblemChoice &choice)
 {
     const std::optional<Settings> settings = settingsOf(choice);
-    return noteOf(countChoice(choice), settings ? problemsPerSheetFor(*settings) : SheetRowCount * 5);
+    const int sheetSize = settings ? problemsPerSheetFor(*settings) : isLong(choice.operation) ? perPageOf(choice, 0) : SheetRowCount * 5;
+    return noteOf(countChoice(choice), sheetSize);
 }
 
 }  // namespace kolvara

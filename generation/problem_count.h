@@ -18,7 +18,8 @@ struct ProblemCountNote {
 };
 
 ProblemCountNote problemCountNote(const Settings &settings);
-// The same for any choice; four places, decimals and mixed signs fill twenty a sheet.
+// The same for any choice; four places, decimals and mixed signs fill twenty a sheet, products
+// and quotients the page their problems take.
 ProblemCountNote problemCountNote(const ProblemChoice &choice);
 
 }  // namespace kolvara
