@@ -29,11 +29,14 @@ TEST(NamedSteps, FeasibleAndObeyed)
         const ProblemChoice problems = problemsOf(step);
         ASSERT_EQ(choiceError(problems), "");
         ASSERT_TRUE(countChoice(problems).possible) << countChoice(problems).reason;
-        // A thousand problems: fifty sheets of twenty.
+        // A thousand problems: fifty sheets of twenty, or more sheets of fewer.
         const WorksheetChoice worksheet{problems, {}, true, false};
-        for (int k = 0; k < 50; ++k)
-            for (const SheetProblem &p : worksheetFor(worksheet, k, 1234).problems)
+        int drawn = 0;
+        for (int k = 0; drawn < 1000; ++k)
+            for (const SheetProblem &p : worksheetFor(worksheet, k, 1234).problems) {
                 ASSERT_TRUE(obeysChoice(problems, p)) << problemText(p);
+                ++drawn;
+            }
     }
     EXPECT_EQ(findStep("no-such-step"), nullptr);
 }
