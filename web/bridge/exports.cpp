@@ -5,6 +5,7 @@
 #include <string>
 
 #include "json_writer.h"
+#include "practice_json.h"
 #include "session_json.h"
 #include "web_session.h"
 
@@ -102,5 +103,8 @@ EMSCRIPTEN_KEEPALIVE const char *kv_page(int index, int answers)
 {
     return answer(pageJson(session().page(index, answers != 0)));
 }
+
+// Sheet No.`number` of the request as a pupil works it on the device.
+EMSCRIPTEN_KEEPALIVE const char *kv_practice(int number) { return answer(practiceJson(session(), number)); }
 
 }  // extern "C"

@@ -35,6 +35,7 @@ endfunction()
 set(KOLVARA_WEB_BRIDGE_SOURCES
     ${KOLVARA_ROOT}/web/bridge/address.cpp
     ${KOLVARA_ROOT}/web/bridge/font_table.cpp
+    ${KOLVARA_ROOT}/web/bridge/practice_json.cpp
     ${KOLVARA_ROOT}/web/bridge/session_json.cpp
     ${KOLVARA_ROOT}/web/bridge/web_session.cpp
     ${KOLVARA_ROOT}/app/option_widgets.cpp)

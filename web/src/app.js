@@ -1,6 +1,7 @@
 // The page: the window's settings panel and sheet, with every rule, count, reason and
 // layout asked of the WebAssembly module (kolvara.js), which is the program's own C++.
 import createKolvara from './kolvara.js';
+import { openPractice, practiceSuffix, setUpPractice, splitPractice } from './practice.js';
 import { pageSvg } from './sheet-svg.js';
 
 // The window's texts, as the build took them from its stored layout (ui_texts.py).
@@ -83,6 +84,7 @@ function bindModule(module) {
     refresh: call('kv_refresh', []),
     set: call('kv_set', ['string', 'string']),
     page: call('kv_page', ['number', 'number']),
+    practice: call('kv_practice', ['number']),
   };
 }
 
@@ -471,8 +473,8 @@ function runAfterFrameTasks() {
 // "更新" leaves the sheet before it in the history, so Back brings it again.
 let pushNextAddress = false;
 function keepAddress() {
-  if (location.hash.slice(1) !== state.address)
-    history[pushNextAddress ? 'pushState' : 'replaceState'](null, '', '#' + state.address);
+  if (location.hash.slice(1) !== state.address + practiceSuffix())
+    history[pushNextAddress ? 'pushState' : 'replaceState'](null, '', '#' + state.address + practiceSuffix());
   pushNextAddress = false;
   if (remembered !== state.remembered) {
     remembered = state.remembered;
@@ -627,8 +629,11 @@ async function savePdf() {
 // The sheet an address names, and a word on whatever in it could not be read.
 function open(address) {
   const readable = address.length <= LONGEST_ADDRESS;
-  const opened = kv.open(readable ? address : '', Date.now() % MS_PER_DAY);
+  const { sheet, entries, rejected } = splitPractice(readable ? address : '');
+  const opened = kv.open(sheet, Date.now() % MS_PER_DAY);
   if (!readable) opened.rejected.push(`${address.slice(0, 24)}…`);
+  opened.rejected.push(...rejected);
+  opened.practice = entries;
   return opened;
 }
 
@@ -648,6 +653,7 @@ function openAddress(address) {
   const next = open(address);
   showState(next);
   say(noteOn(next));
+  openPractice(next.practice);
   document.documentElement.dataset.opened = address;
 }
 
@@ -722,7 +728,7 @@ function connect() {
   $('save').addEventListener('click', savePdf);
   window.addEventListener('beforeprint', guarded(() => preparePrint()));
   window.addEventListener('hashchange', guarded(() => {
-    if (location.hash.slice(1) !== state.address) openAddress(location.hash.slice(1));
+    if (location.hash.slice(1) !== state.address + practiceSuffix()) openAddress(location.hash.slice(1));
   }));
 }
 
@@ -784,6 +790,8 @@ async function start() {
   // The panel comes a frame after the sheet: the sheet is what the page is for.
   buildPanel();
   connect();
+  setUpPractice({ kv: () => kv, state: () => state, info: () => info, keepAddress: guarded(keepAddress) });
+  openPractice(opened.practice);
   showPanel();
   say(opened.fellBack ? webTexts.moduleFailed : noteOn(opened));
   document.documentElement.dataset.opened = address;

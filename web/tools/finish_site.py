@@ -31,8 +31,11 @@ def main():
     with open(ui_path, encoding="utf-8") as f:
         ui = f.read()
     data = json.loads(ui)
-    with open(os.path.join(source, "style.css"), encoding="utf-8") as f:
-        style = f.read()
+    # The practice's own style sheet follows the page's.
+    style = ""
+    for name in ("style.css", "practice.css"):
+        with open(os.path.join(source, name), encoding="utf-8") as f:
+            style += f.read()
     texts = {}
     for name in TEMPLATES:
         with open(os.path.join(source, name), encoding="utf-8") as f:

@@ -1,0 +1,198 @@
+// れんしゅう: a pupil types kolvara-sheet's answers of their own sheet into the boxes and gets
+// every problem right; a wrong digit is marked where it stands; the cursor walks the boxes as
+// pupils write; a class link with a 出席番号 gives that sheet of the seed; after one visit the
+// page works with the server gone and asks nothing of the network while a pupil works.
+import assert from 'node:assert/strict';
+import { spawnSync } from 'node:child_process';
+import { readFileSync } from 'node:fs';
+import { join } from 'node:path';
+import { after, before, test } from 'node:test';
+
+import { env, newPage, removeDir, startSite, tempDir } from './lib.mjs';
+
+let site, work;
+before(async () => {
+  site = await startSite();
+  work = tempDir();
+});
+after(async () => {
+  await site.close();
+  removeDir(work);
+});
+
+// kolvara-sheet's problems with their answers: sheet No.`no` of a run of `no` sheets.
+function answersOf(options, no) {
+  const file = join(work, `answers-${Math.random().toString(36).slice(2)}.json`);
+  const run = spawnSync(env.sheet, [...options, '--sheets', String(no), '--json', '-o', file], { encoding: 'utf8' });
+  assert.equal(run.status, 0, run.stderr);
+  return JSON.parse(readFileSync(file, 'utf8')).sheets[no - 1].problems;
+}
+
+async function openPractice(page, address) {
+  await page.goto(`${site.base}#${address}`, { waitUntil: 'load' });
+  await page.waitForFunction(() => document.documentElement.dataset.ready === 'true' &&
+    !document.querySelector('#practice').hidden);
+}
+
+// The box the cursor is in: its problem, whether it is a helper box, its middle across.
+const cursorOf = (page) => page.evaluate(() => {
+  const root = document.querySelector('#practice');
+  const cell = root.querySelector('.cell.cursor');
+  const box = cell.querySelector('rect').getBBox();
+  return { problem: Number(root.dataset.problem), helper: cell.classList.contains('helper'), x: box.x + box.width / 2 };
+});
+
+// Writes one problem's answer from the ones up, passing over helper boxes; `wrongAt` puts a
+// different digit in that place of the answer. Then つぎ.
+async function writeAnswer(page, answer, { wrongAt = -1, press = (key) => page.keyboard.press(key) } = {}) {
+  const digits = [...answer].reverse();
+  const start = await cursorOf(page);
+  for (let place = 0; place < digits.length;) {
+    const at = await cursorOf(page);
+    assert.equal(at.problem, start.problem, 'the cursor stays in the problem until its answer is written');
+    if (at.helper) {
+      await press('skip');
+      continue;
+    }
+    await press(place === wrongAt ? String((Number(digits[place]) + 1) % 10) : digits[place]);
+    ++place;
+  }
+  await press('next');
+}
+
+const keyboard = (page) => (key) => page.keyboard.press({ skip: ' ', next: 'Enter' }[key] ?? key);
+const pad = (page) => (key) => page.tap(`#practice .pad .key-${key}`);
+
+const scoreOf = (page) => page.$eval('#practice-result .score', (e) => e.textContent);
+
+test('a class link with a 出席番号 gives that sheet of the seed, worked to 20 of 20', async () => {
+  const page = await newPage(site.browser, { width: 820, height: 1180 });
+  await openPractice(page, 'step=add-3&seed=4321&practice');
+  await page.waitForSelector('#practice-number:not([hidden])');
+  for (const key of ['1', '2']) await page.tap(`#practice-number .key-${key}`);
+  await page.tap('#practice-number .key-start');
+  await page.waitForFunction(() => /&no=12$/.test(location.hash));
+  const problems = answersOf(['--step', 'add-3', '--seed', '4321'], 12);
+  assert.equal(problems.length, 20);
+  for (const p of problems) await writeAnswer(page, p.answer, { press: keyboard(page) });
+  await page.click('#practice .key-mark');
+  assert.equal(await scoreOf(page), '20もん中20もん せいかい');
+  assert.match(await page.$eval('#practice-result .time', (e) => e.textContent), /^かかった じかん　\d+ぷん \d+びょう$/);
+  // The result stays on the device, and goes with one button.
+  assert.match(await page.$eval('#practice-result .kept', (e) => e.textContent), /No\.12　20\/20/);
+  await page.click('#practice-clear');
+  assert.equal(await page.evaluate(() => localStorage.getItem('kolvara.results')), null);
+  assert.deepEqual(page.errors, []);
+  await page.browserContext().close();
+});
+
+test('one wrong digit marks its problem × at that place, and only it is worked again', async () => {
+  const page = await newPage(site.browser, { width: 390, height: 844 });
+  await openPractice(page, 'step=sub-3&seed=99&practice&mark=each&no=2');
+  const problems = answersOf(['--step', 'sub-3', '--seed', '99'], 2);
+  for (const [i, p] of problems.entries())
+    await writeAnswer(page, p.answer, { wrongAt: i === 0 ? 1 : -1, press: keyboard(page) });
+  // Marked as each problem was filled, before まるつけ.
+  const states = await page.$$eval('#practice-strip button', (bs) => bs.map((b) => b.dataset.state));
+  assert.deepEqual(states, ['wrong', ...Array(19).fill('right')]);
+  await page.click('#practice-strip button[data-at="0"]');
+  const wrong = await page.$$eval('#practice .cell.wrong', (cells) => cells.map((c) => ({
+    helper: c.classList.contains('helper'), digit: c.querySelector('text').textContent })));
+  assert.deepEqual(wrong, [{ helper: false, digit: String((Number([...problems[0].answer].reverse()[1]) + 1) % 10) }]);
+  await page.click('#practice .key-mark');
+  assert.equal(await scoreOf(page), '20もん中19もん せいかい');
+  await page.click('#practice-redo');
+  assert.equal(await page.$$eval('#practice-strip button', (bs) => bs.length), 1);
+  await writeAnswer(page, problems[0].answer, { press: keyboard(page) });
+  await page.click('#practice .key-mark');
+  assert.equal(await scoreOf(page), '1もん中1もん せいかい');
+  assert.deepEqual(page.errors, []);
+  await page.browserContext().close();
+});
+
+test('the cursor goes from the ones to the carry above the tens, then the tens', async () => {
+  const page = await newPage(site.browser, { width: 1366, height: 768 });
+  await openPractice(page, 'step=add-2-carry-ones&seed=8&practice&no=1');
+  const first = answersOf(['--step', 'add-2-carry-ones', '--seed', '8'], 1)[0];
+  const ones = await cursorOf(page);
+  await page.keyboard.press([...first.answer].at(-1));
+  const carry = await cursorOf(page);
+  await page.keyboard.press('1');
+  const tens = await cursorOf(page);
+  assert.deepEqual([ones.helper, carry.helper, tens.helper], [false, true, false]);
+  assert.ok(ones.x > tens.x && Math.abs(carry.x - tens.x) < 3, `the carry box stands above the tens: ${JSON.stringify([ones, carry, tens])}`);
+  // A tap on a box chooses it.
+  const box = await page.$('#practice .cell:not(.helper) rect');
+  await box.tap();
+  assert.equal((await cursorOf(page)).x, ones.x);
+  await page.browserContext().close();
+});
+
+test('a product sheet worked on the pad by touch to 6 of 6', async () => {
+  const page = await newPage(site.browser, { width: 1180, height: 820 });
+  await openPractice(page, 'step=mul-2-1-carry&per-page=6&seed=31&practice&no=1');
+  const problems = answersOf(['--step', 'mul-2-1-carry', '--per-page', '6', '--seed', '31'], 1);
+  assert.equal(problems.length, 6);
+  for (const p of problems) await writeAnswer(page, p.answer, { press: pad(page) });
+  await page.tap('#practice .key-mark');
+  assert.equal(await scoreOf(page), '6もん中6もん せいかい');
+  // Every key a fingertip wide.
+  const keys = await page.$$eval('#practice > .pad button', (bs) => bs.map((b) => {
+    const { width, height } = b.getBoundingClientRect();
+    return { width, height };
+  }));
+  assert.ok(keys.every((k) => k.width >= 48 && k.height >= 48), JSON.stringify(keys));
+  await page.browserContext().close();
+});
+
+test('a 出席番号 that no pupil has asks for the number again', async () => {
+  const page = await newPage(site.browser, { width: 390, height: 844 });
+  for (const no of ['0', '41', '-3', 'x', '99999999999999999999', '']) {
+    await openPractice(page, `step=add-2&seed=1&practice&no=${no}`);
+    await page.waitForSelector('#practice-number:not([hidden])');
+    assert.equal(await page.$eval('#number-message', (e) => e.textContent), '1から 40までの ばんごうを いれてね。', no);
+  }
+  await page.keyboard.type('41');
+  await page.keyboard.press('Enter');
+  assert.equal(await page.$eval('#number-message', (e) => e.textContent), '1から 40までの ばんごうを いれてね。');
+  await page.keyboard.type('7');
+  await page.keyboard.press('Enter');
+  await page.waitForFunction(() => /&no=7$/.test(location.hash) && document.querySelector('#practice-number').hidden);
+  assert.deepEqual(page.errors, []);
+  await page.browserContext().close();
+});
+
+test('クラスで使う shows the link with its seed and a QR code of it', async () => {
+  const page = await newPage(site.browser, { width: 1366, height: 768 });
+  await page.goto(`${site.base}#step=mul-2-2&seed=555`, { waitUntil: 'load' });
+  await page.waitForFunction(() => document.documentElement.dataset.ready === 'true');
+  await page.click('#class-start');
+  await page.waitForSelector('#class-qr svg path');
+  await page.click('input[name=class-mark][value=each]');
+  const url = await page.$eval('#class-url', (e) => e.textContent);
+  const sheet = await page.evaluate(() => location.hash.slice(1));
+  assert.match(sheet, /&seed=555$/);
+  assert.equal(url, `${site.base}#${sheet}&practice&mark=each`);
+  await page.browserContext().close();
+});
+
+test('after one visit the practice works offline and asks nothing of the network', async () => {
+  const page = await newPage(site.browser, { context: site.browser.defaultBrowserContext() });
+  const address = 'step=add-3&seed=2024&practice&no=5';
+  await openPractice(page, address);
+  await page.evaluate(() => navigator.serviceWorker.ready);
+  await page.waitForFunction(() => navigator.serviceWorker.controller);
+  await site.stopServer();
+  await page.reload({ waitUntil: 'load' });
+  await page.waitForFunction(() => document.documentElement.dataset.ready === 'true' &&
+    !document.querySelector('#practice').hidden && !document.documentElement.dataset.pending);
+  const requests = [];
+  page.on('request', (request) => requests.push(request.url()));
+  const problems = answersOf(['--step', 'add-3', '--seed', '2024'], 5);
+  for (const p of problems) await writeAnswer(page, p.answer, { press: keyboard(page) });
+  await page.click('#practice .key-mark');
+  assert.equal(await scoreOf(page), '20もん中20もん せいかい');
+  assert.deepEqual(requests, []);
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});

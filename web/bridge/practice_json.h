@@ -1,0 +1,22 @@
+// A sheet as a pupil works it on a tablet: the problem page with a box for every place the
+// pupil writes in, helper boxes included and answers left off, with those places in the
+// order pupils write them, what belongs in each, and where each problem lies, so the page
+// can mark on the device without working anything out itself.
+#pragma once
+
+#include <string>
+
+#include "web_session.h"
+
+namespace kolvara::web {
+
+// A class's 出席番号 run from 1 to this: sheet No.k of a seed is pupil k's.
+inline constexpr int MaxPupilNumber = 40;
+
+// Sheet No.`number` (1 is the first) of the session's request for practice, as JSON:
+// {"no", "page" (as pageJson), "problems": [{"bounds": [l, t, r, b], "writes": [[box,
+// answer, helper], ...]}]}, bounds in sheet units around the problem and its helper boxes.
+// A number outside 1..MaxPupilNumber gives {"error": why} in Japanese.
+std::string practiceJson(const WebSession &session, int number);
+
+}  // namespace kolvara::web

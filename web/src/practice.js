@@ -1,0 +1,643 @@
+// れんしゅう: a pupil works the sheet on the device, box by box, and marks it there. The
+// module gives the page, the boxes in the order pupils write them, what belongs in each and
+// where each problem lies (kv_practice); this file only shows them and compares digits.
+//
+// The address carries the practice after the sheet's own entries: "practice" turns it on,
+// "no=k" names the pupil's sheet (No.k of the seed), "mark=each|end" and "helpers=count|free"
+// are the teacher's choices. A class link has no "no": each pupil enters their 出席番号.
+import { pageSvg } from './sheet-svg.js';
+
+const words = {
+  practice: 'れんしゅう',
+  classUse: 'クラスで使う',
+  classTitle: 'クラスで使う リンク',
+  classHelp: (max) => `子どもたちは このリンクか QRコードを 開いて、出席番号（1～${max}）を 入れます。` +
+    '出席番号 k の子には、このプリントの No.k が出ます（kolvara-sheet の --sheets 40 と同じ番号・同じ答え）。',
+  markChoice: 'まるつけ',
+  markEach: '1問ずつ すぐに',
+  markEnd: '最後に まとめて',
+  helpersChoice: 'くり上がり・くり下がりの ます',
+  helpersFree: 'メモとして 自由に',
+  helpersCount: '答え合わせに 入れる',
+  copy: 'リンクをコピー',
+  copied: 'コピーしました。',
+  print: '印刷',
+  close: 'とじる',
+  back: 'もどる',
+  erase: 'けす',
+  skip: 'とばす',
+  next: 'つぎ',
+  mark: 'まるつけ',
+  start: 'はじめる',
+  askNumber: 'しゅっせきばんごうを いれてね',
+  badNumber: (max) => `1から ${max}までの ばんごうを いれてね。`,
+  sheetNo: (no) => `No.${no}`,
+  problem: (n) => `(${n})`,
+  score: (total, right) => `${total}もん中${right}もん せいかい`,
+  time: (seconds) => `かかった じかん　${Math.floor(seconds / 60)}ぷん ${seconds % 60}びょう`,
+  redo: 'まちがえた もんだいを もういちど',
+  look: 'もんだいを みる',
+  results: 'けっか',
+  clearResults: 'けっかを けす',
+  noResults: 'まだ ありません',
+  right: '○',
+  wrong: '×',
+  filled: '・',
+  badEntry: (entry) => `「${entry}」`,
+};
+
+const RESULTS = 'kolvara.results';
+const KEPT_RESULTS = 20;
+const MARKS = ['each', 'end'];
+const HELPERS = ['free', 'count'];
+const SVG = 'http://www.w3.org/2000/svg';
+const WIDE_DIGITS = '０１２３４５６７８９';
+
+// ---- The address ----
+
+// The practice's entries taken off an address: what is left is the sheet's own address.
+// Entries with a value the page does not know are given back as rejected.
+export function splitPractice(address) {
+  const rest = [], rejected = [];
+  const entries = { on: false, mark: 'end', helpers: 'free', no: null };
+  for (const item of address.replace(/^#/, '').split('&')) {
+    const [key, value] = [item.split('=')[0], item.includes('=') ? item.slice(item.indexOf('=') + 1) : null];
+    if (key === 'practice' && value === null) entries.on = true;
+    else if (key === 'mark' && MARKS.includes(value)) entries.mark = value;
+    else if (key === 'helpers' && HELPERS.includes(value)) entries.helpers = value;
+    else if (key === 'no' && value !== null) entries.no = value;
+    else if (['practice', 'mark', 'helpers', 'no'].includes(key)) rejected.push(item);
+    else if (item) rest.push(item);
+  }
+  return { sheet: rest.join('&'), entries, rejected };
+}
+
+// The entries as the address writes them after the sheet's.
+function suffixOf(entries) {
+  if (!entries.on) return '';
+  let text = '&practice';
+  if (entries.mark !== 'end') text += `&mark=${entries.mark}`;
+  if (entries.helpers !== 'free') text += `&helpers=${entries.helpers}`;
+  if (entries.no !== null) text += `&no=${entries.no}`;
+  return text;
+}
+
+// A 出席番号 as written: whole digits within the class, else null.
+function pupilNumber(text, max) {
+  if (typeof text !== 'string' || !/^[0-9]{1,3}$/.test(text)) return null;
+  const n = Number(text);
+  return n >= 1 && n <= max ? n : null;
+}
+
+function element(tag, attributes = {}, ...children) {
+  const e = document.createElement(tag);
+  for (const [key, value] of Object.entries(attributes)) {
+    if (value === undefined || value === null || value === false) continue;
+    e.setAttribute(key, value === true ? '' : value);
+  }
+  e.append(...children);
+  return e;
+}
+
+function svgElement(tag, attributes = {}) {
+  const e = document.createElementNS(SVG, tag);
+  for (const [key, value] of Object.entries(attributes)) e.setAttribute(key, String(value));
+  return e;
+}
+
+function button(text, attributes = {}) {
+  return element('button', { type: 'button', ...attributes }, text);
+}
+
+// ---- Results kept on the device ----
+
+function readResults() {
+  try {
+    const list = JSON.parse(localStorage.getItem(RESULTS) ?? '[]');
+    return Array.isArray(list) ? list : [];
+  } catch {
+    return [];
+  }
+}
+
+function keepResult(result) {
+  try {
+    localStorage.setItem(RESULTS, JSON.stringify([result, ...readResults()].slice(0, KEPT_RESULTS)));
+  } catch {
+    // Private modes may refuse: the result is still on screen.
+  }
+}
+
+function clearResults() {
+  try {
+    localStorage.removeItem(RESULTS);
+  } catch {
+    // Nothing was kept.
+  }
+}
+
+// ---- The practice ----
+
+let host;        // what the page lends: the module, its state, its names, the address
+let entries = { on: false, mark: 'end', helpers: 'free', no: null };
+let root;        // the practice's own screen
+let sheet;       // kv_practice's answer for the sheet being worked
+let boxes;       // by write: {problem, box, answer, helper, value, wrong, cell}
+let problems;    // by problem: {bounds, writes (indices into boxes), state}
+let order;       // the problems being worked, by index: all, or those wrong last time
+let current = 0; // index into order
+let cursor = -1; // index into boxes
+let started = 0;
+let typedNumber = '';
+let finished = false;
+
+export function practiceSuffix() {
+  return suffixOf(entries);
+}
+
+// The page hands over what the practice needs once, at its start.
+export function setUpPractice(page) {
+  host = page;
+  const toolbar = document.getElementById('toolbar');
+  const practice = button(words.practice, { id: 'practice-start' });
+  const classUse = button(words.classUse, { id: 'class-start' });
+  document.getElementById('save').after(practice, classUse);
+  practice.addEventListener('click', () => {
+    entries = { on: true, mark: 'end', helpers: 'free', no: '1' };
+    host.keepAddress();
+    showPractice();
+  });
+  classUse.addEventListener('click', showClassLink);
+  document.addEventListener('keydown', onKey);
+  window.addEventListener('afterprint', () => delete document.documentElement.dataset.printing);
+  void toolbar;
+}
+
+// Takes the practice's entries of an address the page has just opened.
+export function openPractice(found) {
+  entries = found;
+  if (!host) return;
+  if (entries.on) showPractice();
+  else hidePractice();
+}
+
+function hidePractice() {
+  if (root) root.hidden = true;
+  document.documentElement.classList.remove('practising');
+  sheet = null;
+}
+
+function leave() {
+  entries = { on: false, mark: 'end', helpers: 'free', no: null };
+  hidePractice();
+  host.keepAddress();
+}
+
+function buildScreen() {
+  if (root) return;
+  const pad = element('div', { class: 'pad', role: 'group' });
+  for (const key of ['7', '8', '9', 'erase', '4', '5', '6', 'skip', '1', '2', '3', 'next', '0', 'mark']) {
+    const text = words[key] ?? WIDE_DIGITS[Number(key)];
+    pad.append(button(text, { 'data-key': key, class: `key key-${key}` }));
+  }
+  pad.addEventListener('click', (event) => {
+    const key = event.target.closest('button')?.dataset.key;
+    if (key) press(key);
+  });
+  root = element('section', { id: 'practice', 'aria-label': words.practice, hidden: true },
+    element('header', { class: 'practice-bar' },
+      button(words.back, { id: 'practice-back' }),
+      element('span', { id: 'practice-title' }),
+      button(words.results, { id: 'practice-results' })),
+    element('nav', { id: 'practice-strip', 'aria-label': 'もんだい' }),
+    element('div', { id: 'practice-stage', role: 'group' }),
+    element('p', { id: 'practice-say', role: 'status' }),
+    pad,
+    element('div', { id: 'practice-number', hidden: true }),
+    element('div', { id: 'practice-result', role: 'dialog', 'aria-modal': 'true', hidden: true }));
+  document.body.append(root);
+  root.querySelector('#practice-back').addEventListener('click', leave);
+  root.querySelector('#practice-results').addEventListener('click', () => showResult(null));
+  root.querySelector('#practice-strip').addEventListener('click', (event) => {
+    const at = event.target.closest('button')?.dataset.at;
+    if (at !== undefined) goTo(Number(at));
+  });
+  root.querySelector('#practice-stage').addEventListener('pointerdown', onTap);
+}
+
+function say(text) {
+  root.querySelector('#practice-say').textContent = text;
+}
+
+function showPractice() {
+  buildScreen();
+  root.hidden = false;
+  document.documentElement.classList.add('practising');
+  const max = maxNumber();
+  const number = entries.no === null ? null : pupilNumber(entries.no, max);
+  if (number === null) {
+    askNumber(entries.no === null ? '' : words.badNumber(max), max);
+    return;
+  }
+  const answer = host.kv().practice(number);
+  if (answer.error) {
+    askNumber(answer.error, max);
+    return;
+  }
+  startSheet(answer);
+}
+
+// ---- 出席番号 ----
+
+function maxNumber() {
+  return host.kv()?.practice(0)?.max ?? 40;
+}
+
+function askNumber(message, max) {
+  sheet = null;
+  typedNumber = '';
+  for (const id of ['practice-strip', 'practice-stage', 'practice-say']) root.querySelector(`#${id}`).hidden = true;
+  root.querySelector('.pad').hidden = true;
+  root.querySelector('#practice-result').hidden = true;
+  root.querySelector('#practice-title').textContent = words.practice;
+  const box = root.querySelector('#practice-number');
+  box.hidden = false;
+  const shown = element('output', { id: 'number-shown', 'aria-live': 'polite' }, '');
+  const pad = element('div', { class: 'pad number-pad' });
+  for (const key of ['7', '8', '9', '4', '5', '6', '1', '2', '3', 'erase', '0', 'start'])
+    pad.append(button(words[key] ?? WIDE_DIGITS[Number(key)], { 'data-key': key, class: `key key-${key}` }));
+  pad.addEventListener('click', (event) => {
+    const key = event.target.closest('button')?.dataset.key;
+    if (key) numberKey(key, max);
+  });
+  box.replaceChildren(element('p', { class: 'ask' }, words.askNumber),
+    element('p', { id: 'number-message', role: 'alert' }, message), shown, pad);
+}
+
+function numberKey(key, max) {
+  const shown = root.querySelector('#number-shown');
+  if (/^[0-9]$/.test(key)) {
+    if (typedNumber.length < 2) typedNumber += key;
+  } else if (key === 'erase') {
+    typedNumber = typedNumber.slice(0, -1);
+  } else if (key === 'start') {
+    const n = pupilNumber(typedNumber, max);
+    if (n === null) {
+      root.querySelector('#number-message').textContent = words.badNumber(max);
+      typedNumber = '';
+    } else {
+      entries.no = String(n);
+      host.keepAddress();
+      showPractice();
+      return;
+    }
+  }
+  shown.textContent = typedNumber;
+}
+
+// ---- The sheet ----
+
+function startSheet(answer) {
+  sheet = answer;
+  root.querySelector('#practice-number').hidden = true;
+  for (const id of ['practice-strip', 'practice-stage', 'practice-say']) root.querySelector(`#${id}`).hidden = false;
+  root.querySelector('.pad').hidden = false;
+  root.querySelector('#practice-result').hidden = true;
+  const step = host.info().steps.find((s) => s.key === host.state().step)?.name ?? '';
+  root.querySelector('#practice-title').textContent = `${step}　${words.sheetNo(answer.no)}`;
+  boxes = [];
+  problems = answer.problems.map((p, i) => ({
+    bounds: p.bounds,
+    writes: p.writes.map(([box, answer, helper]) => boxes.push({ problem: i, box, answer, helper, value: '' }) - 1),
+    state: 'open',
+  }));
+  order = problems.map((_, i) => i);
+  finished = false;
+  started = Date.now();
+  drawSheet();
+  drawStrip();
+  goTo(0);
+}
+
+// The boxes a problem is marked on: its answer's, and with helpers=count the helper boxes too.
+function counted(b) {
+  return !b.helper || entries.helpers === 'count';
+}
+
+function filledProblem(p) {
+  return p.writes.every((w) => !counted(boxes[w]) || boxes[w].answer === '' || boxes[w].value !== '');
+}
+
+function markProblem(p) {
+  let right = true;
+  for (const w of p.writes) {
+    const b = boxes[w];
+    b.wrong = counted(b) && b.value !== b.answer;
+    right &&= !b.wrong;
+  }
+  p.state = right ? 'right' : 'wrong';
+}
+
+function unmarkProblem(p) {
+  for (const w of p.writes) boxes[w].wrong = false;
+  p.state = filledProblem(p) ? 'filled' : 'open';
+}
+
+function drawSheet() {
+  const stage = root.querySelector('#practice-stage');
+  stage.innerHTML = pageSvg(sheet.page, 'practice-');
+  const svg = stage.querySelector('svg');
+  svg.removeAttribute('aria-hidden');
+  svg.setAttribute('role', 'img');
+  const group = svg.querySelector('g');
+  const layer = svgElement('g', { class: 'writes' });
+  const at = sheet.page.boxes;
+  for (const [i, b] of boxes.entries()) {
+    const l = at[4 * b.box], t = at[4 * b.box + 1], r = at[4 * b.box + 2], bottom = at[4 * b.box + 3];
+    const size = bottom - t;
+    const cell = svgElement('g', { class: b.helper ? 'cell helper' : 'cell', 'data-write': i });
+    cell.append(svgElement('rect', { x: l, y: t, width: r - l, height: size, class: 'frame' }),
+      svgElement('line', { x1: l + size * 0.15, y1: bottom - size * 0.15, x2: r - size * 0.15, y2: t + size * 0.15,
+        class: 'slash' }),
+      Object.assign(svgElement('text', { x: (l + r) / 2, y: bottom - size * 0.16, 'font-size': size * 0.86,
+        'text-anchor': 'middle', class: 'face1 digit' }), { textContent: '' }));
+    b.cell = cell;
+    layer.append(cell);
+  }
+  const marks = svgElement('g', { class: 'marks' });
+  for (const p of problems) {
+    const [l, t, r, bottom] = p.bounds;
+    const cx = (l + r) / 2, cy = (t + bottom) / 2, radius = Math.min(r - l, bottom - t) * 0.42;
+    const mark = svgElement('g', { class: 'mark' });
+    mark.append(svgElement('circle', { cx, cy, r: radius, class: 'right-mark' }),
+      svgElement('path', { d: `M${cx - radius} ${cy - radius}L${cx + radius} ${cy + radius}M${cx + radius} ${cy - radius}` +
+        `L${cx - radius} ${cy + radius}`, class: 'wrong-mark' }));
+    p.mark = mark;
+    marks.append(mark);
+  }
+  // Only the problem shows, whatever the stage's proportions: its neighbours stay hidden.
+  const clip = svgElement('clipPath', { id: 'practice-crop', clipPathUnits: 'userSpaceOnUse' });
+  clip.append(svgElement('rect', {}));
+  group.append(layer, marks, clip);
+  group.setAttribute('clip-path', 'url(#practice-crop)');
+}
+
+function drawStrip() {
+  const strip = root.querySelector('#practice-strip');
+  strip.replaceChildren(...order.map((index, at) => button('', { 'data-at': String(at), class: 'number' })));
+  showStrip();
+}
+
+function showStrip() {
+  const strip = root.querySelector('#practice-strip');
+  order.forEach((index, at) => {
+    const p = problems[index];
+    const b = strip.children[at];
+    const mark = p.state === 'right' ? words.right : p.state === 'wrong' ? words.wrong : p.state === 'filled' ? words.filled : '';
+    b.textContent = '';
+    b.append(element('span', { class: 'n' }, words.problem(index + 1)), element('span', { class: 'm' }, mark));
+    b.dataset.state = p.state;
+    b.setAttribute('aria-current', at === current ? 'true' : 'false');
+    b.setAttribute('aria-label', `${words.problem(index + 1)} ${mark}`);
+  });
+  // The strip scrolls by itself, never the page.
+  const active = strip.children[current];
+  if (active) {
+    const left = active.offsetLeft - strip.offsetLeft, right = left + active.offsetWidth;
+    if (left < strip.scrollLeft) strip.scrollLeft = left;
+    else if (right > strip.scrollLeft + strip.clientWidth) strip.scrollLeft = right - strip.clientWidth;
+  }
+}
+
+function showProblem() {
+  const index = order[current];
+  const p = problems[index];
+  const [sx, sy, ox, oy] = sheet.page.placement;
+  const [l, t, r, b] = p.bounds;
+  const margin = 8;
+  const svg = root.querySelector('#practice-stage svg');
+  svg.setAttribute('viewBox', `${ox + sx * (l - margin)} ${oy + sy * (t - margin)} ${sx * (r - l + 2 * margin)} ` +
+    `${sy * (b - t + 2 * margin)}`);
+  svg.setAttribute('aria-label', `${words.problem(index + 1)}`);
+  const crop = svg.querySelector('#practice-crop rect');
+  for (const [key, value] of Object.entries({ x: l - margin, y: t - margin, width: r - l + 2 * margin, height: b - t + 2 * margin }))
+    crop.setAttribute(key, String(value));
+  for (const [i, box] of boxes.entries()) {
+    box.cell.querySelector('text').textContent = box.value;
+    box.cell.classList.toggle('wrong', Boolean(box.wrong));
+    box.cell.classList.toggle('cursor', i === cursor);
+  }
+  for (const [i, q] of problems.entries()) {
+    q.mark.dataset.state = i === index ? q.state : 'hidden';
+  }
+  root.dataset.cursor = String(cursor);
+  root.dataset.problem = String(index);
+  showStrip();
+}
+
+function goTo(at) {
+  current = Math.max(0, Math.min(at, order.length - 1));
+  const p = problems[order[current]];
+  // The first box still empty, or the first box.
+  cursor = p.writes.find((w) => boxes[w].value === '') ?? p.writes[0] ?? -1;
+  say('');
+  showProblem();
+}
+
+function afterChange(p) {
+  if (finished) return;
+  if (entries.mark === 'each' && filledProblem(p)) markProblem(p);
+  else unmarkProblem(p);
+}
+
+function press(key) {
+  if (!sheet) return;
+  const p = problems[order[current]];
+  const place = p.writes.indexOf(cursor);
+  if (/^[0-9]$/.test(key) && cursor >= 0) {
+    boxes[cursor].value = key;
+    afterChange(p);
+    if (place + 1 < p.writes.length) cursor = p.writes[place + 1];
+  } else if (key === 'skip' && cursor >= 0) {
+    if (place + 1 < p.writes.length) cursor = p.writes[place + 1];
+  } else if (key === 'erase' && cursor >= 0) {
+    // An empty box gives way to the one before it, as a pupil takes back the last digit.
+    if (boxes[cursor].value === '' && place > 0) cursor = p.writes[place - 1];
+    boxes[cursor].value = '';
+    afterChange(p);
+  } else if (key === 'next') {
+    goTo(current + 1 < order.length ? current + 1 : 0);
+    return;
+  } else if (key === 'mark') {
+    markAll();
+    return;
+  } else if (key === 'left' || key === 'right') {
+    const next = place + (key === 'left' ? -1 : 1);
+    if (next >= 0 && next < p.writes.length) cursor = p.writes[next];
+  }
+  showProblem();
+}
+
+function onTap(event) {
+  if (!sheet) return;
+  const layer = root.querySelector('#practice-stage .writes');
+  const matrix = layer?.getScreenCTM();
+  if (!matrix) return;
+  const point = new DOMPoint(event.clientX, event.clientY).matrixTransform(matrix.inverse());
+  const at = sheet.page.boxes;
+  let best = -1, distance = Infinity;
+  for (const w of problems[order[current]].writes) {
+    const box = boxes[w].box;
+    const dx = (at[4 * box] + at[4 * box + 2]) / 2 - point.x, dy = (at[4 * box + 1] + at[4 * box + 3]) / 2 - point.y;
+    const d = Math.hypot(dx, dy);
+    if (d < distance) [best, distance] = [w, d];
+  }
+  // The nearest box takes a tap near it, so small helper boxes are as easy to choose.
+  const size = best >= 0 ? at[4 * boxes[best].box + 3] - at[4 * boxes[best].box + 1] : 0;
+  if (best >= 0 && distance < size * 1.5) {
+    cursor = best;
+    event.preventDefault();
+    showProblem();
+  }
+}
+
+function onKey(event) {
+  if (!root || root.hidden || event.ctrlKey || event.metaKey || event.altKey) return;
+  if (!root.querySelector('#practice-number').hidden) {
+    const key = /^[0-9]$/.test(event.key) ? event.key : event.key === 'Backspace' ? 'erase' : event.key === 'Enter' ? 'start' : null;
+    if (key && !(key === 'start' && event.target.closest?.('button'))) {
+      event.preventDefault();
+      numberKey(key, maxNumber());
+    }
+    return;
+  }
+  if (!sheet || !root.querySelector('#practice-result').hidden) return;
+  const keys = { Backspace: 'erase', Delete: 'erase', Enter: 'next', ArrowLeft: 'left', ArrowRight: 'right', ' ': 'skip' };
+  const key = /^[0-9]$/.test(event.key) ? event.key : keys[event.key];
+  if (!key || ((key === 'next' || key === 'skip') && event.target.closest?.('button'))) return;
+  event.preventDefault();
+  press(key);
+}
+
+// ---- Marking ----
+
+function markAll() {
+  for (const index of order) markProblem(problems[index]);
+  finished = true;
+  const right = order.filter((i) => problems[i].state === 'right').length;
+  const seconds = Math.round((Date.now() - started) / 1000);
+  const result = {
+    date: new Date().toISOString().slice(0, 16).replace('T', ' '),
+    step: root.querySelector('#practice-title').textContent.split('　')[0],
+    no: sheet.no, right, total: order.length, seconds,
+  };
+  keepResult(result);
+  showProblem();
+  showResult(result);
+}
+
+function showResult(result) {
+  const box = root.querySelector('#practice-result');
+  const list = element('ol', { class: 'kept' });
+  const kept = readResults();
+  for (const r of kept)
+    list.append(element('li', {}, `${r.date}　${r.step}　${words.sheetNo(r.no)}　${r.right}/${r.total}　` +
+      `${Math.floor(r.seconds / 60)}:${String(r.seconds % 60).padStart(2, '0')}`));
+  if (!kept.length) list.append(element('li', {}, words.noResults));
+  const buttons = element('div', { class: 'result-buttons' });
+  const wrongOnes = order.filter((i) => problems[i]?.state === 'wrong');
+  if (result && wrongOnes.length) {
+    const redo = button(words.redo, { id: 'practice-redo', class: 'primary' });
+    redo.addEventListener('click', () => redoWrong(wrongOnes));
+    buttons.append(redo);
+  }
+  const look = button(sheet ? words.look : words.close, { id: 'practice-look' });
+  look.addEventListener('click', () => { box.hidden = true; });
+  const clear = button(words.clearResults, { id: 'practice-clear' });
+  clear.addEventListener('click', () => {
+    clearResults();
+    list.replaceChildren(element('li', {}, words.noResults));
+  });
+  buttons.append(look, clear);
+  box.replaceChildren(
+    ...(result ? [element('p', { class: 'score' }, words.score(result.total, result.right)),
+      element('p', { class: 'time' }, words.time(result.seconds))] : []),
+    buttons, element('h3', {}, words.results), list);
+  box.hidden = false;
+  box.querySelector('button')?.focus({ preventScroll: true });
+}
+
+function redoWrong(wrongOnes) {
+  for (const index of wrongOnes) {
+    for (const w of problems[index].writes) Object.assign(boxes[w], { value: '', wrong: false });
+    problems[index].state = 'open';
+  }
+  order = wrongOnes;
+  finished = false;
+  started = Date.now();
+  root.querySelector('#practice-result').hidden = true;
+  drawStrip();
+  goTo(0);
+}
+
+// ---- A class from one link ----
+
+async function showClassLink() {
+  const { default: qrcode } = await import('./vendor/qrcode.mjs');
+  let dialog = document.getElementById('class-link');
+  if (!dialog) {
+    dialog = element('section', { id: 'class-link', role: 'dialog', 'aria-modal': 'true', 'aria-labelledby': 'class-title' });
+    document.body.append(dialog);
+  }
+  const choice = { mark: 'end', helpers: 'free' };
+  const link = element('p', { id: 'class-url' });
+  const code = element('div', { id: 'class-qr' });
+  const show = () => {
+    const url = `${location.origin}${location.pathname}#${host.state().address}` +
+      suffixOf({ on: true, mark: choice.mark, helpers: choice.helpers, no: null });
+    link.textContent = url;
+    const qr = qrcode(0, 'M');
+    qr.addData(url);
+    qr.make();
+    const n = qr.getModuleCount();
+    let d = '';
+    for (let r = 0; r < n; ++r)
+      for (let c = 0; c < n; ++c) if (qr.isDark(r, c)) d += `M${c + 4} ${r + 4}h1v1h-1z`;
+    code.innerHTML = `<svg xmlns="${SVG}" viewBox="0 0 ${n + 8} ${n + 8}" role="img" aria-label="QR">` +
+      `<rect width="${n + 8}" height="${n + 8}" fill="#fff"/><path d="${d}" fill="#000"/></svg>`;
+    dialog.dataset.url = url;
+  };
+  const radios = (name, caption, options) => {
+    const set = element('fieldset', { class: 'class-choice' }, element('legend', {}, caption));
+    for (const [value, text] of options) {
+      const input = element('input', { type: 'radio', name: `class-${name}`, value, checked: choice[name] === value });
+      input.addEventListener('change', () => { choice[name] = value; show(); });
+      set.append(element('label', {}, input, element('span', {}, text)));
+    }
+    return set;
+  };
+  const copy = button(words.copy, { id: 'class-copy' });
+  copy.addEventListener('click', async () => {
+    try {
+      await navigator.clipboard.writeText(dialog.dataset.url);
+      copy.textContent = words.copied;
+    } catch {
+      getSelection().selectAllChildren(link);
+    }
+  });
+  const print = button(words.print, { id: 'class-print' });
+  print.addEventListener('click', () => {
+    document.documentElement.dataset.printing = 'class';
+    window.print();
+  });
+  const close = button(words.close, { id: 'class-close', class: 'primary' });
+  close.addEventListener('click', () => dialog.remove());
+  dialog.replaceChildren(element('h2', { id: 'class-title' }, words.classTitle),
+    element('p', { class: 'class-help' }, words.classHelp(maxNumber())),
+    element('div', { class: 'class-choices' },
+      radios('mark', words.markChoice, [['end', words.markEnd], ['each', words.markEach]]),
+      radios('helpers', words.helpersChoice, [['free', words.helpersFree], ['count', words.helpersCount]])),
+    code, link, element('div', { class: 'class-buttons' }, copy, print, close));
+  show();
+  close.focus({ preventScroll: true });
+}
