@@ -26,8 +26,8 @@ test('every control has an accessible name', async () => {
   const count = (role) => controls.filter((c) => c.role === role).length;
   assert.equal(count('radio'), 27 + 2 + 3, 'the options, the sign and the kinds of problems');
   assert.equal(count('checkbox'), 2 + 6 + 1, "the window's two, the sheet's format and ４けた・小数");
-  // 更新, 印刷 and PDF保存, and a "?" for each hint a finger cannot hover over.
-  assert.equal(count('button') - await page.$$eval('.hint-mark', (marks) => marks.filter((m) => m.offsetParent).length), 3);
+  // 更新, 印刷, PDF保存, れんしゅう and クラスで使う, and a "?" for each hint a finger cannot hover over.
+  assert.equal(count('button') - await page.$$eval('.hint-mark', (marks) => marks.filter((m) => m.offsetParent).length), 5);
   assert.ok(count('radiogroup') >= 10);
   const unnamed = controls.filter((c) => !c.name?.trim()).map((c) => c.role);
   assert.deepEqual(unnamed, []);
@@ -53,7 +53,7 @@ test('the keyboard alone drives the panel and the buttons', async () => {
 
   // Tab goes from the buttons above the sheet, past their hints, into the panel: first the
   // kind of problems and the step a teacher starts from, then the window's switches.
-  await page.focus('#save');
+  await page.focus('#class-start');
   await page.keyboard.press('Tab');
   await page.keyboard.press('Tab');
   assert.equal(await page.evaluate(() => document.activeElement.id), 'kind1');

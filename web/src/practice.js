@@ -9,7 +9,9 @@ import { pageSvg } from './sheet-svg.js';
 
 const words = {
   practice: 'れんしゅう',
+  practiceHint: 'このプリントを この画面で 1問ずつ 解きます。数字は 画面のボタンか キーボードで 入れます。',
   classUse: 'クラスで使う',
+  classUseHint: '出席番号ごとに ちがうプリントを 解く リンクと QRコードを 出します。',
   classTitle: 'クラスで使う リンク',
   classHelp: (max) => `子どもたちは このリンクか QRコードを 開いて、出席番号（1～${max}）を 入れます。` +
     '出席番号 k の子には、このプリントの No.k が出ます（kolvara-sheet の --sheets 40 と同じ番号・同じ答え）。',
@@ -30,7 +32,7 @@ const words = {
   mark: 'まるつけ',
   start: 'はじめる',
   askNumber: 'しゅっせきばんごうを いれてね',
-  badNumber: (max) => `1から ${max}までの ばんごうを いれてね。`,
+  badNumber: (max, typed) => `${typed ? `「${typed.slice(0, 8)}」ばんは ありません。` : ''}1から ${max}までの ばんごうを いれてね。`,
   sheetNo: (no) => `No.${no}`,
   problem: (n) => `(${n})`,
   score: (total, right) => `${total}もん中${right}もん せいかい`,
@@ -158,10 +160,9 @@ export function practiceSuffix() {
 // The page hands over what the practice needs once, at its start.
 export function setUpPractice(page) {
   host = page;
-  const toolbar = document.getElementById('toolbar');
-  const practice = button(words.practice, { id: 'practice-start' });
-  const classUse = button(words.classUse, { id: 'class-start' });
-  document.getElementById('save').after(practice, classUse);
+  const practice = button(words.practice, { id: 'practice-start', title: words.practiceHint });
+  const classUse = button(words.classUse, { id: 'class-start', title: words.classUseHint });
+  document.getElementById('save').after(element('span', { id: 'practice-tools' }, practice, classUse));
   practice.addEventListener('click', () => {
     entries = { on: true, mark: 'end', helpers: 'free', no: '1' };
     host.keepAddress();
@@ -170,7 +171,6 @@ export function setUpPractice(page) {
   classUse.addEventListener('click', showClassLink);
   document.addEventListener('keydown', onKey);
   window.addEventListener('afterprint', () => delete document.documentElement.dataset.printing);
-  void toolbar;
 }
 
 // Takes the practice's entries of an address the page has just opened.
@@ -216,6 +216,11 @@ function buildScreen() {
     element('div', { id: 'practice-number', hidden: true }),
     element('div', { id: 'practice-result', role: 'dialog', 'aria-modal': 'true', hidden: true }));
   document.body.append(root);
+  // A click on a key or a problem number leaves the focus where it was, so Enter stays つぎ
+  // rather than pressing the last key again.
+  root.addEventListener('mousedown', (event) => {
+    if (event.target.closest('.pad, #practice-strip')) event.preventDefault();
+  });
   root.querySelector('#practice-back').addEventListener('click', leave);
   root.querySelector('#practice-results').addEventListener('click', () => showResult(null));
   root.querySelector('#practice-strip').addEventListener('click', (event) => {
@@ -236,7 +241,7 @@ function showPractice() {
   const max = maxNumber();
   const number = entries.no === null ? null : pupilNumber(entries.no, max);
   if (number === null) {
-    askNumber(entries.no === null ? '' : words.badNumber(max), max);
+    askNumber(entries.no === null ? '' : words.badNumber(max, entries.no), max);
     return;
   }
   const answer = host.kv().practice(number);
@@ -283,7 +288,7 @@ function numberKey(key, max) {
   } else if (key === 'start') {
     const n = pupilNumber(typedNumber, max);
     if (n === null) {
-      root.querySelector('#number-message').textContent = words.badNumber(max);
+      root.querySelector('#number-message').textContent = words.badNumber(max, typedNumber);
       typedNumber = '';
     } else {
       entries.no = String(n);
@@ -632,12 +637,14 @@ async function showClassLink() {
   });
   const close = button(words.close, { id: 'class-close', class: 'primary' });
   close.addEventListener('click', () => dialog.remove());
-  dialog.replaceChildren(element('h2', { id: 'class-title' }, words.classTitle),
+  const step = host.info().steps.find((s) => s.key === host.state().step)?.name;
+  dialog.replaceChildren(element('h2', { id: 'class-title' }, step ? `${words.classTitle}：${step}` : words.classTitle),
     element('p', { class: 'class-help' }, words.classHelp(maxNumber())),
+    element('div', { class: 'class-buttons' }, copy, print, close),
     element('div', { class: 'class-choices' },
       radios('mark', words.markChoice, [['end', words.markEnd], ['each', words.markEach]]),
       radios('helpers', words.helpersChoice, [['free', words.helpersFree], ['count', words.helpersCount]])),
-    code, link, element('div', { class: 'class-buttons' }, copy, print, close));
+    code, link);
   show();
   close.focus({ preventScroll: true });
 }
