@@ -1,9 +1,11 @@
 // The page in WebKitGTK, Safari's engine, which prints on whatever paper its dialog holds:
 // it draws kolvara-sheet's sheet, 更新 draws the next one, and on A4 portrait and on A4
 // landscape every printed page holds a whole B5 sheet, turned on the portrait page, never
-// cut and filling the page rather than a corner of it.
+// cut and filling the page rather than a corner of it. A pupil's 出席番号 and kolvara-sheet's
+// answers of that sheet, typed on the practice's pad, mark it 20 of 20.
 import assert from 'node:assert/strict';
-import { execFile } from 'node:child_process';
+import { execFile, spawnSync } from 'node:child_process';
+import { readFileSync } from 'node:fs';
 import { join } from 'node:path';
 import { after, before, test } from 'node:test';
 import { promisify } from 'node:util';
@@ -64,4 +66,36 @@ test('draws, refreshes and prints whole sheets on any paper', async () => {
       assert.ok(scale > 1.03 && scale < 297 / 257, `${paper} page ${i + 1} at ${scale.toFixed(2)} of B5 size`);
     });
   }
+});
+
+// Works the sheet through the pad's own buttons: the 出席番号, then each answer from the ones
+// up, passing over helper boxes, then まるつけ.
+const WORK = (no, answers) => `JSON.stringify((() => {
+  const root = document.getElementById('practice');
+  for (const key of [...'${no}', 'start']) root.querySelector('#practice-number .key-' + key).click();
+  const press = (key) => root.querySelector(':scope > .pad .key-' + key).click();
+  for (const answer of ${JSON.stringify(answers)}) {
+    const digits = [...answer].reverse();
+    for (let place = 0, turns = 0; place < digits.length && turns < 40; ++turns) {
+      if (root.querySelector('.cell.cursor').classList.contains('helper')) press('skip');
+      else press(digits[place++]);
+    }
+    press('next');
+  }
+  press('mark');
+  return { address: location.hash.slice(1), score: document.querySelector('#practice-result .score').textContent };
+})())`;
+
+test('a pupil enters their number and works that sheet to 20 of 20', async () => {
+  const file = join(work, 'answers.json');
+  const run = spawnSync(env.sheet, ['--step', 'add-3', '--seed', '606', '--sheets', '12', '--json', '-o', file]);
+  assert.equal(run.status, 0, String(run.stderr));
+  const answers = JSON.parse(readFileSync(file, 'utf8')).sheets[11].problems.map((p) => p.answer);
+  const { stdout } = await promisify(execFile)('xvfb-run',
+    ['-a', env.pythonGi, join(root, 'tests/web/webkit_practice.py'), `${site.base}#step=add-3&seed=606&practice`,
+      WORK(12, answers)], { timeout: 120000 });
+  const { answer, errors } = JSON.parse(stdout);
+  assert.deepEqual(errors, []);
+  assert.match(answer.address, /&seed=606&practice&no=12$/);
+  assert.equal(answer.score, '20もん中20もん せいかい');
 });
