@@ -70,6 +70,21 @@ std::vector<Bounds> problemBounds(const Sheet &sheet, const Drawing &d, const Te
 
 }  // namespace
 
+PracticeSheet practiceSheet(const WebSession &session, int number)
+{
+    // Every place a pupil writes in has a box: the digits' boxes and the helper boxes for
+    // carries and borrows, whatever the printed sheets have.
+    Sheet sheet = session.sheet(number - 1, false);
+    sheet.boxes = true;
+    sheet.format.helperBoxes = true;
+    sheet.format.answerLabel = false;
+    PracticeSheet out;
+    out.page = layOutPage(sheet, paperOf(session.request().paper), session.metrics());
+    for (const Bounds &b : problemBounds(sheet, out.page.drawing, session.metrics()))
+        out.bounds.push_back({b.left, b.top, b.right, b.bottom});
+    return out;
+}
+
 std::string practiceJson(const WebSession &session, int number)
 {
     JsonWriter j;
@@ -78,22 +93,17 @@ std::string practiceJson(const WebSession &session, int number)
         j.field("error", "出席番号は 1 から " + std::to_string(MaxPupilNumber) + " までの 数です。").endObject();
         return j.take();
     }
-    // Every place a pupil writes in has a box: the digits' boxes and the helper boxes for
-    // carries and borrows, whatever the printed sheets have.
-    Sheet sheet = session.sheet(number - 1, false);
-    sheet.boxes = true;
-    sheet.format.helperBoxes = true;
-    sheet.format.answerLabel = false;
-    const SheetPage page = layOutPage(sheet, paperOf(session.request().paper), session.metrics());
-    const Drawing &d = page.drawing;
-    const std::vector<Bounds> bounds = problemBounds(sheet, d, session.metrics());
+    const PracticeSheet practice = practiceSheet(session, number);
+    const Drawing &d = practice.page.drawing;
     j.field("no", number);
     j.key("problems").beginArray();
     std::size_t w = 0;
-    for (std::size_t i = 0; i < bounds.size(); ++i) {
-        const Bounds &b = bounds[i];
+    for (std::size_t i = 0; i < practice.bounds.size(); ++i) {
         j.beginObject();
-        j.key("bounds").beginArray().value(b.left).value(b.top).value(b.right).value(b.bottom).endArray();
+        j.key("bounds").beginArray();
+        for (const double side : practice.bounds[i])
+            j.value(side);
+        j.endArray();
         j.key("writes").beginArray();
         for (; w < d.writes.size() && d.writes[w].problem == i; ++w)
             j.beginArray().value(unsigned(d.writes[w].box)).value(d.writes[w].answer).value(d.writes[w].helper).endArray();
@@ -102,7 +112,7 @@ std::string practiceJson(const WebSession &session, int number)
     j.endArray();
     j.endObject();
     std::string text = j.take();
-    text.insert(text.size() - 1, ",\"page\":" + pageJson(page));
+    text.insert(text.size() - 1, ",\"page\":" + pageJson(practice.page));
     return text;
 }
 

@@ -4,7 +4,9 @@
 // can mark on the device without working anything out itself.
 #pragma once
 
+#include <array>
 #include <string>
+#include <vector>
 
 #include "web_session.h"
 
@@ -12,6 +14,15 @@ namespace kolvara::web {
 
 // A class's 出席番号 run from 1 to this: sheet No.k of a seed is pupil k's.
 inline constexpr int MaxPupilNumber = 40;
+
+// Sheet No.`number` (1 is the first) of the session's request laid out for practice: every
+// box on, helper boxes too, answers off; and around each problem, with its helper boxes, the
+// rectangle in sheet units (left, top, right, bottom) the page shows it in.
+struct PracticeSheet {
+    SheetPage page;
+    std::vector<std::array<double, 4>> bounds;
+};
+PracticeSheet practiceSheet(const WebSession &session, int number);
 
 // Sheet No.`number` (1 is the first) of the session's request for practice, as JSON:
 // {"no", "page" (as pageJson), "problems": [{"bounds": [l, t, r, b], "writes": [[box,
