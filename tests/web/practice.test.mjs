@@ -96,7 +96,7 @@ test('one wrong digit marks its problem × at that place, and only it is worked 
   const states = await page.$$eval('#practice-strip button', (bs) => bs.map((b) => b.dataset.state));
   assert.deepEqual(states, ['wrong', ...Array(19).fill('right')]);
   await page.click('#practice-strip button[data-at="0"]');
-  const wrong = await page.$$eval('#practice .cell.wrong', (cells) => cells.map((c) => ({
+  const wrong = await page.$$eval('#practice .cell.wrong[data-problem="0"]', (cells) => cells.map((c) => ({
     helper: c.classList.contains('helper'), digit: c.querySelector('text').textContent })));
   assert.deepEqual(wrong, [{ helper: false, digit: String((Number([...problems[0].answer].reverse()[1]) + 1) % 10) }]);
   await page.click('#practice .key-mark');
@@ -110,9 +110,21 @@ test('one wrong digit marks its problem × at that place, and only it is worked 
   await page.browserContext().close();
 });
 
+// Where the stage, the problem numbers and the pad's keys stand on screen.
+const placesOf = (page) => page.$$eval('#practice-stage, #practice-strip, #practice > .pad button', (es) =>
+  es.map((e) => {
+    const { x, y, width, height } = e.getBoundingClientRect();
+    return [x, y, width, height].map(Math.round).join(' ');
+  }));
+
 test('the cursor goes from the ones to the carry above the tens, then the tens', async () => {
   const page = await newPage(site.browser, { width: 1366, height: 768 });
-  await openPractice(page, 'step=add-2-carry-ones&seed=8&practice&no=1');
+  // れんしゅう on the teacher's page works the sheet on screen, No.1; もどる goes back to it.
+  await page.goto(`${site.base}#step=add-2-carry-ones&seed=8`, { waitUntil: 'load' });
+  await page.waitForFunction(() => document.documentElement.dataset.ready === 'true');
+  await page.click('#practice-start');
+  await page.waitForFunction(() => /&seed=8&practice&no=1$/.test(location.hash));
+  const places = await placesOf(page);
   const first = answersOf(['--step', 'add-2-carry-ones', '--seed', '8'], 1)[0];
   const ones = await cursorOf(page);
   await page.keyboard.press([...first.answer].at(-1));
@@ -121,10 +133,13 @@ test('the cursor goes from the ones to the carry above the tens, then the tens',
   const tens = await cursorOf(page);
   assert.deepEqual([ones.helper, carry.helper, tens.helper], [false, true, false]);
   assert.ok(ones.x > tens.x && Math.abs(carry.x - tens.x) < 3, `the carry box stands above the tens: ${JSON.stringify([ones, carry, tens])}`);
+  assert.deepEqual(await placesOf(page), places, 'writing moves nothing on the screen');
   // A tap on a box chooses it.
   const box = await page.$('#practice .cell:not(.helper) rect');
   await box.tap();
   assert.equal((await cursorOf(page)).x, ones.x);
+  await page.click('#practice-back');
+  await page.waitForFunction(() => /&seed=8$/.test(location.hash) && document.querySelector('#practice').hidden);
   await page.browserContext().close();
 });
 
@@ -142,6 +157,26 @@ test('a product sheet worked on the pad by touch to 6 of 6', async () => {
     return { width, height };
   }));
   assert.ok(keys.every((k) => k.width >= 48 && k.height >= 48), JSON.stringify(keys));
+  await page.browserContext().close();
+});
+
+test('with helpers=count a carry left out marks its problem × at まるつけ, and one written marks it ○ at once', async () => {
+  const page = await newPage(site.browser, { width: 820, height: 1180 });
+  await openPractice(page, 'step=add-2-carry-ones&seed=8&practice&mark=each&helpers=count&no=1');
+  const [first, second] = answersOf(['--step', 'add-2-carry-ones', '--seed', '8'], 1);
+  await writeAnswer(page, first.answer, { press: keyboard(page) });
+  // The second: the carry written in its box as it comes.
+  const digits = [...second.answer].reverse();
+  for (const key of [digits[0], '1', ...digits.slice(1)]) await page.keyboard.press(key);
+  const states = () => page.$$eval('#practice-strip button', (bs) => bs.slice(0, 2).map((b) => b.dataset.state));
+  // The carry counts: the first is not filled until まるつけ marks it.
+  assert.deepEqual(await states(), ['open', 'right']);
+  await page.click('#practice .key-mark');
+  assert.deepEqual(await states(), ['wrong', 'right']);
+  await page.click('#practice-look');
+  await page.click('#practice-strip button[data-at="0"]');
+  assert.deepEqual(await page.$$eval('#practice .cell.wrong[data-problem="0"]', (cells) => cells.map((c) => c.classList.contains('helper'))),
+    [true]);
   await page.browserContext().close();
 });
 

@@ -360,7 +360,7 @@ function drawSheet() {
   for (const [i, b] of boxes.entries()) {
     const l = at[4 * b.box], t = at[4 * b.box + 1], r = at[4 * b.box + 2], bottom = at[4 * b.box + 3];
     const size = bottom - t;
-    const cell = svgElement('g', { class: b.helper ? 'cell helper' : 'cell', 'data-write': i });
+    const cell = svgElement('g', { class: b.helper ? 'cell helper' : 'cell', 'data-write': i, 'data-problem': b.problem });
     cell.append(svgElement('rect', { x: l, y: t, width: r - l, height: size, class: 'frame' }),
       svgElement('line', { x1: l + size * 0.15, y1: bottom - size * 0.15, x2: r - size * 0.15, y2: t + size * 0.15,
         class: 'slash' }),
