@@ -45,7 +45,7 @@ const words = {
   right: '○',
   wrong: '×',
   filled: '・',
-  badEntry: (entry) => `「${entry}」`,
+  failed: 'うまく ひらけませんでした。もういちど ばんごうを いれてね。',
 };
 
 const RESULTS = 'kolvara.results';
@@ -238,13 +238,21 @@ function showPractice() {
   buildScreen();
   root.hidden = false;
   document.documentElement.classList.add('practising');
-  const max = maxNumber();
-  const number = entries.no === null ? null : pupilNumber(entries.no, max);
-  if (number === null) {
-    askNumber(entries.no === null ? '' : words.badNumber(max, entries.no), max);
+  let max, answer;
+  try {
+    max = maxNumber();
+    const number = entries.no === null ? null : pupilNumber(entries.no, max);
+    if (number === null) {
+      askNumber(entries.no === null ? '' : words.badNumber(max, entries.no), max);
+      return;
+    }
+    answer = host.kv().practice(number);
+  } catch (error) {
+    // The module stopped (the page starts it again): the pupil may try once more.
+    console.error(error);
+    askNumber(words.failed, classSize);
     return;
   }
-  const answer = host.kv().practice(number);
   if (answer.error) {
     askNumber(answer.error, max);
     return;
@@ -254,8 +262,11 @@ function showPractice() {
 
 // ---- 出席番号 ----
 
+// The class's largest 出席番号, as the module has it.
+let classSize = 40;
 function maxNumber() {
-  return host.kv()?.practice(0)?.max ?? 40;
+  classSize = host.kv()?.practice(0).max ?? classSize;
+  return classSize;
 }
 
 function askNumber(message, max) {
@@ -425,7 +436,8 @@ function showProblem() {
     `${sy * (b - t + 2 * margin)}`);
   svg.setAttribute('aria-label', `${words.problem(index + 1)}`);
   const crop = svg.querySelector('#practice-crop rect');
-  for (const [key, value] of Object.entries({ x: l - margin, y: t - margin, width: r - l + 2 * margin, height: b - t + 2 * margin }))
+  // The heading or a neighbour may reach into the margin: the picture shows the problem alone.
+  for (const [key, value] of Object.entries({ x: l - 1, y: t - 1, width: r - l + 2, height: b - t + 2 }))
     crop.setAttribute(key, String(value));
   for (const [i, box] of boxes.entries()) {
     box.cell.querySelector('text').textContent = box.value;
@@ -512,7 +524,7 @@ function onKey(event) {
     const key = /^[0-9]$/.test(event.key) ? event.key : event.key === 'Backspace' ? 'erase' : event.key === 'Enter' ? 'start' : null;
     if (key && !(key === 'start' && event.target.closest?.('button'))) {
       event.preventDefault();
-      numberKey(key, maxNumber());
+      numberKey(key, classSize);
     }
     return;
   }
@@ -526,13 +538,18 @@ function onKey(event) {
 
 // ---- Marking ----
 
+function localTime(date) {
+  const two = (n) => String(n).padStart(2, '0');
+  return `${date.getFullYear()}-${two(date.getMonth() + 1)}-${two(date.getDate())} ${two(date.getHours())}:${two(date.getMinutes())}`;
+}
+
 function markAll() {
   for (const index of order) markProblem(problems[index]);
   finished = true;
   const right = order.filter((i) => problems[i].state === 'right').length;
   const seconds = Math.round((Date.now() - started) / 1000);
   const result = {
-    date: new Date().toISOString().slice(0, 16).replace('T', ' '),
+    date: localTime(new Date()),
     step: root.querySelector('#practice-title').textContent.split('　')[0],
     no: sheet.no, right, total: order.length, seconds,
   };
