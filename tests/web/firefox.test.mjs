@@ -1,12 +1,13 @@
 // The page in Firefox ESR, driven over WebDriver BiDi: it draws kolvara-sheet's sheet,
 // 更新 draws the next one, and printing puts every sheet of 枚数 on its own page at the
-// paper's full size, with no blank page between.
+// paper's full size, with no blank page between. A pupil's sheet typed in the practice,
+// a box chosen by a click, marks 20 of 20.
 import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
 
 import {
-  kolvaraSheet, launchFirefox, openSheet, pdfPageSize, pdfPages, previewWords, problemsOf, removeDir, sheetExtent,
-  startSite, tempDir,
+  answersOf, cursorOf, kolvaraSheet, launchFirefox, openSheet, pdfPageSize, pdfPages, previewWords, problemsOf, removeDir, sheetExtent,
+  startSite, tempDir, writeAnswer,
 } from './lib.mjs';
 
 const ADDRESS = 'op=sub&upper=naa&lower=naa&carry=mmy&seed=502&sheets=2';
@@ -51,4 +52,21 @@ test('draws, refreshes and prints whole sheets at size', async () => {
     for (const side of ['xMin', 'yMin', 'xMax', 'yMax'])
       assert.ok(Math.abs(got[side] - want[side]) < 3, `printed page ${i + 1} at size: ${side} ${got[side]} for ${want[side]}`);
   });
+});
+
+test('a pupil types the answers of their sheet to 20 of 20', async () => {
+  const page = await site.browser.newPage();
+  await page.setViewport({ width: 820, height: 1180 });
+  await page.goto(`${site.base}#step=add-3&seed=73&practice&no=4`, { waitUntil: 'load' });
+  await page.waitForFunction(() => document.documentElement.dataset.ready === 'true' &&
+    !document.querySelector('#practice').hidden);
+  const [first, ...rest] = answersOf(work, ['--step', 'add-3', '--seed', '73'], 4);
+  // A click on the ones box of the first problem chooses it again after a digit moved on.
+  await page.keyboard.press('5');
+  await page.click('#practice .cell[data-problem="0"]:not(.helper) rect');
+  assert.equal((await cursorOf(page)).helper, false);
+  for (const answer of [first, ...rest].map((p) => p.answer)) await writeAnswer(page, answer);
+  await page.click('#practice .key-mark');
+  assert.equal(await page.$eval('#practice-result .score', (e) => e.textContent), '20もん中20もん せいかい');
+  await page.close();
 });

@@ -255,3 +255,42 @@ export function removeDir(dir) {
 export function workingLinesOf(words) {
   return tokenLines(words, 0.25).filter((line) => /^[×\d ]+$/.test(line));
 }
+
+// ---- れんしゅう ----
+
+// kolvara-sheet's problems with their answers: sheet No.`no` of a run of `no` sheets.
+export function answersOf(work, options, no) {
+  const file = join(work, `answers-${Math.random().toString(36).slice(2)}.json`);
+  const run = spawnSync(env.sheet, [...options, '--sheets', String(no), '--json', '-o', file], { encoding: 'utf8' });
+  if (run.status !== 0) throw new Error(`kolvara-sheet ${options.join(' ')}: ${run.stderr}`);
+  return JSON.parse(readFileSync(file, 'utf8')).sheets[no - 1].problems;
+}
+
+// The box the cursor is in: its problem, whether it is a helper box, its middle across.
+export const cursorOf = (page) => page.evaluate(() => {
+  const root = document.querySelector('#practice');
+  const cell = root.querySelector('.cell.cursor');
+  const box = cell.querySelector('rect').getBBox();
+  return { problem: Number(root.dataset.problem), helper: cell.classList.contains('helper'), x: box.x + box.width / 2 };
+});
+
+// Writes one problem's answer from the ones up, passing over helper boxes; `wrongAt` puts a
+// different digit in that place of the answer. Then つぎ. By keyboard unless `press` says
+// otherwise.
+export async function writeAnswer(page, answer,
+  { wrongAt = -1, press = (key) => page.keyboard.press({ skip: ' ', next: 'Enter' }[key] ?? key) } = {}) {
+  const digits = [...answer].filter((c) => /[0-9]/.test(c)).reverse();
+  const start = await cursorOf(page);
+  for (let place = 0; place < digits.length;) {
+    const at = await cursorOf(page);
+    if (at.problem !== start.problem) throw new Error('the cursor left the problem before its answer was written');
+    if (at.helper) {
+      await press('skip');
+      continue;
+    }
+    await press(place === wrongAt ? String((Number(digits[place]) + 1) % 10) : digits[place]);
+    ++place;
+  }
+  await press('next');
+}
+

@@ -3,12 +3,9 @@
 // pupils write; a class link with a 出席番号 gives that sheet of the seed; after one visit the
 // page works with the server gone and asks nothing of the network while a pupil works.
 import assert from 'node:assert/strict';
-import { spawnSync } from 'node:child_process';
-import { readFileSync } from 'node:fs';
-import { join } from 'node:path';
 import { after, before, test } from 'node:test';
 
-import { env, newPage, removeDir, startSite, tempDir } from './lib.mjs';
+import { answersOf, cursorOf, newPage, removeDir, startSite, tempDir, writeAnswer } from './lib.mjs';
 
 let site, work;
 before(async () => {
@@ -20,44 +17,10 @@ after(async () => {
   removeDir(work);
 });
 
-// kolvara-sheet's problems with their answers: sheet No.`no` of a run of `no` sheets.
-function answersOf(options, no) {
-  const file = join(work, `answers-${Math.random().toString(36).slice(2)}.json`);
-  const run = spawnSync(env.sheet, [...options, '--sheets', String(no), '--json', '-o', file], { encoding: 'utf8' });
-  assert.equal(run.status, 0, run.stderr);
-  return JSON.parse(readFileSync(file, 'utf8')).sheets[no - 1].problems;
-}
-
 async function openPractice(page, address) {
   await page.goto(`${site.base}#${address}`, { waitUntil: 'load' });
   await page.waitForFunction(() => document.documentElement.dataset.ready === 'true' &&
     !document.querySelector('#practice').hidden);
-}
-
-// The box the cursor is in: its problem, whether it is a helper box, its middle across.
-const cursorOf = (page) => page.evaluate(() => {
-  const root = document.querySelector('#practice');
-  const cell = root.querySelector('.cell.cursor');
-  const box = cell.querySelector('rect').getBBox();
-  return { problem: Number(root.dataset.problem), helper: cell.classList.contains('helper'), x: box.x + box.width / 2 };
-});
-
-// Writes one problem's answer from the ones up, passing over helper boxes; `wrongAt` puts a
-// different digit in that place of the answer. Then つぎ.
-async function writeAnswer(page, answer, { wrongAt = -1, press = (key) => page.keyboard.press(key) } = {}) {
-  const digits = [...answer].reverse();
-  const start = await cursorOf(page);
-  for (let place = 0; place < digits.length;) {
-    const at = await cursorOf(page);
-    assert.equal(at.problem, start.problem, 'the cursor stays in the problem until its answer is written');
-    if (at.helper) {
-      await press('skip');
-      continue;
-    }
-    await press(place === wrongAt ? String((Number(digits[place]) + 1) % 10) : digits[place]);
-    ++place;
-  }
-  await press('next');
 }
 
 const keyboard = (page) => (key) => page.keyboard.press({ skip: ' ', next: 'Enter' }[key] ?? key);
@@ -72,7 +35,7 @@ test('a class link with a 出席番号 gives that sheet of the seed, worked to 2
   for (const key of ['1', '2']) await page.tap(`#practice-number .key-${key}`);
   await page.tap('#practice-number .key-start');
   await page.waitForFunction(() => /&no=12$/.test(location.hash));
-  const problems = answersOf(['--step', 'add-3', '--seed', '4321'], 12);
+  const problems = answersOf(work, ['--step', 'add-3', '--seed', '4321'], 12);
   assert.equal(problems.length, 20);
   for (const p of problems) await writeAnswer(page, p.answer, { press: keyboard(page) });
   await page.click('#practice .key-mark');
@@ -89,7 +52,7 @@ test('a class link with a 出席番号 gives that sheet of the seed, worked to 2
 test('one wrong digit marks its problem × at that place, and only it is worked again', async () => {
   const page = await newPage(site.browser, { width: 390, height: 844 });
   await openPractice(page, 'step=sub-3&seed=99&practice&mark=each&no=2');
-  const problems = answersOf(['--step', 'sub-3', '--seed', '99'], 2);
+  const problems = answersOf(work, ['--step', 'sub-3', '--seed', '99'], 2);
   for (const [i, p] of problems.entries())
     await writeAnswer(page, p.answer, { wrongAt: i === 0 ? 1 : -1, press: keyboard(page) });
   // Marked as each problem was filled, before まるつけ.
@@ -125,7 +88,7 @@ test('the cursor goes from the ones to the carry above the tens, then the tens',
   await page.click('#practice-start');
   await page.waitForFunction(() => /&seed=8&practice&no=1$/.test(location.hash));
   const places = await placesOf(page);
-  const first = answersOf(['--step', 'add-2-carry-ones', '--seed', '8'], 1)[0];
+  const first = answersOf(work, ['--step', 'add-2-carry-ones', '--seed', '8'], 1)[0];
   const ones = await cursorOf(page);
   await page.keyboard.press([...first.answer].at(-1));
   const carry = await cursorOf(page);
@@ -146,7 +109,7 @@ test('the cursor goes from the ones to the carry above the tens, then the tens',
 test('a product sheet worked on the pad by touch to 6 of 6', async () => {
   const page = await newPage(site.browser, { width: 1180, height: 820 });
   await openPractice(page, 'step=mul-2-1-carry&per-page=6&seed=31&practice&no=1');
-  const problems = answersOf(['--step', 'mul-2-1-carry', '--per-page', '6', '--seed', '31'], 1);
+  const problems = answersOf(work, ['--step', 'mul-2-1-carry', '--per-page', '6', '--seed', '31'], 1);
   assert.equal(problems.length, 6);
   for (const p of problems) await writeAnswer(page, p.answer, { press: pad(page) });
   await page.tap('#practice .key-mark');
@@ -163,7 +126,7 @@ test('a product sheet worked on the pad by touch to 6 of 6', async () => {
 test('with helpers=count a carry left out marks its problem × at まるつけ, and one written marks it ○ at once', async () => {
   const page = await newPage(site.browser, { width: 820, height: 1180 });
   await openPractice(page, 'step=add-2-carry-ones&seed=8&practice&mark=each&helpers=count&no=1');
-  const [first, second] = answersOf(['--step', 'add-2-carry-ones', '--seed', '8'], 1);
+  const [first, second] = answersOf(work, ['--step', 'add-2-carry-ones', '--seed', '8'], 1);
   await writeAnswer(page, first.answer, { press: keyboard(page) });
   // The second: the carry written in its box as it comes.
   const digits = [...second.answer].reverse();
@@ -223,7 +186,7 @@ test('after one visit the practice works offline and asks nothing of the network
     !document.querySelector('#practice').hidden && !document.documentElement.dataset.pending);
   const requests = [];
   page.on('request', (request) => requests.push(request.url()));
-  const problems = answersOf(['--step', 'add-3', '--seed', '2024'], 5);
+  const problems = answersOf(work, ['--step', 'add-3', '--seed', '2024'], 5);
   for (const p of problems) await writeAnswer(page, p.answer, { press: keyboard(page) });
   await page.click('#practice .key-mark');
   assert.equal(await scoreOf(page), '20もん中20もん せいかい');
