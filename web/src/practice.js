@@ -42,6 +42,8 @@ const words = {
   results: 'けっか',
   clearResults: 'けっかを けす',
   noResults: 'まだ ありません',
+  rightSaid: '○ せいかい！',
+  wrongSaid: '× 赤い ますを みなおそう',
   right: '○',
   wrong: '×',
   filled: '・',
@@ -152,6 +154,7 @@ let cursor = -1; // index into boxes
 let started = 0;
 let typedNumber = '';
 let finished = false;
+let lastResult = null;  // of the last まるつけ, for the teacher to see again
 
 export function practiceSuffix() {
   return suffixOf(entries);
@@ -222,7 +225,7 @@ function buildScreen() {
     if (event.target.closest('.pad, #practice-strip')) event.preventDefault();
   });
   root.querySelector('#practice-back').addEventListener('click', leave);
-  root.querySelector('#practice-results').addEventListener('click', () => showResult(null));
+  root.querySelector('#practice-results').addEventListener('click', () => showResult(finished ? lastResult : null));
   root.querySelector('#practice-strip').addEventListener('click', (event) => {
     const at = event.target.closest('button')?.dataset.at;
     if (at !== undefined) goTo(Number(at));
@@ -447,6 +450,7 @@ function showProblem() {
   for (const [i, q] of problems.entries()) {
     q.mark.dataset.state = i === index ? q.state : 'hidden';
   }
+  say(p.state === 'right' ? words.rightSaid : p.state === 'wrong' ? words.wrongSaid : '');
   root.dataset.cursor = String(cursor);
   root.dataset.problem = String(index);
   showStrip();
@@ -457,7 +461,6 @@ function goTo(at) {
   const p = problems[order[current]];
   // The first box still empty, or the first box.
   cursor = p.writes.find((w) => boxes[w].value === '') ?? p.writes[0] ?? -1;
-  say('');
   showProblem();
 }
 
@@ -554,6 +557,7 @@ function markAll() {
     no: sheet.no, right, total: order.length, seconds,
   };
   keepResult(result);
+  lastResult = result;
   showProblem();
   showResult(result);
 }
