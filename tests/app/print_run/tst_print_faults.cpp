@@ -111,6 +111,14 @@ public:
                             return;
                         }
                     }
+                    // A read may also end inside "POST /printers/" itself: the start of the
+                    // word waits for the rest, or the scan from `forwarded` would miss it.
+                    static constexpr QByteArrayView marker = "POST /printers/";
+                    for (qsizetype keep = std::min<qsizetype>(marker.size() - 1, safe - *forwarded); keep > 0; --keep)
+                        if (stream->sliced(safe - keep, keep) == marker.first(keep)) {
+                            safe -= keep;
+                            break;
+                        }
                     upstream->write(stream->mid(*forwarded, safe - *forwarded));
                     *forwarded = safe;
                 });
