@@ -64,6 +64,11 @@ test('one wrong digit marks its problem × at that place, and only it is worked 
   assert.deepEqual(wrong, [{ helper: false, digit: String((Number([...problems[0].answer].reverse()[1]) + 1) % 10) }]);
   await page.click('#practice .key-mark');
   assert.equal(await scoreOf(page), '20もん中19もん せいかい');
+  // Marked, the sheet takes no more digits, and a second まるつけ keeps no second result.
+  await page.click('#practice-look');
+  await page.keyboard.press('0');
+  await page.click('#practice .key-mark');
+  assert.equal(await page.evaluate(() => JSON.parse(localStorage.getItem('kolvara.results')).length), 1);
   await page.click('#practice-redo');
   assert.equal(await page.$$eval('#practice-strip button', (bs) => bs.length), 1);
   await writeAnswer(page, problems[0].answer, { press: keyboard(page) });

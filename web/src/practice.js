@@ -472,6 +472,9 @@ function afterChange(p) {
 
 function press(key) {
   if (!sheet) return;
+  // A marked sheet stays as it was marked: the wrong ones are worked again from the result.
+  if (finished && key === 'mark') return showResult(lastResult);
+  if (finished && !['next', 'left', 'right'].includes(key)) return;
   const p = problems[order[current]];
   const place = p.writes.indexOf(cursor);
   if (/^[0-9]$/.test(key) && cursor >= 0) {
