@@ -61,6 +61,27 @@ TEST(Practice, EachProblemAloneWithEveryBoxItsPupilWritesIn)
     }
 }
 
+TEST(Practice, AnAnswersDecimalPointIsShownAndNoDigitOfIt)
+{
+    const struct {
+        const char *address;
+        int points;  // on the page besides those of the problems' numbers
+    } cases[] = {{"step=dec-2-add&seed=5", 20}, {"step=dec-1-sub&seed=9", 20}, {"step=add-3&seed=5", 0}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.address);
+        WebSession session;
+        session.open(c.address, 0);
+        Sheet problems = session.sheet(0, false);
+        problems.boxes = true;
+        problems.format.helperBoxes = true;
+        const std::vector<TextRun> before = layOutPage(problems, paperOf(session.request().paper), session.metrics()).drawing.texts;
+        const std::vector<TextRun> after = practiceSheet(session, 1).page.drawing.texts;
+        ASSERT_EQ(after.size(), before.size() + std::size_t(c.points));
+        for (std::size_t i = before.size(); i < after.size(); ++i)
+            EXPECT_EQ(after[i].text, ".");
+    }
+}
+
 TEST(Practice, OnlyTheClassesNumbersHaveASheet)
 {
     WebSession session;

@@ -79,7 +79,19 @@ PracticeSheet practiceSheet(const WebSession &session, int number)
     sheet.format.helperBoxes = true;
     sheet.format.answerLabel = false;
     PracticeSheet out;
-    out.page = layOutPage(sheet, paperOf(session.request().paper), session.metrics());
+    const Paper paper = paperOf(session.request().paper);
+    out.page = layOutPage(sheet, paper, session.metrics());
+    // The answer page's marks that are no digit of a box: a decimal point in the answer.
+    Sheet answerPage = sheet;
+    answerPage.answers = true;
+    const Drawing answers = layOutPage(answerPage, paper, session.metrics()).drawing;
+    const std::vector<TextRun> &shown = out.page.drawing.texts;
+    for (TextRun t : answers.texts) {
+        const bool digits = !t.text.empty() && std::all_of(t.text.begin(), t.text.end(), [](char c) { return c >= '0' && c <= '9'; });
+        t.accent = false;
+        if (!digits && std::find(shown.begin(), shown.end(), t) == shown.end())
+            out.page.drawing.add(std::move(t));
+    }
     for (const Bounds &b : problemBounds(sheet, out.page.drawing, session.metrics()))
         out.bounds.push_back({b.left, b.top, b.right, b.bottom});
     return out;

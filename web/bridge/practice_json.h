@@ -18,6 +18,8 @@ inline constexpr int MaxPupilNumber = 40;
 // Sheet No.`number` (1 is the first) of the session's request laid out for practice: every
 // box on, helper boxes too, answers off; and around each problem, with its helper boxes, the
 // rectangle in sheet units (left, top, right, bottom) the page shows it in.
+// The page also shows what the answer has besides its digits, such as a decimal point:
+// nothing a pupil types in a box, but where the digits stand tells it.
 struct PracticeSheet {
     SheetPage page;
     std::vector<std::array<double, 4>> bounds;
