@@ -118,8 +118,8 @@ MultiplicationWork multiplicationWork(int multiplicand, int multiplier)
     MultiplicationWork w;
     w.product = multiplicand * multiplier;
     const int places = placesOf(multiplicand);
-    const auto row = [&](int place) {
-        ProductRow r;
+    // Filled in place: the walk over every pair of a setting spends most of its time here.
+    const auto row = [&](ProductRow &r, int place) {
         r.place = place;
         r.digit = digitAt(multiplier, place);
         r.value = multiplicand * r.digit;
@@ -130,16 +130,15 @@ MultiplicationWork multiplicationWork(int multiplicand, int multiplier)
             w.rowCarry = w.rowCarry || carry > 0;
         }
         w.widePartial = w.widePartial || placesOf(r.value) > places;
-        return r;
     };
     if (multiplier < 10) {
-        w.rows[0] = row(0);
+        row(w.rows[0], 0);
     } else if (multiplier % 10 == 0) {
-        w.rows[0] = row(1);
+        row(w.rows[0], 1);
     } else {
         w.rowCount = 2;
-        w.rows[0] = row(0);
-        w.rows[1] = row(1);
+        row(w.rows[0], 0);
+        row(w.rows[1], 1);
         int carry = 0;
         for (int column = 0; column < int(w.sumCarries.size()); ++column) {
             const int sum = digitAt(w.rows[0].value, column) + (column > 0 ? digitAt(w.rows[1].value, column - 1) : 0) + carry;
