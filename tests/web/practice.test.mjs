@@ -175,7 +175,7 @@ test('クラスで使う shows the link with its seed and a QR code of it', asyn
   const url = await page.$eval('#class-url', (e) => e.textContent);
   const sheet = await page.evaluate(() => location.hash.slice(1));
   assert.match(sheet, /&seed=555$/);
-  assert.equal(url, `${site.base}#${sheet}&practice&mark=each`);
+  assert.equal(url, `${site.base}#${sheet}&practice&mark=each&helpers=free`);
   await page.browserContext().close();
 });
 

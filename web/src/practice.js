@@ -622,8 +622,9 @@ async function showClassLink() {
   const link = element('p', { id: 'class-url' });
   const code = element('div', { id: 'class-qr' });
   const show = () => {
-    const url = `${location.origin}${location.pathname}#${host.state().address}` +
-      suffixOf({ on: true, mark: choice.mark, helpers: choice.helpers, no: null });
+    // Both choices written out, so the link says how it marks whatever the page's defaults.
+    const url = `${location.origin}${location.pathname}#${host.state().address}&practice` +
+      `&mark=${choice.mark}&helpers=${choice.helpers}`;
     link.textContent = url;
     const qr = qrcode(0, 'M');
     qr.addData(url);
