@@ -108,6 +108,15 @@ test('the cursor goes from the ones to the carry above the tens, then the tens',
   assert.equal((await cursorOf(page)).x, ones.x);
   await page.click('#practice-back');
   await page.waitForFunction(() => /&seed=8$/.test(location.hash) && document.querySelector('#practice').hidden);
+  // A slip onto もどる, or a reload, loses nothing written.
+  const written = () => page.$$eval('#practice .cell[data-problem="0"] text', (ts) => ts.map((t) => t.textContent));
+  await page.click('#practice-start');
+  const before = await written();
+  assert.deepEqual(before.filter(Boolean), [[...first.answer].at(-1), '1']);
+  await page.reload({ waitUntil: 'load' });
+  await page.waitForFunction(() => document.documentElement.dataset.ready === 'true' &&
+    !document.querySelector('#practice').hidden);
+  assert.deepEqual(await written(), before);
   await page.browserContext().close();
 });
 

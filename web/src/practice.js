@@ -332,10 +332,49 @@ function startSheet(answer) {
   }));
   order = problems.map((_, i) => i);
   finished = false;
+  lastResult = null;
   started = Date.now();
+  workKey = `${host.state().address}${suffixOf(entries)}`;
+  takeUpWork();
   drawSheet();
   drawStrip();
   goTo(0);
+}
+
+// ---- The work so far, kept in the tab: a slip onto もどる or a reload loses nothing ----
+
+const WORK = 'kolvara.practice';
+let workKey = '';
+
+function keepWork() {
+  try {
+    sessionStorage.setItem(WORK, JSON.stringify({
+      key: workKey, values: boxes.map((b) => b.value), states: problems.map((p) => p.state), order, finished,
+      elapsed: Date.now() - started, result: lastResult,
+    }));
+  } catch {
+    // Private modes may refuse: the work stays on screen.
+  }
+}
+
+function takeUpWork() {
+  let kept;
+  try {
+    kept = JSON.parse(sessionStorage.getItem(WORK) ?? 'null');
+  } catch {
+    return;
+  }
+  if (kept?.key !== workKey || kept.values?.length !== boxes.length || kept.states?.length !== problems.length) return;
+  kept.values.forEach((value, i) => { boxes[i].value = /^[0-9]$/.test(value) ? value : ''; });
+  problems.forEach((p, i) => {
+    if (kept.states[i] === 'right' || kept.states[i] === 'wrong') markProblem(p);
+    else unmarkProblem(p);
+  });
+  const shown = (kept.order ?? []).filter((i) => Number.isInteger(i) && i >= 0 && i < problems.length);
+  if (shown.length) order = shown;
+  finished = kept.finished === true;
+  lastResult = finished ? kept.result ?? null : null;
+  started = Date.now() - (Number(kept.elapsed) || 0);
 }
 
 // The boxes a problem is marked on: its answer's, and with helpers=count the helper boxes too.
@@ -498,6 +537,7 @@ function press(key) {
     const next = place + (key === 'left' ? -1 : 1);
     if (next >= 0 && next < p.writes.length) cursor = p.writes[next];
   }
+  keepWork();
   showProblem();
 }
 
@@ -561,6 +601,7 @@ function markAll() {
   };
   keepResult(result);
   lastResult = result;
+  keepWork();
   showProblem();
   showResult(result);
 }
@@ -604,6 +645,7 @@ function redoWrong(wrongOnes) {
   order = wrongOnes;
   finished = false;
   started = Date.now();
+  keepWork();
   root.querySelector('#practice-result').hidden = true;
   drawStrip();
   goTo(0);
