@@ -185,6 +185,8 @@ test('クラスで使う shows the link with its seed and a QR code of it', asyn
   const sheet = await page.evaluate(() => location.hash.slice(1));
   assert.match(sheet, /&seed=555$/);
   assert.equal(url, `${site.base}#${sheet}&practice&mark=each&helpers=free`);
+  await page.keyboard.press('Escape');
+  assert.equal(await page.$('#class-link'), null);
   await page.browserContext().close();
 });
 

@@ -565,6 +565,14 @@ function onTap(event) {
 }
 
 function onKey(event) {
+  if (event.key === 'Escape' && document.getElementById('class-link')) {
+    document.getElementById('class-close').click();
+    return;
+  }
+  if (event.key === 'Escape' && root && !root.hidden && !root.querySelector('#practice-result').hidden) {
+    root.querySelector('#practice-look').click();
+    return;
+  }
   if (!root || root.hidden || event.ctrlKey || event.metaKey || event.altKey) return;
   if (!root.querySelector('#practice-number').hidden) {
     const key = /^[0-9]$/.test(event.key) ? event.key : event.key === 'Backspace' ? 'erase' : event.key === 'Enter' ? 'start' : null;
@@ -703,7 +711,10 @@ async function showClassLink() {
     window.print();
   });
   const close = button(words.close, { id: 'class-close', class: 'primary' });
-  close.addEventListener('click', () => dialog.remove());
+  close.addEventListener('click', () => {
+    dialog.remove();
+    document.getElementById('class-start').focus({ preventScroll: true });
+  });
   const step = host.info().steps.find((s) => s.key === host.state().step)?.name;
   dialog.replaceChildren(element('h2', { id: 'class-title' }, step ? `${words.classTitle}：${step}` : words.classTitle),
     element('p', { class: 'class-help' }, words.classHelp(maxNumber())),
