@@ -11,6 +11,8 @@
 //     it names one), a click on one of their conditions to the count line and the new sheet
 //     laid out on screen, each click a count the module has not made before; and the
 //     module's own share, the count with the panel's state and the page's layout apart;
+//   - れんしゅう on a quotient sheet on a tablet: the pupil's sheet laid out on screen from the
+//     button, and a digit written to its box drawn;
 //   - a 100-sheet PDF in the browser, the first time (the PDF writer still to load) and again.
 //
 //   node bench/web/web_bench.mjs SITE_DIR [RUNS] [SCREENSHOT_DIR]
@@ -174,6 +176,36 @@ async function freshPage(width = 1366, height = 768) {
   await page.browserContext().close();
 }
 
+// ---- れんしゅう: a pupil's sheet on screen, and a digit into its box ----
+{
+  const page = await freshPage(820, 1180);
+  await page.goto(`${base}#step=div-3-2&seed=1`, { waitUntil: 'load' });
+  await page.waitForFunction(() => document.documentElement.dataset.ready === 'true');
+  const { opened, typed } = await page.evaluate(async (n) => {
+    const frame = () => new Promise((done) => requestAnimationFrame(() => setTimeout(done, 0)));
+    const result = { opened: [], typed: [] };
+    for (let i = 0; i < n; ++i) {
+      await frame();
+      let start = performance.now();
+      document.getElementById('practice-start').click();
+      document.querySelector('#practice-stage svg').getBoundingClientRect();
+      result.opened.push(performance.now() - start);
+      for (let k = 0; k < 5; ++k) {
+        await frame();
+        start = performance.now();
+        document.dispatchEvent(new KeyboardEvent('keydown', { key: String(k), bubbles: true }));
+        document.querySelector('#practice .cell.cursor').getBoundingClientRect();
+        result.typed.push(performance.now() - start);
+      }
+      document.getElementById('practice-back').click();
+    }
+    return result;
+  }, 20);
+  console.log(`れんしゅう, 3けた÷2けた on a tablet: the sheet laid out from the button median ${ms(median(opened))} ` +
+    `(slowest ${ms(Math.max(...opened))}); a digit into its box median ${ms(median(typed))} (slowest ${ms(Math.max(...typed))})`);
+  await page.browserContext().close();
+}
+
 // ---- Products and quotients: a condition's click, the count and the new sheet ----
 {
   const widest = ['#op=mul&upper=aaa&lower=aa&seed=1', '#op=div&upper=aaa&lower=aa&seed=1'];
@@ -265,6 +297,15 @@ if (shotsDir) {
     await page.goto(`${base}#step=div-3-1-2&seed=5`, { waitUntil: 'load' });
     await page.waitForFunction(() => document.documentElement.dataset.ready === 'true');
     await page.screenshot({ path: join(shotsDir, `web-division-${name}.png`), fullPage: name !== 'laptop' });
+    await page.browserContext().close();
+  }
+  // れんしゅう with a few digits written, upright and across.
+  for (const [name, width, height] of [['phone', 390, 844], ['tablet', 820, 1180], ['tablet-across', 1180, 820]]) {
+    const page = await freshPage(width, height);
+    await page.goto(`${base}#step=mul-2-2&seed=5&practice&mark=each&no=3`, { waitUntil: 'load' });
+    await page.waitForFunction(() => document.documentElement.dataset.ready === 'true');
+    for (const key of '4321') await page.keyboard.press(key);
+    await page.screenshot({ path: join(shotsDir, `web-practice-${name}.png`) });
     await page.browserContext().close();
   }
   const page = await freshPage();
