@@ -188,8 +188,8 @@ export function sheetExtent(words) {
 
 // The preview's characters with their boxes as the browser lays them out, in sheet units;
 // run in the page, also as source by drivers other than puppeteer.
-export function previewWordsInPage() {
-  return [...document.querySelectorAll('#preview svg text')].flatMap((t) =>
+export function previewWordsInPage(texts = '#preview svg text') {
+  return [...document.querySelectorAll(texts)].flatMap((t) =>
     [...t.textContent].map((text, i) => {
       const b = t.getExtentOfChar(i);
       return { text, xMin: b.x, yMin: b.y, xMax: b.x + b.width, yMax: b.y + b.height };
@@ -266,13 +266,16 @@ export function answersOf(work, options, no) {
   return JSON.parse(readFileSync(file, 'utf8')).sheets[no - 1].problems;
 }
 
-// The box the cursor is in: its problem, whether it is a helper box, its middle across.
-export const cursorOf = (page) => page.evaluate(() => {
+// The box the cursor is in: its problem, whether it is a helper box, its middle across; run in
+// the page, also as source by drivers other than puppeteer.
+export function cursorInPage() {
   const root = document.querySelector('#practice');
   const cell = root.querySelector('.cell.cursor');
   const box = cell.querySelector('rect').getBBox();
   return { problem: Number(root.dataset.problem), helper: cell.classList.contains('helper'), x: box.x + box.width / 2 };
-});
+}
+
+export const cursorOf = (page) => page.evaluate(cursorInPage);
 
 // Writes one problem's answer from the ones up, passing over helper boxes; `wrongAt` puts a
 // different digit in that place of the answer. Then つぎ. By keyboard unless `press` says

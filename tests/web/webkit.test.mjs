@@ -1,30 +1,34 @@
 // The page in WebKitGTK, Safari's engine, which prints on whatever paper its dialog holds:
 // it draws kolvara-sheet's sheet, 更新 draws the next one, and on A4 portrait and on A4
 // landscape every printed page holds a whole B5 sheet, turned on the portrait page, never
-// cut and filling the page rather than a corner of it. A pupil's 出席番号 and kolvara-sheet's
-// answers of that sheet, typed on the practice's pad, mark it 20 of 20.
+// cut and filling the page rather than a corner of it. れんしゅう, worked on its pad: a class
+// link with a 出席番号 gives kolvara-sheet's sheet of that number, its answers mark it 20 of 20,
+// one wrong digit is marked × in its box, the cursor goes from the ones to the carry above the
+// tens, and after one visit the page works with the server gone, asking nothing of the network.
 import assert from 'node:assert/strict';
-import { execFile, spawnSync } from 'node:child_process';
-import { readFileSync } from 'node:fs';
+import { execFile, spawn } from 'node:child_process';
 import { join } from 'node:path';
+import { createInterface } from 'node:readline';
 import { after, before, test } from 'node:test';
 import { promisify } from 'node:util';
 
 import {
-  env, kolvaraSheet, pdfPageSize, pdfPages, previewWordsInPage, problemsOf, removeDir, root, sheetExtent, startSite,
-  tempDir,
+  answersOf, cursorInPage, env, kolvaraSheet, pdfPageSize, pdfPages, previewWordsInPage, problemsOf, removeDir, root,
+  sheetExtent, startSite, tempDir,
 } from './lib.mjs';
 
 const ADDRESS = 'op=add&upper=aaa&lower=aaa&carry=mmm&paper=b5&seed=77&sheets=2';
 const STATE = `JSON.stringify({ address: location.hash.slice(1),
   hint: document.getElementById('paper-hint').textContent, words: (${previewWordsInPage})() })`;
 
-let site, work;
+let site, work, webkit;
 before(async () => {
   site = await startSite(null);
   work = tempDir();
+  webkit = startWebKit();
 });
 after(async () => {
+  webkit?.close();
   await site?.close();
   removeDir(work);
 });
@@ -68,34 +72,104 @@ test('draws, refreshes and prints whole sheets on any paper', async () => {
   }
 });
 
-// Works the sheet through the pad's own buttons: the 出席番号, then each answer from the ones
-// up, passing over helper boxes, then まるつけ.
-const WORK = (no, answers) => `JSON.stringify((() => {
+// WebKitGTK under webkit_practice.py, one command at a time: send() resolves with the
+// command's answer, or fails with the driver's error.
+function startWebKit() {
+  const child = spawn('xvfb-run', ['-a', env.pythonGi, join(root, 'tests/web/webkit_practice.py')],
+    { stdio: ['pipe', 'pipe', 'pipe'] });
+  let stderr = '';
+  child.stderr.on('data', (data) => { stderr += data; });
+  const waiting = [];
+  createInterface({ input: child.stdout }).on('line', (line) => {
+    const { value, error } = JSON.parse(line);
+    const { done, fail } = waiting.shift();
+    if (error) fail(new Error(error));
+    else done(value);
+  });
+  child.on('exit', (code) => {
+    for (const { fail } of waiting.splice(0)) fail(new Error(`WebKitGTK's driver ended (${code}): ${stderr}`));
+  });
+  return {
+    send: (command) => new Promise((done, fail) => {
+      waiting.push({ done, fail });
+      child.stdin.write(`${JSON.stringify(command)}\n`);
+    }),
+    close: () => child.stdin.end(),
+  };
+}
+
+const READY = `document.documentElement.dataset.ready === 'true' && !document.documentElement.dataset.pending &&
+  !!document.getElementById('practice') && !document.getElementById('practice').hidden`;
+
+async function openPractice(url, size = {}) {
+  await webkit.send({ open: url, ...size });
+  await webkit.send({ wait: READY });
+}
+
+// A script run in the page, with the pad's own buttons to hand: press(key), and write(answer,
+// wrongAt) as a pupil writes an answer, from the ones up, passing over helper boxes, with a
+// different digit in place `wrongAt`, then つぎ. It answers what `body` returns.
+const inPractice = (body) => webkit.send({ run: `JSON.stringify((() => {
   const root = document.getElementById('practice');
-  for (const key of [...'${no}', 'start']) root.querySelector('#practice-number .key-' + key).click();
   const press = (key) => root.querySelector(':scope > .pad .key-' + key).click();
-  for (const answer of ${JSON.stringify(answers)}) {
-    const digits = [...answer].reverse();
+  const cursor = ${cursorInPage};
+  const write = (answer, wrongAt = -1) => {
+    const digits = [...answer].filter((c) => /[0-9]/.test(c)).reverse();
     for (let place = 0, turns = 0; place < digits.length && turns < 40; ++turns) {
-      if (root.querySelector('.cell.cursor').classList.contains('helper')) press('skip');
-      else press(digits[place++]);
+      if (cursor().helper) press('skip');
+      else press(place === wrongAt ? String((Number(digits[place++]) + 1) % 10) : digits[place++]);
     }
     press('next');
-  }
-  press('mark');
-  return { address: location.hash.slice(1), score: document.querySelector('#practice-result .score').textContent };
-})())`;
+  };
+  const score = () => document.querySelector('#practice-result .score').textContent;
+  ${body}
+})() ?? null)` });
 
-test('a pupil enters their number and works that sheet to 20 of 20', async () => {
-  const file = join(work, 'answers.json');
-  const run = spawnSync(env.sheet, ['--step', 'add-3', '--seed', '606', '--sheets', '12', '--json', '-o', file]);
-  assert.equal(run.status, 0, String(run.stderr));
-  const answers = JSON.parse(readFileSync(file, 'utf8')).sheets[11].problems.map((p) => p.answer);
-  const { stdout } = await promisify(execFile)('xvfb-run',
-    ['-a', env.pythonGi, join(root, 'tests/web/webkit_practice.py'), `${site.base}#step=add-3&seed=606&practice`,
-      WORK(12, answers)], { timeout: 120000 });
-  const { answer, errors } = JSON.parse(stdout);
-  assert.deepEqual(errors, []);
-  assert.match(answer.address, /&seed=606&practice&no=12$/);
-  assert.equal(answer.score, '20もん中20もん せいかい');
+test('a class link with a 出席番号 gives that sheet of the seed, worked to 20 of 20', async () => {
+  await openPractice(`${site.base}#step=add-3&seed=606&practice`);
+  await inPractice(`
+    for (const key of ['1', '2', 'start']) root.querySelector('#practice-number .key-' + key).click();`);
+  await webkit.send({ wait: `/&seed=606&practice&no=12$/.test(location.hash) &&
+    !!document.querySelector('#practice-stage svg text')` });
+  const words = await webkit.send({ run: `JSON.stringify((${previewWordsInPage})('#practice-stage svg text'))` });
+  const problems = answersOf(work, ['--step', 'add-3', '--seed', '606'], 12);
+  assert.deepEqual(problemsOf(words), problems.map((p) => ({ upper: Number(p.upper), sign: p.op,
+    lower: Number(p.lower) })), 'the problems on screen');
+  const score = await inPractice(`
+    for (const answer of ${JSON.stringify(problems.map((p) => p.answer))}) write(answer);
+    press('mark');
+    return score();`);
+  assert.equal(score, '20もん中20もん せいかい');
+});
+
+test('one wrong digit marks its problem × in that box', async () => {
+  await openPractice(`${site.base}#step=sub-3&seed=99&practice&mark=each&no=2`, { width: 390, height: 844 });
+  const problems = answersOf(work, ['--step', 'sub-3', '--seed', '99'], 2);
+  const run = await inPractice(`
+    ${JSON.stringify(problems.map((p) => p.answer))}.forEach((answer, i) => write(answer, i === 0 ? 1 : -1));
+    // Marked as each problem was filled, before まるつけ.
+    const states = [...document.querySelectorAll('#practice-strip button')].map((b) => b.dataset.state);
+    document.querySelector('#practice-strip button[data-at="0"]').click();
+    const wrong = [...root.querySelectorAll('.cell.wrong[data-problem="0"]')].map((c) => ({
+      helper: c.classList.contains('helper'), digit: c.querySelector('text').textContent }));
+    press('mark');
+    return { states, wrong, score: score() };`);
+  assert.deepEqual(run.states, ['wrong', ...Array(19).fill('right')]);
+  const tens = Number([...problems[0].answer].reverse()[1]);
+  assert.deepEqual(run.wrong, [{ helper: false, digit: String((tens + 1) % 10) }]);
+  assert.equal(run.score, '20もん中19もん せいかい');
+});
+
+test('the cursor goes from the ones to the carry above the tens, then the tens', async () => {
+  await openPractice(`${site.base}#step=add-2-carry-ones&seed=8&practice&no=1`, { width: 1366, height: 768 });
+  const first = answersOf(work, ['--step', 'add-2-carry-ones', '--seed', '8'], 1)[0];
+  const [ones, carry, tens] = await inPractice(`
+    const ones = cursor();
+    press('${[...first.answer].at(-1)}');
+    const carry = cursor();
+    press('1');
+    return [ones, carry, cursor()];`);
+  assert.deepEqual([ones, carry, tens].map((c) => [c.problem, c.helper]), [[0, false], [0, true], [0, false]]);
+  assert.ok(ones.x > tens.x && Math.abs(carry.x - tens.x) < 3,
+    `the carry box stands above the tens: ${JSON.stringify([ones, carry, tens])}`);
 });

@@ -1,13 +1,19 @@
 #!/usr/bin/python3
-"""Drives the practice in WebKitGTK (the engine of Safari) for webkit.test.mjs, under xvfb-run.
+"""Drives the page in WebKitGTK (the engine of Safari) for webkit.test.mjs, under xvfb-run.
 
-    webkit_practice.py URL SCRIPT
+Reads one JSON command a line on standard input and answers each with one JSON line,
+{"value": ...} or {"error": "..."}, on standard output:
 
-Loads URL, waits for the practice on screen, runs SCRIPT (which works the sheet through the
-page's own buttons and answers a JSON string) and writes {"answer", "errors"} as JSON to
-standard output.
+    {"open": URL, "width": W, "height": H}  a new view in a fresh context, once URL has loaded
+    {"reload": true}                        once the page has loaded again
+    {"wait": EXPRESSION}                    once EXPRESSION is true in the page
+    {"run": SCRIPT}                         SCRIPT's JSON string, read back
+    {"requests": true}                      every address the view asked for since the last time
+
+The test between commands may stop the server, so the driver must not ask anything of its own.
 """
 import json
+import os
 import sys
 
 import gi
@@ -16,55 +22,102 @@ gi.require_version("Gtk", "3.0")
 gi.require_version("WebKit2", "4.1")
 from gi.repository import GLib, Gtk, WebKit2  # noqa: E402
 
-READY = ("document.documentElement.dataset.ready === 'true' && !document.documentElement.dataset.pending"
-         " && !!document.getElementById('practice') && !document.getElementById('practice').hidden")
-TIMEOUT_S = 60
+WAIT_S = 30
 
-url, script = sys.argv[1:3]
-result = {"answer": None, "errors": []}
 loop = GLib.MainLoop()
-
-# A fresh context each run, so no service worker of an earlier run serves an older page.
-view = WebKit2.WebView.new_with_context(WebKit2.WebContext.new_ephemeral())
-view.set_size_request(820, 1180)
 window = Gtk.OffscreenWindow()
-window.add(view)
 window.show_all()
+state = {"view": None, "loading": None, "requests": [], "pending": b""}
 
 
-def fail(why):
-    result["errors"].append(why)
-    loop.quit()
+def answer(value=None, error=None):
+    print(json.dumps({"error": error} if error else {"value": value}), flush=True)
 
 
 def evaluate(source, then):
-    def done(view_, answer):
+    def done(view, result):
         try:
-            then(view_.evaluate_javascript_finish(answer).to_string())
+            then(view.evaluate_javascript_finish(result).to_string())
         except GLib.Error as error:
-            fail(f"script failed: {error.message}")
+            answer(error=f"script failed: {error.message}")
 
-    view.evaluate_javascript(source, -1, None, None, None, done)
+    state["view"].evaluate_javascript(source, -1, None, None, None, done)
 
 
-def wait_until(condition, then):
-    def check(answer):
-        if answer == "true":
-            then()
+def wait(condition):
+    deadline = GLib.get_monotonic_time() + WAIT_S * 1000000
+
+    def check(value):
+        if value == "true":
+            answer(True)
+        elif GLib.get_monotonic_time() > deadline:
+            answer(error=f"not true within {WAIT_S} s: {condition}")
         else:
-            GLib.timeout_add(100, lambda: evaluate(f"String({condition})", check) and False)
+            GLib.timeout_add(50, lambda: evaluate(f"String({condition})", check) and False)
 
     evaluate(f"String({condition})", check)
 
 
-def keep(answer):
-    result["answer"] = json.loads(answer)
-    loop.quit()
+def loaded(_view, event):
+    if event == WebKit2.LoadEvent.FINISHED and state["loading"]:
+        state["loading"] = None
+        answer(True)
 
 
-view.connect("load-failed", lambda _v, _e, failing, error: fail(f"{failing}: {error.message}") or True)
-view.load_uri(url)
-wait_until(READY, lambda: evaluate(script, keep))
-GLib.timeout_add_seconds(TIMEOUT_S, lambda: fail(f"no answer within {TIMEOUT_S} s"))
+def failed(_view, _event, uri, error):
+    if state["loading"]:
+        state["loading"] = None
+        answer(error=f"{uri}: {error.message}")
+    return True
+
+
+def open_view(url, width, height):
+    if state["view"]:
+        window.remove(state["view"])
+    # A fresh context each time, as a new browser profile: no service worker, storage or
+    # cache of an earlier page.
+    view = WebKit2.WebView.new_with_context(WebKit2.WebContext.new_ephemeral())
+    view.set_size_request(width, height)
+    window.resize(width, height)
+    view.connect("load-changed", loaded)
+    view.connect("load-failed", failed)
+    # Every request the page makes, whoever answers it: the server, the cache or a service worker.
+    view.connect("resource-load-started", lambda _v, _r, request: state["requests"].append(request.get_uri()))
+    window.add(view)
+    view.show()
+    state.update(view=view, loading=url, requests=[])
+    view.load_uri(url)
+
+
+def run(command):
+    if "open" in command:
+        open_view(command["open"], command.get("width", 820), command.get("height", 1180))
+    elif "reload" in command:
+        state["loading"] = state["view"].get_uri()
+        state["view"].reload()
+    elif "wait" in command:
+        wait(command["wait"])
+    elif "run" in command:
+        evaluate(command["run"], lambda value: answer(json.loads(value)))
+    elif "requests" in command:
+        answer(state["requests"])
+        state["requests"] = []
+    else:
+        answer(error=f"unknown command: {command}")
+
+
+def read(fd, _condition):
+    data = os.read(fd, 65536)
+    if not data:
+        loop.quit()
+        return False
+    state["pending"] += data
+    *lines, state["pending"] = state["pending"].split(b"\n")
+    for line in lines:
+        if line.strip():
+            run(json.loads(line))
+    return True
+
+
+GLib.io_add_watch(sys.stdin.fileno(), GLib.IO_IN | GLib.IO_HUP, read)
 loop.run()
-print(json.dumps(result))
