@@ -173,3 +173,28 @@ test('the cursor goes from the ones to the carry above the tens, then the tens',
   assert.ok(ones.x > tens.x && Math.abs(carry.x - tens.x) < 3,
     `the carry box stands above the tens: ${JSON.stringify([ones, carry, tens])}`);
 });
+
+test('after one visit the practice works with the server gone and asks nothing of the network', async () => {
+  // A server of its own, as this one is stopped; its address is a new origin, with no
+  // service worker yet.
+  const own = await startSite(null);
+  try {
+    await openPractice(`${own.base}#step=add-3&seed=2024&practice&no=5`);
+    await webkit.send({ wait: '!!navigator.serviceWorker.controller' });
+    await own.stopServer();
+    await webkit.send({ reload: true });
+    await webkit.send({ wait: READY });
+    assert.equal(await webkit.send({ run: 'JSON.stringify(!!navigator.serviceWorker.controller)' }), true,
+      'the page came from its service worker');
+    // The watch sees what the service worker answers: the page loaded anew asked for its files.
+    assert.ok((await webkit.send({ requests: true })).some((url) => url.endsWith('/practice.js')));
+    // A problem at a time, so what the page does between a pupil's taps has its turn.
+    for (const p of answersOf(work, ['--step', 'add-3', '--seed', '2024'], 5)) await inPractice(`write('${p.answer}');`);
+    assert.equal(await inPractice(`press('mark'); return score();`), '20もん中20もん せいかい');
+    // Laid out with every font the result uses, anything it asks for has been asked.
+    await webkit.send({ wait: `document.body.offsetHeight > 0 && document.fonts.status === 'loaded'` });
+    assert.deepEqual(await webkit.send({ requests: true }), []);
+  } finally {
+    await own.close();
+  }
+});
