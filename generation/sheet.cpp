@@ -116,7 +116,7 @@ struct ProblemPen {
     // a lent value before the answer digit below it: both just before that column's answer.
     void helpers(const ColumnWork &work, bool written) const
     {
-        const int size = helperBoxSize(look.fontSize);
+        const int size = helperBoxSize(look.fontSize, look.largeHelpers);
         const double boxTop = top - size - HelperGap;
         const double pixels = R(size * PixelsPerPoint * 0.8);
         for (int column = 1; column <= look.columns; ++column) {
@@ -249,7 +249,7 @@ void layOutProduct(const ProblemPen &pen, const MultiplicationWork &w, int multi
     } else {
         writeNumber(pen, 2, 0, w.product, written, accent, turn(0));
     }
-    const int size = helperBoxSize(look.fontSize);
+    const int size = helperBoxSize(look.fontSize, look.largeHelpers);
     const double pixels = R(size * PixelsPerPoint * 0.8);
     for (int r = 0; r < w.rowCount; ++r) {
         const double boxTop = pen.top - (r + 1) * (size + ProblemPen::HelperGap);
@@ -408,7 +408,7 @@ HelperColumns helperColumnsFor(const Settings &settings)
     return columns;
 }
 
-int helperBoxSize(int fontSize) { return R(fontSize * 0.5); }
+int helperBoxSize(int fontSize, bool large) { return R(fontSize * (large ? 0.9 : 0.5)); }
 
 int problemWidth(int fontSize, int columns) { return (columns + 1) * fontSize + 20; }
 int problemHeight(int fontSize) { return problemHeight(fontSize, 3); }
@@ -568,7 +568,7 @@ ProblemGrid problemGridFor(const Sheet &sheet)
     const bool helpers = sheet.format.helperBoxes && std::any_of(sheet.helperColumns.begin(), sheet.helperColumns.end(),
                                                                  [](bool b) { return b; });
     const auto band = [&](int fontSize) {
-        return helpers || (sheet.format.helperBoxes && !long_) ? helperRows * (helperBoxSize(fontSize) + 4) : 0;
+        return helpers || (sheet.format.helperBoxes && !long_) ? helperRows * (helperBoxSize(fontSize, sheet.format.largeHelpers) + 4) : 0;
     };
     const auto blockHeight = [&](int fontSize) { return problemHeight(fontSize, lines) + band(fontSize); };
     // Products and quotients are wide enough for the width to set their size: half a cell
@@ -672,6 +672,7 @@ SheetPage layOutPage(const Sheet &sheet, const Paper &paper, const TextMetrics &
     look.accentAnswers = sheet.format.redAnswers && sheet.answers;
     if (sheet.format.helperBoxes)
         look.helperColumns = sheet.helperColumns;
+    look.largeHelpers = sheet.format.largeHelpers;
     const double numberPixels = std::max(11, R(grid.fontSize * PixelsPerPoint * 0.4));
     const std::size_t count = std::min(sheet.problems.size(), std::size_t(grid.columns * grid.rows));
     for (std::size_t i = 0; i < count; ++i) {

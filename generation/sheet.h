@@ -29,6 +29,9 @@ struct SheetFormat {
     bool numbers = false;      // (1), (2), ... at each problem's top left
     // Problems a page: 6, 8 or 12 grow to fill it; 0 keeps the rows of 5 or 7 as on screen.
     int perPage = 0;
+    // Practice on a screen: helper boxes nearly a cell wide, for a fingertip; paper keeps them
+    // small over the digits.
+    bool largeHelpers = false;
     friend bool operator==(const SheetFormat &, const SheetFormat &) = default;
 };
 
@@ -175,6 +178,7 @@ struct ProblemLook {
     int width = 140;        // of the control
     bool accentAnswers = false;   // answers and helper digits in the answer colour
     HelperColumns helperColumns{};  // helper boxes above these columns
+    bool largeHelpers = false;      // SheetFormat::largeHelpers
 };
 
 // Lines a problem's working takes: 3 for a sum, a difference and a product written at once,
@@ -251,7 +255,7 @@ struct ProblemGrid {
 ProblemGrid problemGridFor(const Sheet &sheet);
 
 // The size of a helper box at a font size, and its room above a problem.
-int helperBoxSize(int fontSize);
+int helperBoxSize(int fontSize, bool large = false);
 
 // Size of an image stretched onto `printable` with its proportions kept: it fills the
 // height if that leaves it narrower, else the width; quotients rounded to the nearest

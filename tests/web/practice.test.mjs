@@ -28,7 +28,7 @@ const pad = (page) => (key) => page.tap(`#practice .pad .key-${key}`);
 
 // Keys, problem numbers and the boxes of the working, where each is less than a fingertip wide.
 const smallTargets = (page) => page.$$eval('#practice > .pad button, #practice-strip button, ' +
-  '#practice .cell:not(.helper)[data-problem="0"] rect', (es) => es.map((e) => e.getBoundingClientRect())
+  '#practice .cell[data-problem="0"] rect', (es) => es.map((e) => e.getBoundingClientRect())
   .filter((r) => r.width < 48 || r.height < 48).map((r) => `${Math.round(r.width)}x${Math.round(r.height)}`));
 
 const scoreOf = (page) => page.$eval('#practice-result .score', (e) => e.textContent);

@@ -77,6 +77,7 @@ PracticeSheet practiceSheet(const WebSession &session, int number)
     Sheet sheet = session.sheet(number - 1, false);
     sheet.boxes = true;
     sheet.format.helperBoxes = true;
+    sheet.format.largeHelpers = true;
     sheet.format.answerLabel = false;
     PracticeSheet out;
     const Paper paper = paperOf(session.request().paper);
