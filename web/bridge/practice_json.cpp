@@ -103,7 +103,7 @@ std::string practiceJson(const WebSession &session, int number)
     JsonWriter j;
     j.beginObject().field("max", MaxPupilNumber);
     if (number < 1 || number > MaxPupilNumber) {
-        j.field("error", "出席番号は 1 から " + std::to_string(MaxPupilNumber) + " までの 数です。").endObject();
+        j.field("error", "しゅっせきばんごうは 1 から " + std::to_string(MaxPupilNumber) + " までの かずです。").endObject();
         return j.take();
     }
     const PracticeSheet practice = practiceSheet(session, number);
