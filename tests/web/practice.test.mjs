@@ -1,6 +1,6 @@
 // れんしゅう: a pupil types kolvara-sheet's answers of their own sheet into the boxes and gets
 // every problem right; a wrong digit is marked where it stands; the cursor walks the boxes as
-// pupils write; a class link with a 出席番号 gives that sheet of the seed; after one visit the
+// pupils write; a class link with a 出席番号 gives that numbered sheet of the link; after one visit the
 // page works with the server gone and asks nothing of the network while a pupil works.
 import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
@@ -33,7 +33,7 @@ const smallTargets = (page) => page.$$eval('#practice > .pad button, #practice-s
 
 const scoreOf = (page) => page.$eval('#practice-result .score', (e) => e.textContent);
 
-test('a class link with a 出席番号 gives that sheet of the seed, worked to 20 of 20', async () => {
+test('a class link with a 出席番号 gives that numbered sheet of the link, worked to 20 of 20', async () => {
   const page = await newPage(site.browser, { width: 820, height: 1180 });
   await openPractice(page, 'step=add-3&seed=4321&practice');
   await page.waitForSelector('#practice-number:not([hidden])');

@@ -125,7 +125,7 @@ const inPractice = (body) => webkit.send({ run: `JSON.stringify((() => {
   ${body}
 })() ?? null)` });
 
-test('a class link with a 出席番号 gives that sheet of the seed, worked to 20 of 20', async () => {
+test('a class link with a 出席番号 gives that numbered sheet of the link, worked to 20 of 20', async () => {
   await openPractice(`${site.base}#step=add-3&seed=606&practice`);
   await inPractice(`
     for (const key of ['1', '2', 'start']) root.querySelector('#practice-number .key-' + key).click();`);

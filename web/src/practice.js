@@ -3,8 +3,9 @@
 // where each problem lies (kv_practice); this file only shows them and compares digits.
 //
 // The address carries the practice after the sheet's own entries: "practice" turns it on,
-// "no=k" names the pupil's sheet (No.k of the seed), "mark=each|end" and "helpers=count|free"
+// "no=k" names the pupil's sheet (No.k of the link's run), "mark=each|end" and "helpers=count|free"
 // are the teacher's choices. A class link has no "no": each pupil enters their 出席番号.
+import { element } from './dom.js';
 import { pageSvg } from './sheet-svg.js';
 
 const words = {
@@ -91,16 +92,6 @@ function pupilNumber(text, max) {
   if (typeof text !== 'string' || !/^[0-9]{1,3}$/.test(text)) return null;
   const n = Number(text);
   return n >= 1 && n <= max ? n : null;
-}
-
-function element(tag, attributes = {}, ...children) {
-  const e = document.createElement(tag);
-  for (const [key, value] of Object.entries(attributes)) {
-    if (value === undefined || value === null || value === false) continue;
-    e.setAttribute(key, value === true ? '' : value);
-  }
-  e.append(...children);
-  return e;
 }
 
 function svgElement(tag, attributes = {}) {
