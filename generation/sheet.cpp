@@ -110,43 +110,47 @@ struct ProblemPen {
             text(line, column, digit, accent);
     }
 
+    // A helper box above a column of the upper line, in the row `row` up (0 nearest), noted
+    // as a place to write with what belongs there; on the answer page that number is in it.
+    void helperBox(int row, int column, const std::string &answer, int order, bool written) const
+    {
+        const int size = helperBoxSize(look.fontSize, look.largeHelpers);
+        const double boxTop = top - (row + 1) * (size + HelperGap);
+        const Cell c = cellOf(look, UpperLine, column);
+        const double boxLeft = left + c.left + (c.width - size) / 2.0;
+        const DottedBox box{boxLeft, boxTop, boxLeft + size, boxTop + size};
+        if (look.backings)
+            out.add(Backing{box.left + 1, box.top + 1, box.right - box.left - 1, box.bottom - box.top - 1});
+        out.writes.push_back({std::uint32_t(out.boxes.size()), 0, answer, true, order});
+        out.add(box);
+        if (answer.empty() || !written)
+            return;
+        // Two digits (11) are set smaller, in whole pixels as the screen draws them, to stay
+        // inside the box's dotted edges.
+        double fitted = R(size * PixelsPerPoint * 0.8);
+        double advance = metrics.advance(Face::Problem, fitted, answer);
+        const double room = size - 2;
+        if (advance > room) {
+            fitted = std::max(1.0, std::floor(fitted * room / advance));
+            advance = metrics.advance(Face::Problem, fitted, answer);
+        }
+        const double ascent = metrics.ascent(Face::Problem, fitted), descent = metrics.descent(Face::Problem, fitted);
+        out.add(TextRun{answer, Face::Problem, fitted, boxLeft + (size - advance) / 2,
+                        boxTop + (size + ascent - descent) / 2, false, look.accentAnswers});
+    }
+
     // Helper boxes above the upper number and, on the answer page, what the pupil writes in
     // them (workOf): the carried 1s, or each lending digit's new value with the digit struck.
     // A pupil writes the carried 1 above a column after the answer digit right of it, and
     // a lent value before the answer digit below it: both just before that column's answer.
     void helpers(const ColumnWork &work, bool written) const
     {
-        const int size = helperBoxSize(look.fontSize, look.largeHelpers);
-        const double boxTop = top - size - HelperGap;
-        const double pixels = R(size * PixelsPerPoint * 0.8);
         for (int column = 1; column <= look.columns; ++column) {
             if (!look.helperColumns[std::size_t(column)])
                 continue;
-            const Cell c = cellOf(look, UpperLine, column);
-            const double boxLeft = left + c.left + (c.width - size) / 2.0;
-            const DottedBox box{boxLeft, boxTop, boxLeft + size, boxTop + size};
-            if (look.backings)
-                out.add(Backing{box.left + 1, box.top + 1, box.right - box.left - 1, box.bottom - box.top - 1});
             const int value = work.helper[std::size_t(column)];
-            out.writes.push_back({std::uint32_t(out.boxes.size()), 0, value < 0 ? std::string() : std::to_string(value),
-                                  true, 2 * column - 1});
-            out.add(box);
-            if (value < 0 || !written)
-                continue;
-            const std::string number = std::to_string(value);
-            // Two digits (11) are set smaller, in whole pixels as the screen draws them, to
-            // stay inside the box's dotted edges.
-            double fitted = pixels;
-            double advance = metrics.advance(Face::Problem, fitted, number);
-            const double room = size - 2;
-            if (advance > room) {
-                fitted = std::max(1.0, std::floor(fitted * room / advance));
-                advance = metrics.advance(Face::Problem, fitted, number);
-            }
-            const double ascent = metrics.ascent(Face::Problem, fitted), descent = metrics.descent(Face::Problem, fitted);
-            out.add(TextRun{number, Face::Problem, fitted, boxLeft + (size - advance) / 2,
-                            boxTop + (size + ascent - descent) / 2, false, look.accentAnswers});
-            if (work.struck[std::size_t(column)])  // a stroke through the digit that lent
+            helperBox(0, column, value < 0 ? std::string() : std::to_string(value), 2 * column - 1, written);
+            if (value >= 0 && written && work.struck[std::size_t(column)])  // a stroke through the digit that lent
                 strike(UpperLine, column);
         }
     }
@@ -249,31 +253,15 @@ void layOutProduct(const ProblemPen &pen, const MultiplicationWork &w, int multi
     } else {
         writeNumber(pen, 2, 0, w.product, written, accent, turn(0));
     }
-    const int size = helperBoxSize(look.fontSize, look.largeHelpers);
-    const double pixels = R(size * PixelsPerPoint * 0.8);
     for (int r = 0; r < w.rowCount; ++r) {
-        const double boxTop = pen.top - (r + 1) * (size + ProblemPen::HelperGap);
+        const ProductRow &row = w.rows[std::size_t(r)];
         for (int place = 1; place < MaxMultiplicandPlaces; ++place) {
             if (!look.helperColumns[std::size_t(place)])
                 continue;
-            const Cell c = cellOf(look, 0, place);
-            const double boxLeft = pen.left + c.left + (c.width - size) / 2.0;
-            const DottedBox box{boxLeft, boxTop, boxLeft + size, boxTop + size};
-            if (look.backings)
-                pen.out.add(Backing{box.left + 1, box.top + 1, box.right - box.left - 1, box.bottom - box.top - 1});
-            const ProductRow &row = w.rows[std::size_t(r)];
             const int carry = place < placesOf(multiplicand) ? row.carries[std::size_t(place)] : 0;
             // Handed on by the place below, right after its digit of the row is written.
-            pen.out.writes.push_back({std::uint32_t(pen.out.boxes.size()), 0, carry ? std::to_string(carry) : std::string(),
-                                      true, r * 100 + 2 * (place - 1 + row.place) + 1});
-            pen.out.add(box);
-            if (!written || carry == 0)
-                continue;
-            const std::string digit(1, char('0' + carry));
-            const double advance = pen.metrics.advance(Face::Problem, pixels, digit);
-            const double ascent = pen.metrics.ascent(Face::Problem, pixels), descent = pen.metrics.descent(Face::Problem, pixels);
-            pen.out.add(TextRun{digit, Face::Problem, pixels, boxLeft + (size - advance) / 2,
-                                boxTop + (size + ascent - descent) / 2, false, accent});
+            pen.helperBox(r, place, carry ? std::to_string(carry) : std::string(), r * 100 + 2 * (place - 1 + row.place) + 1,
+                          written);
         }
     }
 }

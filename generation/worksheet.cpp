@@ -11,6 +11,21 @@ namespace kolvara {
 
 namespace {
 
+// `wanted` problems from `draw`, distinct while the `available` ones last when asked; past
+// that, repeats come back.
+template <typename Draw>
+std::vector<SheetProblem> drawSome(std::size_t wanted, std::uint64_t available, bool distinct, Draw draw)
+{
+    std::vector<SheetProblem> drawn;
+    for (int tries = 0; drawn.size() < wanted; ++tries) {
+        const SheetProblem p = draw();
+        const bool repeat = std::find(drawn.begin(), drawn.end(), p) != drawn.end();
+        if (!distinct || !repeat || drawn.size() >= available || tries > 10'000)
+            drawn.push_back(p);
+    }
+    return drawn;
+}
+
 // Problems of the sheet from the column engine: count, then draw, so no choice can hang.
 std::vector<SheetProblem> drawProblems(const ProblemChoice &choice, bool distinct, std::uint32_t reading)
 {
@@ -30,15 +45,9 @@ std::vector<SheetProblem> drawProblems(const ProblemChoice &choice, bool distinc
         const std::uint64_t available = countProblems(grid, sub, choice.zeroEnd).problems;
         if (available == 0)
             return {};
-        std::vector<SheetProblem> drawn;
         const std::size_t wanted = std::size_t(std::count(signs.begin(), signs.end(), sub));
-        // Distinct while the choice has enough; past that, repeats come back.
-        for (int tries = 0; drawn.size() < wanted; ++tries) {
-            const SheetProblem p = drawProblem(grid, sub, choice.zeroEnd, random);
-            const bool repeat = std::find(drawn.begin(), drawn.end(), p) != drawn.end();
-            if (!distinct || !repeat || drawn.size() >= available || tries > 10'000)
-                drawn.push_back(p);
-        }
+        const std::vector<SheetProblem> drawn =
+            drawSome(wanted, available, distinct, [&] { return drawProblem(grid, sub, choice.zeroEnd, random); });
         for (std::size_t i = 0, next = 0; i < signs.size(); ++i)
             if (signs[i] == sub) {
                 problems.resize(std::max(problems.size(), i + 1));
@@ -57,15 +66,10 @@ std::vector<SheetProblem> drawLongProblems(const ProblemChoice &choice, bool dis
         return {};
     const Sign sign = choice.operation == Operation::Multiply ? Sign::Times : Sign::Divide;
     WideRandom random(reading);
-    std::vector<SheetProblem> drawn;
-    for (int tries = 0; drawn.size() < SheetSize; ++tries) {
+    return drawSome(SheetSize, pairs.size(), distinct, [&] {
         const LongPair pair = pairs[std::size_t(random.below(pairs.size()))];
-        const SheetProblem p = wholeProblem(sign, pair.upper, pair.lower);
-        const bool repeat = std::find(drawn.begin(), drawn.end(), p) != drawn.end();
-        if (!distinct || !repeat || drawn.size() >= pairs.size() || tries > 10'000)
-            drawn.push_back(p);
-    }
-    return drawn;
+        return wholeProblem(sign, pair.upper, pair.lower);
+    });
 }
 
 // The window's three places: its problem table filled at the reading, as the window fills it.
