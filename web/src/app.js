@@ -2,6 +2,7 @@
 // layout asked of the WebAssembly module (kolvara.js), which is the program's own C++.
 import createKolvara from './kolvara.js';
 import { openPractice, practiceSuffix, setUpPractice, splitPractice } from './practice.js';
+import { element } from './dom.js';
 import { pageSvg } from './sheet-svg.js';
 
 // The window's texts, as the build took them from its stored layout (ui_texts.py).
@@ -42,16 +43,6 @@ const MS_PER_DAY = 86400000;
 const caption = (text) => (text ?? '').replace(/\(&.\)/, '');
 const widget = (name) => ui.widgets[name] ?? {};
 const $ = (id) => document.getElementById(id);
-
-function element(tag, attributes = {}, ...children) {
-  const e = document.createElement(tag);
-  for (const [key, value] of Object.entries(attributes)) {
-    if (value === undefined || value === null || value === false) continue;
-    e.setAttribute(key, value === true ? '' : value);
-  }
-  e.append(...children);
-  return e;
-}
 
 let kv;          // the module's calls, each answering with parsed JSON; null while it starts again
 let info;        // names, captions and hints that never change
