@@ -32,6 +32,13 @@ struct SheetFormat {
     // Practice on a screen: helper boxes nearly a cell wide, for a fingertip; paper keeps them
     // small over the digits.
     bool largeHelpers = false;
+    // The problem page's answer rows as wide as the widest answer the settings allow, the
+    // same for every problem, so a row's boxes give nothing of the answer away; off, each
+    // problem gets the boxes of its own answer (the window's look).
+    bool widestAnswers = false;
+    // The status lines (the settings' codes) on the problem page too; the answer page always
+    // has them.
+    bool statusLinesOnProblems = true;
     friend bool operator==(const SheetFormat &, const SheetFormat &) = default;
 };
 
