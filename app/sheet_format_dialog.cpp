@@ -31,19 +31,19 @@ QString caption(const SheetOptionRow &r)
     return text;
 }
 
-// A captioned switch that turns on something of the page's format and nothing else: each
-// such row of the table is a box here.
+// A captioned switch that turns something of the page's format on and off and nothing
+// else: each such row of the table is a box here.
 bool isFormatSwitch(const SheetOptionRow &r)
 {
     if (r.kind != kolvara::OptionKind::Switch || r.caption.empty() || !r.read)
         return false;
-    kolvara::SheetRequest probe;
-    probe.format = {};
-    const kolvara::SheetRequest before = probe;
-    r.read(probe, r.key, {});
-    const bool formatChanged = probe.format != before.format;
-    probe.format = before.format;
-    return formatChanged && probe == before;
+    const kolvara::SheetRequest before;
+    kolvara::SheetRequest on, off;
+    r.read(on, r.key, {});
+    r.read(off, r.key, kolvara::SwitchOff);
+    const bool formatChanged = on.format != off.format;
+    on.format = off.format = before.format;
+    return formatChanged && on == before && off == before;
 }
 
 QLabel *labelFor(const SheetOptionRow &r, QWidget *buddy)
@@ -79,6 +79,19 @@ SheetFormatDialog::SheetFormatDialog(const kolvara::SheetFormat &format, QWidget
 
     kolvara::SheetRequest current;
     current.format = format;
+
+    // The list's entry whose word gives the format it has.
+    const SheetOptionRow &boxes = row("answer-boxes");
+    answerBoxes_ = new QComboBox;
+    const QStringList words = toQt(boxes.valueName).split(u'|'), captions = toQt(boxes.valueCaptions).split(u'|');
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        answerBoxes_->addItem(i < captions.size() ? captions[i] : words[i], words[i]);
+        kolvara::SheetRequest probe = current;
+        if (boxes.read(probe, boxes.key, words[i].toStdString()).empty() && probe == current)
+            answerBoxes_->setCurrentIndex(int(i));
+    }
+    form->addRow(labelFor(boxes, answerBoxes_), answerBoxes_);
+
     for (const SheetOptionRow &r : kolvara::sheetOptionRows()) {
         if (!isFormatSwitch(r))
             continue;
@@ -104,8 +117,9 @@ kolvara::SheetFormat SheetFormatDialog::format() const
     kolvara::SheetRequest chosen;
     chosen.format = {};
     for (const auto &[r, box] : switches_)
-        if (box->isChecked())
-            r->read(chosen, r->key, {});
+        r->read(chosen, r->key, box->isChecked() ? std::string_view() : kolvara::SwitchOff);
+    const SheetOptionRow &boxes = row("answer-boxes");
+    boxes.read(chosen, boxes.key, answerBoxes_->currentData().toString().toStdString());
     chosen.format.perPage = perPage_->currentData().toInt();
     return chosen.format;
 }

@@ -28,6 +28,7 @@ private:
     QComboBox *step_;
     std::vector<const kolvara::NamedStep *> steps_;  // those the window's three places can show
     QComboBox *perPage_;
+    QComboBox *answerBoxes_;
     // Each switch of the page's format in the table, with its box.
     std::vector<std::pair<const kolvara::SheetOptionRow *, QCheckBox *>> switches_;
 };

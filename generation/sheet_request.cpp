@@ -52,6 +52,7 @@ constexpr std::array<std::string_view, 4> PaperKeys{"a4", "letter", "b5", "b4"};
 constexpr std::string_view OperationWords = "add|sub|mixed|mul|div";
 constexpr std::string_view PerPageWords = "4|6|8|12";
 constexpr std::string_view ZeroEndWords = "y|n|m";
+constexpr std::string_view AnswerBoxWords = "widest|exact";
 
 // A switch of the request, on when given.
 template <bool SheetRequest::*flag>
@@ -59,8 +60,8 @@ SheetOptionRow switchRow(std::string_view key, std::string_view caption, char ac
                          std::string_view ja, std::string_view en)
 {
     return {key, OptionKind::Switch, {}, caption, accelerator, hint, ja, en,
-            [](SheetRequest &r, std::string_view, std::string_view) {
-                r.*flag = true;
+            [](SheetRequest &r, std::string_view, std::string_view v) {
+                r.*flag = v != SwitchOff;
                 return std::string();
             },
             [](const SheetRequest &r) { return std::string(r.*flag ? "on" : ""); }};
@@ -71,8 +72,8 @@ SheetOptionRow formatRow(std::string_view key, std::string_view caption, char ac
                          std::string_view ja, std::string_view en, bool windowOnly = false)
 {
     return {key, OptionKind::Switch, {}, caption, accelerator, hint, ja, en,
-            [](SheetRequest &r, std::string_view, std::string_view) {
-                r.format.*flag = true;
+            [](SheetRequest &r, std::string_view, std::string_view v) {
+                r.format.*flag = v != SwitchOff;
                 return std::string();
             },
             [](const SheetRequest &r) { return std::string(r.format.*flag ? "on" : ""); }, windowOnly};
@@ -83,8 +84,8 @@ template <bool SheetRequest::*flag>
 SheetOptionRow offRow(std::string_view key, std::string_view ja, std::string_view en)
 {
     return {key, OptionKind::Switch, {}, {}, 0, {}, ja, en,
-            [](SheetRequest &r, std::string_view, std::string_view) {
-                r.*flag = false;
+            [](SheetRequest &r, std::string_view, std::string_view v) {
+                r.*flag = v == SwitchOff;
                 return std::string();
             },
             [](const SheetRequest &r) { return std::string(r.*flag ? "" : "on"); }};
@@ -267,6 +268,27 @@ const std::vector<SheetOptionRow> &rows()
                                          "問題の左上に (1)、(2)、… の番号", "(1), (2), ... at each problem's top left"),
         formatRow<&SheetFormat::answerLabel>("answer-label", "解答のページに「こたえ」", 'A',
                                              "解答のページの見出しの横に「こたえ」と印刷します。", {}, {}, true),
+        {"answer-boxes", OptionKind::Words, AnswerBoxWords, "答えのわく", 'B',
+         "問題のページの答えのわくを、どの問題もいちばん長い答えに合わせるか、その問題の答えのけた数だけにするか。",
+         "問題のページの答えのわく：widest どの問題も設定でいちばん長い\n"
+         "答えのけた数（わくの数から答えのけた数がわからない）、exact その\n問題の答えのけた数（既定 widest。ウィンドウの既定は exact）",
+         "the problem page's answer boxes: widest = as many on every problem\n"
+         "as the widest answer the settings allow (no answer's length given\naway), exact = as many as the problem's own answer (default widest;\n"
+         "the window's default is exact)",
+         [](SheetRequest &r, std::string_view name, std::string_view v) {
+             std::size_t index = 0;
+             std::string error = readWord(name, AnswerBoxWords, v, index);
+             if (error.empty())
+                 r.format.widestAnswers = index == 0;
+             return error;
+         },
+         [](const SheetRequest &r) { return std::string(r.format.widestAnswers ? "" : "exact"); }, false, {},
+         "いちばん長い答えに合わせる|答えのけた数だけ"},
+        formatRow<&SheetFormat::statusLinesOnProblems>(
+            "status-lines", "問題のページにも状況の行", 'L',
+            "設定の記号（状況の行）を、解答のページだけでなく問題のページにも印刷します。",
+            "設定の記号（状況の行）を問題のページにも（既定では解答のページ\nだけ。ウィンドウの既定は両方）",
+            "the settings' codes (the status lines) on the problem pages too\n(default: on the answer pages only; the window's default is both)"),
         {"per-page", OptionKind::Words, PerPageWords, "1ページの問題数", 'M',
          "問題を少なくすると、数字とわくが大きくなります。",
          "1ページの問題を少なく大きく：各プリントの最初の N 問（既定 20、\n1けたは 28。2けたをかけるかけ算は 12、8、6 で既定 12、わり算は\n6、4 で既定 6。4 はわり算だけ）",

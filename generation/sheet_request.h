@@ -28,9 +28,13 @@ struct SheetRequest {
     bool boxes = true;
     bool answersLast = false;  // every problem page first, then every answer page
     PaperChoice paper = PaperChoice::A4;
+    // What teachers hand out: answer pages that say "こたえ", answer boxes that give no
+    // answer's length away, and the settings' codes on the answer pages alone.
     SheetFormat format = [] {
         SheetFormat f;
-        f.answerLabel = true;  // answer pages say "こたえ"
+        f.answerLabel = true;
+        f.widestAnswers = true;
+        f.statusLinesOnProblems = false;
         return f;
     }();
     friend bool operator==(const SheetRequest &, const SheetRequest &) = default;
@@ -45,6 +49,8 @@ constexpr std::uint8_t operationBit(Operation op)
 
 // The kinds of option: a switch is on when given (or off, for the "no-" ones).
 enum class OptionKind : std::uint8_t { Switch, Words, Pattern, Number, Name };
+// The value that turns a switch back off, as the address and the dialog's boxes write it.
+inline constexpr std::string_view SwitchOff = "0";
 
 struct SheetOptionRow {
     std::string_view key;        // the long option and the address key
@@ -57,8 +63,9 @@ struct SheetOptionRow {
     std::string_view hint;
     // For --help and the manual pages ("\n" starts a continuation line).
     std::string_view helpJapanese, helpEnglish;
-    // Reads a value (a switch gets "" for on), or says what is wrong (Japanese, then English)
-    // and changes nothing. `name` is how the message names the option ("--op" or "op").
+    // Reads a value (a switch gets "" for on, SwitchOff for off), or says what is wrong
+    // (Japanese, then English) and changes nothing. `name` is how the message names the
+    // option ("--op" or "op").
     std::string (*read)(SheetRequest &request, std::string_view name, std::string_view value);
     // The value as written back: "" when it says what the default says (a switch: "on").
     std::string (*write)(const SheetRequest &request);

@@ -17,7 +17,7 @@ bool isProblemKey(std::string_view key)
 }
 
 // Every other option written and read back into a fresh request, as the table has no way
-// to turn a switch off, or an option back to its default, by itself.
+// to turn an option back to its default by itself.
 SheetRequest withoutEntry(const SheetRequest &request, std::string_view key)
 {
     SheetRequest out;
@@ -80,8 +80,8 @@ bool applyEntry(SheetRequest &request, std::string_view key, std::string_view va
     SheetRequest next = request;
     std::string fault;
     if (row->kind == OptionKind::Switch) {
-        if (value == "0")
-            next = withoutEntry(request, key);
+        if (value == SwitchOff)
+            fault = row->read(next, key, SwitchOff);
         else if (value.empty() || value == "1")
             fault = row->read(next, key, {});
         else

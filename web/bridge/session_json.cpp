@@ -225,15 +225,17 @@ std::string stateJson(const WebSession &session)
     j.field("hasSheet", session.hasSheet()).field("seed", double(request.seed)).field("refusal", session.refusal());
     j.field("answers", request.answers).field("boxes", request.boxes).field("distinct", request.distinct);
     j.field("paper", paperKey(request.paper)).field("sheets", request.sheets);
-    const SheetFormat &f = request.format;
-    j.key("format").beginObject()
-        .field("helper-boxes", f.helperBoxes)
-        .field("red-answers", f.redAnswers)
-        .field("class-line", f.classLine)
-        .field("score", f.score)
-        .field("numbers", f.numbers)
-        .field("answers-last", request.answersLast)
-        .endObject();
+    // The sheet's captioned options as the table has them: a switch on or off, a list's word.
+    j.key("format").beginObject();
+    for (const SheetOptionRow &row : sheetOptionRows()) {
+        if (row.windowOnly || row.caption.empty() || isProblemKey(row.key))
+            continue;
+        if (row.kind == OptionKind::Switch)
+            j.field(row.key, !row.write(request).empty());
+        else if (row.kind == OptionKind::Words)
+            j.field(row.key, chosenWord(row, request));
+    }
+    j.endObject();
     // The page sizes the panel's problems take, largest first; the one a page of them holds
     // by itself is "0", as the address leaves it out.
     const int ownPage = perPageOf(wanted.problems, 0);

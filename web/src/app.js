@@ -187,7 +187,12 @@ function buildPanel() {
   buildLongPanel();
   $('sheet-format').append(
     field(opt['per-page'].caption, select('per-page', [])),
-    field(opt.paper.caption, select('paper', captioned(opt.paper))),
+    ...formatListKeys().map((key) => {
+      const list = select(key, opt[key].choices.map((c) => [c.value, c.caption]));
+      list.dataset.list = key;
+      list.title = opt[key].hint;
+      return field(opt[key].caption, list);
+    }),
     switches);
   const sheets = element('input', { id: 'sheets', type: 'number', inputmode: 'numeric', min: '1',
     max: String(info.maxSheets), step: '1', title: opt.sheets.hint, 'aria-description': opt.sheets.hint });
@@ -282,6 +287,15 @@ function captioned(option) {
   return option.values.map((value, i) => [value, option.valueCaptions[i] ?? value]);
 }
 
+// The sheet's lists as the table has them, after the page size, whose entries go with the
+// problems.
+function formatListKeys() {
+  return Object.keys(info.sheetOptions).filter((key) => {
+    const o = info.sheetOptions[key];
+    return !o.switch && !o.problem && o.caption && o.choices.length && key !== 'per-page';
+  });
+}
+
 // The teachers' switches as the table has them.
 function switchKeys() {
   return Object.keys(info.sheetOptions).filter((key) => info.sheetOptions[key].switch && info.sheetOptions[key].caption);
@@ -373,7 +387,7 @@ function showPanel() {
 
   put($('CheckBoxRuledLine'), 'checked', state.boxes);
   put($('CheckBoxPrintAnswer'), 'checked', state.answers);
-  put($('paper'), 'value', state.paper);
+  for (const key of formatListKeys()) put($(key), 'value', state.format[key]);
   fillList($('per-page'), state.perPageChoices.map((c) => [c.value, c.caption]));
   put($('per-page'), 'value', state.perPage);
   showKind();
@@ -667,7 +681,7 @@ function connect() {
       act(kv.set('step', t.value));
     }
     else if (t.id === 'step') showPanel();  // the settings of the panel are already the own ones
-    else if (t.id === 'per-page' || t.id === 'paper') act(kv.set(t.id, t.value));
+    else if (t.id === 'per-page' || t.dataset.list) act(kv.set(t.id, t.value));
   });
   $('sheet-format').addEventListener('change', format);
   $('kinds-field').addEventListener('change', guarded((event) => {
