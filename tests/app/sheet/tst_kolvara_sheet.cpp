@@ -314,8 +314,17 @@ private slots:
                                   << QStringLiteral("--per-page must be 4, 6, 8 or 12") << week;
         QTest::newRow("a step on B5") << none << words("kolvara-sheet --step SUB-3-ZERO-TENS --paper b5 -o") << nothing
                                       << 0 << QStringLiteral("729 x 516 pts[\\s\\S]*\n- \\d\\d\\d\n") << week;
+        QTest::newRow("answer boxes of no such width") << file << words("kolvara-sheet --answer-boxes wide -o") << nothing
+                                                       << 2 << QStringLiteral("--answer-boxes は widest か exact です：wide\n"
+                                                                              "kolvara-sheet: --answer-boxes must be widest or exact, not: wide")
+                                                       << week;
+        QTest::newRow("exact answer boxes and the status lines")
+            << none << words("kolvara-sheet --answer-boxes EXACT --status-lines --no-answers -o") << nothing << 0
+            << firstSheet << week;
         QTest::newRow("a value for a switch") << file << words("kolvara-sheet --help=foo -o") << nothing << 2
                                               << QStringLiteral("--help takes no value") << week;
+        QTest::newRow("a value for the status lines") << file << words("kolvara-sheet --status-lines=0 -o") << nothing
+                                                      << 2 << QStringLiteral("--status-lines takes no value") << week;
         QTest::newRow("a value missing") << file << words("kolvara-sheet --sheets") << nothing << 2
                                          << QStringLiteral("--sheets needs a value") << week;
         QTest::newRow("a stray word") << file << words("kolvara-sheet sums.pdf -o") << nothing << 2
@@ -323,6 +332,11 @@ private slots:
         QTest::newRow("help in both languages")
             << none << words("kolvara-sheet --help") << nothing << 0
             << QStringLiteral("\n  --carry PATTERN +上[^\n]+\n(?: +[^ \n][^\n]+\n)+? +the columns from the highest") << nothing;
+        QTest::newRow("help names the answer boxes' widths")
+            << none << words("kolvara-sheet --help") << nothing << 0
+            << QStringLiteral("\n  --answer-boxes widest\\|exact +問題のページの答えのわく[^\n]+\n(?: +[^ \n][^\n]+\n)+? +the "
+                              "problem page's answer boxes[^\n]+\n(?: +[^ \n][^\n]+\n)+?  --status-lines +設定の記号")
+            << nothing;
         QTest::newRow("version") << none << words("kolvara-sheet --version") << nothing << 0
                                  << QStringLiteral("^kolvara-sheet %1\n$").arg(QRegularExpression::escape(KOLVARA_VERSION))
                                  << nothing;

@@ -170,37 +170,56 @@ private slots:
     }
 
     // A named step sets the settings and draws its sheet; the format shows in the pages and
-    // the screen holds the problems a smaller page prints.
+    // the screen holds the problems a smaller page prints. The window's own page comes
+    // first: each answer row its own answer's boxes, the status lines on both pages.
     void sheetFormatDialog()
     {
         Window w;
         const kolvara::NamedStep &step = *kolvara::findStep("sub-3-zero-tens");
         const kolvara::Settings settings = *kolvara::settingsOf(step);
-        w.form.setSheetFormatAsker([&step](SheetFormatDialog &d) {
+        QStringList shown;
+        const auto showing = [&shown](SheetFormatDialog &d) {
+            shown.clear();
+            for (QCheckBox *box : d.findChildren<QCheckBox *>())
+                if (box->isChecked())
+                    shown << box->text();
+            shown << d.findChildren<QComboBox *>()[2]->currentData().toString();
+        };
+        w.form.setSheetFormatAsker([&](SheetFormatDialog &d) {
+            showing(d);
             for (QCheckBox *box : d.findChildren<QCheckBox *>())
                 box->setChecked(box->text().startsWith(QStringLiteral("補助数字")));
             const QList<QComboBox *> choices = d.findChildren<QComboBox *>();
             choices[0]->setCurrentIndex(choices[0]->findText(QString::fromUtf8(step.name.data(), step.name.size())));
             choices[1]->setCurrentIndex(choices[1]->findData(6));
+            choices[2]->setCurrentIndex(choices[2]->findData(QStringLiteral("widest")));
             return true;
         });
+        QVERIFY(!w.form.sheetOnScreen(false).format.widestAnswers);
+        QVERIFY(w.form.sheetOnScreen(false).format.statusLinesOnProblems);
         w.click({"ButtonSheetFormat"});
+        QCOMPARE(shown, (QStringList{QStringLiteral("問題のページにも状況の行(&L)"), QStringLiteral("exact")}));
         QCOMPARE(w.form.settings().settings(), settings);
         QCOMPARE(w.problems().size(), 6);
         const kolvara::Sheet page = w.form.sheetOnScreen(true);
         QCOMPARE(page.problems.size(), std::size_t(6));
         QVERIFY(page.format.helperBoxes && !page.format.score);
+        QVERIFY(page.format.widestAnswers && !page.format.statusLinesOnProblems);
         QCOMPARE(page.helperColumns, (kolvara::HelperColumns{false, true, true, false}));
         for (const kolvara::SheetProblem &p : page.problems)
             QVERIFY2(kolvara::admits(settings, int(kolvara::valueOf(p.upper)), int(kolvara::valueOf(p.lower))),
                      kolvara::problemText(p).c_str());
-        // Cancel changes nothing.
-        w.form.setSheetFormatAsker([](SheetFormatDialog &d) {
+        // The dialog shows the format chosen; cancel changes nothing.
+        w.form.setSheetFormatAsker([&](SheetFormatDialog &d) {
+            showing(d);
             d.findChildren<QComboBox *>()[1]->setCurrentIndex(0);
+            d.findChildren<QComboBox *>()[2]->setCurrentIndex(1);
             return false;
         });
         w.click({"ButtonSheetFormat"});
+        QCOMPARE(shown, (QStringList{QStringLiteral("補助数字のわく(&H)"), QStringLiteral("widest")}));
         QCOMPARE(w.form.sheetFormat().perPage, 6);
+        QVERIFY(w.form.sheetFormat().widestAnswers);
     }
 
     // Every caption of the dialog has an accelerator of its own, and each reaches its
@@ -238,7 +257,7 @@ private slots:
         });
         w.click({"ButtonSheetFormat"});
         QCOMPARE(faults, QStringList());
-        QVERIFY(captions >= 8);
+        QVERIFY(captions >= 10);
     }
 
     void keyboardAccelerators()
