@@ -10,6 +10,7 @@
 #include "address.h"
 #include "feasibility.h"
 #include "font_table.h"
+#include "session_json.h"
 #include "status_lines.h"
 #include "steps.h"
 #include "texts.h"
@@ -39,7 +40,7 @@ TEST(Address, EverySettingAndSwitchReadsBackAsWritten)
         request.answersLast = i % 13 == 0;
         request.format = {.helperBoxes = i % 2 == 0, .redAnswers = i % 3 == 1,
                           .answerLabel = true, .classLine = i % 4 == 1, .score = i % 6 == 5, .numbers = i % 8 == 3,
-                          .perPage = 0};
+                          .perPage = 0, .widestAnswers = i % 9 != 2, .statusLinesOnProblems = i % 10 == 7};
         const std::vector<int> pages = perPageChoices(request.problems);
         request.format.perPage = pages[std::size_t(i) % pages.size()];
         const ParsedAddress parsed = parseAddress(addressOf(request));
@@ -115,6 +116,11 @@ TEST(Address, EntriesAsKolvaraSheetTakesThem)
          "op=add&upper=aaa&lower=aaa&carry=mmm&answers-last&helper-boxes&red-answers&class-line&score&numbers&per-page=6"
          "&paper=b5",
          false, {}},
+        // The window's answer boxes and status lines, and back to those teachers hand out.
+        {"status-lines&answer-boxes=EXACT&red-answers",
+         "op=add&upper=aaa&lower=aaa&carry=mmm&red-answers&answer-boxes=exact&status-lines", false, {}},
+        {"answer-boxes=exact&answer-boxes=widest&status-lines&status-lines=0&answer-boxes=wide&answer-boxes&status-lines=on",
+         "op=add&upper=aaa&lower=aaa&carry=mmm", false, {"answer-boxes=wide", "answer-boxes", "status-lines=on"}},
         // Switches off again, and the screen's rows back, as the page's controls write them.
         {"paper=b4&per-page=12&per-page=0&numbers&numbers=0&answers-last=0", "op=add&upper=aaa&lower=aaa&carry=mmm&paper=b4",
          false, {}},
@@ -386,6 +392,38 @@ TEST(Session, OnlyAnswerPagesCarryTheAnswerLabel)
     EXPECT_FALSE(session.sheet(0, false).format.answerLabel);
     EXPECT_TRUE(session.sheet(0, true).format.answerLabel);
     EXPECT_EQ(session.sheet(0, true).problems, session.sheet(0, false).problems);
+}
+
+// The answer boxes and the status lines as the address opens them and the panel sets them:
+// what the sheets get, and what the panel is told to show.
+TEST(Session, AnswerBoxesAndStatusLinesAsTheAddressAndThePanelSetThem)
+{
+    const struct {
+        const char *address, *key, *value;
+        bool understood, widest, statusLines;
+        const char *shown;
+    } cases[] = {
+        {"seed=3", nullptr, nullptr, true, true, false, R"("answer-boxes":"widest")"},
+        {"seed=3&answer-boxes=exact&status-lines", nullptr, nullptr, true, false, true, R"("answer-boxes":"exact")"},
+        {"seed=3&answer-boxes=exact&status-lines", "status-lines", "0", true, false, false, R"("status-lines":false)"},
+        {"seed=3", "status-lines", "1", true, true, true, R"("status-lines":true)"},
+        {"seed=3", "answer-boxes", "exact", true, false, false, R"("answer-boxes":"exact")"},
+        {"seed=3&status-lines", "answer-boxes", "wide", false, true, true, R"("answer-boxes":"widest")"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.address) + " then " + (c.key ? c.key : "nothing"));
+        WebSession session;
+        session.open(c.address, 0);
+        if (c.key) {
+            EXPECT_EQ(session.set(c.key, c.value), c.understood);
+        }
+        for (const bool answers : {false, true}) {
+            EXPECT_EQ(session.sheet(0, answers).format.widestAnswers, c.widest);
+            EXPECT_EQ(session.sheet(0, answers).format.statusLinesOnProblems, c.statusLines);
+        }
+        EXPECT_NE(stateJson(session).find(c.shown), std::string::npos) << stateJson(session);
+        EXPECT_EQ(parseAddress(session.address()).request.format, session.request().format);
+    }
 }
 
 TEST(FontTable, MeasuresFromTheFontUnits)
