@@ -113,6 +113,18 @@ test('the kind of problems shows its own steps, places and conditions and keeps 
   assert.equal(await addressOf(p), division);
   const expected = pdfPages(kolvaraSheet(division, work))[0];
   assert.deepEqual(workingLinesOf(await previewWords(p)), workingLinesOf(expected));
+
+  // The answer boxes and the status lines as the table has them: the window's page and back.
+  assert.deepEqual(await p.$$eval('#answer-boxes option', (os) => os.map((o) => [o.value, o.textContent])),
+    [['widest', 'いちばん長い答えに合わせる'], ['exact', '答えのけた数だけ']]);
+  assert.equal(await p.$eval('#answer-boxes', (s) => s.value), 'widest');
+  await p.select('#answer-boxes', 'exact');
+  await p.click('#status-lines');
+  assert.equal(await addressOf(p), 'op=div&upper=0nn&lower=0nn&remainder=y&seed=30&answer-boxes=exact&status-lines&per-page=4');
+  await p.click('#status-lines');
+  await p.select('#answer-boxes', 'widest');
+  assert.equal(await addressOf(p), division);
+  assert.equal(await p.$eval('#status-lines', (box) => box.checked), false);
   assert.deepEqual(p.errors, []);
   await p.browserContext().close();
 });

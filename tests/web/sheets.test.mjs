@@ -20,6 +20,8 @@ const CASES = [
   // B5, answers in red and all of them after the problem pages.
   { address: 'step=sub-2-borrow&helper-boxes&per-page=6&paper=b5&red-answers&answers-last&seed=4321', sheets: 2,
     perPage: 6 },
+  // The window's answer boxes and status lines.
+  { address: 'op=sub&upper=naa&lower=0na&carry=mmy&answer-boxes=exact&status-lines&seed=8', sheets: 1, perPage: 20 },
   // Four places with both signs on one sheet, in an order drawn from its seed number.
   { address: 'op=mixed&upper=naaa&lower=naa&carry=mmmm&seed=77', sheets: 2, perPage: 20 },
   // Products and quotients: a step of each, and places and conditions of the teacher's own,
