@@ -38,8 +38,19 @@ struct ProblemChoice {
     // quotient's places (0 for any).
     std::uint8_t remainder = Konzai, quotientZero = Konzai, guessFix = Konzai;
     int quotientDigits = 0;
+    // Problems with 0 or 1 that need no working (+0, 0+, -0, a number less itself, x1, /1):
+    // Ari only those, Nashi none, Konzai either.
+    std::uint8_t trivial = Konzai;
     friend bool operator==(const ProblemChoice &, const ProblemChoice &) = default;
 };
+
+// What an operation takes when nothing else is said: for addition and subtraction any
+// three places; for multiplication and division their first unit, two places by one, with
+// no x1 or /1.
+ProblemChoice defaultChoice(Operation operation);
+// The choice with another operation: the patterns and the trivial condition that were the
+// old operation's defaults become the new one's; what was chosen stays.
+ProblemChoice withOperation(const ProblemChoice &choice, Operation operation);
 
 // The letters of the patterns, by value: digit kinds "0na" (Zero, Rest, All), carry modes
 // "ynm" (Ari, Nashi, Konzai).
@@ -69,11 +80,11 @@ ProblemChoice choiceOf(const Settings &settings);
 ColumnGrid gridFor(const ProblemChoice &choice, bool subtraction);
 
 // Problems the choice admits (for a mixed choice, of each sign added up) and, when none,
-// why: for a mixed choice, impossible when either sign is.
+// why, in Japanese and in English: for a mixed choice, impossible when either sign is.
 struct ChoiceCount {
     std::uint64_t problems = 0;
     bool possible = false;
-    std::string reason;
+    std::string reason, reasonEnglish;
 };
 ChoiceCount countChoice(const ProblemChoice &choice);
 
