@@ -258,6 +258,29 @@ const std::vector<std::string> ReasonParts = {
     "多くなるように", "多くならないように", "たし算でくり上がるように", "くり上がらないように",
     "わる数を１にすることは", "わる数がいつも１", "１をかける（１にかける）問題には", "どの問題も１を"};
 
+// The English line says the same: for each part, what it says there (either of two).
+const std::map<std::string, std::pair<std::string, std::string>> EnglishOfPart = {
+    {"いつも０", {"can only be 0", "can only be 0"}},
+    {"わる数より小さく", {"smaller than the divisor", "smaller than the divisor"}},
+    {"けたにすることは", {"the quotient cannot have", "the quotient cannot have"}},
+    {"あまりが出るように", {"no problem here leaves a remainder", "no problem here leaves a remainder"}},
+    {"あまりが出ないように", {"every problem here leaves a remainder", "every problem here leaves a remainder"}},
+    {"０がたつように", {"no quotient here has a 0", "no quotient here has a 0"}},
+    {"０がたたないように", {"every quotient here has a 0", "every quotient here has a 0"}},
+    {"直す問題に", {"no problem here has a first guess to correct", "needs no guess to correct"}},
+    {"直さない問題に", {"every problem here has a first guess to correct", "every problem here has a first guess to correct"}},
+    {"くり上がりがあるように", {"no digit's product here carries", "no digit's product here carries"}},
+    {"くり上がりがないように", {"every problem here carries from a digit's product", "every problem here carries from a digit's product"}},
+    {"多くなるように", {"no partial product here has a place more", "no partial product here has a place more"}},
+    {"多くならないように", {"every problem here has a partial product with a place more", "every problem here has a partial product with a place more"}},
+    {"たし算でくり上がるように", {"no sum of partial products here carries", "no sum of partial products here carries"}},
+    {"くり上がらないように", {"every sum of partial products here carries", "every sum of partial products here carries"}},
+    {"わる数を１にすることは", {"the divisor can never be 1", "the divisor can never be 1"}},
+    {"わる数がいつも１", {"the divisor is always 1", "the divisor is always 1"}},
+    {"１をかける（１にかける）問題には", {"no problem here has 1 as a factor", "no problem here has 1 as a factor"}},
+    {"どの問題も１を", {"every problem here has 1 as a factor", "every problem here has 1 as a factor"}},
+};
+
 std::string describe(const LongConditions &k)
 {
     std::string text = k.division ? "div " : "mul ";
@@ -438,10 +461,16 @@ TEST(LongArithmetic, AdmittedPairsAndWhyNone)
                     ASSERT_TRUE(division || carryPlaces(got.pairs) == into);
                     if (!want.pairs.empty()) {
                         ASSERT_EQ(got.reason, "");
+                        ASSERT_EQ(got.reasonEnglish, "");
                         continue;
                     }
                     ++empty;
                     ASSERT_NE(got.reason.find(want.words), std::string::npos) << got.reason;
+                    for (const auto &[part, english] : EnglishOfPart)
+                        if (want.words.find(part) != std::string::npos && !(part == "くり上がらないように" && want.words != part))
+                            ASSERT_TRUE(got.reasonEnglish.find(english.first) != std::string::npos ||
+                                        got.reasonEnglish.find(english.second) != std::string::npos)
+                                << got.reasonEnglish;
                     for (const std::string &part : ReasonParts)
                         ASSERT_EQ(got.reason.find(part) != std::string::npos, want.words.find(part) != std::string::npos) << got.reason;
                 }
