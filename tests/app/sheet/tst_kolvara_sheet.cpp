@@ -292,6 +292,30 @@ private slots:
         QTest::newRow("a short pattern, four places and decimals mixed")
             << file << words("kolvara-sheet --op mixed --upper naaa.n --lower n.n --seed 7 -o") << nothing << 0
             << QStringLiteral("No\\.1\\s+7[\\s\\S]*\\d\\.\\d") << week;
+        QTest::newRow("multiplication alone") << none << words("kolvara-sheet --op mul --seed 3 -o") << nothing << 0
+                                              << firstSheet << week;
+        QTest::newRow("division alone") << none << words("kolvara-sheet --op div --seed 3 -o") << nothing << 0
+                                        << firstSheet << week;
+        QTest::newRow("a fixed digit") << none << words("kolvara-sheet --upper 1aa --lower 10a --seed 3 -o") << nothing
+                                       << 0 << firstSheet << week;
+        QTest::newRow("a fixed digit too many")
+            << file << words("kolvara-sheet --upper 1aaaa -o") << nothing << 2 << QStringLiteral("bad pattern") << week;
+        QTest::newRow("only trivial sums that carry")
+            << file << words("kolvara-sheet --upper 00a --lower 00a --carry mmy --trivial y -o") << nothing << 2
+            << QStringLiteral("０をたす問題（＋０、０＋）にはできません\nkolvara-sheet: no problem fits these settings: "
+                              "no problem here adds 0")
+            << week;
+        QTest::newRow("a trivial letter") << file << words("kolvara-sheet --trivial x -o") << nothing << 2
+                                          << QStringLiteral("--trivial must be y, n or m") << week;
+        QTest::newRow("a step and trivial") << file << words("kolvara-sheet --step add-2 --trivial m -o") << nothing << 2
+                                            << QStringLiteral("leave out --trivial") << week;
+        QTest::newRow("a three-place quotient to correct")
+            << file
+            << words("kolvara-sheet --op div --upper aaa --lower aa --guess-fix y --remainder n --quotient-digits 3 -o")
+            << nothing << 2
+            << QStringLiteral("商が3けたになるのはわる数が１けたのときだけ[^\n]*\nkolvara-sheet: [^\n]*a quotient of 3 "
+                              "places needs a one-place divisor")
+            << week;
         QTest::newRow("pattern letter") << file << words("kolvara-sheet --carry ymx -o") << nothing << 2
                                         << QStringLiteral("bad pattern") << week;
         QTest::newRow("no sheets") << file << words("kolvara-sheet --sheets 0 -o") << nothing << 2
@@ -707,6 +731,12 @@ private slots:
         QTest::newRow("products by tens") << words("--step mul-tens") << QStringLiteral("-");
         QTest::newRow("quotients with a 0") << words("--op div --upper naa --lower n --quotient-zero y") << QStringLiteral("-");
         QTest::newRow("guesses to correct") << words("--step div-guess-fix") << QStringLiteral("-");
+        // Products and quotients of their first unit when nothing else is said.
+        QTest::newRow("products alone") << words("--op mul") << QStringLiteral("-");
+        QTest::newRow("quotients alone") << words("--op div") << QStringLiteral("-");
+        QTest::newRow("decimals written without open zeros") << words("--upper aaaa.aa --lower aa.a") << QStringLiteral("-");
+        QTest::newRow("a fixed digit, nothing trivial")
+            << words("--op sub --upper 10a --lower 00a --trivial n") << QStringLiteral("-");
     }
     void json()
     {
@@ -760,6 +790,16 @@ private slots:
                               lower = p[QStringLiteral("lower")].toString(), answer = p[QStringLiteral("answer")].toString(),
                               value = p[QStringLiteral("value")].toString();
                 QCOMPARE(upper + op + lower, QString::fromStdString(kolvara::problemText(page.problems[std::size_t(i)])));
+                // No row's pattern fixes a 0 at the end of a number, nor asks for 0 or 1 where
+                // it leaves them out.
+                QVERIFY(!upper.contains(u'.') || !upper.endsWith(u'0'));
+                QVERIFY(!lower.contains(u'.') || !lower.endsWith(u'0'));
+                if (request.problems.trivial == kolvara::Nashi) {
+                    const bool times = op == QLatin1String("x"), by = op == QLatin1String("/");
+                    const QString none = times || by ? QStringLiteral("1") : QStringLiteral("0");
+                    QVERIFY2(lower != none && (by || op == QLatin1String("-") || upper != none), qPrintable(upper + op + lower));
+                    QVERIFY2(op != QLatin1String("-") || upper != lower, qPrintable(upper + op + lower));
+                }
                 if (op == QLatin1String("x") || op == QLatin1String("/")) {
                     checkLongWorking(p);
                     continue;
