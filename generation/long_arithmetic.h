@@ -107,8 +107,9 @@ struct LongPair {
 };
 
 // Every pair the conditions admit, the upper number's smallest first; and, when there is
-// none, why (in Japanese and in English): the first condition, in the order of LongConditions, that leaves
-// none of the pairs the ones before it leave.
+// none, why (in Japanese and in English): the first condition that leaves none of the pairs
+// the ones before it leave, in the order: a dividend at least the divisor, the trivial
+// condition, then the rest in the order of LongConditions.
 struct LongChoiceSet {
     std::vector<LongPair> pairs;
     std::string reason, reasonEnglish;
