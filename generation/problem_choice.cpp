@@ -336,9 +336,15 @@ ProblemChoice defaultChoice(Operation operation)
     if (isLong(operation)) {
         c.upper.whole = {Zero, Rest, Rest};
         c.lower.whole = {Zero, Zero, Rest};
-        c.trivial = Nashi;
     }
     return c;
+}
+
+std::uint8_t trivialOf(const ProblemChoice &c)
+{
+    if (c.trivial <= Konzai)
+        return c.trivial;
+    return isLong(c.operation) ? std::uint8_t(Nashi) : std::uint8_t(Konzai);
 }
 
 ProblemChoice withOperation(const ProblemChoice &choice, Operation operation)
@@ -350,8 +356,6 @@ ProblemChoice withOperation(const ProblemChoice &choice, Operation operation)
         c.upper = now.upper;
     if (c.lower == was.lower)
         c.lower = now.lower;
-    if (c.trivial == was.trivial)
-        c.trivial = now.trivial;
     return c;
 }
 
@@ -359,7 +363,7 @@ std::optional<Settings> settingsOf(const ProblemChoice &c)
 {
     if (c.operation == Operation::Mixed || isLong(c.operation) || !c.upper.decimals.empty() || !c.lower.decimals.empty() ||
         !c.carry.decimals.empty() || c.upper.whole.size() != 3 || c.lower.whole.size() != 3 ||
-        c.carry.whole.size() < 3 || c.zeroEnd != Konzai || c.trivial != Konzai || !choiceError(c).empty())
+        c.carry.whole.size() < 3 || c.zeroEnd != Konzai || trivialOf(c) != Konzai || !choiceError(c).empty())
         return std::nullopt;
     // The window's places hold Zero, Rest or All only.
     for (const std::vector<std::uint8_t> *kinds : {&c.upper.whole, &c.lower.whole})
@@ -413,7 +417,7 @@ LongConditions longConditionsOf(const ProblemChoice &c)
     k.quotientZero = c.quotientZero;
     k.guessFix = c.guessFix;
     k.quotientPlaces = c.quotientDigits;
-    k.trivial = c.trivial;
+    k.trivial = trivialOf(c);
     return k;
 }
 
@@ -436,7 +440,7 @@ ColumnGrid gridFor(const ProblemChoice &c, bool subtraction)
         modes.front() = Nashi;  // the highest column of a difference borrows from nothing
     k.carry = modes;
     k.zeroEnd = c.zeroEnd;
-    k.trivial = c.trivial;
+    k.trivial = trivialOf(c);
     return gridOf(k).grid;
 }
 

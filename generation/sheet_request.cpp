@@ -181,10 +181,9 @@ const std::vector<SheetOptionRow> &rows()
          },
          [](const SheetRequest &r) {
              const std::uint8_t m = r.problems.trivial;
-             return m == defaultChoice(r.problems.operation).trivial ? std::string()
-                                                                     : std::string(1, CarryLetters[std::min<std::size_t>(m, 2)]);
+             return m > Konzai ? std::string() : std::string(1, CarryLetters[m]);
          },
-         false, "どちらでも", "それだけ|出さない|どちらでも"},
+         false, "既定（かけ算・わり算では出さない）", "それだけ|出さない|どちらでも"},
         conditionRow<&ProblemChoice::mulCarry>(
             ForMul, "mul-carry", "かけ算のくり上がり", "一つの位のかけ算の十の位を、次の位の積にたすかどうか（23×4）。",
             "かけ算の中のくり上がり（23×4 の 3×4=12 の 1 を次の積にたす）：\ny いつも、n ない、m どちらでも（既定 m。31×4=124 のように最後の\n位の積をそのまま書くのはくり上がりではない）",

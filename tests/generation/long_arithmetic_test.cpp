@@ -328,7 +328,7 @@ ProblemChoice choiceFrom(const LongConditions &k)
 LongConditions conditionsOf(const ProblemChoice &c)
 {
     return {c.operation == Operation::Divide, c.upper.whole, c.lower.whole, c.mulCarry, c.widePartial, c.sumCarry,
-            c.remainder, c.quotientZero, c.guessFix, c.quotientDigits, c.trivial};
+            c.remainder, c.quotientZero, c.guessFix, c.quotientDigits, trivialOf(c)};
 }
 
 }  // namespace

@@ -794,7 +794,7 @@ private slots:
                 // it leaves them out.
                 QVERIFY(!upper.contains(u'.') || !upper.endsWith(u'0'));
                 QVERIFY(!lower.contains(u'.') || !lower.endsWith(u'0'));
-                if (request.problems.trivial == kolvara::Nashi) {
+                if (kolvara::trivialOf(request.problems) == kolvara::Nashi) {
                     const bool times = op == QLatin1String("x"), by = op == QLatin1String("/");
                     const QString none = times || by ? QStringLiteral("1") : QStringLiteral("0");
                     QVERIFY2(lower != none && (by || op == QLatin1String("-") || upper != none), qPrintable(upper + op + lower));
