@@ -51,6 +51,11 @@ TEST(NamedSteps, StatusLinesTellWhatTheColumnsDo)
     EXPECT_EQ(lines[2], "な　し,な　し,あ　り");
     // Any sum: every column may or may not carry.
     EXPECT_EQ(statusLinesOf(Settings{})[2], "混　在,混　在,混　在");
+    // A fixed digit reads as itself, beside the other kinds.
+    const auto fixed = statusLinesFor(problemsOf(*findStep("sub-3-2-zero-tens")));
+    EXPECT_EQ(fixed[0], "　１　,　０　,すべて");
+    EXPECT_EQ(fixed[1], "　０　,１～９,すべて");
+    EXPECT_EQ(fixed[2], "な　し,あ　り,あ　り");
 }
 
 namespace {
