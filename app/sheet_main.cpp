@@ -140,12 +140,11 @@ int main(int argc, char *argv[])
     const SheetRequest &request = options.request;
     const ProblemCountNote note = problemCountNote(problemsOf(request));
     if (note.impossible) {
-        complain(note.text + "\nthese settings admit no problem; nothing was written");
+        complain(note.text + "\nno problem fits these settings: " + note.english + "; nothing was written");
         return BadInput;
     }
-    if (request.distinct && note.repeats)
-        complain(note.text + "\nonly " + std::to_string(note.count) + " different problems exist for a sheet of " +
-                 std::to_string(note.sheetSize) + "; repeats will occur");
+    if (note.repeats)
+        complain(note.text + "\n" + note.english);
 
     const bool toStandardOutput = options.output == StandardOutputName;
     const std::string output = toStandardOutput ? options.output : outputFile(options.output, options.json ? ".json" : ".pdf");

@@ -111,9 +111,11 @@ constexpr const char *HelpNotes[][2] = {
      "ウィンドウが印刷するページの状況の行は、選んだオプションを書きます。",
      "The pages' status lines say what the problems do (a column that can never carry reads\n"
      "\"な　し\"); those the window prints say the options chosen."},
-    {"--distinct：問題の種類が足りないときは注意を表示し、同じ問題をふくめて書き出します。",
-     "--distinct: where the settings allow too few problems, a warning, and the sheets are\n"
-     "written with repeats."},
+    {"--distinct：問題が千通り以下のときは、なくても同じ問題を出しません。問題の種類が1枚に\n"
+     "足りないときは注意を表示し、同じ問題をふくめて書き出します。",
+     "--distinct: settings of a thousand problems or fewer are drawn so without it. Where the\n"
+     "settings allow too few problems for a sheet, a warning, and the sheets are written with\n"
+     "repeats."},
     {"ファイルはとなりに書いてから名前を変えるので、書きかけのファイルは残りません。名前つきパイプや\n"
      "デバイスにはそのまま書きこみます。シェルの > が書けないもの（書きこみ禁止のファイル、だれでも\n"
      "書けるフォルダにあるほかの人のシンボリックリンク）には書きません。ページには IPAゴシック\n"

@@ -34,38 +34,57 @@ Step stepAt(const ColumnGrid &g, bool subtraction, std::uint8_t zeroEnd, int c, 
     return {ok, out};
 }
 
-// ways[c][in]: the ways to fill columns c and above, given the carry column c receives.
-using Onward = std::array<std::array<std::uint64_t, 2>, MaxColumns + 1>;
+// What the columns filled so far say besides the carry: whether the upper and the lower
+// number are 0 so far, and whether they are the same so far. The carry is bit 0; without a
+// trivial condition the flags are left at 0, and only states 0 and 1 are used.
+enum : int { UpperZero = 2, LowerZero = 4, Same = 8, StateCount = 16 };
+
+int stateCountOf(const ColumnGrid &g) { return g.trivial == Konzai ? 2 : StateCount; }
+int firstState(const ColumnGrid &g) { return g.trivial == Konzai ? 0 : UpperZero | LowerZero | Same; }
+
+int nextState(const ColumnGrid &g, int state, int a, int b, int out)
+{
+    if (g.trivial == Konzai)
+        return out;
+    return out | (state & UpperZero & (a == 0 ? ~0 : 0)) | (state & LowerZero & (b == 0 ? ~0 : 0)) |
+           (state & Same & (a == b ? ~0 : 0));
+}
+
+// A trivial problem: adding 0 (either way round); taking 0 away, or a number from itself.
+bool trivialState(bool subtraction, int state)
+{
+    return subtraction ? (state & (LowerZero | Same)) != 0 : (state & (UpperZero | LowerZero)) != 0;
+}
+
+bool finalStateAllowed(const ColumnGrid &g, bool subtraction, int state)
+{
+    return g.trivial == Konzai || (g.trivial == Ari) == trivialState(subtraction, state);
+}
+
+// ways[c][state]: the ways to fill columns c and above, given the state column c receives.
+using Onward = std::array<std::array<std::uint64_t, StateCount>, MaxColumns + 1>;
 
 Onward onwardWays(const ColumnGrid &g, bool subtraction, std::uint8_t zeroEnd)
 {
     Onward ways{};
-    const int n = g.columns();
-    ways[std::size_t(n)] = {1, 1};
+    const int n = g.columns(), states = stateCountOf(g);
+    for (int state = 0; state < states; ++state)
+        ways[std::size_t(n)][std::size_t(state)] = finalStateAllowed(g, subtraction, state) ? 1 : 0;
     for (int c = n - 1; c >= 0; --c) {
         const DigitRange u = digitRange(g.upper[std::size_t(c)]), l = digitRange(g.lower[std::size_t(c)]);
-        for (int in = 0; in < 2; ++in)
+        for (int state = 0; state < states; ++state)
             for (int a = u.low; a <= u.high; ++a)
                 for (int b = l.low; b <= l.high; ++b) {
-                    const Step s = stepAt(g, subtraction, zeroEnd, c, a, b, in);
+                    const Step s = stepAt(g, subtraction, zeroEnd, c, a, b, state & 1);
                     if (s.accepted)
-                        ways[std::size_t(c)][std::size_t(in)] += ways[std::size_t(c + 1)][std::size_t(s.out)];
+                        ways[std::size_t(c)][std::size_t(state)] +=
+                            ways[std::size_t(c + 1)][std::size_t(nextState(g, state, a, b, s.out))];
                 }
     }
     return ways;
 }
 
 }  // namespace
-
-DigitRange digitRange(std::uint8_t kind)
-{
-    switch (kind) {
-    case Zero:
-    case Blank: return {0, 0};
-    case Rest: return {1, 9};
-    default: return {0, 9};
-    }
-}
 
 ColumnConditions conditionsOf(const Settings &s)
 {
@@ -84,6 +103,7 @@ GridResult gridOf(const ColumnConditions &k)
     const auto longest = [](std::size_t a, std::size_t b) { return int(std::max(a, b)); };
     g.whole = longest(k.upper.whole.size(), k.lower.whole.size());
     g.decimals = longest(k.upper.decimals.size(), k.lower.decimals.size());
+    g.trivial = k.trivial;
     if (g.whole < 1 || g.whole > MaxWholePlaces || g.decimals > MaxDecimalPlaces) {
         result.error = twoLanguages("数は整数部分が1～" + std::to_string(MaxWholePlaces) + "けた、小数部分が" +
                                         std::to_string(MaxDecimalPlaces) + "けたまでです。",
@@ -168,23 +188,26 @@ std::string problemText(const ColumnProblem &p)
 ColumnCount countProblems(const ColumnGrid &g, bool subtraction, std::uint8_t zeroEnd)
 {
     const Onward onward = onwardWays(g, subtraction, zeroEnd);
+    const int states = stateCountOf(g);
     ColumnCount count;
-    count.problems = onward[0][0];
-    // reach[in]: the ways to fill the columns below c so that c receives `in`.
-    std::array<std::uint64_t, 2> reach{1, 0};
+    count.problems = onward[0][std::size_t(firstState(g))];
+    // reach[state]: the ways to fill the columns below c so that c receives `state`.
+    std::array<std::uint64_t, StateCount> reach{};
+    reach[std::size_t(firstState(g))] = 1;
     for (int c = 0; c < g.columns(); ++c) {
         const DigitRange u = digitRange(g.upper[std::size_t(c)]), l = digitRange(g.lower[std::size_t(c)]);
-        std::array<std::uint64_t, 2> next{};
-        for (int in = 0; in < 2; ++in) {
-            if (!reach[std::size_t(in)])
+        std::array<std::uint64_t, StateCount> next{};
+        for (int state = 0; state < states; ++state) {
+            if (!reach[std::size_t(state)])
                 continue;
             for (int a = u.low; a <= u.high; ++a)
                 for (int b = l.low; b <= l.high; ++b) {
-                    const Step s = stepAt(g, subtraction, zeroEnd, c, a, b, in);
+                    const Step s = stepAt(g, subtraction, zeroEnd, c, a, b, state & 1);
                     if (!s.accepted)
                         continue;
-                    next[std::size_t(s.out)] += reach[std::size_t(in)];
-                    if (onward[std::size_t(c + 1)][std::size_t(s.out)])
+                    const int after = nextState(g, state, a, b, s.out);
+                    next[std::size_t(after)] += reach[std::size_t(state)];
+                    if (onward[std::size_t(c + 1)][std::size_t(after)])
                         (s.out ? count.chances[std::size_t(c)].some : count.chances[std::size_t(c)].none) = true;
                 }
         }
@@ -203,21 +226,26 @@ int columnStep(const ColumnGrid &g, bool subtraction, std::uint8_t zeroEnd, int 
 
 bool obeys(const ColumnGrid &g, bool subtraction, std::uint8_t zeroEnd, const ColumnProblem &p)
 {
-    int in = 0;
+    int state = firstState(g);
     for (int c = 0; c < g.columns(); ++c) {
         const int a = p.upper[std::size_t(c)], b = p.lower[std::size_t(c)];
-        const bool upperBlank = g.upper[std::size_t(c)] == Blank, lowerBlank = g.lower[std::size_t(c)] == Blank;
-        if ((a < 0) != upperBlank || (b < 0) != lowerBlank)
+        // A place is left off where the grid has none, or where it ends a number in 0.
+        const auto placed = [&](const std::array<std::int8_t, MaxColumns> &digits, std::uint8_t kind, int digit) {
+            if (kind == Blank)
+                return digit < 0;
+            return digit >= 0 || (c < g.decimals && kindAllows(kind, 0) && (c == 0 || digits[std::size_t(c - 1)] < 0));
+        };
+        if (!placed(p.upper, g.upper[std::size_t(c)], a) || !placed(p.lower, g.lower[std::size_t(c)], b))
             return false;
         const int da = std::max(a, 0), db = std::max(b, 0);
         if (!kindAllows(g.upper[std::size_t(c)], da) || !kindAllows(g.lower[std::size_t(c)], db))
             return false;
-        const Step s = stepAt(g, subtraction, zeroEnd, c, da, db, in);
+        const Step s = stepAt(g, subtraction, zeroEnd, c, da, db, state & 1);
         if (!s.accepted)
             return false;
-        in = s.out;
+        state = nextState(g, state, da, db, s.out);
     }
-    return true;
+    return finalStateAllowed(g, subtraction, state);
 }
 
 std::uint64_t WideRandom::next()
@@ -248,28 +276,37 @@ ColumnProblem drawProblem(const ColumnGrid &g, bool subtraction, std::uint8_t ze
     p.decimals = g.decimals;
     p.upper.fill(-1);
     p.lower.fill(-1);
-    int in = 0;
+    int state = firstState(g);
     for (int c = 0; c < g.columns(); ++c) {
         // Each pair weighed by the ways to finish the problem after it: uniform over problems.
-        std::uint64_t pick = random.below(onward[std::size_t(c)][std::size_t(in)]);
+        std::uint64_t pick = random.below(onward[std::size_t(c)][std::size_t(state)]);
         const DigitRange u = digitRange(g.upper[std::size_t(c)]), l = digitRange(g.lower[std::size_t(c)]);
         bool placed = false;
         for (int a = u.low; a <= u.high && !placed; ++a)
             for (int b = l.low; b <= l.high && !placed; ++b) {
-                const Step s = stepAt(g, subtraction, zeroEnd, c, a, b, in);
+                const Step s = stepAt(g, subtraction, zeroEnd, c, a, b, state & 1);
                 if (!s.accepted)
                     continue;
-                const std::uint64_t ways = onward[std::size_t(c + 1)][std::size_t(s.out)];
+                const int after = nextState(g, state, a, b, s.out);
+                const std::uint64_t ways = onward[std::size_t(c + 1)][std::size_t(after)];
                 if (pick >= ways) {
                     pick -= ways;
                     continue;
                 }
                 p.upper[std::size_t(c)] = g.upper[std::size_t(c)] == Blank ? -1 : std::int8_t(a);
                 p.lower[std::size_t(c)] = g.lower[std::size_t(c)] == Blank ? -1 : std::int8_t(b);
-                in = s.out;
+                state = after;
                 placed = true;
             }
     }
+    // A decimal number is not written with a 0 at its end that its pattern did not ask for
+    // (8078 rather than 8078.00): the place is left blank, the value stays.
+    for (auto [digits, kinds] : {std::pair{&p.upper, &g.upper}, std::pair{&p.lower, &g.lower}})
+        for (int c = 0; c < g.decimals && (*digits)[std::size_t(c)] <= 0; ++c)
+            if ((*kinds)[std::size_t(c)] != Zero)
+                (*digits)[std::size_t(c)] = -1;
+            else
+                break;
     return p;
 }
 

@@ -18,9 +18,6 @@ inline constexpr int MaxWholePlaces = 4;
 inline constexpr int MaxDecimalPlaces = 2;
 inline constexpr int MaxColumns = MaxWholePlaces + MaxDecimalPlaces;
 
-// The kind of a place a number does not have: blank on the page, 0 in the arithmetic.
-inline constexpr std::uint8_t Blank = 3;
-
 // The places of one number: digit kinds (Zero, Rest, All), highest place first.
 struct NumberPattern {
     std::vector<std::uint8_t> whole;
@@ -37,6 +34,9 @@ struct ColumnConditions {
     std::vector<std::uint8_t> carry;
     // Whether the answer's last decimal place is 0: Ari always, Nashi never, Konzai either.
     std::uint8_t zeroEnd = Konzai;
+    // Trivial problems (adding 0, taking 0 away, a number from itself): Ari only those,
+    // Nashi none, Konzai either.
+    std::uint8_t trivial = Konzai;
     friend bool operator==(const ColumnConditions &, const ColumnConditions &) = default;
 };
 
@@ -48,6 +48,7 @@ ColumnConditions conditionsOf(const Settings &settings);
 struct ColumnGrid {
     int whole = 1, decimals = 0;
     std::array<std::uint8_t, MaxColumns> upper{}, lower{}, mode{};
+    std::uint8_t trivial = Konzai;
     int columns() const { return whole + decimals; }
 };
 
@@ -58,17 +59,6 @@ struct GridResult {
     std::string error;
 };
 GridResult gridOf(const ColumnConditions &conditions);
-
-// The digits a place of a kind may hold (Zero and Blank: 0; Rest: 1 to 9; All: 0 to 9).
-struct DigitRange {
-    int low, high;
-};
-DigitRange digitRange(std::uint8_t kind);
-inline bool kindAllows(std::uint8_t kind, int digit)
-{
-    const DigitRange r = digitRange(kind);
-    return digit >= r.low && digit <= r.high;
-}
 
 // Where helper boxes may go, the smallest place first: above every column and the place left
 // of them, which a last carry reaches.

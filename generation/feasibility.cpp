@@ -45,50 +45,73 @@ struct Words {
     std::string upper, lower, carry;
 };
 
-// "<number>の<place>が「<kind>」"
-std::string placeIs(const std::string &number, int column, std::uint8_t kind)
+// A reason in Japanese and in English.
+struct Reason {
+    std::string japanese, english;
+    Reason operator+(const Reason &more) const { return {japanese + more.japanese, english + more.english}; }
+};
+
+std::string numberEnglish(const Words &w, const std::string &number)
 {
-    return number + "の" + std::string(texts::PlaceName[column]) + "が" + quoted(texts::optionCaption(DigitKind(kind)));
+    return number == w.upper ? "the upper number's " : "the lower number's ";
 }
 
-std::string cannotBe(const Words &w, int column, std::uint8_t mode)
+// "<number>の<place>が「<kind>」"
+Reason placeIs(const Words &w, const std::string &number, int column, std::uint8_t kind)
 {
-    return std::string(texts::PlaceName[column]) + "の" + w.carry + "を" + quoted(texts::optionCaption(CarryMode(mode))) +
-           "にはできません";
+    return {number + "の" + std::string(texts::PlaceName[column]) + "が" + quoted(texts::optionCaption(DigitKind(kind))),
+            numberEnglish(w, number) + std::string(texts::PlaceEnglish[column]) + " is " +
+                std::string(texts::kindEnglish(kind))};
 }
+
+Reason cannotBe(const Words &w, int column, std::uint8_t mode, bool sub)
+{
+    return {std::string(texts::PlaceName[column]) + "の" + w.carry + "を" + quoted(texts::optionCaption(CarryMode(mode))) +
+                "にはできません",
+            "the " + std::string(texts::PlaceEnglish[column]) + " cannot " + std::string(texts::modeEnglish(mode, sub))};
+}
+
+// "、" and ", so " or " and ".
+const Reason So{"なので、", ", so "};
+const Reason And{"で", " and "};
 
 // column: 0 hundreds, 1 tens, 2 ones. in[s]: whether the column below can hand on s.
-std::string columnReason(bool sub, const Words &w, int column, std::uint8_t upperKind, std::uint8_t lowerKind,
-                         std::uint8_t mode, const std::array<bool, 2> &in)
+Reason columnReason(bool sub, const Words &w, int column, std::uint8_t upperKind, std::uint8_t lowerKind,
+                    std::uint8_t mode, const std::array<bool, 2> &in)
 {
     const std::string below = column < 2 ? std::string(texts::PlaceName[column + 1]) : std::string();
+    const std::string belowEnglish = column < 2 ? std::string(texts::PlaceEnglish[column + 1]) : std::string();
+    const Reason noneFromBelow{"で、" + below + "から" + w.carry + "がないので、",
+                               " and the " + belowEnglish + (sub ? " never borrow" : " never carry") + ", so "};
+    const Reason oneFromBelow{"で、" + below + "から" + w.carry + "があるので、",
+                              " and the " + belowEnglish + " always borrow, so "};
     const bool onlyNone = in[0] && !in[1], onlyOne = in[1] && !in[0];
-    std::string why;
+    Reason why;
     if (!sub) {  // only "あり" can fail when adding
         if (upperKind == Zero && lowerKind == Zero)
-            why = w.upper + "と" + w.lower + "の" + std::string(texts::PlaceName[column]) + "がどちらも" +
-                  quoted(texts::optionCaption(Zero)) + "なので、";
+            why = {w.upper + "と" + w.lower + "の" + std::string(texts::PlaceName[column]) + "がどちらも" +
+                       quoted(texts::optionCaption(Zero)) + "なので、",
+                   "the " + std::string(texts::PlaceEnglish[column]) + " of both numbers are 0, so "};
         else if (column < 2 && onlyNone)
-            why = placeIs(upperKind == Zero ? w.upper : w.lower, column, Zero) + "で、" + below + "から" + w.carry +
-                  "がないので、";
+            why = placeIs(w, upperKind == Zero ? w.upper : w.lower, column, Zero) + noneFromBelow;
         else
-            why = placeIs(upperKind == Zero ? w.upper : w.lower, column, Zero) + "なので、";
+            why = placeIs(w, upperKind == Zero ? w.upper : w.lower, column, Zero) + So;
     } else if (mode == Ari) {
         if (upperKind == Rest && column < 2)
-            why = placeIs(w.lower, column, Zero) + "で" + placeIs(w.upper, column, Rest) + "なので、";
+            why = placeIs(w, w.lower, column, Zero) + And + placeIs(w, w.upper, column, Rest) + So;
         else if (column < 2 && onlyNone)
-            why = placeIs(w.lower, column, Zero) + "で、" + below + "から" + w.carry + "がないので、";
+            why = placeIs(w, w.lower, column, Zero) + noneFromBelow;
         else
-            why = placeIs(w.lower, column, lowerKind) + "なので、";
+            why = placeIs(w, w.lower, column, lowerKind) + So;
     } else {
         if (lowerKind == Rest)
-            why = placeIs(w.upper, column, Zero) + "で" + placeIs(w.lower, column, Rest) + "なので、";
+            why = placeIs(w, w.upper, column, Zero) + And + placeIs(w, w.lower, column, Rest) + So;
         else if (onlyOne)
-            why = placeIs(w.upper, column, Zero) + "で、" + below + "から" + w.carry + "があるので、";
+            why = placeIs(w, w.upper, column, Zero) + oneFromBelow;
         else
-            why = placeIs(w.upper, column, upperKind) + "なので、";
+            why = placeIs(w, w.upper, column, upperKind) + So;
     }
-    return why + cannotBe(w, column, mode);
+    return why + cannotBe(w, column, mode, sub);
 }
 
 }  // namespace
@@ -145,15 +168,21 @@ Feasibility checkFeasibility(const Settings &s)
             const int column = 2 - i;
             const std::array<bool, 2> in{ways[0] > 0, ways[1] > 0};
             Feasibility result;
+            Reason why;
             if (sub && column == 0) {
-                const std::string why =
-                    c.lower == Rest ? placeIs(words.upper, 0, Zero) + "で" + placeIs(words.lower, 0, Rest) + "なので、"
-                                    : placeIs(words.upper, 0, Zero) + "で、" + std::string(texts::PlaceName[texts::TensPlace]) + "から" +
-                                          words.carry + "があるので、";
-                result.reason = why + words.upper + "がいつも" + words.lower + "より小さくなります";
+                why = c.lower == Rest
+                          ? placeIs(words, words.upper, 0, Zero) + And + placeIs(words, words.lower, 0, Rest) + So
+                          : placeIs(words, words.upper, 0, Zero) +
+                                Reason{"で、" + std::string(texts::PlaceName[texts::TensPlace]) + "から" + words.carry +
+                                           "があるので、",
+                                       " and the tens always borrow, so "};
+                why = why + Reason{words.upper + "がいつも" + words.lower + "より小さくなります",
+                                   "the upper number is always smaller than the lower number"};
             } else {
-                result.reason = columnReason(sub, words, column, c.upper, c.lower, c.mode, in);
+                why = columnReason(sub, words, column, c.upper, c.lower, c.mode, in);
             }
+            result.reason = why.japanese;
+            result.reasonEnglish = why.english;
             return result;
         }
         ways = next;

@@ -18,8 +18,9 @@ struct Feasibility {
     bool possible = false;
     // Distinct (upper, lower) pairs that the settings allow.
     std::uint32_t problemCount = 0;
-    // When impossible: which column or rule makes it so, in the words of the settings panel.
-    std::string reason;
+    // When impossible: which column or rule makes it so, in the words of the settings panel,
+    // and the same in English.
+    std::string reason, reasonEnglish;
 };
 
 // Exact, and cheap enough to run on every option click.

@@ -15,7 +15,8 @@ std::vector<int> numbersOf(const std::vector<std::uint8_t> &kinds)
 {
     std::vector<int> numbers{0};
     for (const std::uint8_t kind : kinds) {
-        const int low = kind == Rest ? 1 : 0, high = kind == Zero ? 0 : 9;
+        const DigitRange range = digitRange(kind);
+        const int low = range.low, high = range.high;
         std::vector<int> next;
         next.reserve(numbers.size() * std::size_t(high - low + 1));
         for (const int n : numbers)
@@ -30,13 +31,15 @@ std::vector<int> numbersOf(const std::vector<std::uint8_t> &kinds)
 
 bool meets(std::uint8_t mode, bool happens) { return mode == Konzai || (mode == Ari) == happens; }
 
-std::string modeWord(std::uint8_t mode, std::string_view always, std::string_view never)
-{
-    return std::string(mode == Ari ? always : never);
-}
+// A reason in Japanese and in English.
+struct Words {
+    std::string japanese, english;
+};
+
+Words modeWords(std::uint8_t mode, Words always, Words never) { return mode == Ari ? always : never; }
 
 // The conditions in the order their reasons are given; `NoFault` when a pair obeys them all.
-enum Fault { NoQuotient, QuotientPlaces, Remainder, QuotientZero, GuessFix, RowCarry, WidePartial, SumCarry, NoFault };
+enum Fault { NoQuotient, Trivial, QuotientPlaces, Remainder, QuotientZero, GuessFix, RowCarry, WidePartial, SumCarry, NoFault };
 
 // What a pair's working does, for the summary of the pairs admitted.
 struct Facts {
@@ -45,12 +48,17 @@ struct Facts {
     std::array<bool, MaxMultiplicandPlaces> carriesInto{};
 };
 
+// x1, 1x and /1 need no working.
+bool trivialPair(bool division, int upper, int lower) { return lower == 1 || (!division && upper == 1); }
+
 // The first condition the pair does not obey, and what its working does.
 Fault firstFault(const LongConditions &k, int upper, int lower, Facts &facts)
 {
     if (k.division) {
         if (upper < lower)
             return NoQuotient;
+        if (!meets(k.trivial, trivialPair(true, upper, lower)))
+            return Trivial;
         const DivisionWork w = divisionWork(upper, lower);
         facts.happens = {w.remainder != 0, w.zeroInQuotient, w.guessFixed};
         facts.quotientPlaces = w.stepCount;
@@ -64,6 +72,8 @@ Fault firstFault(const LongConditions &k, int upper, int lower, Facts &facts)
             return GuessFix;
         return NoFault;
     }
+    if (!meets(k.trivial, trivialPair(false, upper, lower)))
+        return Trivial;
     const MultiplicationWork w = multiplicationWork(upper, lower);
     facts.happens = {w.rowCarry, w.widePartial, w.sumCarry};
     for (int r = 0; r < w.rowCount; ++r)
@@ -78,26 +88,59 @@ Fault firstFault(const LongConditions &k, int upper, int lower, Facts &facts)
     return NoFault;
 }
 
-std::string reasonOf(const LongConditions &k, Fault fault)
+// Why no pair is left, given the condition after which none is. `twoPlaceDivisors`: whether
+// some pair the conditions before the guess leave has a divisor of two places, and
+// `twoPlacesAllowed` whether the divisor's pattern allows one.
+Words reasonOf(const LongConditions &k, Fault fault, bool twoPlaceDivisors, bool twoPlacesAllowed)
 {
     switch (fault) {
-    case NoQuotient: return "わられる数がいつもわる数より小さくなります";
-    case QuotientPlaces: return "商を" + std::to_string(k.quotientPlaces) + "けたにすることはできません";
-    case Remainder: return modeWord(k.remainder, "あまりが出るようにはできません", "あまりが出ないようにはできません");
+    case NoQuotient:
+        return {"わられる数がいつもわる数より小さくなります", "the dividend is always smaller than the divisor"};
+    case Trivial:
+        if (k.division)
+            return modeWords(k.trivial, {"わる数を１にすることはできません", "the divisor can never be 1 here"},
+                             {"わる数がいつも１になります", "the divisor is always 1 here"});
+        return modeWords(k.trivial, {"１をかける（１にかける）問題にはできません", "no problem here has 1 as a factor"},
+                         {"どの問題も１をかける（１にかける）問題になります", "every problem here has 1 as a factor"});
+    case QuotientPlaces:
+        return {"商を" + std::to_string(k.quotientPlaces) + "けたにすることはできません",
+                "the quotient cannot have " + std::to_string(k.quotientPlaces) + " places here"};
+    case Remainder:
+        return modeWords(k.remainder, {"あまりが出るようにはできません", "no problem here leaves a remainder"},
+                         {"あまりが出ないようにはできません", "every problem here leaves a remainder"});
     case QuotientZero:
-        return modeWord(k.quotientZero, "商に０がたつようにはできません", "商に０がたたないようにはできません");
+        return modeWords(k.quotientZero, {"商に０がたつようにはできません", "no quotient here has a 0 among its digits"},
+                         {"商に０がたたないようにはできません", "every quotient here has a 0 among its digits"});
     case GuessFix:
-        return modeWord(k.guessFix, "見当をつけた商を直す問題にはできません（わる数が１けたのときは見当をつけません）",
-                        "見当をつけた商を直さない問題にはできません");
+        if (k.guessFix != Ari)
+            return {"見当をつけた商を直さない問題にはできません", "every problem here has a first guess to correct"};
+        if (twoPlaceDivisors)
+            return {"見当をつけた商を直す問題にはできません", "no problem here has a first guess to correct"};
+        if (!twoPlacesAllowed)
+            return {"わる数が１けたなので、見当をつけた商を直す問題にはできません（１けたでわるときは見当をつけません）",
+                    "the divisor has one place, and a one-place divisor needs no guess to correct"};
+        if (k.quotientPlaces != 0)
+            return {"商が" + std::to_string(k.quotientPlaces) +
+                        "けたになるのはわる数が１けたのときだけなので、見当をつけた商を直す問題にはできません（１けたでわるときは見当をつけません）",
+                    "a quotient of " + std::to_string(k.quotientPlaces) +
+                        " places needs a one-place divisor here, and a one-place divisor needs no guess to correct"};
+        return {"ほかの条件にあうのはわる数が１けたの問題だけなので、見当をつけた商を直す問題にはできません（１けたでわるときは見当をつけません）",
+                "the other conditions leave only one-place divisors, and a one-place divisor needs no guess to correct"};
     case RowCarry:
-        return modeWord(k.rowCarry, "かけ算のくり上がりがあるようにはできません", "かけ算のくり上がりがないようにはできません");
+        return modeWords(k.rowCarry, {"かけ算のくり上がりがあるようにはできません", "no digit's product here carries into the next"},
+                         {"かけ算のくり上がりがないようにはできません", "every problem here carries from a digit's product into the next"});
     case WidePartial:
-        return modeWord(k.widePartial, "部分の積のけたがかけられる数より多くなるようにはできません",
-                        "部分の積のけたがかけられる数より多くならないようにはできません");
+        return modeWords(k.widePartial,
+                         {"部分の積のけたがかけられる数より多くなるようにはできません",
+                          "no partial product here has a place more than the multiplicand"},
+                         {"部分の積のけたがかけられる数より多くならないようにはできません",
+                          "every problem here has a partial product with a place more than the multiplicand"});
     case SumCarry:
-        return modeWord(k.sumCarry,
-                        "部分の積のたし算でくり上がるようにはできません（部分の積をたすのは、かける数が２けたで一の位が０でないときです）",
-                        "部分の積のたし算でくり上がらないようにはできません");
+        return modeWords(k.sumCarry,
+                         {"部分の積のたし算でくり上がるようにはできません（部分の積をたすのは、かける数が２けたで一の位が０でないときです）",
+                          "no sum of partial products here carries (partial products are added only for a two-place "
+                          "multiplier whose ones are not 0)"},
+                         {"部分の積のたし算でくり上がらないようにはできません", "every sum of partial products here carries"});
     case NoFault: break;
     }
     return {};
@@ -152,7 +195,12 @@ MultiplicationWork multiplicationWork(int multiplicand, int multiplier)
 
 int roundedDivisor(int divisor) { return divisor < 10 ? divisor : (divisor + 5) / 10 * 10; }
 
-int firstGuess(int partial, int divisor) { return std::min(9, partial / roundedDivisor(divisor)); }
+int firstGuess(int partial, int divisor)
+{
+    // A partial that holds the divisor holds it at least once, whatever the rounding says.
+    const int guess = std::min(9, partial / roundedDivisor(divisor));
+    return partial >= divisor ? std::max(1, guess) : guess;
+}
 
 DivisionWork divisionWork(int dividend, int divisor)
 {
@@ -198,16 +246,21 @@ LongChoiceSet admittedPairs(const LongConditions &k)
         const bool upperZero = uppers.empty();
         set.reason = std::string(k.division ? (upperZero ? "わられる数" : "わる数") : (upperZero ? "かけられる数" : "かける数")) +
                      "がいつも０になります";
+        set.reasonEnglish = std::string("the ") +
+                            (k.division ? (upperZero ? "dividend" : "divisor") : (upperZero ? "multiplicand" : "multiplier")) +
+                            " can only be 0";
         return set;
     }
     // The pairs left by the conditions before the one a pair first fails are those that fail
     // later; the reason is the condition after which none is left: the latest first fault.
     Fault latest = NoQuotient;
+    bool twoPlaceDivisors = false;
     for (const int u : uppers)
         for (const int l : lowers) {
             Facts facts;
             const Fault fault = firstFault(k, u, l, facts);
             latest = std::max(latest, fault);
+            twoPlaceDivisors = twoPlaceDivisors || (fault >= GuessFix && l >= 10);
             if (fault != NoFault)
                 continue;
             set.pairs.push_back({std::uint16_t(u), std::uint8_t(l)});
@@ -217,8 +270,11 @@ LongChoiceSet admittedPairs(const LongConditions &k)
             for (std::size_t place = 0; place < facts.carriesInto.size(); ++place)
                 set.carryPlaces[place] = set.carryPlaces[place] || facts.carriesInto[place];
         }
-    if (set.pairs.empty())
-        set.reason = reasonOf(k, latest);
+    if (set.pairs.empty()) {
+        const Words why = reasonOf(k, latest, twoPlaceDivisors, lowers.back() >= 10);
+        set.reason = why.japanese;
+        set.reasonEnglish = why.english;
+    }
     return set;
 }
 

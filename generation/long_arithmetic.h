@@ -62,14 +62,16 @@ struct DivisionWork {
     int stepCount = 0;  // the quotient's places: one step each, from its highest
     std::array<DivisionStep, MaxDividendPlaces> steps{};
     bool zeroInQuotient = false;
-    bool guessFixed = false;  // some step's first guess had to be made smaller or larger
+    bool guessFixed = false;  // some step's first guess (1 or more) had to be made smaller or larger
 };
 // dividend >= divisor >= 1, so the quotient has a first digit.
 DivisionWork divisionWork(int dividend, int divisor);
 
 // The divisor rounded to the nearest ten, halves up (26 to 30, 13 to 10, 25 to 30, 96 to 100),
 // and the guess it gives: partial divided by it, at most 9. Only a divisor of two places is
-// rounded; a step whose partial is smaller than the divisor takes 0 without a guess.
+// rounded; a step whose partial is smaller than the divisor takes 0 without a guess, and one
+// whose partial holds the divisor starts from 1 at least (85/85: 90 does not go into 85, but
+// the pupil tries 1).
 int roundedDivisor(int divisor);
 int firstGuess(int partial, int divisor);
 
@@ -91,6 +93,7 @@ struct LongConditions {
     std::uint8_t quotientZero = Konzai;  // a 0 among the quotient's digits
     std::uint8_t guessFix = Konzai;      // a first guess to make smaller or larger
     int quotientPlaces = 0;              // 1 to 3, or 0 for any
+    std::uint8_t trivial = Konzai;       // a factor or a divisor 1
     friend bool operator==(const LongConditions &, const LongConditions &) = default;
 };
 
@@ -104,11 +107,12 @@ struct LongPair {
 };
 
 // Every pair the conditions admit, the upper number's smallest first; and, when there is
-// none, why (in Japanese): the first condition, in the order of LongConditions, that leaves
-// none of the pairs the ones before it leave.
+// none, why (in Japanese and in English): the first condition that leaves none of the pairs
+// the ones before it leave, in the order: a dividend at least the divisor, the trivial
+// condition, then the rest in the order of LongConditions.
 struct LongChoiceSet {
     std::vector<LongPair> pairs;
-    std::string reason;
+    std::string reason, reasonEnglish;
     // What the pairs' working does, condition by condition (remainder, 0 in the quotient,
     // guess to correct; or row carry, wide partial, sum carry): whether some pair does it and
     // whether some does not; the quotients' places seen; and the multiplicand's places, from

@@ -13,7 +13,8 @@ namespace kolvara {
 namespace {
 
 // Letters with at most one point into kinds; `fill` pads the whole part to three places.
-bool readLetters(std::string_view text, std::string_view letters, std::uint8_t fill, NumberPattern &out)
+// With `digits`, a digit 1 to 9 stands for itself.
+bool readLetters(std::string_view text, std::string_view letters, std::uint8_t fill, NumberPattern &out, bool digits = false)
 {
     const std::string low = lowered(text);
     const std::size_t point = low.find('.');
@@ -25,6 +26,10 @@ bool readLetters(std::string_view text, std::string_view letters, std::uint8_t f
     NumberPattern p;
     for (const std::string *part : {&whole, &decimals})
         for (char c : *part) {
+            if (digits && c >= '1' && c <= '9') {
+                (part == &whole ? p.whole : p.decimals).push_back(fixedDigit(c - '0'));
+                continue;
+            }
             const std::size_t at = letters.find(c);
             if (at == std::string_view::npos)
                 return false;
@@ -49,18 +54,43 @@ std::string quoted(std::string_view caption) { return "「" + std::string(captio
 
 std::string kindCaption(std::uint8_t kind)
 {
-    return std::string(kind == Blank ? std::string_view("なし") : texts::optionCaption(DigitKind(kind)));
+    return std::string(kind == Blank ? std::string_view("なし") : texts::kindCaption(kind));
 }
 
+std::string placeEnglish(const ColumnGrid &g, int column)
+{
+    return column < g.decimals ? std::string(texts::DecimalPlaceEnglish[std::size_t(g.decimals - 1 - column)])
+                               : std::string(texts::WholePlaceEnglish[std::size_t(column - g.decimals)]);
+}
+
+// A reason in Japanese and in English.
+struct Reason {
+    std::string japanese, english;
+};
+
 // Why one sign's conditions admit no problem.
-std::string reasonOfGrid(const ColumnGrid &g, bool sub, std::uint8_t zeroEnd)
+Reason reasonOfGrid(const ColumnGrid &g, bool sub, std::uint8_t zeroEnd)
 {
     const std::string upper(sub ? texts::UpperNumberSubtraction : texts::UpperNumberAddition);
     const std::string lower(sub ? texts::LowerNumberSubtraction : texts::LowerNumberAddition);
     const std::string carry(sub ? texts::CarrySubtraction : texts::CarryAddition);
-    if (g.decimals > 0 && zeroEnd != Konzai && countProblems(g, sub, Konzai).problems > 0)
-        return zeroEnd == Ari ? "答えの小数の最後の位を０にすることはできません"
-                              : "答えの小数の最後の位が０にならないようにはできません";
+    ColumnGrid any = g;
+    any.trivial = Konzai;
+    if (countProblems(any, sub, Konzai).problems > 0) {
+        // Every column can be filled: the answer's last place or the trivial condition is why.
+        if (g.decimals > 0 && zeroEnd != Konzai && countProblems(any, sub, zeroEnd).problems == 0)
+            return zeroEnd == Ari ? Reason{"答えの小数の最後の位を０にすることはできません",
+                                           "the answer's last decimal place can never be 0 here"}
+                                  : Reason{"答えの小数の最後の位が０にならないようにはできません",
+                                           "the answer's last decimal place is always 0 here"};
+        if (g.trivial == Ari)
+            return sub ? Reason{"０や同じ数をひく問題にはできません", "no problem here takes away 0 or the number itself"}
+                       : Reason{"０をたす問題（＋０、０＋）にはできません", "no problem here adds 0 (or adds to 0)"};
+        if (g.trivial == Nashi)
+            return sub ? Reason{"どの問題も０や同じ数をひく問題になります",
+                                "every problem here takes away 0 or the number itself"}
+                       : Reason{"どの問題も０をたす問題（＋０、０＋）になります", "every problem here adds 0 (or adds to 0)"};
+    }
     // The first column, from the smallest place, that no problem gets past.
     std::array<bool, 2> reach{true, false};
     for (int c = 0; c < g.columns(); ++c) {
@@ -75,26 +105,31 @@ std::string reasonOfGrid(const ColumnGrid &g, bool sub, std::uint8_t zeroEnd)
         }
         if (!next[0] && !next[1]) {
             if (sub && c == g.columns() - 1)
-                return upper + "がいつも" + lower + "より小さくなります";
-            const std::string place = placeName(g, c);
-            return place + "の" + carry + "を" + quoted(texts::optionCaption(CarryMode(g.mode[std::size_t(c)]))) +
-                   "にはできません（" + upper + "の" + place + "が" + quoted(kindCaption(g.upper[std::size_t(c)])) +
-                   "、" + lower + "の" + place + "が" + quoted(kindCaption(g.lower[std::size_t(c)])) + "）";
+                return {upper + "がいつも" + lower + "より小さくなります",
+                        "the upper number is always smaller than the lower number"};
+            const std::string place = placeName(g, c), english = placeEnglish(g, c);
+            const std::uint8_t mode = g.mode[std::size_t(c)];
+            return {place + "の" + carry + "を" + quoted(texts::optionCaption(CarryMode(mode))) + "にはできません（" + upper +
+                        "の" + place + "が" + quoted(kindCaption(g.upper[std::size_t(c)])) + "、" + lower + "の" + place +
+                        "が" + quoted(kindCaption(g.lower[std::size_t(c)])) + "）",
+                    "the " + english + " cannot " + std::string(texts::modeEnglish(mode, sub)) + " here (the upper number's " +
+                        english + ": " + std::string(texts::kindEnglish(g.upper[std::size_t(c)])) + ", the lower number's: " +
+                        std::string(texts::kindEnglish(g.lower[std::size_t(c)])) + ")"};
         }
         reach = next;
     }
-    return "この設定にあう問題がありません";
+    return {"この設定にあう問題がありません", "no problem fits these settings"};
 }
 
 std::string placesLine(const NumberPattern &p)
 {
     std::string line;
     for (std::uint8_t kind : p.whole)
-        line += (line.empty() ? "" : ",") + std::string(texts::statusText(DigitKind(kind)));
+        line += (line.empty() ? "" : ",") + std::string(texts::kindStatusText(kind));
     if (!p.decimals.empty())
         line += std::string(texts::StatusPoint);
     for (std::size_t i = 0; i < p.decimals.size(); ++i)
-        line += (i ? "," : "") + std::string(texts::statusText(DigitKind(p.decimals[i])));
+        line += (i ? "," : "") + std::string(texts::kindStatusText(p.decimals[i]));
     return line;
 }
 
@@ -214,7 +249,7 @@ std::vector<bool> signsOf(Operation op)
 std::string readNumberPattern(std::string_view option, std::string_view text, NumberPattern &out)
 {
     NumberPattern p;
-    if (readLetters(text, DigitLetters, Zero, p)) {
+    if (readLetters(text, DigitLetters, Zero, p, true)) {
         // Leading places that are always 0 say nothing: "0naa" is "naa".
         while (p.whole.size() > 3 && p.whole.front() == Zero)
             p.whole.erase(p.whole.begin());
@@ -225,10 +260,10 @@ std::string readNumberPattern(std::string_view option, std::string_view text, Nu
     }
     const std::string name(option), given(text);
     return twoLanguages(name + " の指定が正しくありません：" + given +
-                            "（上の位から1文字ずつ、0 いつも0、n 1〜9、a 0〜9。整数は4けたまで、小数点 . のあとは2けたまで）",
+                            "（上の位から1文字ずつ、0 いつも0、n 1〜9、a 0〜9、1〜9 その数字。整数は4けたまで、小数点 . のあとは2けたまで）",
                         name + ": bad pattern '" + given +
-                            "' (one letter a place from the highest: 0, n or a; up to four whole places, and up to "
-                            "two after one point)");
+                            "' (one letter a place from the highest: 0, n, a or a digit 1 to 9; up to four whole "
+                            "places, and up to two after one point)");
 }
 
 std::string readCarryPattern(std::string_view option, std::string_view text, NumberPattern &out)
@@ -248,13 +283,16 @@ std::string readCarryPattern(std::string_view option, std::string_view text, Num
 
 std::string patternText(const NumberPattern &p, std::string_view letters)
 {
+    const auto letter = [&](std::uint8_t v) {
+        return isFixedDigit(v) ? char('0' + v - FixedDigitBase) : letters[std::min<std::size_t>(v, 2)];
+    };
     std::string text;
     for (std::uint8_t v : p.whole)
-        text += letters[std::min<std::size_t>(v, 2)];
+        text += letter(v);
     if (!p.decimals.empty())
         text += '.';
     for (std::uint8_t v : p.decimals)
-        text += letters[std::min<std::size_t>(v, 2)];
+        text += letter(v);
     return text;
 }
 
@@ -291,12 +329,46 @@ std::string choiceError(const ProblemChoice &c)
     return {};
 }
 
+ProblemChoice defaultChoice(Operation operation)
+{
+    ProblemChoice c;
+    c.operation = operation;
+    if (isLong(operation)) {
+        c.upper.whole = {Zero, Rest, Rest};
+        c.lower.whole = {Zero, Zero, Rest};
+    }
+    return c;
+}
+
+std::uint8_t trivialOf(const ProblemChoice &c)
+{
+    if (c.trivial <= Konzai)
+        return c.trivial;
+    return isLong(c.operation) ? std::uint8_t(Nashi) : std::uint8_t(Konzai);
+}
+
+ProblemChoice withOperation(const ProblemChoice &choice, Operation operation)
+{
+    const ProblemChoice was = defaultChoice(choice.operation), now = defaultChoice(operation);
+    ProblemChoice c = choice;
+    c.operation = operation;
+    if (c.upper == was.upper)
+        c.upper = now.upper;
+    if (c.lower == was.lower)
+        c.lower = now.lower;
+    return c;
+}
+
 std::optional<Settings> settingsOf(const ProblemChoice &c)
 {
     if (c.operation == Operation::Mixed || isLong(c.operation) || !c.upper.decimals.empty() || !c.lower.decimals.empty() ||
         !c.carry.decimals.empty() || c.upper.whole.size() != 3 || c.lower.whole.size() != 3 ||
-        c.carry.whole.size() < 3 || c.zeroEnd != Konzai || !choiceError(c).empty())
+        c.carry.whole.size() < 3 || c.zeroEnd != Konzai || trivialOf(c) != Konzai || !choiceError(c).empty())
         return std::nullopt;
+    // The window's places hold Zero, Rest or All only.
+    for (const std::vector<std::uint8_t> *kinds : {&c.upper.whole, &c.lower.whole})
+        if (std::any_of(kinds->begin(), kinds->end(), [](std::uint8_t k) { return k > All; }))
+            return std::nullopt;
     const std::uint8_t *carry = c.carry.whole.data() + (c.carry.whole.size() - 3);  // hundreds, tens, ones
     return Settings{c.upper.whole[0], c.upper.whole[1], c.upper.whole[2], c.lower.whole[0], c.lower.whole[1],
                     c.lower.whole[2], carry[2], carry[1], carry[0],
@@ -345,6 +417,7 @@ LongConditions longConditionsOf(const ProblemChoice &c)
     k.quotientZero = c.quotientZero;
     k.guessFix = c.guessFix;
     k.quotientPlaces = c.quotientDigits;
+    k.trivial = trivialOf(c);
     return k;
 }
 
@@ -367,6 +440,7 @@ ColumnGrid gridFor(const ProblemChoice &c, bool subtraction)
         modes.front() = Nashi;  // the highest column of a difference borrows from nothing
     k.carry = modes;
     k.zeroEnd = c.zeroEnd;
+    k.trivial = trivialOf(c);
     return gridOf(k).grid;
 }
 
@@ -378,6 +452,7 @@ ChoiceCount countChoice(const ProblemChoice &c)
         result.problems = f.problemCount;
         result.possible = f.possible;
         result.reason = f.reason;
+        result.reasonEnglish = f.reasonEnglish;
         return result;
     }
     if (isLong(c.operation)) {
@@ -385,6 +460,7 @@ ChoiceCount countChoice(const ProblemChoice &c)
         result.problems = set.pairs.size();
         result.possible = !set.pairs.empty();
         result.reason = set.reason;
+        result.reasonEnglish = set.reasonEnglish;
         return result;
     }
     result.possible = true;
@@ -394,8 +470,10 @@ ChoiceCount countChoice(const ProblemChoice &c)
         result.problems += n;
         if (n == 0 && result.possible) {
             result.possible = false;
-            result.reason = (c.operation == Operation::Mixed ? std::string(sub ? "ひき算：" : "たし算：") : std::string()) +
-                            reasonOfGrid(g, sub, c.zeroEnd);
+            const Reason why = reasonOfGrid(g, sub, c.zeroEnd);
+            const bool mixed = c.operation == Operation::Mixed;
+            result.reason = (mixed ? std::string(sub ? "ひき算：" : "たし算：") : std::string()) + why.japanese;
+            result.reasonEnglish = (mixed ? std::string(sub ? "subtraction: " : "addition: ") : std::string()) + why.english;
         }
     }
     if (!result.possible)

@@ -18,6 +18,10 @@ namespace kolvara {
 
 enum class Operation : std::uint8_t { Add, Subtract, Mixed, Multiply, Divide };
 
+// The trivial condition when nothing was said: products and quotients leave trivial problems
+// out, sums and differences take them as they come.
+inline constexpr std::uint8_t TrivialUnset = 3;
+
 // Multiplication and division: the long working of whole numbers.
 constexpr bool isLong(Operation op) { return op == Operation::Multiply || op == Operation::Divide; }
 
@@ -38,8 +42,22 @@ struct ProblemChoice {
     // quotient's places (0 for any).
     std::uint8_t remainder = Konzai, quotientZero = Konzai, guessFix = Konzai;
     int quotientDigits = 0;
+    // Problems with 0 or 1 that need no working (+0, 0+, -0, a number less itself, x1, /1):
+    // Ari only those, Nashi none, Konzai either, TrivialUnset the operation's own default
+    // (trivialOf).
+    std::uint8_t trivial = TrivialUnset;
     friend bool operator==(const ProblemChoice &, const ProblemChoice &) = default;
 };
+
+// What an operation takes when nothing else is said: for addition and subtraction any
+// three places; for multiplication and division their first unit, two places by one.
+ProblemChoice defaultChoice(Operation operation);
+// The choice with another operation: the patterns that were the old operation's defaults
+// become the new one's; what was chosen stays.
+ProblemChoice withOperation(const ProblemChoice &choice, Operation operation);
+// The trivial condition in force: as chosen, or the operation's own (Nashi for products
+// and quotients, Konzai else).
+std::uint8_t trivialOf(const ProblemChoice &choice);
 
 // The letters of the patterns, by value: digit kinds "0na" (Zero, Rest, All), carry modes
 // "ynm" (Ari, Nashi, Konzai).
@@ -69,11 +87,11 @@ ProblemChoice choiceOf(const Settings &settings);
 ColumnGrid gridFor(const ProblemChoice &choice, bool subtraction);
 
 // Problems the choice admits (for a mixed choice, of each sign added up) and, when none,
-// why: for a mixed choice, impossible when either sign is.
+// why, in Japanese and in English: for a mixed choice, impossible when either sign is.
 struct ChoiceCount {
     std::uint64_t problems = 0;
     bool possible = false;
-    std::string reason;
+    std::string reason, reasonEnglish;
 };
 ChoiceCount countChoice(const ProblemChoice &choice);
 

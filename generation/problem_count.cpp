@@ -24,12 +24,16 @@ ProblemCountNote noteOf(const ChoiceCount &count, int sheetSize)
     if (!count.possible) {
         note.impossible = true;
         note.text = count.reason;
+        note.english = count.reasonEnglish;
     } else if (note.count < std::uint64_t(note.sheetSize)) {
         note.repeats = true;
         note.text = "問題は" + groupedNumber(note.count) + "通りだけです。" + std::to_string(note.sheetSize) +
                     "問の中に同じ問題がくり返し出ます";
+        note.english = "only " + std::to_string(note.count) + " different problems exist for a sheet of " +
+                       std::to_string(note.sheetSize) + "; repeats will occur";
     } else {
         note.text = "問題は" + groupedNumber(note.count) + "通り";
+        note.english = groupedNumber(note.count) + " problems";
     }
     return note;
 }

@@ -15,7 +15,12 @@ struct ProblemCountNote {
     std::uint64_t count = 0;
     int sheetSize = 0;        // problems on one sheet for these settings
     std::string text;
+    std::string english;      // the same in English, for kolvara-sheet's second line
 };
+
+// At most this many problems, a sheet is drawn without repeats: twenty from a thousand
+// would repeat one one time in six.
+inline constexpr std::uint64_t FewProblems = 1000;
 
 ProblemCountNote problemCountNote(const Settings &settings);
 // The same for any choice; four places, decimals and mixed signs fill twenty a sheet, products

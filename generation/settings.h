@@ -9,8 +9,36 @@
 
 namespace kolvara {
 
-// Restriction on one place of one number.
+// Restriction on one place of one number: 0, 1 to 9, 0 to 9, or one digit from 1 to 9
+// (fixedDigit(d)). The window's settings hold the first three only.
 enum DigitKind : std::uint8_t { Zero = 0, Rest = 1, All = 2 };
+// The kind of a place a number does not have: blank on the page, 0 in the arithmetic.
+inline constexpr std::uint8_t Blank = 3;
+inline constexpr std::uint8_t FixedDigitBase = 10;
+constexpr std::uint8_t fixedDigit(int digit) { return std::uint8_t(FixedDigitBase + digit); }
+constexpr bool isFixedDigit(std::uint8_t kind) { return kind > FixedDigitBase && kind <= FixedDigitBase + 9; }
+
+// The digits a place of a kind may hold (Zero and Blank: 0; Rest: 1 to 9; All: 0 to 9; a
+// fixed digit: itself).
+struct DigitRange {
+    int low, high;
+};
+constexpr DigitRange digitRange(std::uint8_t kind)
+{
+    if (isFixedDigit(kind))
+        return {kind - FixedDigitBase, kind - FixedDigitBase};
+    switch (kind) {
+    case Zero:
+    case Blank: return {0, 0};
+    case Rest: return {1, 9};
+    default: return {0, 9};
+    }
+}
+constexpr bool kindAllows(std::uint8_t kind, int digit)
+{
+    const DigitRange r = digitRange(kind);
+    return digit >= r.low && digit <= r.high;
+}
 // Restriction on one column: a carry (or borrow) always, never, or either.
 enum CarryMode : std::uint8_t { Ari = 0, Nashi = 1, Konzai = 2 };
 

@@ -127,7 +127,7 @@ const std::vector<SheetOptionRow> &rows()
              std::size_t index = 0;
              std::string error = readWord(name, OperationWords, v, index);
              if (error.empty())
-                 r.problems.operation = Operation(index);
+                 r.problems = withOperation(r.problems, Operation(index));
              return error;
          },
          [](const SheetRequest &r) {
@@ -136,15 +136,15 @@ const std::vector<SheetOptionRow> &rows()
          },
          false, {}, "たし算|ひき算|まぜる|かけ算|わり算"},
         {"upper", OptionKind::Pattern, "PATTERN", {}, 0, {},
-         "上の数の位を上から1文字ずつ：0 いつも0、n 1〜9、a 0〜9。4けたまで、\n小数点 . のあとは2けたまで（既定 aaa、n は 00n と同じ）。かけ算では\nかけられる数、わり算ではわられる数で、どちらも3けたまでの整数",
+         "上の数の位を上から1文字ずつ：0 いつも0、n 1〜9、a 0〜9、1〜9 その数字。\n4けたまで、小数点 . のあとは2けたまで（既定 aaa、n は 00n と同じ）。\nかけ算ではかけられる数、わり算ではわられる数で、どちらも3けたまでの\n整数（既定 nn）",
          "the upper number's places from the highest, one letter each:\n"
-         "0 = always 0, n = 1 to 9, a = 0 to 9; up to four places, and up to\ntwo after a point (default aaa; n is 00n); the multiplicand or the\ndividend, a whole number of up to three places",
+         "0 = always 0, n = 1 to 9, a = 0 to 9, or a digit 1 to 9 itself; up to\nfour places, and up to two after a point (default aaa; n is 00n);\nthe multiplicand or the dividend, a whole number of up to three\nplaces (default nn)",
          [](SheetRequest &r, std::string_view name, std::string_view v) {
              return readPatternInto(&ProblemChoice::upper, false, r, name, v);
          },
          [](const SheetRequest &r) { return patternText(r.problems.upper, DigitLetters); }},
-        {"lower", OptionKind::Pattern, "PATTERN", {}, 0, {}, "下の数の位。文字は --upper と同じ（既定 aaa）。かけ算ではかける数、\nわり算ではわる数で、どちらも2けたまでの整数",
-         "the lower number's places, letters as for --upper (default aaa);\nthe multiplier or the divisor, a whole number of up to two places",
+        {"lower", OptionKind::Pattern, "PATTERN", {}, 0, {}, "下の数の位。文字は --upper と同じ（既定 aaa）。かけ算ではかける数、\nわり算ではわる数で、どちらも2けたまでの整数（既定 n）",
+         "the lower number's places, letters as for --upper (default aaa);\nthe multiplier or the divisor, a whole number of up to two places\n(default n)",
          [](SheetRequest &r, std::string_view name, std::string_view v) {
              return readPatternInto(&ProblemChoice::lower, false, r, name, v);
          },
@@ -169,6 +169,22 @@ const std::vector<SheetOptionRow> &rows()
          },
          [](const SheetRequest &r) { return std::string(1, CarryLetters[std::min<std::size_t>(r.problems.zeroEnd, 2)]); },
          false, {}, {}, ForAddSub},
+        {"trivial", OptionKind::Words, ZeroEndWords, "0や1の計算", 0,
+         "＋0、−0、同じ数のひき算、×1、÷1 のような、筆算のいらない問題を出すかどうか。",
+         "0や1の計算（＋0、0＋、−0、同じ数のひき算、×1、1×、÷1）：y それだけ、\nn 出さない、m どちらでも（既定 m。かけ算とわり算では n）",
+         "problems with 0 or 1 that need no working (+0, 0+, -0, a number less\nitself, x1, 1x, /1): y = only those, n = none, m = either (default m;\nn for mul and div)",
+         [](SheetRequest &r, std::string_view name, std::string_view v) {
+             std::size_t index = 0;
+             std::string error = readWord(name, ZeroEndWords, v, index);
+             if (error.empty())
+                 r.problems.trivial = std::uint8_t(index);
+             return error;
+         },
+         [](const SheetRequest &r) {
+             const std::uint8_t m = r.problems.trivial;
+             return m > Konzai ? std::string() : std::string(1, CarryLetters[m]);
+         },
+         false, "既定（かけ算・わり算では出さない）", "それだけ|出さない|どちらでも"},
         conditionRow<&ProblemChoice::mulCarry>(
             ForMul, "mul-carry", "かけ算のくり上がり", "一つの位のかけ算の十の位を、次の位の積にたすかどうか（23×4）。",
             "かけ算の中のくり上がり（23×4 の 3×4=12 の 1 を次の積にたす）：\ny いつも、n ない、m どちらでも（既定 m。31×4=124 のように最後の\n位の積をそのまま書くのはくり上がりではない）",

@@ -83,8 +83,8 @@ const SheetOptionRow *findSheetOption(std::string_view key);
 
 // The options a step stands in for.
 inline constexpr std::string_view ProblemKeys[] = {"op",        "upper",         "lower",     "carry",
-                                                   "zero-end",  "mul-carry",     "wide-partial", "sum-carry", "remainder",
-                                                   "quotient-zero", "guess-fix", "quotient-digits"};
+                                                   "zero-end",  "trivial",       "mul-carry", "wide-partial", "sum-carry",
+                                                   "remainder", "quotient-zero", "guess-fix", "quotient-digits"};
 
 // The problems the request names: the step's when it has one.
 ProblemChoice problemsOf(const SheetRequest &request);

@@ -20,14 +20,16 @@ struct NamedStep {
     std::string_view conditions = {};
 };
 
-extern const std::array<NamedStep, 47> NamedSteps;
+inline constexpr std::size_t NamedStepCount = 63;
+extern const std::array<NamedStep, NamedStepCount> NamedSteps;
 
 // The step with this key; null when there is none.
 const NamedStep *findStep(std::string_view key);
 
 // What the step's options say.
 ProblemChoice problemsOf(const NamedStep &step);
-// The window's settings, for the steps its three places can show.
+// The window's settings, for the steps its three places can show (which leave in the
+// trivial problems the step itself leaves out).
 std::optional<Settings> settingsOf(const NamedStep &step);
 
 // "３年" for the headings of the list of steps.

@@ -29,6 +29,22 @@ constexpr std::string_view optionHint(CarryMode mode) { return OptionHint[textIn
 constexpr std::string_view statusText(DigitKind kind) { return StatusText[textIndex(kind)]; }
 constexpr std::string_view statusText(CarryMode mode) { return StatusText[textIndex(mode)]; }
 
+// A place that always holds one digit from 1 to 9: its caption and its status text.
+inline constexpr std::array<std::string_view, 9> FixedDigitCaption{"１", "２", "３", "４", "５", "６", "７", "８", "９"};
+inline constexpr std::array<std::string_view, 9> FixedDigitStatus{"　１　", "　２　", "　３　", "　４　", "　５　",
+                                                                  "　６　", "　７　", "　８　", "　９　"};
+// Any kind of a place of a pattern, the fixed digits too.
+constexpr std::string_view kindCaption(std::uint8_t kind)
+{
+    return isFixedDigit(kind) ? FixedDigitCaption[std::size_t(kind - FixedDigitBase - 1)]
+                              : optionCaption(DigitKind(kind > All ? All : kind));
+}
+constexpr std::string_view kindStatusText(std::uint8_t kind)
+{
+    return isFixedDigit(kind) ? FixedDigitStatus[std::size_t(kind - FixedDigitBase - 1)]
+                              : statusText(DigitKind(kind > All ? All : kind));
+}
+
 // Group box hints by operation, groups in the order
 // 1_100, 1_10, 1_1, 2_100, 2_10, 2_1, KuriAgariSagari_100, _10, _1.
 inline constexpr std::array<std::string_view, 9> GroupHintAddition{"足される数の百の位", "足される数の十の位", "足される数の一の位", "足す数の百の位", "足す数の十の位", "足す数の一の位", "繰り上がりの有無", "繰り上がりの有無", "繰り上がりの有無"};
@@ -55,8 +71,29 @@ inline constexpr std::array<std::string_view, 2> DecimalPlaceName{"小数第一�
 inline constexpr std::array<std::string_view, 3> PlaceName{WholePlaceName[2], WholePlaceName[1], WholePlaceName[0]};
 // Positions in PlaceName, which lists the places from the hundreds down.
 inline constexpr std::size_t HundredsPlace = 0, TensPlace = 1, OnesPlace = 2;
-inline constexpr std::string_view CarryAddition = "繰り上がり";
-inline constexpr std::string_view CarrySubtraction = "繰り下がり";
+inline constexpr std::string_view CarryAddition = "くり上がり";
+inline constexpr std::string_view CarrySubtraction = "くり下がり";
+// The same words in the English line of a message.
+inline constexpr std::array<std::string_view, 4> WholePlaceEnglish{"ones", "tens", "hundreds", "thousands"};
+inline constexpr std::array<std::string_view, 2> DecimalPlaceEnglish{"tenths", "hundredths"};
+inline constexpr std::array<std::string_view, 3> PlaceEnglish{WholePlaceEnglish[2], WholePlaceEnglish[1], WholePlaceEnglish[0]};
+constexpr std::string_view kindEnglish(std::uint8_t kind)
+{
+    constexpr std::array<std::string_view, 9> digits{"1", "2", "3", "4", "5", "6", "7", "8", "9"};
+    if (isFixedDigit(kind))
+        return digits[std::size_t(kind - FixedDigitBase - 1)];
+    return kind == Zero ? "0" : kind == Rest ? "1 to 9" : kind == Blank ? "none" : "0 to 9";
+}
+// "always carry", "never borrow", "either carry or not"
+constexpr std::string_view modeEnglish(std::uint8_t mode, bool subtraction)
+{
+    if (mode == Ari)
+        return subtraction ? "always borrow" : "always carry";
+    if (mode == Nashi)
+        return subtraction ? "never borrow" : "never carry";
+    return subtraction ? "borrow or not" : "carry or not";
+}
+
 // The decimal point between the places of a status line.
 inline constexpr std::string_view StatusPoint = "．";
 

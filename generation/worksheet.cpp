@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "problem_count.h"
 #include "problem_table.h"
 #include "random_source.h"
 #include "status_lines.h"
@@ -93,16 +94,19 @@ Sheet tableSheet(const Settings &settings, const WorksheetChoice &choice, std::u
 Sheet worksheetFor(const WorksheetChoice &choice, int index, std::uint32_t seed)
 {
     const std::uint32_t reading = sheetReading(seed, std::uint32_t(index));
+    // Few problems repeat on a sheet more often than not: those are drawn distinct.
+    WorksheetChoice drawn = choice;
+    drawn.distinct = choice.distinct || countChoice(choice.problems).problems <= FewProblems;
     Sheet sheet;
     if (const std::optional<Settings> settings = settingsOf(choice.problems)) {
-        sheet = tableSheet(*settings, choice, reading);
+        sheet = tableSheet(*settings, drawn, reading);
     } else if (isLong(choice.problems.operation)) {
         SheetFormat format = choice.format;
         format.perPage = perPageOf(choice.problems, format.perPage);
-        sheet = sheetFromProblems(drawLongProblems(choice.problems, choice.distinct, reading), 5, format);
+        sheet = sheetFromProblems(drawLongProblems(choice.problems, drawn.distinct, reading), 5, format);
         sheet.columns = longColumnsOf(choice.problems);
     } else {
-        sheet = sheetFromProblems(drawProblems(choice.problems, choice.distinct, reading), 5, choice.format);
+        sheet = sheetFromProblems(drawProblems(choice.problems, drawn.distinct, reading), 5, choice.format);
         sheet.columns = gridFor(choice.problems, false).columns();
     }
     sheet.programLabel = "Kolvara";

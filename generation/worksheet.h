@@ -27,6 +27,8 @@ struct WorksheetChoice {
     ProblemChoice problems;
     SheetFormat format;
     bool boxes = true;
+    // No problem twice on a sheet while the admitted ones last; a choice that admits at
+    // most FewProblems is drawn so whatever this says.
     bool distinct = false;
 };
 

@@ -38,6 +38,8 @@ bool bruteObeys(const ColumnGrid &g, bool sub, std::uint8_t zeroEnd, const Pair 
     for (int c = 0; c < n; ++c) {
         const int a = int(p.upper / tenTo(c) % 10), b = int(p.lower / tenTo(c) % 10);
         const auto allows = [](std::uint8_t kind, int d) {
+            if (kind > FixedDigitBase)
+                return d == kind - FixedDigitBase;
             return kind == All ? true : kind == Rest ? d > 0 : d == 0;  // Zero and Blank are 0
         };
         if (!allows(g.upper[std::size_t(c)], a) || !allows(g.lower[std::size_t(c)], b))
@@ -51,6 +53,12 @@ bool bruteObeys(const ColumnGrid &g, bool sub, std::uint8_t zeroEnd, const Pair 
     }
     if (sub && p.upper < p.lower)
         return false;
+    // Adding 0 either way round, taking 0 away, or a number from itself.
+    if (g.trivial != Konzai) {
+        const bool trivial = sub ? p.lower == 0 || p.upper == p.lower : p.upper == 0 || p.lower == 0;
+        if (trivial != (g.trivial == Ari))
+            return false;
+    }
     if (g.decimals > 0 && zeroEnd != Konzai) {
         const bool zero = (sub ? p.upper - p.lower : p.upper + p.lower) % 10 == 0;
         if ((zeroEnd == Ari) != zero)
@@ -86,7 +94,7 @@ Brute bruteCount(const ColumnGrid &g, bool sub, std::uint8_t zeroEnd)
             std::vector<std::int64_t> next;
             for (std::int64_t v : values)
                 for (int d = 0; d <= 9; ++d)
-                    if (kind == All || (kind == Rest ? d > 0 : d == 0))
+                    if (kind > FixedDigitBase ? d == kind - FixedDigitBase : kind == All || (kind == Rest ? d > 0 : d == 0))
                         next.push_back(v * 10 + d);
             values.swap(next);
         };
@@ -109,12 +117,12 @@ std::uint64_t spaceOf(const ColumnGrid &g)
     std::uint64_t space = 1;
     for (int c = 0; c < g.columns(); ++c)
         for (std::uint8_t kind : {g.upper[std::size_t(c)], g.lower[std::size_t(c)]})
-            space *= kind == All ? 10 : kind == Rest ? 9 : 1;
+            space *= kind == All ? 10 : kind == Rest ? 9 : 1;  // a fixed digit is one
     return space;
 }
 
 // Random conditions: up to four whole places, up to two decimal places, either number
-// possibly shorter, every mode.
+// possibly shorter, some places a fixed digit, every mode.
 ColumnConditions randomConditions(std::mt19937 &rng)
 {
     const auto pick = [&rng](int n) { return int(rng() % std::uint32_t(n)); };
@@ -123,10 +131,11 @@ ColumnConditions randomConditions(std::mt19937 &rng)
     for (NumberPattern *p : {&k.upper, &k.lower}) {
         p->whole.resize(std::size_t(1 + pick(MaxWholePlaces)));
         p->decimals.resize(std::size_t(pick(MaxDecimalPlaces + 1)));
+        const auto kindOf = [&] { return pick(8) == 7 ? fixedDigit(1 + pick(9)) : std::uint8_t(pick(3)); };
         for (auto &kind : p->whole)
-            kind = std::uint8_t(pick(3));
+            kind = kindOf();
         for (auto &kind : p->decimals)
-            kind = std::uint8_t(pick(3));
+            kind = kindOf();
     }
     const std::size_t columns = std::max(k.upper.whole.size(), k.lower.whole.size()) +
                                 std::max(k.upper.decimals.size(), k.lower.decimals.size());
@@ -134,6 +143,9 @@ ColumnConditions randomConditions(std::mt19937 &rng)
     for (auto &mode : k.carry)
         mode = std::uint8_t(pick(3));
     k.zeroEnd = std::uint8_t(pick(3));
+    // Only trivial problems are few: asked for now and then.
+    const int trivial = pick(6);
+    k.trivial = trivial == 0 ? std::uint8_t(Ari) : trivial < 3 ? std::uint8_t(Nashi) : std::uint8_t(Konzai);
     return k;
 }
 
@@ -162,7 +174,7 @@ TEST(ColumnEngine, CountsChancesAndDrawsAgreeWithBruteForce)
 {
     std::mt19937 rng(20261207);
     int checked = 0, feasible = 0;
-    while (checked < 400) {
+    while (checked < 500) {
         const ColumnConditions k = randomConditions(rng);
         const GridResult r = gridOf(k);
         ASSERT_TRUE(r.error.empty());
@@ -193,22 +205,34 @@ TEST(ColumnEngine, CountsChancesAndDrawsAgreeWithBruteForce)
 // The draw is uniform: over a small setting each problem comes up about equally often.
 TEST(ColumnEngine, DrawsAreUniform)
 {
-    ColumnConditions k;  // one-place sums that carry: 45 problems
-    k.upper.whole = {All};
-    k.lower.whole = {All};
-    k.carry = {Ari};
-    const GridResult r = gridOf(k);
-    ASSERT_EQ(countProblems(r.grid, false, Konzai).problems, 45u);
-    std::map<std::pair<int, int>, int> seen;
-    WideRandom random(7);
-    for (int i = 0; i < 45 * 400; ++i) {
-        const ColumnProblem p = drawProblem(r.grid, false, Konzai, random);
-        ++seen[{p.upper[0], p.lower[0]}];
-    }
-    ASSERT_EQ(seen.size(), 45u);
-    for (const auto &[pair, times] : seen) {
-        EXPECT_GT(times, 300) << pair.first << "+" << pair.second;
-        EXPECT_LT(times, 500) << pair.first << "+" << pair.second;
+    // One-place sums that carry: 45 problems. One-place differences without 0 taken away or a
+    // number from itself: 55 less 10 less 10 plus 0-0 once, 36.
+    const struct {
+        bool sub;
+        std::uint8_t carry, trivial;
+        std::uint64_t problems;
+    } cases[] = {{false, Ari, Konzai, 45}, {true, Konzai, Nashi, 36}};
+    for (const auto &c : cases) {
+        ColumnConditions k;
+        k.subtraction = c.sub;
+        k.upper.whole = {All};
+        k.lower.whole = {All};
+        k.carry = {c.carry};
+        k.trivial = c.trivial;
+        const GridResult r = gridOf(k);
+        ASSERT_EQ(countProblems(r.grid, c.sub, Konzai).problems, c.problems);
+        std::map<std::pair<int, int>, int> seen;
+        WideRandom random(7);
+        for (std::uint64_t i = 0; i < c.problems * 400; ++i) {
+            const ColumnProblem p = drawProblem(r.grid, c.sub, Konzai, random);
+            ++seen[{p.upper[0], p.lower[0]}];
+        }
+        ASSERT_EQ(seen.size(), c.problems);
+        for (const auto &[pair, times] : seen) {
+            EXPECT_GT(times, 300) << pair.first << (c.sub ? "-" : "+") << pair.second;
+            EXPECT_LT(times, 500) << pair.first << (c.sub ? "-" : "+") << pair.second;
+            EXPECT_TRUE(!c.sub || (pair.second != 0 && pair.first != pair.second));
+        }
     }
 }
 
@@ -254,5 +278,54 @@ TEST(ColumnEngine, WorkOfDecimalsAndWholeNumbersBesideThem)
                 helpers += "/";
         }
         EXPECT_EQ(helpers, c.helpers);
+    }
+}
+
+// A drawn decimal is written without a 0 at its end that its pattern left open (8078.00 is
+// written 8078, 3.40 is 3.4), but keeps one its pattern fixed; the value is what was drawn.
+TEST(ColumnEngine, DrawnDecimalsEndInNoZeroTheirPatternLeftOpen)
+{
+    const struct {
+        NumberPattern upper, lower;
+        bool sub;
+        bool upperKeepsItsZero;
+    } cases[] = {
+        {{{All, All, All, All}, {All, All}}, {{All, All}, {All}}, false, false},
+        {{{All}, {All, Zero}}, {{All}, {All}}, false, true},
+        {{{Rest, All}, {Rest}}, {{All}, {All, All}}, true, false},
+    };
+    for (const auto &c : cases) {
+        ColumnConditions k;
+        k.subtraction = c.sub;
+        k.upper = c.upper;
+        k.lower = c.lower;
+        const GridResult r = gridOf(k = [&] {
+            k.carry.assign(std::max(c.upper.whole.size(), c.lower.whole.size()) +
+                               std::max(c.upper.decimals.size(), c.lower.decimals.size()),
+                           std::uint8_t(Konzai));
+            return k;
+        }());
+        ASSERT_TRUE(r.error.empty());
+        WideRandom random(11);
+        int shortened = 0;
+        std::array<int, MaxColumns> carries{};
+        for (int draw = 0; draw < 3000; ++draw) {
+            const ColumnProblem p = drawProblem(r.grid, c.sub, Konzai, random);
+            ASSERT_TRUE(obeys(r.grid, c.sub, Konzai, p));
+            ASSERT_TRUE(bruteObeys(r.grid, c.sub, Konzai, pairOf(p, r.grid.columns()), carries));
+            for (const auto *digits : {&p.upper, &p.lower}) {
+                const std::string text = numberText(*digits, p.decimals);
+                const bool point = text.find('.') != std::string::npos;
+                if (digits == &p.upper && c.upperKeepsItsZero) {
+                    EXPECT_EQ(text.substr(text.size() - 3, 1), ".") << text;
+                    EXPECT_EQ(text.back(), '0') << text;
+                    continue;
+                }
+                EXPECT_TRUE(!point || text.back() != '0') << text;
+                const NumberPattern &pattern = digits == &p.upper ? c.upper : c.lower;
+                shortened += int(point ? text.size() - text.find('.') - 1 < pattern.decimals.size() : !pattern.decimals.empty());
+            }
+        }
+        EXPECT_GT(shortened, 100);
     }
 }

@@ -97,7 +97,8 @@ struct Div {
 };
 
 // Divide, bring down, repeat; the digit the largest whose product fits, the guess that from
-// the divisor rounded to a ten (halves up) for a divisor of two places.
+// the divisor rounded to a ten (halves up) for a divisor of two places, but never 0 where the
+// partial is at least the divisor: there the pupil tries 1 at least.
 Div pupilDivides(int dividend, int divisor)
 {
     const std::string s = std::to_string(dividend);
@@ -116,6 +117,8 @@ Div pupilDivides(int dividend, int divisor)
             const int rounded = divisor % 10 >= 5 ? divisor - divisor % 10 + 10 : divisor - divisor % 10;
             for (st.guess = 0; st.guess < 9 && (st.guess + 1) * rounded <= partial;)
                 ++st.guess;
+            if (st.guess == 0)
+                st.guess = 1;
         }
         st.product = st.digit * divisor;
         st.difference = partial - st.product;
@@ -168,7 +171,8 @@ const std::vector<int> &numbersMatching(const std::vector<std::uint8_t> &kinds)
         s.insert(0, kinds.size() - s.size(), '0');
         bool fits = true;
         for (std::size_t i = 0; i < s.size(); ++i)
-            fits = fits && (kinds[i] == All || (kinds[i] == Rest) == (s[i] != '0'));
+            fits = fits && (kinds[i] > FixedDigitBase ? s[i] - '0' == kinds[i] - FixedDigitBase
+                                                      : kinds[i] == All || (kinds[i] == Rest) == (s[i] != '0'));
         if (fits)
             it->second.push_back(n);
     }
@@ -227,6 +231,16 @@ Brute bruteAdmitted(const LongConditions &k)
                 b.pairs.push_back({u, l});
     if (b.pairs.empty())
         b.words = "わられる数がいつもわる数より小さく";
+    // Times 1 (either way round) and divided by 1 come first.
+    if (k.trivial != Konzai && !b.pairs.empty()) {
+        std::erase_if(b.pairs, [&](const std::pair<int, int> &p) {
+            const bool one = p.second == 1 || (!k.division && p.first == 1);
+            return one != (k.trivial == Ari);
+        });
+        if (b.pairs.empty())
+            b.words = k.division ? (k.trivial == Ari ? "わる数を１にすることは" : "わる数がいつも１")
+                                 : (k.trivial == Ari ? "１をかける（１にかける）問題には" : "どの問題も１を");
+    }
     for (const auto &[words, keeps] : stages) {
         if (b.pairs.empty())
             break;
@@ -241,7 +255,31 @@ Brute bruteAdmitted(const LongConditions &k)
 const std::vector<std::string> ReasonParts = {
     "いつも０", "わる数より小さく", "けたにすることは", "あまりが出るように", "あまりが出ないように", "０がたつように",
     "０がたたないように", "直す問題に", "直さない問題に", "くり上がりがあるように", "くり上がりがないように",
-    "多くなるように", "多くならないように", "たし算でくり上がるように", "くり上がらないように"};
+    "多くなるように", "多くならないように", "たし算でくり上がるように", "くり上がらないように",
+    "わる数を１にすることは", "わる数がいつも１", "１をかける（１にかける）問題には", "どの問題も１を"};
+
+// The English line says the same: for each part, what it says there (either of two).
+const std::map<std::string, std::pair<std::string, std::string>> EnglishOfPart = {
+    {"いつも０", {"can only be 0", "can only be 0"}},
+    {"わる数より小さく", {"smaller than the divisor", "smaller than the divisor"}},
+    {"けたにすることは", {"the quotient cannot have", "the quotient cannot have"}},
+    {"あまりが出るように", {"no problem here leaves a remainder", "no problem here leaves a remainder"}},
+    {"あまりが出ないように", {"every problem here leaves a remainder", "every problem here leaves a remainder"}},
+    {"０がたつように", {"no quotient here has a 0", "no quotient here has a 0"}},
+    {"０がたたないように", {"every quotient here has a 0", "every quotient here has a 0"}},
+    {"直す問題に", {"no problem here has a first guess to correct", "needs no guess to correct"}},
+    {"直さない問題に", {"every problem here has a first guess to correct", "every problem here has a first guess to correct"}},
+    {"くり上がりがあるように", {"no digit's product here carries", "no digit's product here carries"}},
+    {"くり上がりがないように", {"every problem here carries from a digit's product", "every problem here carries from a digit's product"}},
+    {"多くなるように", {"no partial product here has a place more", "no partial product here has a place more"}},
+    {"多くならないように", {"every problem here has a partial product with a place more", "every problem here has a partial product with a place more"}},
+    {"たし算でくり上がるように", {"no sum of partial products here carries", "no sum of partial products here carries"}},
+    {"くり上がらないように", {"every sum of partial products here carries", "every sum of partial products here carries"}},
+    {"わる数を１にすることは", {"the divisor can never be 1", "the divisor can never be 1"}},
+    {"わる数がいつも１", {"the divisor is always 1", "the divisor is always 1"}},
+    {"１をかける（１にかける）問題には", {"no problem here has 1 as a factor", "no problem here has 1 as a factor"}},
+    {"どの問題も１を", {"every problem here has 1 as a factor", "every problem here has 1 as a factor"}},
+};
 
 std::string describe(const LongConditions &k)
 {
@@ -251,7 +289,7 @@ std::string describe(const LongConditions &k)
             text += DigitLetters[kind];
         text += ' ';
     }
-    for (std::uint8_t mode : {k.rowCarry, k.widePartial, k.sumCarry, k.remainder, k.quotientZero, k.guessFix})
+    for (std::uint8_t mode : {k.rowCarry, k.widePartial, k.sumCarry, k.remainder, k.quotientZero, k.guessFix, k.trivial})
         text += CarryLetters[mode];
     return text + std::to_string(k.quotientPlaces);
 }
@@ -268,6 +306,7 @@ LongConditions drawnConditions(bool division, std::vector<std::uint8_t> upper, s
     } else {
         k.rowCarry = mode(), k.widePartial = mode(), k.sumCarry = mode();
     }
+    k.trivial = mode();
     return k;
 }
 
@@ -282,13 +321,14 @@ ProblemChoice choiceFrom(const LongConditions &k)
     c.mulCarry = k.rowCarry, c.widePartial = k.widePartial, c.sumCarry = k.sumCarry;
     c.remainder = k.remainder, c.quotientZero = k.quotientZero, c.guessFix = k.guessFix;
     c.quotientDigits = k.quotientPlaces;
+    c.trivial = k.trivial;
     return c;
 }
 
 LongConditions conditionsOf(const ProblemChoice &c)
 {
     return {c.operation == Operation::Divide, c.upper.whole, c.lower.whole, c.mulCarry, c.widePartial, c.sumCarry,
-            c.remainder, c.quotientZero, c.guessFix, c.quotientDigits};
+            c.remainder, c.quotientZero, c.guessFix, c.quotientDigits, trivialOf(c)};
 }
 
 }  // namespace
@@ -320,7 +360,11 @@ TEST(LongArithmetic, TheTextbookCases)
     };
     for (const Case &c : {Case{408, 4, 102, 3, 2, 1, true, false}, Case{156, 3, 52, 2, 1, 5, false, false},
                           Case{80, 4, 20, 2, 1, 2, true, false}, Case{91, 13, 7, 1, 0, 9, false, true},
-                          Case{78, 26, 3, 1, 0, 2, false, true}, Case{96, 32, 3, 1, 0, 3, false, false}}) {
+                          Case{78, 26, 3, 1, 0, 2, false, true}, Case{96, 32, 3, 1, 0, 3, false, false},
+                          // 90 does not go into 85, but 85 holds 85 once: the pupil tries 1.
+                          Case{85, 85, 1, 1, 0, 1, false, false}, Case{47, 45, 1, 1, 0, 1, false, false},
+                          Case{252, 36, 7, 1, 0, 6, false, true}, Case{630, 21, 30, 2, 1, 3, true, false},
+                          Case{896, 32, 28, 2, 1, 2, false, false}}) {
         SCOPED_TRACE(std::to_string(c.dividend) + "/" + std::to_string(c.divisor));
         const DivisionWork w = divisionWork(c.dividend, c.divisor);
         EXPECT_EQ(w.quotient, c.quotient);
@@ -417,10 +461,16 @@ TEST(LongArithmetic, AdmittedPairsAndWhyNone)
                     ASSERT_TRUE(division || carryPlaces(got.pairs) == into);
                     if (!want.pairs.empty()) {
                         ASSERT_EQ(got.reason, "");
+                        ASSERT_EQ(got.reasonEnglish, "");
                         continue;
                     }
                     ++empty;
                     ASSERT_NE(got.reason.find(want.words), std::string::npos) << got.reason;
+                    for (const auto &[part, english] : EnglishOfPart)
+                        if (want.words.find(part) != std::string::npos && !(part == "くり上がらないように" && want.words != part))
+                            ASSERT_TRUE(got.reasonEnglish.find(english.first) != std::string::npos ||
+                                        got.reasonEnglish.find(english.second) != std::string::npos)
+                                << got.reasonEnglish;
                     for (const std::string &part : ReasonParts)
                         ASSERT_EQ(got.reason.find(part) != std::string::npos, want.words.find(part) != std::string::npos) << got.reason;
                 }

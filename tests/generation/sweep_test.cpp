@@ -115,6 +115,15 @@ TEST(Sweep, EveryCombinationFillsCorrectlyOrIsRefusedExactlyWhenImpossible)
         ASSERT_EQ(feasibility.problemCount, expected);
         ASSERT_EQ(feasibility.possible, expected > 0);
         ASSERT_EQ(feasibility.reason.empty(), expected > 0);
+        // The English line says the same: it names the places the Japanese one names, and
+        // the same carry mode.
+        ASSERT_EQ(feasibility.reasonEnglish.empty(), expected > 0);
+        for (const auto &[japanese, english] : {std::pair{"百の位", "hundreds"}, std::pair{"十の位", "tens"},
+                                                std::pair{"一の位", "ones"}, std::pair{"「あり」に", "cannot always"},
+                                                std::pair{"「なし」に", "cannot never"}, std::pair{"より小さく", "smaller than"}})
+            ASSERT_EQ(feasibility.reason.find(japanese) != std::string::npos,
+                      feasibility.reasonEnglish.find(english) != std::string::npos)
+                << feasibility.reason << " / " << feasibility.reasonEnglish;
 
         const auto computed = carryChances(st);
         for (std::size_t c = 0; c < 3; ++c) {

@@ -40,7 +40,8 @@ TEST(Worksheets, TheSheetsTheyAlwaysGave)
         {{}, 5, false, "251+951 65+472 129+449 645+521 39+210 798+577"},
         {{{"op", "sub"}, {"upper", "naa"}, {"lower", "naa"}, {"carry", "mmy"}}, 502, false,
          "922-804 543-209 901-409 566-369 484-119 607-188"},
-        {{{"step", "sub-3-zero-tens"}}, 77, false, "800-758 707-329 802-233 500-478 604-187 501-77"},
+        {{{"op", "sub"}, {"upper", "n0a"}, {"lower", "aan"}, {"carry", "nyy"}}, 77, false,
+         "800-758 707-329 802-233 500-478 604-187 501-77"},
         {{{"upper", "00n"}, {"lower", "00n"}, {"carry", "mmy"}}, 3, true, "8+4 5+6 8+8 5+8 6+7 8+9"},
         {{{"op", "sub"}}, 86399999, false, "137-29 373-363 643-2 757-608 644-420 875-583"},
         {{{"upper", "naa"}, {"lower", "0na"}, {"carry", "nyy"}}, 4242, false,
@@ -125,4 +126,42 @@ TEST(Worksheets, CarryLettersAboveTheNumbers)
         }
         EXPECT_EQ(settingsOf(r.problems), settingsOf(same.problems));
     }
+}
+
+// Multiplication and division alone take their first unit, two places by one without x1 or
+// /1; what was chosen stays, in whatever order the entries come, and is written back.
+TEST(Worksheets, AnOperationsOwnDefaults)
+{
+    const struct {
+        std::vector<std::pair<std::string, std::string>> options;
+        std::string upper, lower, trivial;  // as written back
+    } cases[] = {
+        {{{"op", "mul"}}, "0nn", "00n", ""},
+        {{{"op", "div"}}, "0nn", "00n", ""},
+        {{{"op", "div"}, {"upper", "naa"}, {"lower", "nn"}}, "naa", "0nn", ""},
+        {{{"upper", "naa"}, {"op", "mul"}}, "naa", "00n", ""},
+        {{{"op", "mul"}, {"trivial", "m"}}, "0nn", "00n", "m"},
+        {{{"trivial", "m"}, {"op", "mul"}}, "0nn", "00n", "m"},
+        {{{"op", "mul"}, {"op", "add"}}, "aaa", "aaa", ""},
+        {{{"op", "sub"}, {"upper", "1aa"}, {"lower", "10a"}, {"trivial", "n"}}, "1aa", "10a", "n"},
+    };
+    for (const auto &c : cases) {
+        const SheetRequest r = requestOf(c.options);
+        SCOPED_TRACE(c.options.front().second);
+        EXPECT_EQ(findSheetOption("upper")->write(r), c.upper);
+        EXPECT_EQ(findSheetOption("lower")->write(r), c.lower);
+        EXPECT_EQ(findSheetOption("trivial")->write(r), c.trivial);
+        EXPECT_EQ(requestError(r), "");
+        // Written back in the table's order, the entries give the same problems.
+        SheetRequest again;
+        for (const std::string_view key : ProblemKeys)
+            if (const std::string value = findSheetOption(key)->write(r); !value.empty())
+                EXPECT_EQ(findSheetOption(key)->read(again, key, value), "") << key;
+        EXPECT_EQ(again.problems, r.problems);
+        EXPECT_GT(countChoice(r.problems).problems, 0u);
+    }
+    // Two places of 1 to 9 by one place of 2 to 9: 81 x 8 products and quotients alike.
+    EXPECT_EQ(countChoice(requestOf({{"op", "mul"}}).problems).problems, 81u * 8u);
+    EXPECT_EQ(countChoice(requestOf({{"op", "div"}}).problems).problems, 81u * 8u);
+    EXPECT_EQ(countChoice(requestOf({{"op", "div"}, {"trivial", "m"}}).problems).problems, 81u * 9u);
 }

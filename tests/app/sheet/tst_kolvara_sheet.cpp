@@ -53,13 +53,15 @@ Run runSheet(const QStringList &arguments, const QStringList &prefix = {})
 
 // Upper, lower and answer line of each problem of a sheet the window's generator fills
 // when the clock reads `state`.
-QList<QStringList> generatorSheet(const kolvara::Settings &settings, std::uint32_t state, QList<QRect> &areas)
+QList<QStringList> generatorSheet(const kolvara::Settings &settings, std::uint32_t state, bool distinct, QList<QRect> &areas)
 {
     kolvara::ProblemSettings model;
     kolvara::RandomSource random;
     kolvara::ProblemTable table(model, random, [state] { return state; });
     kolvara::SheetGeometry geometry;
     table.fill(settings, geometry);
+    if (distinct)
+        table.makeDistinct(settings);
     QList<QStringList> problems;
     areas.clear();
     const int perRow = geometry.ProblemsPerRow;
@@ -187,28 +189,30 @@ private slots:
         using namespace kolvara;
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<Settings>("settings");  // what the arguments ask for
+        QTest::addColumn<bool>("distinct");      // a thousand problems or fewer: no repeats
         QTest::addColumn<int>("sheets");
         QTest::addColumn<QString>("pageSize");
         QTest::addColumn<QPageSize::PageSizeId>("paper");
-        QTest::newRow("sums, A4") << QStringList{QStringLiteral("--sheets"), QStringLiteral("3")} << Settings{} << 3
+        QTest::newRow("sums, A4") << QStringList{QStringLiteral("--sheets"), QStringLiteral("3")} << Settings{} << false << 3
                                   << QStringLiteral("842 x 595 pts (A4)") << QPageSize::A4;
         QTest::newRow("differences that borrow, letter")
             << QStringList{QStringLiteral("--op"),    QStringLiteral("sub"), QStringLiteral("--upper"),
                            QStringLiteral("naa"),     QStringLiteral("--lower"), QStringLiteral("0na"),
                            QStringLiteral("--carry"), QStringLiteral("nmy"), QStringLiteral("--paper"),
                            QStringLiteral("letter"),  QStringLiteral("--sheets"), QStringLiteral("2")}
-            << Settings{Rest, All, All, Zero, Rest, All, Ari, Konzai, Nashi, 1} << 2
+            << Settings{Rest, All, All, Zero, Rest, All, Ari, Konzai, Nashi, 1} << false << 2
             << QStringLiteral("792 x 612 pts (letter)") << QPageSize::Letter;
         QTest::newRow("one digit, seven a row, no boxes")
             << QStringList{QStringLiteral("--upper"), QStringLiteral("00a"), QStringLiteral("--lower"),
                            QStringLiteral("00a"), QStringLiteral("--no-boxes")}
-            << Settings{Zero, Zero, All, Zero, Zero, All, Konzai, Konzai, Konzai, 0} << 1
+            << Settings{Zero, Zero, All, Zero, Zero, All, Konzai, Konzai, Konzai, 0} << true << 1
             << QStringLiteral("842 x 595 pts (A4)") << QPageSize::A4;
     }
     void sheetsAreTheGeneratorsOwn()
     {
         QFETCH(QStringList, arguments);
         QFETCH(kolvara::Settings, settings);
+        QFETCH(bool, distinct);
         QFETCH(int, sheets);
         QFETCH(QString, pageSize);
         QFETCH(QPageSize::PageSizeId, paper);
@@ -229,7 +233,7 @@ private slots:
         for (int k = 0; k < sheets; ++k) {
             QList<QRect> areas;
             const std::uint32_t reading = (seed + std::uint32_t(k)) % 86'400'000;
-            const QList<QStringList> expected = generatorSheet(settings, reading, areas);
+            const QList<QStringList> expected = generatorSheet(settings, reading, distinct, areas);
             for (int answers = 0; answers < 2; ++answers) {
                 const int page = 2 * k + answers + 1;
                 // The full-width space of the mark comes back as a break between words.
@@ -288,6 +292,30 @@ private slots:
         QTest::newRow("a short pattern, four places and decimals mixed")
             << file << words("kolvara-sheet --op mixed --upper naaa.n --lower n.n --seed 7 -o") << nothing << 0
             << QStringLiteral("No\\.1\\s+7[\\s\\S]*\\d\\.\\d") << week;
+        QTest::newRow("multiplication alone") << none << words("kolvara-sheet --op mul --seed 3 -o") << nothing << 0
+                                              << firstSheet << week;
+        QTest::newRow("division alone") << none << words("kolvara-sheet --op div --seed 3 -o") << nothing << 0
+                                        << firstSheet << week;
+        QTest::newRow("a fixed digit") << none << words("kolvara-sheet --upper 1aa --lower 10a --seed 3 -o") << nothing
+                                       << 0 << firstSheet << week;
+        QTest::newRow("a fixed digit too many")
+            << file << words("kolvara-sheet --upper 1aaaa -o") << nothing << 2 << QStringLiteral("bad pattern") << week;
+        QTest::newRow("only trivial sums that carry")
+            << file << words("kolvara-sheet --upper 00a --lower 00a --carry mmy --trivial y -o") << nothing << 2
+            << QStringLiteral("０をたす問題（＋０、０＋）にはできません\nkolvara-sheet: no problem fits these settings: "
+                              "no problem here adds 0")
+            << week;
+        QTest::newRow("a trivial letter") << file << words("kolvara-sheet --trivial x -o") << nothing << 2
+                                          << QStringLiteral("--trivial must be y, n or m") << week;
+        QTest::newRow("a step and trivial") << file << words("kolvara-sheet --step add-2 --trivial m -o") << nothing << 2
+                                            << QStringLiteral("leave out --trivial") << week;
+        QTest::newRow("a three-place quotient to correct")
+            << file
+            << words("kolvara-sheet --op div --upper aaa --lower aa --guess-fix y --remainder n --quotient-digits 3 -o")
+            << nothing << 2
+            << QStringLiteral("商が3けたになるのはわる数が１けたのときだけ[^\n]*\nkolvara-sheet: [^\n]*a quotient of 3 "
+                              "places needs a one-place divisor")
+            << week;
         QTest::newRow("pattern letter") << file << words("kolvara-sheet --carry ymx -o") << nothing << 2
                                         << QStringLiteral("bad pattern") << week;
         QTest::newRow("no sheets") << file << words("kolvara-sheet --sheets 0 -o") << nothing << 2
@@ -304,7 +332,8 @@ private slots:
                                            << QStringLiteral("0 to 86399999") << week;
         QTest::newRow("no problem at all")
             << file << words("kolvara-sheet --upper 000 --lower 00a --carry mmy -o") << nothing << 2
-            << QStringLiteral("一の位の繰り上がりを「あり」にはできません\nkolvara-sheet: these settings admit no problem")
+            << QStringLiteral("一の位のくり上がりを「あり」にはできません\nkolvara-sheet: no problem fits these settings: "
+                              "the upper number's ones is 0, so the ones cannot always carry; nothing was written")
             << week;
         QTest::newRow("a step and a pattern") << file << words("kolvara-sheet --step add-2 --upper 0na -o") << nothing
                                               << 2 << QStringLiteral("leave out --upper") << week;
@@ -619,12 +648,15 @@ private slots:
         QTest::addColumn<QStringList>("settings");
         QTest::addColumn<bool>("enough");
         // One-digit sums that always carry: 45 problems for 28 places.
-        QTest::newRow("enough") << QStringList{QStringLiteral("--upper"), QStringLiteral("00n"), QStringLiteral("--lower"),
-                                               QStringLiteral("00n"), QStringLiteral("--carry"), QStringLiteral("mmy")}
-                                << true;
-        QTest::newRow("too few") << QStringList{QStringLiteral("--upper"), QStringLiteral("00n"), QStringLiteral("--lower"),
-                                                QStringLiteral("000")}
-                                 << false;
+        const QStringList carrying{QStringLiteral("--upper"), QStringLiteral("00n"), QStringLiteral("--lower"),
+                                   QStringLiteral("00n"), QStringLiteral("--carry"), QStringLiteral("mmy")};
+        const QStringList nine{QStringLiteral("--upper"), QStringLiteral("00n"), QStringLiteral("--lower"), QStringLiteral("000")};
+        QTest::newRow("enough") << carrying + QStringList{QStringLiteral("--distinct")} << true;
+        QTest::newRow("too few") << nine + QStringList{QStringLiteral("--distinct")} << false;
+        // A thousand problems or fewer are drawn distinct without being asked, and a sheet
+        // that must repeat says so all the same.
+        QTest::newRow("enough, unasked") << carrying << true;
+        QTest::newRow("too few, unasked") << nine << false;
     }
     void distinct()
     {
@@ -632,7 +664,7 @@ private slots:
         QFETCH(bool, enough);
         QTemporaryDir folder;
         const QString pdf = folder.filePath(QStringLiteral("drill.pdf"));
-        const Run run = runSheet(settings + QStringList{QStringLiteral("--distinct"), QStringLiteral("--sheets"),
+        const Run run = runSheet(settings + QStringList{QStringLiteral("--sheets"),
                                                         QStringLiteral("4"), QStringLiteral("--no-answers"),
                                                         QStringLiteral("-o"), pdf});
         QCOMPARE(run.exitCode, 0);
@@ -640,6 +672,7 @@ private slots:
         QCOMPARE(run.errors.contains(QStringLiteral("repeats will occur")), !enough);
         if (!enough) {
             QVERIFY2(run.errors.contains(QStringLiteral("9通り")), qPrintable(run.errors));
+            QVERIFY2(run.errors.contains(QStringLiteral("only 9 different problems")), qPrintable(run.errors));
             return;
         }
         const QPageLayout layout = landscapeLayout(QPageSize(QPageSize::A4));
@@ -712,6 +745,12 @@ private slots:
         QTest::newRow("products by tens") << words("--step mul-tens") << QStringLiteral("-");
         QTest::newRow("quotients with a 0") << words("--op div --upper naa --lower n --quotient-zero y") << QStringLiteral("-");
         QTest::newRow("guesses to correct") << words("--step div-guess-fix") << QStringLiteral("-");
+        // Products and quotients of their first unit when nothing else is said.
+        QTest::newRow("products alone") << words("--op mul") << QStringLiteral("-");
+        QTest::newRow("quotients alone") << words("--op div") << QStringLiteral("-");
+        QTest::newRow("decimals written without open zeros") << words("--upper aaaa.aa --lower aa.a") << QStringLiteral("-");
+        QTest::newRow("a fixed digit, nothing trivial")
+            << words("--op sub --upper 10a --lower 00a --trivial n") << QStringLiteral("-");
     }
     void json()
     {
@@ -765,6 +804,16 @@ private slots:
                               lower = p[QStringLiteral("lower")].toString(), answer = p[QStringLiteral("answer")].toString(),
                               value = p[QStringLiteral("value")].toString();
                 QCOMPARE(upper + op + lower, QString::fromStdString(kolvara::problemText(page.problems[std::size_t(i)])));
+                // No row's pattern fixes a 0 at the end of a number, nor asks for 0 or 1 where
+                // it leaves them out.
+                QVERIFY(!upper.contains(u'.') || !upper.endsWith(u'0'));
+                QVERIFY(!lower.contains(u'.') || !lower.endsWith(u'0'));
+                if (kolvara::trivialOf(request.problems) == kolvara::Nashi) {
+                    const bool times = op == QLatin1String("x"), by = op == QLatin1String("/");
+                    const QString none = times || by ? QStringLiteral("1") : QStringLiteral("0");
+                    QVERIFY2(lower != none && (by || op == QLatin1String("-") || upper != none), qPrintable(upper + op + lower));
+                    QVERIFY2(op != QLatin1String("-") || upper != lower, qPrintable(upper + op + lower));
+                }
                 if (op == QLatin1String("x") || op == QLatin1String("/")) {
                     checkLongWorking(p);
                     continue;

@@ -402,7 +402,7 @@ private slots:
                            "RadioButton2_1Zero"}
             << QStringLiteral("問題は10通りだけです。28問の中に同じ問題がくり返し出ます") << false;
         QTest::newRow("none") << QStringList{"RadioButton1_10Zero", "RadioButton2_10Zero", "RadioButtonKuriAgariSagariAri_10"}
-                              << QStringLiteral("足される数と足す数の十の位がどちらも「０」なので、十の位の繰り上がりを「あり」にはできません")
+                              << QStringLiteral("足される数と足す数の十の位がどちらも「０」なので、十の位のくり上がりを「あり」にはできません")
                               << true;
         // The next fill turns the tens borrow off by itself, so problems do exist.
         QTest::newRow("what the fill will adjust")
