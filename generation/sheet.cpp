@@ -316,7 +316,8 @@ void layOutProduct(const ProblemPen &pen, const MultiplicationWork &w, int multi
     pen.out.add(Line{pen.left, pen.top + ruleY(look.fontSize, 2), right, pen.top + ruleY(look.fontSize, 2)});
     int helperRows = w.rowCount;
     if (roomy(look, look.room.partialPlaces)) {
-        // Every problem the same rows, without the working's rule.
+        // Every problem the same rows: with two partial products, their rule too where there
+        // are boxes to write in.
         const WritingRoom &room = look.room;
         std::set<std::pair<int, int>> cells;
         addCells(cells, 2, 0, room.partialPlaces);
@@ -324,6 +325,8 @@ void layOutProduct(const ProblemPen &pen, const MultiplicationWork &w, int multi
             addCells(cells, 3, 1, room.partialPlaces);
             addCells(cells, 4, 0, room.productPlaces);
             helperRows = 2;
+            if (look.boxes)
+                pen.out.add(Line{pen.left, pen.top + ruleY(look.fontSize, 4), right, pen.top + ruleY(look.fontSize, 4)});
         }
         placeRoom(pen, cells, answerSlots(pen, [&](const ProblemPen &aside) {
                       layOutProduct(aside, w, multiplicand, multiplier);
@@ -351,7 +354,7 @@ void layOutProduct(const ProblemPen &pen, const MultiplicationWork &w, int multi
 
 // The answer in words beside the working's last line, left of the dividend's places and
 // under the divisor: "20あまり3", or the quotient alone when nothing is left.
-void writeQuotient(const ProblemPen &pen, const DivisionWork &w, int line, int dividendPlaces)
+void writeQuotient(const ProblemPen &pen, const DivisionWork &w, int line, int dividendPlaces, int divisor)
 {
     const ProblemLook &look = pen.look;
     std::string text = std::to_string(w.quotient);
@@ -359,12 +362,14 @@ void writeQuotient(const ProblemPen &pen, const DivisionWork &w, int line, int d
         text += std::string(texts::RemainderWord) + std::to_string(w.remainder);
     const Cell highest = cellOf(look, line, dividendPlaces - 1);
     const double right = highest.left - 1 - 0.2 * look.fontSize, room = right - 2;
+    // One size for every quotient of these places, set by the longest such answer.
+    const std::string longest = std::string(std::size_t(dividendPlaces), '0') + std::string(texts::RemainderWord) +
+                                std::string(std::size_t(placesOf(divisor)), '0');
     double size = R(look.pixelSize * 0.6);
-    double advance = pen.metrics.advance(Face::Problem, size, text);
-    if (advance > room) {
-        size = std::max(1.0, std::floor(size * room / advance));
-        advance = pen.metrics.advance(Face::Problem, size, text);
-    }
+    const double longestAdvance = pen.metrics.advance(Face::Problem, size, longest);
+    if (longestAdvance > room)
+        size = std::max(1.0, std::floor(size * room / longestAdvance));
+    const double advance = pen.metrics.advance(Face::Problem, size, text);
     const double baseline = highest.top + pen.metrics.ascent(Face::Problem, look.pixelSize);
     pen.out.add(TextRun{text, Face::Problem, size, pen.left + right - advance, pen.top + baseline, false,
                         look.accentAnswers});
@@ -458,7 +463,7 @@ void layOutQuotient(const ProblemPen &pen, const DivisionWork &w, int dividend, 
         line += 2;
     }
     if (written)
-        writeQuotient(pen, w, line - 1, bracketColumn);
+        writeQuotient(pen, w, line - 1, bracketColumn, divisor);
 }
 
 }  // namespace

@@ -518,16 +518,25 @@ TEST(LongLayout, EveryStepsPagesKeepTheirProblemsApart)
                                 EXPECT_GE(gapBetween(e, parts.problems[j]), apart) << "and problem " << j + 1;
                         }
                         // Each level rule within its own problem's numbers and boxes, a little
-                        // past them at most.
+                        // past them at most; a sign of a sum or difference within a cell of
+                        // its own digits.
                         std::size_t problem = 0;
                         std::vector<Line> rules;
+                        std::vector<Extent> signs, digits;
                         Extent ink;
                         const auto checkRules = [&] {
                             for (const Line &l : rules) {
                                 EXPECT_GE(std::min(l.x1, l.x2), ink.left - fontSize / 2.0) << "problem " << problem + 1;
                                 EXPECT_LE(std::max(l.x1, l.x2), ink.right + fontSize / 2.0) << "problem " << problem + 1;
                             }
-                            rules.clear(), ink = {};
+                            for (const Extent &sign : signs) {
+                                double nearest = 1e9;
+                                for (const Extent &digit : digits)
+                                    if (digit.top <= sign.top && digit.left > sign.right)
+                                        nearest = std::min(nearest, digit.left - sign.right);
+                                EXPECT_LE(nearest, fontSize) << "the sign of problem " << problem + 1;
+                            }
+                            rules.clear(), signs.clear(), digits.clear(), ink = {};
                         };
                         for (const Drawing::Step &st : d.steps) {
                             if (st.kind == Drawing::Kind::Box) {
@@ -538,8 +547,10 @@ TEST(LongLayout, EveryStepsPagesKeepTheirProblemsApart)
                                 if (l.y1 == l.y2)
                                     rules.push_back(l);
                             } else if (st.kind == Drawing::Kind::Text && d.texts[st.index].face == Face::Problem) {
-                                const Extent e = extentOf(d.texts[st.index]);
+                                const TextRun &t = d.texts[st.index];
+                                const Extent e = extentOf(t);
                                 ink.add(e.left, e.top, e.right, e.bottom);
+                                (t.text == "+" || t.text == "-" ? signs : digits).push_back(e);
                             } else if (st.kind == Drawing::Kind::Text && d.texts[st.index].text.rfind('(', 0) == 0 &&
                                        !rules.empty()) {
                                 checkRules(), ++problem;
