@@ -246,12 +246,18 @@ Slots answerSlots(const ProblemPen &pen, LayOut layOut)
 }
 
 // The boxes of `room` and wherever the answer page writes, each noted with what belongs in it:
-// "" where the pupil leaves it empty, those after the working's own.
-void placeRoom(const ProblemPen &pen, const std::set<std::pair<int, int>> &room, const Slots &slots)
+// "" where the pupil leaves it empty, those after the working's own. A quotient's places
+// before its first digit come first, from the highest, as a pupil tries each in turn.
+void placeRoom(const ProblemPen &pen, const std::set<std::pair<int, int>> &room, const Slots &slots,
+               bool quotientFirst = false)
 {
     std::set<std::pair<int, int>> cells = room;
-    for (const auto &[cell, slot] : slots)
+    int firstTurn = 0, firstColumn = -1;
+    for (const auto &[cell, slot] : slots) {
         cells.insert(cell);
+        if (cell.first == 0 && cell.second > firstColumn)
+            firstColumn = cell.second, firstTurn = slot.order;
+    }
     for (int line = 0; line < 16; ++line)
         for (int column = MaxColumns + 2; column >= 0; --column) {
             if (!cells.count({line, column}))
@@ -259,6 +265,8 @@ void placeRoom(const ProblemPen &pen, const std::set<std::pair<int, int>> &room,
             const auto found = slots.find({line, column});
             if (found != slots.end())
                 pen.place(line, column, nullptr, false, found->second.answer.c_str(), found->second.order);
+            else if (quotientFirst && line == 0 && column > firstColumn)
+                pen.place(line, column, nullptr, false, "", firstTurn - 1 - column);
             else
                 pen.place(line, column, nullptr, false, "", 10'000 + 100 * line + column);
         }
@@ -435,7 +443,7 @@ void layOutQuotient(const ProblemPen &pen, const DivisionWork &w, int dividend, 
                 addCells(cells, line, 0, bracketColumn);
         placeRoom(pen, cells, answerSlots(pen, [&](const ProblemPen &aside) {
                       layOutQuotient(aside, w, dividend, divisor);
-                  }));
+                  }), true);
         return;
     }
     int line = 2;
