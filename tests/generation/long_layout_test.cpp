@@ -481,16 +481,17 @@ TEST(LongLayout, EveryStepsPagesKeepTheirProblemsApart)
         for (const bool helpers : {false, true})
             for (const int perPage : perPageChoices(problemsOf(step), helpers))
                 for (const auto &[paperName, paper] : papers)
-                    for (const bool answers : {false, true}) {
-                        SCOPED_TRACE(std::string(step.key) + ", " + str(perPage) + " a page" +
-                                     (helpers ? ", helper boxes, " : ", ") + paperName + (answers ? ", answers" : ""));
+                    for (const int kind : {0, 1, 2}) {  // the problem page with the widest room or its own, the answers
+                        const bool answers = kind == 2;
+                        SCOPED_TRACE(std::string(step.key) + ", " + str(perPage) + " a page" + (helpers ? ", helper boxes, " : ", ") +
+                                     paperName + (answers ? ", answers" : kind == 1 ? ", own room" : ""));
                         WorksheetChoice choice;
                         choice.problems = problemsOf(step);
                         choice.format.perPage = perPage;
                         choice.format.helperBoxes = helpers;
                         choice.format.numbers = true;
-                        choice.format.widestAnswers = true;
-                        choice.format.statusLinesOnProblems = false;
+                        choice.format.widestAnswers = kind != 1;
+                        choice.format.statusLinesOnProblems = kind == 1;
                         Sheet sheet = worksheetFor(choice, 0, 11);
                         sheet.answers = answers;
                         sheet.format.answerLabel = answers;
