@@ -1,12 +1,14 @@
 #include "problem_choice.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "feasibility.h"
 #include "messages.h"
 #include "sheet.h"
 #include "status_lines.h"
 #include "texts.h"
+#include "worksheet.h"
 
 namespace kolvara {
 
@@ -385,21 +387,31 @@ ProblemChoice choiceOf(const Settings &s)
     return c;
 }
 
-std::vector<int> perPageChoices(const ProblemChoice &c)
+std::vector<int> perPageChoices(const ProblemChoice &c, bool helperBoxes)
 {
+    std::vector<int> pages{0, 12, 8, 6};
     if (c.operation == Operation::Divide)
-        return {6, 4};
-    if (c.operation == Operation::Multiply && placesOf(c.lower) > 1)
-        return {12, 8, 6};
-    return {0, 12, 8, 6};
+        pages = {6, 4};
+    else if (c.operation == Operation::Multiply && placesOf(c.lower) > 1)
+        pages = {12, 8, 6};
+    if (!helperBoxes)
+        return pages;
+    // Helper boxes take room: only pages where they and the digits' cells keep a pencil's
+    // size, and the smallest page when none does.
+    std::vector<int> fitting;
+    std::copy_if(pages.begin(), pages.end(), std::back_inserter(fitting), [&](int n) { return pencilFits(c, n); });
+    return fitting.empty() ? std::vector<int>{pages.back()} : fitting;
 }
 
-int perPageOf(const ProblemChoice &c, int perPage)
+int perPageOf(const ProblemChoice &c, int perPage, bool helperBoxes)
 {
-    if (perPage > 0 || !isLong(c.operation))
+    if (!helperBoxes && (perPage > 0 || !isLong(c.operation)))
         return perPage;
-    const int first = perPageChoices(c).front();
-    return first > 0 ? first : 20;  // the rows of five the screen shows
+    const std::vector<int> pages = perPageChoices(c, helperBoxes);
+    if (perPage > 0 && std::find(pages.begin(), pages.end(), perPage) != pages.end())
+        return perPage;
+    const int first = pages.front();
+    return first > 0 || !isLong(c.operation) ? first : 20;  // the rows of five the screen shows
 }
 
 int longColumnsOf(const ProblemChoice &c) { return placesOf(c.upper) + placesOf(c.lower); }

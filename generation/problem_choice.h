@@ -108,9 +108,10 @@ bool obeysChoice(const ProblemChoice &choice, const ColumnProblem &problem);
 // Problems a page: the per-page choice, or what a page of the choice's problems holds
 // when it is 0 (20 of addition and subtraction, and of products by one place; 12 of
 // products by two places; 6 quotients, or 4 larger). perPageChoices lists those a teacher may choose, the
-// largest first: 0 where the page's own count may be kept.
-int perPageOf(const ProblemChoice &choice, int perPage);
-std::vector<int> perPageChoices(const ProblemChoice &choice);
+// largest first: 0 where the page's own count may be kept. With helper boxes, only pages that
+// keep a pencil's room (pencilFits), and a page that does in place of one that does not.
+int perPageOf(const ProblemChoice &choice, int perPage, bool helperBoxes = false);
+std::vector<int> perPageChoices(const ProblemChoice &choice, bool helperBoxes = false);
 
 // The places a product's or quotient's sheet sets out beside its sign or bracket: the
 // upper number's and the lower number's, added.

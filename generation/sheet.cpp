@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <set>
 #include <type_traits>
 
 #include "column_engine.h"
@@ -66,11 +68,19 @@ Cell cellOf(const ProblemLook &look, int line, int column)
     return {look.width - (column + 1) * fs - 10, top, fs, bottom - top};
 }
 
+// What the answer page writes in a box and its turn, by (line, column).
+struct Slot {
+    std::string answer;
+    int order = 0;
+};
+using Slots = std::map<std::pair<int, int>, Slot>;
+
 struct ProblemPen {
     const ProblemLook &look;
     const TextMetrics &metrics;
     double left, top;
     Drawing &out;
+    Slots *slots = nullptr;  // where the pupil's boxes are noted as well
 
     void text(int line, int column, const char *text, bool accent = false) const
     {
@@ -95,6 +105,8 @@ struct ProblemPen {
     void place(int line, int column, const char *digit, bool accent = false, const char *answer = nullptr,
                int order = 0) const
     {
+        if (slots && answer)
+            (*slots)[{line, column}] = {answer, order};
         if (look.boxes) {
             if (answer)
                 out.writes.push_back({std::uint32_t(out.boxes.size()), 0, answer, false, order});
@@ -114,7 +126,7 @@ struct ProblemPen {
     // as a place to write with what belongs there; on the answer page that number is in it.
     void helperBox(int row, int column, const std::string &answer, int order, bool written) const
     {
-        const int size = helperBoxSize(look.fontSize, look.largeHelpers);
+        const int size = look.helperSize > 0 ? look.helperSize : helperBoxSize(look.fontSize, look.largeHelpers);
         const double boxTop = top - (row + 1) * (size + HelperGap);
         const Cell c = cellOf(look, UpperLine, column);
         const double boxLeft = left + c.left + (c.width - size) / 2.0;
@@ -180,6 +192,17 @@ struct ProblemPen {
                         top + ones.top + metrics.ascent(Face::Problem, look.pixelSize), false, accent});
     }
 
+    // The places a number takes on the page: its whole part without leading zeros (the ones
+    // always) and its decimal places.
+    int placesShown(const std::array<std::int8_t, MaxColumns> &digits) const
+    {
+        const int decimals = look.problem.decimals;
+        for (int c = look.columns - 1; c > decimals; --c)
+            if (digits[std::size_t(c)] > 0)
+                return c + 1;
+        return decimals + 1;
+    }
+
     // The whole part without its leading zeros (the ones always), then each decimal place
     // the number has, and its point; a place it has not is left without digit or box.
     void number(int line, const std::array<std::int8_t, MaxColumns> &digits) const
@@ -204,6 +227,60 @@ struct ProblemPen {
     static constexpr const char *Digits[10] = {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"};
     static constexpr double HelperGap = 3;
 };
+
+// A problem page with room for the widest answer of its settings.
+bool roomy(const ProblemLook &look, int places) { return !look.answers && places > 0; }
+
+// Where the answer page writes and in what turn: the working laid out aside with its answers.
+template <typename LayOut>
+Slots answerSlots(const ProblemPen &pen, LayOut layOut)
+{
+    ProblemLook look = pen.look;
+    look.answers = true;
+    look.room = {};
+    look.backings = false;
+    Drawing aside;
+    Slots slots;
+    layOut(ProblemPen{look, pen.metrics, pen.left, pen.top, aside, &slots});
+    return slots;
+}
+
+// The boxes of `room` and wherever the answer page writes, each noted with what belongs in it:
+// "" where the pupil leaves it empty, those after the working's own. A quotient's places
+// before its first digit come first, from the highest, as a pupil tries each in turn.
+void placeRoom(const ProblemPen &pen, const std::set<std::pair<int, int>> &room, const Slots &slots,
+               bool quotientFirst = false)
+{
+    std::set<std::pair<int, int>> cells = room;
+    int firstTurn = 0, firstColumn = -1;
+    for (const auto &[cell, slot] : slots) {
+        cells.insert(cell);
+        if (cell.first == 0 && cell.second > firstColumn)
+            firstColumn = cell.second, firstTurn = slot.order;
+    }
+    for (int line = 0; line < 16; ++line)
+        for (int column = MaxColumns + 2; column >= 0; --column) {
+            if (!cells.count({line, column}))
+                continue;
+            const auto found = slots.find({line, column});
+            if (found != slots.end())
+                pen.place(line, column, nullptr, false, found->second.answer.c_str(), found->second.order);
+            else if (quotientFirst && line == 0 && column > firstColumn)
+                pen.place(line, column, nullptr, false, "", firstTurn - 1 - column);
+            else
+                pen.place(line, column, nullptr, false, "", 10'000 + 100 * line + column);
+        }
+}
+
+// The cells of a line from a column leftwards.
+void addCells(std::set<std::pair<int, int>> &cells, int line, int rightColumn, int count)
+{
+    for (int c = 0; c < count; ++c)
+        cells.insert({line, rightColumn + c});
+}
+
+// How far a problem's own rule reaches past its sign and its ones, in cells.
+constexpr double RuleReach = 0.15;
 
 // A rule over a line: the boxes' top edge of that line.
 double ruleY(int fontSize, int line) { return R(fontSize * 1.5 * line) - 2 * line - 1; }
@@ -245,7 +322,24 @@ void layOutProduct(const ProblemPen &pen, const MultiplicationWork &w, int multi
     const auto turn = [](int stage) { return [stage](int column) { return stage * 100 + 2 * column; }; };
     const double right = pen.left + look.width - 1;
     pen.out.add(Line{pen.left, pen.top + ruleY(look.fontSize, 2), right, pen.top + ruleY(look.fontSize, 2)});
-    if (w.rowCount == 2) {
+    int helperRows = w.rowCount;
+    if (roomy(look, look.room.partialPlaces)) {
+        // Every problem the same rows: with two partial products, their rule too where there
+        // are boxes to write in.
+        const WritingRoom &room = look.room;
+        std::set<std::pair<int, int>> cells;
+        addCells(cells, 2, 0, room.partialPlaces);
+        if (room.twoRows) {
+            addCells(cells, 3, 1, room.partialPlaces);
+            addCells(cells, 4, 0, room.productPlaces);
+            helperRows = 2;
+            if (look.boxes)
+                pen.out.add(Line{pen.left, pen.top + ruleY(look.fontSize, 4), right, pen.top + ruleY(look.fontSize, 4)});
+        }
+        placeRoom(pen, cells, answerSlots(pen, [&](const ProblemPen &aside) {
+                      layOutProduct(aside, w, multiplicand, multiplier);
+                  }));
+    } else if (w.rowCount == 2) {
         writeNumber(pen, 2, 0, w.rows[0].value, written, accent, turn(0));
         writeNumber(pen, 3, 1, w.rows[1].value, written, accent, turn(1));
         pen.out.add(Line{pen.left, pen.top + ruleY(look.fontSize, 4), right, pen.top + ruleY(look.fontSize, 4)});
@@ -253,7 +347,7 @@ void layOutProduct(const ProblemPen &pen, const MultiplicationWork &w, int multi
     } else {
         writeNumber(pen, 2, 0, w.product, written, accent, turn(0));
     }
-    for (int r = 0; r < w.rowCount; ++r) {
+    for (int r = 0; r < helperRows; ++r) {
         const ProductRow &row = w.rows[std::size_t(r)];
         for (int place = 1; place < MaxMultiplicandPlaces; ++place) {
             if (!look.helperColumns[std::size_t(place)])
@@ -263,6 +357,41 @@ void layOutProduct(const ProblemPen &pen, const MultiplicationWork &w, int multi
             pen.helperBox(r, place, carry ? std::to_string(carry) : std::string(), r * 100 + 2 * (place - 1 + row.place) + 1,
                           written);
         }
+    }
+}
+
+// The answer in words beside the working's last lines, left of the dividend's places and
+// under the divisor: "20あまり3", or the quotient alone when nothing is left.
+void writeQuotient(const ProblemPen &pen, const DivisionWork &w, int line, int dividendPlaces, int divisor)
+{
+    const ProblemLook &look = pen.look;
+    const std::string quotient = std::to_string(w.quotient);
+    const std::string rest = w.remainder > 0 ? std::string(texts::RemainderWord) + std::to_string(w.remainder) : "";
+    const double right = cellOf(look, line, dividendPlaces - 1).left - 1 - 0.2 * look.fontSize, room = right - 2;
+    // One size and one arrangement for every answer of these places, set by the longest: on
+    // one line, or with the remainder under the quotient where that lets it be larger.
+    const std::string longestQuotient(std::size_t(dividendPlaces), '0');
+    const std::string longestRest = std::string(texts::RemainderWord) + std::string(std::size_t(placesOf(divisor)), '0');
+    const double largest = R(look.pixelSize * 0.6);
+    const auto fitted = [&](const std::string &text) {
+        const double advance = pen.metrics.advance(Face::Problem, largest, text);
+        return std::max(1.0, advance > room ? std::floor(largest * room / advance) : largest);
+    };
+    const double oneLine = fitted(longestQuotient + longestRest);
+    const double twoLines = std::min(fitted(longestQuotient), fitted(longestRest));
+    const bool stacked = oneLine < twoLines;
+    const double size = stacked ? twoLines : oneLine;
+    const auto write = [&](const std::string &text, int at) {
+        const double advance = pen.metrics.advance(Face::Problem, size, text);
+        const double baseline = cellOf(look, at, dividendPlaces - 1).top + pen.metrics.ascent(Face::Problem, look.pixelSize);
+        pen.out.add(TextRun{text, Face::Problem, size, pen.left + right - advance, pen.top + baseline, false,
+                            look.accentAnswers});
+    };
+    if (stacked && !rest.empty()) {
+        write(quotient, line - 1);
+        write(rest, line);
+    } else {
+        write(quotient + rest, line);
     }
 }
 
@@ -292,7 +421,8 @@ void layOutQuotient(const ProblemPen &pen, const DivisionWork &w, int dividend, 
             digitTurn[std::size_t(s)] = written * 100 + 80 + 2 * (from - 1 - step.place) + 1;
         }
     }
-    for (int s = 0; s < w.stepCount; ++s) {
+    const bool room = roomy(look, look.room.divisionLines);
+    for (int s = 0; s < w.stepCount && !room; ++s) {
         const DivisionStep &step = w.steps[std::size_t(s)];
         const char *digit = ProblemPen::Digits[step.digit];
         pen.place(0, step.place, written ? digit : nullptr, accent, digit, digitTurn[std::size_t(s)]);
@@ -315,6 +445,19 @@ void layOutQuotient(const ProblemPen &pen, const DivisionWork &w, int dividend, 
     for (int i = 0; i < Pieces; ++i)
         pen.out.add(Line{bowX(i), barY + height * i / Pieces, bowX(i + 1), barY + height * (i + 1) / Pieces});
 
+    if (room) {
+        // A box over every place of the dividend for the quotient, and the rows of the longest
+        // working below it, the same for every problem and without rules: where the quotient
+        // starts and how long the working is are the pupil's to find.
+        std::set<std::pair<int, int>> cells;
+        for (int line = 0; line < look.room.divisionLines; ++line)
+            if (line != 1)
+                addCells(cells, line, 0, bracketColumn);
+        placeRoom(pen, cells, answerSlots(pen, [&](const ProblemPen &aside) {
+                      layOutQuotient(aside, w, dividend, divisor);
+                  }), true);
+        return;
+    }
     int line = 2;
     for (int s = 0; s < w.stepCount; ++s) {
         const DivisionStep &step = w.steps[std::size_t(s)];
@@ -339,6 +482,8 @@ void layOutQuotient(const ProblemPen &pen, const DivisionWork &w, int dividend, 
         });
         line += 2;
     }
+    if (written)
+        writeQuotient(pen, w, line - 1, bracketColumn, divisor);
 }
 
 }  // namespace
@@ -398,6 +543,19 @@ HelperColumns helperColumnsFor(const Settings &settings)
 
 int helperBoxSize(int fontSize, bool large) { return R(fontSize * (large ? 0.9 : 0.5)); }
 
+int unitsForMillimetres(double mm)
+{
+    const PagePlacement smallest = placeOnPaper(jisB5Paper());
+    const double mmPerUnit = std::min(smallest.scaleX, smallest.scaleY) * 25.4 / 72;
+    return int(std::ceil(mm / mmPerUnit - 1e-9));
+}
+
+int helperBoxSizeOf(const Sheet &sheet, int fontSize)
+{
+    const int size = helperBoxSize(fontSize, sheet.format.largeHelpers);
+    return sheet.windowLook ? size : std::max(size, unitsForMillimetres(PencilHelperMillimetres));
+}
+
 int problemWidth(int fontSize, int columns) { return (columns + 1) * fontSize + 20; }
 int problemHeight(int fontSize) { return problemHeight(fontSize, 3); }
 int problemHeight(int fontSize, int lines) { return R(fontSize * 1.5 * lines) - (2 * lines - 1); }
@@ -417,8 +575,9 @@ void layOutProblem(const ProblemLook &look, const TextMetrics &metrics, double l
             layOutQuotient(pen, divisionWork(upper, lower), upper, lower);
         return;
     }
+    const int signColumn = look.signByNumber ? std::max(pen.placesShown(p.upper), pen.placesShown(p.lower)) : look.columns;
     pen.number(UpperLine, p.upper);
-    pen.text(LowerLine, look.columns, (p.sign == Sign::Minus) ? "-" : "+");
+    pen.text(LowerLine, signColumn, (p.sign == Sign::Minus) ? "-" : "+");
     pen.number(LowerLine, p.lower);
 
     // A negative difference has no digits to show, only empty boxes from the ones down.
@@ -426,7 +585,13 @@ void layOutProblem(const ProblemLook &look, const TextMetrics &metrics, double l
     const bool negative = (p.sign == Sign::Minus) && work.handedOn[std::size_t(look.columns - 1)] != 0;
     const int places = negative ? p.decimals + 1 : work.answerPlaces;
     const bool written = look.answers && !negative;
-    for (int column = places - 1; column >= 0; --column) {
+    const int room = p.sign == Sign::Minus ? look.room.differencePlaces : look.room.sumPlaces;
+    const int boxes = roomy(look, room) ? std::max(places, room) : places;
+    for (int column = boxes - 1; column >= 0; --column) {
+        if (column >= places) {  // room the answer does not need, left empty
+            pen.place(AnswerLine, column, nullptr, false, negative ? nullptr : "", 2 * column);
+            continue;
+        }
         const char *digit = negative ? nullptr : ProblemPen::Digits[work.answer[std::size_t(column)]];
         pen.place(AnswerLine, column, written ? digit : nullptr, look.accentAnswers, digit, 2 * column);
     }
@@ -442,7 +607,14 @@ void layOutProblem(const ProblemLook &look, const TextMetrics &metrics, double l
     }
     pen.helpers(work, written);
     const double ruleY = top + problemRuleY(look.fontSize);
-    out.add(Line{left, ruleY, left + look.width - 1, ruleY});
+    if (!look.signByNumber) {
+        out.add(Line{left, ruleY, left + look.width - 1, ruleY});
+        return;
+    }
+    // From the sign, or the answer's room where it is wider, to the ones, a little beyond each.
+    const Cell highest = cellOf(look, LowerLine, std::max(signColumn, boxes - 1)), ones = cellOf(look, LowerLine, 0);
+    const double reach = R(look.fontSize * RuleReach);
+    out.add(Line{left + highest.left - 1 - reach, ruleY, left + ones.left + ones.width - 1 + reach, ruleY});
 }
 
 Paper a4Paper() { return {842, 595, 28}; }
@@ -500,6 +672,8 @@ namespace {
 
 // The area a spread grid fills: below the heading, above the mark, within the margins.
 constexpr double GridLeft = 32, GridRight = 1004, GridTop = 52, GridBottom = 700;
+// Sheets in their own look keep clear of the heading, and may come nearer the mark.
+constexpr double ClearGridTop = 56, ClearGridBottom = 706;
 constexpr double ColumnGap = 3, RowGap = 12;
 // 6 a page: digits about 20 mm high on A4.
 constexpr int LargestFontSize = 58;
@@ -508,20 +682,49 @@ constexpr int LargestFontSize = 58;
 
 namespace {
 
+// The room every problem gets, when the page gives the widest.
+WritingRoom roomOf(const Sheet &sheet) { return sheet.format.widestAnswers ? sheet.room : WritingRoom{}; }
+
 bool isLongSheet(const Sheet &sheet)
 {
-    return std::any_of(sheet.problems.begin(), sheet.problems.end(),
+    const WritingRoom room = roomOf(sheet);
+    return room.partialPlaces > 0 || room.divisionLines > 0 ||
+           std::any_of(sheet.problems.begin(), sheet.problems.end(),
                        [](const SheetProblem &p) { return p.sign == Sign::Times || p.sign == Sign::Divide; });
 }
 
 // Rows of helper boxes above a problem: a product's carries take one a partial product.
 int helperRowsOf(const Sheet &sheet)
 {
-    int rows = 1;
+    int rows = roomOf(sheet).twoRows ? 2 : 1;
     for (const SheetProblem &p : sheet.problems)
         if (p.sign == Sign::Times && longProblemLines(p) == 5)
             rows = 2;
     return rows;
+}
+
+// The columns the problems are set out in: the sheet's, or where each sign stands by its own
+// numbers, only as many as the widest number the settings allow.
+int columnsOf(const Sheet &sheet)
+{
+    if (sheet.windowLook || sheet.room.numberPlaces <= 0)
+        return sheet.columns;
+    int columns = std::min(sheet.columns, sheet.room.numberPlaces);
+    for (const SheetProblem &p : sheet.problems)  // never fewer than a problem's own digits
+        for (int c = columns; c < sheet.columns; ++c)
+            if (p.upper[std::size_t(c)] > 0 || p.lower[std::size_t(c)] > 0)
+                columns = c + 1;
+    return columns;
+}
+
+// Lines the tallest problem of the page takes.
+int linesOf(const Sheet &sheet)
+{
+    const WritingRoom room = roomOf(sheet);
+    int lines = std::max(room.twoRows ? 5 : 3, room.divisionLines);
+    for (const SheetProblem &p : sheet.problems)
+        lines = std::max(lines, longProblemLines(p));
+    return lines;
 }
 
 }  // namespace
@@ -532,7 +735,8 @@ ProblemGrid problemGridFor(const Sheet &sheet)
     const int perRow = std::max(sheet.problemsPerRow, 1);
     const bool long_ = isLongSheet(sheet);
     // Wider problems than three places spread too, as they would not fit the screen's pitch.
-    if (sheet.format.perPage <= 0 && !sheet.format.helperBoxes && sheet.columns <= 3 && !long_) {
+    const int columns = columnsOf(sheet);
+    if (sheet.windowLook && sheet.format.perPage <= 0 && !sheet.format.helperBoxes && sheet.columns <= 3 && !long_) {
         grid.columns = perRow;
         grid.rows = SheetRowCount;
         grid.fontSize = sheet.fontSize;
@@ -549,30 +753,33 @@ ProblemGrid problemGridFor(const Sheet &sheet)
     case 12: grid.columns = 4, grid.rows = 3; break;
     default: grid.columns = perRow, grid.rows = SheetRowCount; break;
     }
-    int lines = 3;
-    for (const SheetProblem &p : sheet.problems)
-        lines = std::max(lines, longProblemLines(p));
+    const int lines = linesOf(sheet);
     const int helperRows = helperRowsOf(sheet);
     const bool helpers = sheet.format.helperBoxes && std::any_of(sheet.helperColumns.begin(), sheet.helperColumns.end(),
                                                                  [](bool b) { return b; });
     const auto band = [&](int fontSize) {
-        return helpers || (sheet.format.helperBoxes && !long_) ? helperRows * (helperBoxSize(fontSize, sheet.format.largeHelpers) + 4) : 0;
+        return helpers || (sheet.format.helperBoxes && !long_) ? helperRows * (helperBoxSizeOf(sheet, fontSize) + 4) : 0;
     };
     const auto blockHeight = [&](int fontSize) { return problemHeight(fontSize, lines) + band(fontSize); };
     // Products and quotients are wide enough for the width to set their size: half a cell
     // between neighbours keeps one problem's rules from running on into the next one's.
-    const auto columnGap = [&](int fontSize) { return long_ ? fontSize / 2.0 : ColumnGap; };
+    // A quarter of a cell keeps sums' own rules apart too.
+    const auto columnGap = [&](int fontSize) {
+        return long_ ? fontSize / 2.0 : sheet.windowLook ? ColumnGap : fontSize / 4.0;
+    };
+    const double gridTop = sheet.windowLook ? GridTop : ClearGridTop;
+    const double gridBottom = sheet.windowLook ? GridBottom : ClearGridBottom;
     int fs = LargestFontSize;
-    while (fs > 8 && (grid.columns * problemWidth(fs, sheet.columns) + (grid.columns - 1) * columnGap(fs) > GridRight - GridLeft ||
-                      grid.rows * blockHeight(fs) + (grid.rows - 1) * RowGap > GridBottom - GridTop))
+    while (fs > 8 && (grid.columns * problemWidth(fs, columns) + (grid.columns - 1) * columnGap(fs) > GridRight - GridLeft ||
+                      grid.rows * blockHeight(fs) + (grid.rows - 1) * RowGap > gridBottom - gridTop))
         --fs;
     grid.fontSize = fs;
     const double slot = (GridRight - GridLeft) / grid.columns;
     for (int c = 0; c < grid.columns; ++c)
-        grid.lefts.push_back(std::round(GridLeft + slot * c + (slot - problemWidth(fs, sheet.columns)) / 2));
-    const double spare = GridBottom - GridTop - grid.rows * blockHeight(fs);
+        grid.lefts.push_back(std::round(GridLeft + slot * c + (slot - problemWidth(fs, columns)) / 2));
+    const double spare = gridBottom - gridTop - grid.rows * blockHeight(fs);
     const double gap = grid.rows > 1 ? spare / (grid.rows - 1) : 0;
-    const double first = GridTop + (grid.rows > 1 ? 0 : spare / 2) + band(fs);
+    const double first = gridTop + (grid.rows > 1 ? 0 : spare / 2) + band(fs);
     for (int r = 0; r < grid.rows; ++r)
         grid.tops.push_back(std::round(first + r * (blockHeight(fs) + gap)));
     return grid;
@@ -625,7 +832,7 @@ SheetPage layOutPage(const Sheet &sheet, const Paper &paper, const TextMetrics &
     addHeaderLines(out, metrics, sheet);
     if (sheet.showProgramLabel) {
         addLabel(out, metrics, ProgramLabelPlace, sheet.programLabel);
-        for (int i = 0; i < 3; ++i) {
+        for (int i = 0; i < 3 && (sheet.answers || sheet.format.statusLinesOnProblems); ++i) {
             // Lines of four places and decimals are set smaller to end before the date line.
             LabelPlace place = StatusPlaces[i];
             const std::string &line = sheet.statusLines[std::size_t(i)];
@@ -651,7 +858,7 @@ SheetPage layOutPage(const Sheet &sheet, const Paper &paper, const TextMetrics &
 
     const ProblemGrid grid = problemGridFor(sheet);
     ProblemLook look;
-    look.columns = sheet.columns;
+    look.columns = columnsOf(sheet);
     look.boxes = sheet.boxes;
     look.answers = sheet.answers;
     look.fontSize = grid.fontSize;
@@ -661,20 +868,36 @@ SheetPage layOutPage(const Sheet &sheet, const Paper &paper, const TextMetrics &
     if (sheet.format.helperBoxes)
         look.helperColumns = sheet.helperColumns;
     look.largeHelpers = sheet.format.largeHelpers;
+    look.helperSize = helperBoxSizeOf(sheet, grid.fontSize);
+    look.signByNumber = !sheet.windowLook;
+    look.room = roomOf(sheet);
     const double numberPixels = std::max(11, R(grid.fontSize * PixelsPerPoint * 0.4));
     const std::size_t count = std::min(sheet.problems.size(), std::size_t(grid.columns * grid.rows));
     for (std::size_t i = 0; i < count; ++i) {
         look.problem = sheet.problems[i];
         const double left = grid.lefts[i % std::size_t(grid.columns)], top = grid.tops[i / std::size_t(grid.columns)];
-        const std::size_t firstWrite = out.writes.size();
+        const std::size_t firstWrite = out.writes.size(), firstStep = out.steps.size();
         layOutProblem(look, metrics, left, top, out);
         for (std::size_t k = firstWrite; k < out.writes.size(); ++k)
             out.writes[k].problem = std::uint32_t(i);
         std::stable_sort(out.writes.begin() + std::ptrdiff_t(firstWrite), out.writes.end(),
                          [](const Drawing::Write &a, const Drawing::Write &b) { return a.order < b.order; });
-        if (sheet.format.numbers)  // in the upper line's empty thousands place
-            out.add(TextRun{"(" + std::to_string(i + 1) + ")", Face::Window, numberPixels, left,
-                            top + metrics.ascent(Face::Window, numberPixels), false, false});
+        if (sheet.format.numbers) {  // in the upper line's empty thousands place
+            const std::string number = "(" + std::to_string(i + 1) + ")";
+            double x = left;
+            if (!sheet.windowLook) {
+                // Just left of the problem's own rule, where the sign stands by its numbers.
+                double inkLeft = left + look.width;
+                for (std::size_t k = firstStep; k < out.steps.size(); ++k)
+                    if (out.steps[k].kind == Drawing::Kind::Line) {
+                        const Line &l = out.lines[out.steps[k].index];
+                        inkLeft = std::min({inkLeft, l.x1, l.x2});
+                    }
+                x = std::max(left, inkLeft - metrics.advance(Face::Window, numberPixels, number));
+            }
+            out.add(TextRun{number, Face::Window, numberPixels, x, top + metrics.ascent(Face::Window, numberPixels), false,
+                            false});
+        }
     }
 
     if (!sheet.mark.empty()) {

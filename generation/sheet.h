@@ -42,6 +42,22 @@ struct SheetFormat {
     friend bool operator==(const SheetFormat &, const SheetFormat &) = default;
 };
 
+// The most room a problem of a sheet's settings can take, worked out once a sheet
+// (writingRoomOf): with SheetFormat::widestAnswers each problem page gives every problem of
+// a kind this room and the page is sized for it. Zeros: each problem its own.
+struct WritingRoom {
+    int sumPlaces = 0, differencePlaces = 0;  // an answer's places
+    // A product's first row (a partial product, or the product written at once), the second
+    // partial product's (from the tens) and the product under them.
+    int partialPlaces = 0, productPlaces = 0;
+    bool twoRows = false;   // some product is written as two partial products and their sum
+    int divisionLines = 0;  // of the longest division, as longProblemLines counts them
+    // The widest number of a sum or difference: the columns its sheet sets out when each
+    // sign stands by its own numbers.
+    int numberPlaces = 0;
+    friend bool operator==(const WritingRoom &, const WritingRoom &) = default;
+};
+
 // Everything one page of a worksheet shows.
 struct Sheet {
     std::vector<SheetProblem> problems;  // row by row, left to right
@@ -60,6 +76,12 @@ struct Sheet {
 
     SheetFormat format;
     HelperColumns helperColumns{};  // where helper boxes may go (helperColumnsFor)
+    WritingRoom room{};
+    // The window's own look, on its screen and its prints: each sign and rule as wide as the
+    // sheet's columns, helper boxes half a cell. Off (kolvara-sheet and the browser), each
+    // sign stands by its own problem's numbers and helper boxes are never too small for a
+    // pencil on paper.
+    bool windowLook = true;
 
     friend bool operator==(const Sheet &, const Sheet &) = default;
 };
@@ -186,6 +208,13 @@ struct ProblemLook {
     bool accentAnswers = false;   // answers and helper digits in the answer colour
     HelperColumns helperColumns{};  // helper boxes above these columns
     bool largeHelpers = false;      // SheetFormat::largeHelpers
+    int helperSize = 0;             // of a helper box; 0: helperBoxSize(fontSize, largeHelpers)
+    // The sign of a sum or difference by its own widest number, and its rule only as wide
+    // as the problem; off, both at the sheet's columns.
+    bool signByNumber = false;
+    // Room a problem page gives each problem whatever its answer (SheetFormat::widestAnswers);
+    // zeros: the problem's own.
+    WritingRoom room{};
 };
 
 // Lines a problem's working takes: 3 for a sum, a difference and a product written at once,
@@ -263,6 +292,16 @@ ProblemGrid problemGridFor(const Sheet &sheet);
 
 // The size of a helper box at a font size, and its room above a problem.
 int helperBoxSize(int fontSize, bool large = false);
+
+// Sheet units that make at least `mm` millimetres on every paper the sheets go on (the
+// smallest scale is JIS B5's).
+int unitsForMillimetres(double mm);
+// What a pupil's pencil needs on paper: a digit's cell and a helper box.
+inline constexpr double PencilCellMillimetres = 8, PencilHelperMillimetres = 5;
+
+// The helper box of a sheet's problems at a font size: at least a pencil's size on paper
+// unless the sheet keeps the window's look.
+int helperBoxSizeOf(const Sheet &sheet, int fontSize);
 
 // Size of an image stretched onto `printable` with its proportions kept: it fills the
 // height if that leaves it narrower, else the width; quotients rounded to the nearest

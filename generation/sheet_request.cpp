@@ -358,7 +358,7 @@ std::string requestError(const SheetRequest &request)
     const ProblemChoice choice = problemsOf(request);
     if (std::string error = choiceError(choice); !error.empty())
         return error;
-    const std::vector<int> pages = perPageChoices(choice);
+    const std::vector<int> pages = perPageChoices(choice, request.format.helperBoxes);
     if (request.format.perPage != 0 && std::find(pages.begin(), pages.end(), request.format.perPage) == pages.end()) {
         std::string list, english;
         for (const int n : pages)

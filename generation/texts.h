@@ -109,5 +109,7 @@ inline constexpr std::string_view ClassLine = "　年　組　番　";
 inline constexpr std::string_view ScorePrefix = "　　／";
 inline constexpr std::string_view AnswerKeyLabel = "こたえ";
 inline constexpr std::string_view NameWord = "なまえ";
+// Between a quotient and its remainder in the answer: "20あまり3".
+inline constexpr std::string_view RemainderWord = "あまり";
 
 }  // namespace kolvara::texts

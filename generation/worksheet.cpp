@@ -1,7 +1,9 @@
 #include "worksheet.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "problem_count.h"
 #include "problem_table.h"
@@ -73,6 +75,66 @@ std::vector<SheetProblem> drawLongProblems(const ProblemChoice &choice, bool dis
     });
 }
 
+// The signs of the choice's problems: adding, subtracting, or both.
+std::vector<bool> subtractionsOf(Operation op)
+{
+    if (op == Operation::Mixed)
+        return {false, true};
+    return {op == Operation::Subtract};
+}
+
+bool shown(std::uint8_t kind) { return kind == Rest || kind == All; }
+
+WritingRoom roomOfChoice(const ProblemChoice &c)
+{
+    WritingRoom room;
+    if (c.operation == Operation::Multiply) {
+        for (const LongPair &pair : longSetOf(c).pairs) {
+            const MultiplicationWork w = multiplicationWork(pair.upper, pair.lower);
+            room.partialPlaces = std::max(room.partialPlaces, placesOf(w.rowCount == 2 ? w.rows[0].value : w.product));
+            if (w.rowCount == 2) {
+                room.twoRows = true;
+                room.partialPlaces = std::max(room.partialPlaces, placesOf(w.rows[1].value));
+                room.productPlaces = std::max(room.productPlaces, placesOf(w.product));
+            }
+        }
+        return room;
+    }
+    if (c.operation == Operation::Divide) {
+        for (const LongPair &pair : longSetOf(c).pairs)
+            room.divisionLines = std::max(room.divisionLines, longProblemLines(wholeProblem(Sign::Divide, pair.upper, pair.lower)));
+        return room;
+    }
+    for (const bool sub : subtractionsOf(c.operation)) {
+        const ColumnGrid grid = gridFor(c, sub);
+        // A difference is never wider than its upper number; a sum is as wide as its wider
+        // number, and a place more where that column can carry.
+        int top = 0, widest = 0;
+        for (int col = 0; col < grid.columns(); ++col) {
+            if (shown(grid.upper[std::size_t(col)]) || (!sub && shown(grid.lower[std::size_t(col)])))
+                top = col;
+            if (shown(grid.upper[std::size_t(col)]) || shown(grid.lower[std::size_t(col)]))
+                widest = col;
+        }
+        room.numberPlaces = std::max(room.numberPlaces, std::max(widest, grid.decimals) + 1);
+        int places = std::max(top, grid.decimals) + 1;
+        if (!sub && countProblems(grid, false, c.zeroEnd).chances[std::size_t(top)].some)
+            ++places;
+        (sub ? room.differencePlaces : room.sumPlaces) = places;
+    }
+    return room;
+}
+
+// The columns every problem of the choice's sheets is set out in.
+int sheetColumnsOf(const ProblemChoice &c)
+{
+    if (settingsOf(c))
+        return Sheet{}.columns;  // the window's three places
+    if (isLong(c.operation))
+        return longColumnsOf(c);
+    return gridFor(c, false).columns();
+}
+
 // The window's three places: its problem table filled at the reading, as the window fills it.
 Sheet tableSheet(const Settings &settings, const WorksheetChoice &choice, std::uint32_t reading)
 {
@@ -91,24 +153,50 @@ Sheet tableSheet(const Settings &settings, const WorksheetChoice &choice, std::u
 
 }  // namespace
 
-Sheet worksheetFor(const WorksheetChoice &choice, int index, std::uint32_t seed)
+WritingRoom writingRoomOf(const ProblemChoice &choice)
+{
+    // A run's sheets share their choice: worked out once for them.
+    thread_local std::optional<std::pair<ProblemChoice, WritingRoom>> last;
+    if (!last || last->first != choice)
+        last.emplace(choice, roomOfChoice(choice));
+    return last->second;
+}
+
+bool pencilFits(const ProblemChoice &choice, int perPage)
+{
+    Sheet sheet;
+    sheet.windowLook = false;
+    sheet.format.helperBoxes = true;
+    sheet.format.widestAnswers = true;
+    sheet.format.perPage = perPage;
+    const std::optional<Settings> settings = settingsOf(choice);
+    sheet.problemsPerRow = settings ? problemsPerRowFor(*settings) : 5;
+    sheet.columns = sheetColumnsOf(choice);
+    sheet.room = writingRoomOf(choice);
+    sheet.helperColumns = helperColumnsFor(choice);
+    const bool helpers = std::find(sheet.helperColumns.begin(), sheet.helperColumns.end(), true) != sheet.helperColumns.end();
+    if (isLong(choice.operation) && !helpers)
+        return true;  // no helper box above these problems
+    return problemGridFor(sheet).fontSize >= unitsForMillimetres(PencilCellMillimetres);
+}
+
+Sheet worksheetFor(const WorksheetChoice &wanted, int index, std::uint32_t seed)
 {
     const std::uint32_t reading = sheetReading(seed, std::uint32_t(index));
+    WorksheetChoice choice = wanted;
+    choice.format.perPage = perPageOf(choice.problems, choice.format.perPage, choice.format.helperBoxes);
     // Few problems repeat on a sheet more often than not: those are drawn distinct.
-    WorksheetChoice drawn = choice;
-    drawn.distinct = choice.distinct || countChoice(choice.problems).problems <= FewProblems;
+    choice.distinct = choice.distinct || countChoice(choice.problems).problems <= FewProblems;
     Sheet sheet;
-    if (const std::optional<Settings> settings = settingsOf(choice.problems)) {
-        sheet = tableSheet(*settings, drawn, reading);
-    } else if (isLong(choice.problems.operation)) {
-        SheetFormat format = choice.format;
-        format.perPage = perPageOf(choice.problems, format.perPage);
-        sheet = sheetFromProblems(drawLongProblems(choice.problems, drawn.distinct, reading), 5, format);
-        sheet.columns = longColumnsOf(choice.problems);
-    } else {
-        sheet = sheetFromProblems(drawProblems(choice.problems, drawn.distinct, reading), 5, choice.format);
-        sheet.columns = gridFor(choice.problems, false).columns();
-    }
+    if (const std::optional<Settings> settings = settingsOf(choice.problems))
+        sheet = tableSheet(*settings, choice, reading);
+    else if (isLong(choice.problems.operation))
+        sheet = sheetFromProblems(drawLongProblems(choice.problems, choice.distinct, reading), 5, choice.format);
+    else
+        sheet = sheetFromProblems(drawProblems(choice.problems, choice.distinct, reading), 5, choice.format);
+    sheet.columns = sheetColumnsOf(choice.problems);
+    sheet.room = writingRoomOf(choice.problems);
+    sheet.windowLook = false;
     sheet.programLabel = "Kolvara";
     sheet.statusLines = statusLinesFor(choice.problems);
     sheet.boxes = choice.boxes;

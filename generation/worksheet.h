@@ -39,4 +39,12 @@ struct WorksheetChoice {
 // "No.k　reading". A choice that admits no problem gives the texts without problems.
 Sheet worksheetFor(const WorksheetChoice &choice, int index, std::uint32_t seed);
 
+// The most room a problem of the choice takes: the widest answer of each sign, product rows
+// and the longest division.
+WritingRoom writingRoomOf(const ProblemChoice &choice);
+
+// Whether a page of `perPage` of the choice's problems (0: the page's own count), with helper
+// boxes, gives every digit's cell and helper box a pencil's room on every paper.
+bool pencilFits(const ProblemChoice &choice, int perPage);
+
 }  // namespace kolvara

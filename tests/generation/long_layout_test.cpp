@@ -15,6 +15,7 @@
 #include "fixed_metrics.h"
 #include "problem_choice.h"
 #include "sheet.h"
+#include "steps.h"
 #include "worksheet.h"
 
 using namespace kolvara;
@@ -131,6 +132,8 @@ struct Reading {
     std::set<std::pair<int, int>> helperBoxes;
     std::vector<Line> rules, strokes;
     std::string divisor;
+    std::string answerWords;  // smaller than the digits: "20あまり3"
+    Extent answerWordsExtent;
     double divisorRight = -1e9, dividendLeft = 1e9;
     std::string faults;
 };
@@ -175,6 +178,13 @@ Reading readProblem(const ProblemLook &look, const Drawing &d)
             continue;
         }
         const int line = lineAt((e.top + e.bottom) / 2), col = column(centre);
+        if (t.face == Face::Problem && t.pixelSize < look.pixelSize) {
+            r.answerWords += t.text;
+            r.answerWordsExtent = e;
+            if (t.accent != look.accentAnswers)
+                r.faults += " '" + t.text + "' not in the answer colour;";
+            continue;
+        }
         if (t.text == "×") {
             if (line != 1 || col != look.columns)
                 r.faults += " × out of place;";
@@ -297,6 +307,18 @@ TEST(LongLayout, WorkingReadsBackAsThePupilWritesIt)
             }
             EXPECT_EQ(r.divisor, str(c.lower));
             EXPECT_TRUE(r.helperBoxes.empty());
+            // The answer in words on the answer page, left of the dividend's places below the
+            // divisor, on the working's last line.
+            const int rest = c.upper % c.lower;
+            EXPECT_EQ(r.answerWords, !answers ? "" : str(c.upper / c.lower) + (rest ? "あまり" + str(rest) : ""));
+            if (answers) {
+                const Extent &words = r.answerWordsExtent, &last = r.lineExtents.at(int(expected.size()) - 1);
+                EXPECT_GE(words.left, Left);
+                EXPECT_LT(words.right, r.dividendLeft - 2);
+                EXPECT_GT(words.top, r.lineExtents.at(1).bottom);
+                EXPECT_GE(words.bottom, last.top);
+                EXPECT_LE(words.bottom, last.bottom);
+            }
             // Each quotient digit stands straight over the dividend's digit of its place.
             if (answers)
                 for (const auto &[col, digit] : r.digits.at(0)) {
@@ -398,8 +420,8 @@ TEST(LongLayout, WidestAndTallestProblemsFitEveryPage)
         choice.problems.operation = c.operation;
         ASSERT_EQ(readNumberPattern("--upper", c.upper, choice.problems.upper), "");
         ASSERT_EQ(readNumberPattern("--lower", c.lower, choice.problems.lower), "");
-        for (const int perPage : perPageChoices(choice.problems))
-            for (const bool helpers : {false, true})
+        for (const bool helpers : {false, true})
+            for (const int perPage : perPageChoices(choice.problems, helpers))
                 for (const auto &[paperName, paper] : papers) {
                     SCOPED_TRACE(std::string(c.upper) + (c.operation == Operation::Divide ? " ÷ " : " × ") + c.lower +
                                  ", " + str(perPage) + " a page" + (helpers ? ", helper boxes, " : ", ") + paperName);
@@ -445,4 +467,110 @@ TEST(LongLayout, WidestAndTallestProblemsFitEveryPage)
                     }
                 }
     }
+}
+
+// Every named step's sheets as kolvara-sheet makes them, at every page size and paper, both
+// pages: each problem keeps to itself, its rule within its own numbers and boxes, clear of
+// the heading; with helper boxes, every box big enough for a pupil's pencil on paper.
+TEST(LongLayout, EveryStepsPagesKeepTheirProblemsApart)
+{
+    const std::pair<const char *, Paper> papers[] = {
+        {"A4", a4Paper()}, {"Letter", letterPaper()}, {"B5", jisB5Paper()}, {"B4", jisB4Paper()}};
+    const double cellUnits = unitsForMillimetres(PencilCellMillimetres);
+    for (const NamedStep &step : NamedSteps)
+        for (const bool helpers : {false, true})
+            for (const int perPage : perPageChoices(problemsOf(step), helpers))
+                for (const auto &[paperName, paper] : papers)
+                    for (const int kind : {0, 1, 2}) {  // the problem page with the widest room or its own, the answers
+                        const bool answers = kind == 2;
+                        SCOPED_TRACE(std::string(step.key) + ", " + str(perPage) + " a page" + (helpers ? ", helper boxes, " : ", ") +
+                                     paperName + (answers ? ", answers" : kind == 1 ? ", own room" : ""));
+                        WorksheetChoice choice;
+                        choice.problems = problemsOf(step);
+                        choice.format.perPage = perPage;
+                        choice.format.helperBoxes = helpers;
+                        choice.format.numbers = true;
+                        choice.format.widestAnswers = kind != 1;
+                        choice.format.statusLinesOnProblems = kind == 1;
+                        Sheet sheet = worksheetFor(choice, 0, 11);
+                        sheet.answers = answers;
+                        sheet.format.answerLabel = answers;
+                        const SheetPage page = layOutPage(sheet, paper, Metrics);
+                        const Drawing &d = page.drawing;
+                        const PageParts parts = partsOf(d);
+                        ASSERT_EQ(parts.problems.size(), sheet.problems.size());
+                        double headingBottom = 0;
+                        for (const Extent &e : parts.others)
+                            if (e.bottom < SheetHeight / 2.0)
+                                headingBottom = std::max(headingBottom, e.bottom);
+                        const int fontSize = problemGridFor(sheet).fontSize;
+                        // A gap a reader sees: a millimetre or so, on the smallest paper.
+                        const double apart = std::max(4.0, fontSize / 8.0);
+                        for (std::size_t i = 0; i < parts.problems.size(); ++i) {
+                            const Extent &e = parts.problems[i];
+                            SCOPED_TRACE("problem " + str(int(i) + 1));
+                            EXPECT_GE(e.left, 0);
+                            EXPECT_LE(e.right, SheetWidth);
+                            EXPECT_GE(e.top, headingBottom + 4) << "touches the heading";
+                            EXPECT_LE(e.bottom, SheetHeight);
+                            for (const Extent &other : parts.others)
+                                EXPECT_GE(gapBetween(e, other), 4);
+                            for (std::size_t j = i + 1; j < parts.problems.size(); ++j)
+                                EXPECT_GE(gapBetween(e, parts.problems[j]), apart) << "and problem " << j + 1;
+                        }
+                        // Each level rule within its own problem's numbers and boxes, a little
+                        // past them at most; a sign of a sum or difference within a cell of
+                        // its own digits.
+                        std::size_t problem = 0;
+                        std::vector<Line> rules;
+                        std::vector<Extent> signs, digits;
+                        Extent ink;
+                        const auto checkRules = [&] {
+                            for (const Line &l : rules) {
+                                EXPECT_GE(std::min(l.x1, l.x2), ink.left - fontSize / 2.0) << "problem " << problem + 1;
+                                EXPECT_LE(std::max(l.x1, l.x2), ink.right + fontSize / 2.0) << "problem " << problem + 1;
+                            }
+                            for (const Extent &sign : signs) {
+                                double nearest = 1e9;
+                                for (const Extent &digit : digits)
+                                    if (digit.top <= sign.top && digit.left > sign.right)
+                                        nearest = std::min(nearest, digit.left - sign.right);
+                                EXPECT_LE(nearest, fontSize) << "the sign of problem " << problem + 1;
+                            }
+                            rules.clear(), signs.clear(), digits.clear(), ink = {};
+                        };
+                        for (const Drawing::Step &st : d.steps) {
+                            if (st.kind == Drawing::Kind::Box) {
+                                const DottedBox &b = d.boxes[st.index];
+                                ink.add(b.left, b.top, b.right, b.bottom);
+                            } else if (st.kind == Drawing::Kind::Line) {
+                                const Line &l = d.lines[st.index];
+                                if (l.y1 == l.y2)
+                                    rules.push_back(l);
+                            } else if (st.kind == Drawing::Kind::Text && d.texts[st.index].face == Face::Problem) {
+                                const TextRun &t = d.texts[st.index];
+                                const Extent e = extentOf(t);
+                                ink.add(e.left, e.top, e.right, e.bottom);
+                                (t.text == "+" || t.text == "-" ? signs : digits).push_back(e);
+                            } else if (st.kind == Drawing::Kind::Text && d.texts[st.index].text.rfind('(', 0) == 0 &&
+                                       !rules.empty()) {
+                                checkRules(), ++problem;
+                            }
+                        }
+                        if (!helpers || !std::any_of(sheet.helperColumns.begin(), sheet.helperColumns.end(),
+                                                     [](bool b) { return b; }))
+                            continue;
+                        // On paper: every digit's cell and every helper box a pencil's size.
+                        const PagePlacement &p = page.placement;
+                        const auto mm = [&](double units) { return units * std::min(p.scaleX, p.scaleY) * 25.4 / 72; };
+                        EXPECT_GE(fontSize, cellUnits);
+                        std::vector<bool> helper(d.boxes.size(), false);
+                        for (const Drawing::Write &w : d.writes)
+                            helper[w.box] = w.helper;
+                        for (std::size_t b = 0; b < d.boxes.size(); ++b) {
+                            const DottedBox &box = d.boxes[b];
+                            const double least = helper[b] ? PencilHelperMillimetres : PencilCellMillimetres;
+                            EXPECT_GE(mm(std::min(box.right - box.left, box.bottom - box.top)), least - 1e-9) << "box " << b;
+                        }
+                    }
 }

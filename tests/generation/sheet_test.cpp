@@ -106,6 +106,16 @@ TEST(SheetLayout, LabelsAndMark)
     EXPECT_DOUBLE_EQ(find(page, "No.1")->baseline, SheetHeight - 4 - 0.2 * 11);
     EXPECT_NE(find(page, "b"), page.drawing.texts.end());
 
+    // The status lines kept for the answer page: the label stays on both.
+    sheet.format.statusLinesOnProblems = false;
+    for (const bool answers : {false, true}) {
+        sheet.answers = answers;
+        page = layOutPage(sheet, a4Paper(), metrics);
+        EXPECT_NE(find(page, "Kolvara"), page.drawing.texts.end());
+        EXPECT_EQ(find(page, "b") != page.drawing.texts.end(), answers);
+    }
+    sheet.answers = false;
+
     sheet.showProgramLabel = false;
     sheet.mark.clear();
     page = layOutPage(sheet, a4Paper(), metrics);

@@ -1,6 +1,7 @@
 // Sheets as kolvara-sheet and the browser make them from the options' own words.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -164,4 +165,68 @@ TEST(Worksheets, AnOperationsOwnDefaults)
     EXPECT_EQ(countChoice(requestOf({{"op", "mul"}}).problems).problems, 81u * 8u);
     EXPECT_EQ(countChoice(requestOf({{"op", "div"}}).problems).problems, 81u * 8u);
     EXPECT_EQ(countChoice(requestOf({{"op", "div"}, {"trivial", "m"}}).problems).problems, 81u * 9u);
+}
+
+// The room every problem of a step's sheets gets: as wide as the widest answer and as long as
+// the longest working its settings allow, and never short of a drawn problem's own.
+TEST(Worksheets, RoomForTheWidestAnswerOfTheSettings)
+{
+    const struct {
+        const char *step;
+        WritingRoom room;
+    } cases[] = {
+        {"add-1", {.sumPlaces = 1, .numberPlaces = 1}},
+        {"add-1-carry", {.sumPlaces = 2, .numberPlaces = 1}},
+        {"sub-4-thousand", {.differencePlaces = 4, .numberPlaces = 4}},  // 1000 - 265: never fewer
+        {"add-4-3", {.sumPlaces = 5, .numberPlaces = 4}},
+        {"dec-2-sub", {.differencePlaces = 3, .numberPlaces = 3}},
+        {"mixed-4", {.sumPlaces = 5, .differencePlaces = 4, .numberPlaces = 4}},
+        {"mul-3-1", {.partialPlaces = 4}},
+        {"mul-2-2", {.partialPlaces = 3, .productPlaces = 4, .twoRows = true}},
+        {"div-3-1-3", {.divisionLines = 8}},
+        {"div-3-1-2", {.divisionLines = 6}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.step);
+        EXPECT_EQ(writingRoomOf(problemsOf(*findStep(c.step))), c.room);
+    }
+    const auto places = [](std::int64_t n) { return int(std::to_string(n).size()); };
+    for (const NamedStep &step : NamedSteps) {
+        SCOPED_TRACE(std::string(step.key));
+        WorksheetChoice choice;
+        choice.problems = problemsOf(step);
+        const WritingRoom room = writingRoomOf(choice.problems);
+        for (int k = 0; k < 5; ++k) {
+            const Sheet sheet = worksheetFor(choice, k, 900);
+            EXPECT_EQ(sheet.room, room);
+            for (const SheetProblem &p : sheet.problems) {
+                SCOPED_TRACE(problemText(p));
+                const std::int64_t a = valueOf(p.upper), b = valueOf(p.lower);
+                std::int64_t scale = 1;
+                for (int d = 0; d < p.decimals; ++d)
+                    scale *= 10;
+                const auto answerPlaces = [&](std::int64_t n) { return places(n / scale) + p.decimals; };
+                switch (p.sign) {
+                case Sign::Plus: EXPECT_GE(room.sumPlaces, answerPlaces(a + b)); break;
+                case Sign::Minus: EXPECT_GE(room.differencePlaces, answerPlaces(a - b)); break;
+                case Sign::Times:
+                    // The first row: the product at once, or the ones' partial product.
+                    EXPECT_GE(room.partialPlaces, places(b < 10 || b % 10 == 0 ? a * b : a * (b % 10)));
+                    if (b >= 10 && b % 10 != 0) {
+                        EXPECT_TRUE(room.twoRows);
+                        EXPECT_GE(room.partialPlaces, places(a * (b / 10)));
+                        EXPECT_GE(room.productPlaces, places(a * b));
+                    }
+                    break;
+                case Sign::Divide: {
+                    // The quotient, the dividend, and a product and what is left for its first
+                    // digit and each later one but a 0.
+                    const std::string q = std::to_string(a / b);
+                    EXPECT_GE(room.divisionLines, 4 + 2 * int(std::count_if(q.begin() + 1, q.end(), [](char d) { return d != '0'; })));
+                    break;
+                }
+                }
+            }
+        }
+    }
 }

@@ -305,7 +305,7 @@ TEST(Session, ProductsAndQuotientsAsKolvaraSheetTakesThem)
         {"per-page=12&op=div&upper=nnn&lower=n", "--per-page 12"},
         {"op=div&upper=aaa&lower=aaa", "--lower"},
         {"op=add&per-page=4", "--per-page 4"},
-        {"op=mul&upper=aaa&lower=aa&per-page=8&helper-boxes", ""},
+        {"op=mul&upper=aaa&lower=aa&per-page=6&helper-boxes", ""},
         {"step=div-guess-fix&per-page=4", ""},
         {"op=div&upper=nnn&lower=n&quotient-digits=3&remainder=n", ""},
     };

@@ -88,9 +88,10 @@ PracticeSheet practiceSheet(const WebSession &session, int number)
     const Drawing answers = layOutPage(answerPage, paper, session.metrics()).drawing;
     const std::vector<TextRun> &shown = out.page.drawing.texts;
     for (TextRun t : answers.texts) {
-        const bool digits = !t.text.empty() && std::all_of(t.text.begin(), t.text.end(), [](char c) { return c >= '0' && c <= '9'; });
+        // Only the point: the digits and the quotient in words are the pupil's to write.
+        const bool point = t.text == ".";
         t.accent = false;
-        if (!digits && std::find(shown.begin(), shown.end(), t) == shown.end())
+        if (point && std::find(shown.begin(), shown.end(), t) == shown.end())
             out.page.drawing.add(std::move(t));
     }
     for (const Bounds &b : problemBounds(sheet, out.page.drawing, session.metrics()))
