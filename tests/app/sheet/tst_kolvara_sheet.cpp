@@ -148,7 +148,8 @@ private slots:
         QFETCH(QStringList, arguments);
         QTemporaryDir folder;
         const QString pdf = folder.filePath(QStringLiteral("sheet.pdf"));
-        QCOMPARE(runSheet(arguments + QStringList{QStringLiteral("-o"), pdf}).exitCode, 0);
+        // The settings' codes as they always stood on the problem page too.
+        QCOMPARE(runSheet(arguments + QStringList{QStringLiteral("--status-lines"), QStringLiteral("-o"), pdf}).exitCode, 0);
         const bool letter = arguments.contains(QStringLiteral("letter"));
         const kolvara::PagePlacement place = kolvara::placeOnPaper(letter ? kolvara::letterPaper() : kolvara::a4Paper());
         const qreal oldOrigin = 37 * 0.75;  // the printable area's corner in whole dots at 96 an inch
