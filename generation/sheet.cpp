@@ -361,38 +361,24 @@ void layOutProduct(const ProblemPen &pen, const MultiplicationWork &w, int multi
 }
 
 // The answer in words beside the working's last lines, left of the dividend's places and
-// under the divisor: "20あまり3", or the quotient alone when nothing is left.
+// under the divisor: "20あまり3".
 void writeQuotient(const ProblemPen &pen, const DivisionWork &w, int line, int dividendPlaces, int divisor)
 {
     const ProblemLook &look = pen.look;
     const std::string quotient = std::to_string(w.quotient);
-    const std::string rest = w.remainder > 0 ? std::string(texts::RemainderWord) + std::to_string(w.remainder) : "";
+    const std::string rest = std::string(texts::RemainderWord) + std::to_string(w.remainder);
     const double right = cellOf(look, line, dividendPlaces - 1).left - 1 - 0.2 * look.fontSize, room = right - 2;
-    // One size and one arrangement for every answer of these places, set by the longest: on
-    // one line, or with the remainder under the quotient where that lets it be larger.
-    const std::string longestQuotient(std::size_t(dividendPlaces), '0');
-    const std::string longestRest = std::string(texts::RemainderWord) + std::string(std::size_t(placesOf(divisor)), '0');
+    // One size for every answer of these places, set by the longest, and on one line: a
+    // quotient standing alone beside the working would read as one of its numbers.
+    const std::string longest = std::string(std::size_t(dividendPlaces), '0') + std::string(texts::RemainderWord) +
+                                std::string(std::size_t(placesOf(divisor)), '0');
     const double largest = R(look.pixelSize * 0.6);
-    const auto fitted = [&](const std::string &text) {
-        const double advance = pen.metrics.advance(Face::Problem, largest, text);
-        return std::max(1.0, advance > room ? std::floor(largest * room / advance) : largest);
-    };
-    const double oneLine = fitted(longestQuotient + longestRest);
-    const double twoLines = std::min(fitted(longestQuotient), fitted(longestRest));
-    const bool stacked = oneLine < twoLines;
-    const double size = stacked ? twoLines : oneLine;
-    const auto write = [&](const std::string &text, int at) {
-        const double advance = pen.metrics.advance(Face::Problem, size, text);
-        const double baseline = cellOf(look, at, dividendPlaces - 1).top + pen.metrics.ascent(Face::Problem, look.pixelSize);
-        pen.out.add(TextRun{text, Face::Problem, size, pen.left + right - advance, pen.top + baseline, false,
-                            look.accentAnswers});
-    };
-    if (stacked && !rest.empty()) {
-        write(quotient, line - 1);
-        write(rest, line);
-    } else {
-        write(quotient + rest, line);
-    }
+    const double advance = pen.metrics.advance(Face::Problem, largest, longest);
+    const double size = std::max(1.0, advance > room ? std::floor(largest * room / advance) : largest);
+    const std::string text = quotient + rest;
+    const double baseline = cellOf(look, line, dividendPlaces - 1).top + pen.metrics.ascent(Face::Problem, look.pixelSize);
+    pen.out.add(TextRun{text, Face::Problem, size, pen.left + right - pen.metrics.advance(Face::Problem, size, text),
+                        pen.top + baseline, false, look.accentAnswers});
 }
 
 // Long division: the quotient over the bar, the divisor left of the bracket and the dividend
@@ -482,7 +468,7 @@ void layOutQuotient(const ProblemPen &pen, const DivisionWork &w, int dividend, 
         });
         line += 2;
     }
-    if (written)
+    if (written && w.remainder > 0)  // a quotient alone is the one over the bar
         writeQuotient(pen, w, line - 1, bracketColumn, divisor);
 }
 

@@ -156,6 +156,10 @@ int sheetColumnsOf(const ProblemChoice &c)
 {
     if (settingsOf(c))
         return Sheet{}.columns;  // the window's three places
+    // Two columns more left of a divisor give the answer page room to say "20あまり3" in
+    // letters a teacher reads at a glance; quotients' pages are short of height, not width.
+    if (c.operation == Operation::Divide)
+        return longColumnsOf(c) + 2;
     if (isLong(c.operation))
         return longColumnsOf(c);
     return gridFor(c, false).columns();
