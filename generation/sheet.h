@@ -51,7 +51,9 @@ struct WritingRoom {
     // partial product's (from the tens) and the product under them.
     int partialPlaces = 0, productPlaces = 0;
     bool twoRows = false;   // some product is written as two partial products and their sum
-    int divisionLines = 0;  // of the longest division, as longProblemLines counts them
+    // A division's lines: the quotient, the dividend, and two for every place the quotient
+    // of the longest numbers could take.
+    int divisionLines = 0;
     // The widest number of a sum or difference: the columns its sheet sets out when each
     // sign stands by its own numbers.
     int numberPlaces = 0;

@@ -124,7 +124,9 @@ WritingRoom roomOfChoice(const ProblemChoice &c)
     }
     if (c.operation == Operation::Divide) {
         for (const LongPair &pair : longSetOf(c).pairs)
-            room.divisionLines = std::max(room.divisionLines, longProblemLines(wholeProblem(Sign::Divide, pair.upper, pair.lower)));
+            // A product and a difference for every place the quotient could take, whatever
+            // it takes: fewer rows would tell where it starts or where a 0 goes.
+            room.divisionLines = std::max(room.divisionLines, 2 + 2 * (placesOf(pair.upper) - placesOf(pair.lower) + 1));
         return room;
     }
     for (const bool sub : subtractionsOf(c.operation)) {

@@ -186,7 +186,11 @@ TEST(Worksheets, RoomForTheWidestAnswerOfTheSettings)
         {"mul-3-1", {.partialPlaces = 4}},
         {"mul-2-2", {.partialPlaces = 3, .productPlaces = 4, .twoRows = true}},
         {"div-3-1-3", {.divisionLines = 8}},
-        {"div-3-1-2", {.divisionLines = 6}},
+        // As many rows whatever the quotient's places or its 0s: 156/3 and 31/3 = 10 r1 get
+        // the rows of a quotient over every place.
+        {"div-3-1-2", {.divisionLines = 8}},
+        {"div-2-1-zero", {.divisionLines = 6}},
+        {"div-3-2-1", {.divisionLines = 6}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.step);
