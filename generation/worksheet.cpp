@@ -86,27 +86,6 @@ std::vector<bool> subtractionsOf(Operation op)
 // A place that can hold a digit other than 0.
 bool shown(std::uint8_t kind) { return digitRange(kind).high > 0; }
 
-// Whether a difference's digit in `column` can be other than 0: some digits of its places,
-// a borrow the column below may hand in and one the column may take, leave 1 to 9.
-bool differenceDigitCanShow(const ColumnGrid &grid, const ColumnCount &count, int column)
-{
-    const DigitRange upper = digitRange(grid.upper[std::size_t(column)]), lower = digitRange(grid.lower[std::size_t(column)]);
-    const CarryChances below = column > 0 ? count.chances[std::size_t(column - 1)] : CarryChances{false, true};
-    const CarryChances out = count.chances[std::size_t(column)];
-    for (int in = 0; in <= 1; ++in) {
-        if (!(in ? below.some : below.none))
-            continue;
-        for (int lent = 0; lent <= 1; ++lent) {
-            if (!(lent ? out.some : out.none))
-                continue;
-            const int high = upper.high + 10 * lent - lower.low - in, low = upper.low + 10 * lent - lower.high - in;
-            if (high >= 1 && low <= 9)
-                return true;
-        }
-    }
-    return false;
-}
-
 WritingRoom roomOfChoice(const ProblemChoice &c)
 {
     WritingRoom room;
@@ -141,10 +120,9 @@ WritingRoom roomOfChoice(const ProblemChoice &c)
                 widest = col;
         }
         room.numberPlaces = std::max(room.numberPlaces, std::max(widest, grid.decimals) + 1);
+        // A difference gets its upper number's places even where its working always empties
+        // the highest (143 - 68): fewer boxes would tell the pupil so.
         const ColumnCount count = countProblems(grid, sub, c.zeroEnd);
-        // A difference's highest places may always come out 0 (143 - 68: the hundreds lend).
-        while (sub && top > grid.decimals && !differenceDigitCanShow(grid, count, top))
-            --top;
         int places = std::max(top, grid.decimals) + 1;
         if (!sub && count.chances[std::size_t(top)].some)
             ++places;
