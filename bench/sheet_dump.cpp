@@ -21,6 +21,7 @@
 #include "sheet.h"
 #include "sheet_painter.h"
 #include "sheet_pdf.h"
+#include "sheet_request.h"
 #include "worksheet.h"
 
 using namespace kolvara;
@@ -166,9 +167,8 @@ int main(int argc, char *argv[])
     // whole points, so the sheet sits a little differently than on a4Paper().
     const Paper paper = paperOf(landscapeLayout(QPageSize(QPageSize::A4)));
 
-    // kolvara-sheet's sheets for its defaults: answer pages say "こたえ".
-    WorksheetChoice choice;
-    choice.format.answerLabel = true;
+    // kolvara-sheet's sheets for its defaults.
+    const WorksheetChoice choice = worksheetChoiceOf(SheetRequest{});
 
     SheetPdf pdf(QString::fromLocal8Bit(pdfFile.c_str()));
     if (!pdfFile.empty() && !pdf.open(landscapeLayout(QPageSize(QPageSize::A4)), QStringLiteral("Kolvara")).isEmpty()) {

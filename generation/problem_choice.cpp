@@ -377,6 +377,12 @@ std::optional<Settings> settingsOf(const ProblemChoice &c)
                     std::uint8_t(c.operation == Operation::Subtract ? 1 : 0)};
 }
 
+std::optional<Settings> shownSettingsOf(ProblemChoice choice)
+{
+    choice.trivial = Konzai;
+    return settingsOf(choice);
+}
+
 ProblemChoice choiceOf(const Settings &s)
 {
     ProblemChoice c;

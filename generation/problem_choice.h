@@ -80,6 +80,9 @@ std::string choiceError(const ProblemChoice &choice);
 
 // The window's settings, when the choice has nothing they cannot say.
 std::optional<Settings> settingsOf(const ProblemChoice &choice);
+// The window's settings that show the choice's places and carries, whether or not it leaves
+// out problems with 0 or 1, which those settings cannot say: for panels that show them.
+std::optional<Settings> shownSettingsOf(ProblemChoice choice);
 ProblemChoice choiceOf(const Settings &settings);
 
 // The conditions of one sign: a difference never borrows in its highest column, whatever its

@@ -96,7 +96,9 @@ ProblemChoice problemsOf(const NamedStep &step)
     readNumberPattern("upper", step.upper, c.upper);
     readNumberPattern("lower", step.lower, c.lower);
     readCarryPattern("carry", step.carry, c.carry);
-    c.trivial = Nashi;  // a step's conditions may ask for them
+    // No step has problems with 0 or 1 unless its conditions ask for them; products and
+    // quotients leave them out unasked, so their addresses need not say so.
+    c.trivial = isLong(c.operation) ? TrivialUnset : std::uint8_t(Nashi);
     c.zeroEnd = std::uint8_t(CarryLetters.find(step.zeroEnd.empty() ? 'm' : step.zeroEnd[0]));
     // The conditions through the option table, as kolvara-sheet reads them.
     SheetRequest request;
@@ -112,13 +114,7 @@ ProblemChoice problemsOf(const NamedStep &step)
     return request.problems;
 }
 
-std::optional<Settings> settingsOf(const NamedStep &step)
-{
-    // The window's places cannot leave out trivial problems; it shows the step's places.
-    ProblemChoice choice = problemsOf(step);
-    choice.trivial = Konzai;
-    return settingsOf(choice);
-}
+std::optional<Settings> settingsOf(const NamedStep &step) { return shownSettingsOf(problemsOf(step)); }
 
 std::string_view gradeName(int grade)
 {

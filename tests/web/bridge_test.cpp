@@ -129,13 +129,13 @@ TEST(Address, EntriesAsKolvaraSheetTakesThem)
          {"per-page=7", "per-page=20", "per-page=", "paper=b6", "step=add-9", "step=", "helper-boxes=2", "score=yes",
           "answers-last=on"}},
         // A step sets the settings wherever it stands; the entries it overrides are named.
-        {"op=sub&step=ADD-1-carry&carry=nnn&seed=4", "op=add&upper=00n&lower=00n&carry=nny", true, {},
+        {"op=sub&step=ADD-1-carry&carry=nnn&seed=4", "op=add&upper=00n&lower=00n&carry=nny&trivial=n", true, {},
          {"op=sub", "carry=nnn"}},
-        {"step=sub-2-borrow&step=bogus", "op=sub&upper=0na&lower=0na&carry=nny", false, {"step=bogus"}},
+        {"step=sub-2-borrow&step=bogus", "op=sub&upper=0na&lower=0na&carry=nny&trivial=n", false, {"step=bogus"}},
         // Every grade's steps, the decimal ones included.
-        {"upper=naaa&step=dec-zero-end&zero-end=n", "op=add&upper=00a.an&lower=00a.an&carry=mmm.mm&zero-end=y", false, {},
+        {"upper=naaa&step=dec-zero-end&zero-end=n", "op=add&upper=00a.an&lower=00a.an&carry=mmm.mm&zero-end=y&trivial=n", false, {},
          {"upper=naaa", "zero-end=n"}},
-        {"step=mixed-4", "op=mixed&upper=naaa&lower=naa&carry=mmmm", false, {}},
+        {"step=mixed-4", "op=mixed&upper=naaa&lower=naa&carry=mmmm&trivial=n", false, {}},
     };
     for (const AddressCase &c : cases) {
         SCOPED_TRACE(c.address);
@@ -289,6 +289,14 @@ TEST(Session, PatternsBeyondThreePlacesDrawKolvaraSheetsSheetAndABadOneKeepsIt)
     EXPECT_TRUE(session.threePlaces());
     EXPECT_EQ(session.model().settings(), *settingsOf(*findStep("add-2")));
     EXPECT_EQ(session.refusal(), "");
+    // A step's sheets still leave out x-x on the buttons, "更新" after "更新".
+    EXPECT_TRUE(session.set("step", "sub-2"));
+    EXPECT_TRUE(session.threePlaces());
+    for (int i = 0; i < 60; ++i) {
+        ASSERT_TRUE(session.refresh());
+        for (const SheetProblem &p : session.sheet(0, false).problems)
+            ASSERT_TRUE(obeysChoice(problemsOf(*findStep("sub-2")), p)) << problemText(p);
+    }
 }
 
 // What kolvara-sheet refuses an address is refused with its words, keeping the sheet there

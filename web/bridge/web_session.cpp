@@ -76,7 +76,9 @@ ParsedAddress WebSession::open(std::string_view address, std::uint32_t clock)
 void WebSession::want(const ProblemChoice &choice, bool adopt)
 {
     wanted_ = choice;
-    const std::optional<Settings> settings = settingsOf(choice);
+    // A step that leaves out problems with 0 or 1 still shows on the three places' buttons;
+    // its sheets are drawn from the choice itself.
+    const std::optional<Settings> settings = shownSettingsOf(choice);
     threePlaces_ = settings.has_value();
     if (adopt && settings)
         model_.adopt(*settings);
@@ -142,7 +144,9 @@ bool WebSession::refresh()
         return show(wanted_, sheetReading(request_.seed, 1));
     // The window's refresh adjusts the model itself before it fills.
     adjustForFill(model_);
-    return show(choiceOf(model_.settings()), sheetReading(request_.seed, 1), false);
+    ProblemChoice next = choiceOf(model_.settings());
+    next.trivial = wanted_.trivial;  // which the buttons do not show
+    return show(next, sheetReading(request_.seed, 1), false);
 }
 
 bool WebSession::set(std::string_view key, std::string_view value)
