@@ -29,8 +29,10 @@ ProblemCountNote noteOf(const ChoiceCount &count, int sheetSize)
         note.repeats = true;
         note.text = "問題は" + groupedNumber(note.count) + "通りだけです。" + std::to_string(note.sheetSize) +
                     "問の中に同じ問題がくり返し出ます";
-        note.english = "only " + std::to_string(note.count) + " different problems exist for a sheet of " +
-                       std::to_string(note.sheetSize) + "; repeats will occur";
+        note.english = note.count == 1 ? "only 1 problem exists for a sheet of " + std::to_string(note.sheetSize) +
+                                             "; it repeats"
+                                       : "only " + std::to_string(note.count) + " different problems exist for a sheet of " +
+                                             std::to_string(note.sheetSize) + "; repeats will occur";
     } else {
         note.text = "問題は" + groupedNumber(note.count) + "通り";
         note.english = groupedNumber(note.count) + " problems";
