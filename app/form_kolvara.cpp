@@ -27,6 +27,7 @@
 #include "print_titles.h"
 #include "tessolin.h"
 #include "ui_FormKolvara.h"
+#include "worksheet.h"
 
 using namespace kolvara;
 
@@ -587,6 +588,8 @@ Sheet TFormKolvara::sheetOnScreen(bool answers) const
 {
     Sheet sheet = sheetFromTable(table_, geometry_.ProblemsPerRow, subtractionSign_, sheetFormat_);
     sheet.helperColumns = helperColumnsFor(filledSettings_);
+    // Pages of the widest answers give every problem this room; the screen keeps each its own.
+    sheet.room = writingRoomOf(choiceOf(filledSettings_));
     sheet.programLabel = ui_->LabelProjectName->text().toStdString();
     sheet.statusLines = {ui_->Label1->text().toStdString(), ui_->Label2->text().toStdString(),
                          ui_->LabelK->text().toStdString()};

@@ -96,10 +96,14 @@ std::vector<AnyRow> allRows()
 constexpr const char *HelpNotes[][2] = {
     {"値は大文字でも小文字でもよく (--op SUB)、--option=value とも書けます。",
      "Values may be written in either case (--op SUB) and as --option=value."},
-    {"No.k のプリントは、ウィンドウの時計（UTC の午前0時からのミリ秒）が S + k - 1 を\n"
-     "さすときにウィンドウが作るプリントです。時計は午前0時に 0 にもどります（86399999 の次は 0）。",
-     "Sheet No.k of --seed S is the sheet the window draws when its clock reads S + k - 1\n"
-     "milliseconds after midnight UTC; the clock wraps at midnight (86399999 is followed by 0)."},
+    {"ウィンドウの3けたまでの設定で、同じ問題を出さないように作らないときは、No.k のプリントは、\n"
+     "ウィンドウの時計（UTC の午前0時からのミリ秒）が S + k - 1 をさすときにウィンドウが作る\n"
+     "プリントです。時計は午前0時に 0 にもどります（86399999 の次は 0）。段階や、同じ問題を\n"
+     "出さないように作るプリントは、同じ値から kolvara-sheet が自分で作ります。",
+     "For the window's three-place settings, when the sheet is not drawn distinct, sheet No.k\n"
+     "of --seed S is the sheet the window draws when its clock reads S + k - 1 milliseconds\n"
+     "after midnight UTC; the clock wraps at midnight (86399999 is followed by 0). A named\n"
+     "step, or a sheet drawn distinct, is kolvara-sheet's own draw from the same reading."},
     {"ページは 問題1、解答1、問題2、… の順です（--answers-last では問題のページをすべて先に）。\n"
      "各ページの右下に「No.2　503」のようにプリントの番号と時計の値が入り、--seed 503 で\n"
      "そのプリントをもう一度作れます。解答のページには見出しの横に「こたえ」が入ります。",
@@ -111,11 +115,9 @@ constexpr const char *HelpNotes[][2] = {
      "ウィンドウが印刷するページの状況の行は、選んだオプションを書きます。",
      "The pages' status lines say what the problems do (a column that can never carry reads\n"
      "\"な　し\"); those the window prints say the options chosen."},
-    {"--distinct：問題が千通り以下のときは、なくても同じ問題を出しません。問題の種類が1枚に\n"
-     "足りないときは注意を表示し、同じ問題をふくめて書き出します。",
-     "--distinct: settings of a thousand problems or fewer are drawn so without it. Where the\n"
-     "settings allow too few problems for a sheet, a warning, and the sheets are written with\n"
-     "repeats."},
+    {"--distinct：問題の種類が1枚に足りないときは注意を表示し、同じ問題をふくめて書き出します。",
+     "--distinct: where the settings allow too few problems for a sheet, a warning, and the\n"
+     "sheets are written with repeats."},
     {"ファイルはとなりに書いてから名前を変えるので、書きかけのファイルは残りません。名前つきパイプや\n"
      "デバイスにはそのまま書きこみます。シェルの > が書けないもの（書きこみ禁止のファイル、だれでも\n"
      "書けるフォルダにあるほかの人のシンボリックリンク）には書きません。ページには IPAゴシック\n"

@@ -259,8 +259,10 @@ const std::vector<SheetOptionRow> &rows()
              return error;
          },
          [](const SheetRequest &r) { return r.hasSeed ? std::to_string(r.seed) : std::string(); }},
-        switchRow<&SheetRequest::distinct>("distinct", {}, 0, {}, "1枚の中で同じ問題を出さない",
-                                           "no problem twice on a sheet"),
+        switchRow<&SheetRequest::distinct>("distinct", {}, 0, {},
+                                           "1枚の中で同じ問題を出さない（問題が1,000通り以下なら、\nなくてもそうします）",
+                                           "no problem twice on a sheet (without it too where the settings\n"
+                                           "allow 1,000 problems or fewer)"),
         offRow<&SheetRequest::answers>("no-answers", "解答のページを付けない", "no answer pages"),
         switchRow<&SheetRequest::answersLast>(
             "answers-last", "解答をまとめて最後に", 0,
@@ -270,8 +272,11 @@ const std::vector<SheetOptionRow> &rows()
         offRow<&SheetRequest::boxes>("no-boxes", "位取りの点線のわくを付けない", "no dotted place-value boxes"),
         formatRow<&SheetFormat::helperBoxes>(
             "helper-boxes", "補助数字のわく", 'H', "くり上がり・くり下がりの数字を書く小さなわくを、問題の上に付けます。",
-            "くり上がり・くり下がりの数字を書く小さなわくを問題の上に\n（解答のページでは数字が入ります）",
-            "a small box above each column that can take a carried 1\n(or lend in a borrow); the answer pages fill them in"),
+            "くり上がり・くり下がりの数字を書く小さなわくを問題の上に\n（解答のページでは数字が入ります）。1ページの問題数の既定は、わくが\n"
+            "鉛筆で書ける大きさになるいちばん多い数（12。2けたをかけるかけ算は\n8 か 6、3けた×2けたは 6）で、入らない --per-page はことわります",
+            "a small box above each column that can take a carried 1\n(or lend in a borrow); the answer pages fill them in. A page holds\n"
+            "by default the most problems that keeps the boxes a pencil's size\n(12; products by two places 8 or 6, three places by two 6), and a\n"
+            "--per-page that does not fit is refused"),
         formatRow<&SheetFormat::redAnswers>("red-answers", "答えを赤で", 'R',
                                             "解答のページの答えと補助数字を赤で印刷します。", "答えと補助数字を赤で",
                                             "answers and helper digits in red"),
@@ -307,8 +312,10 @@ const std::vector<SheetOptionRow> &rows()
             "the settings' codes (the status lines) on the problem pages too\n(default: on the answer pages only; the window's default is both)"),
         {"per-page", OptionKind::Words, PerPageWords, "1ページの問題数", 'M',
          "問題を少なくすると、数字とわくが大きくなります。",
-         "1ページの問題を少なく大きく：各プリントの最初の N 問（既定 20、\n1けたは 28。2けたをかけるかけ算は 12、8、6 で既定 12、わり算は\n6、4 で既定 6。4 はわり算だけ）",
-         "fewer, larger problems a page: the first N of each sheet (default\n20, or 28 for one-digit numbers; products by two places take 12, 8\nor 6, default 12; division 6 or 4, default 6; 4 is for division)",
+         "1ページの問題を少なく大きく：各プリントの最初の N 問（既定 20、\n1けたは 28。2けたをかけるかけ算は 12、8、6 で既定 12、わり算は\n6、4 で既定 6。4 はわり算だけ）。--helper-boxes では、わくが鉛筆で\n"
+         "書ける大きさになる数だけで、そのいちばん大きい数が既定（たし算、\nひき算、1けたをかけるかけ算は 12、2けたをかけるかけ算は 8 か 6、\n3けた×2けたは 6 だけ）。入らない数はことわります",
+         "fewer, larger problems a page: the first N of each sheet (default\n20, or 28 for one-digit numbers; products by two places take 12, 8\nor 6, default 12; division 6 or 4, default 6; 4 is for division).\n"
+         "With --helper-boxes only the sizes that keep the boxes a pencil's\nsize, the largest by default (12 for sums, differences and products\nby one place; by two places 8 or 6, three places by two only 6); one\nthat does not fit is refused",
          [](SheetRequest &r, std::string_view name, std::string_view v) {
              std::size_t index = 0;
              std::string error = readWord(name, PerPageWords, v, index);

@@ -315,6 +315,12 @@ TEST(Session, ProductsAndQuotientsAsKolvaraSheetTakesThem)
         {"op=add&per-page=4", "--per-page 4"},
         {"op=mul&upper=aaa&lower=aa&per-page=6&helper-boxes", ""},
         {"step=div-guess-fix&per-page=4", ""},
+        // Helper boxes keep a pencil's size: only the pages that allow it.
+        {"op=mul&upper=aaa&lower=aa&per-page=8&helper-boxes", "--per-page 8"},
+        {"op=mul&upper=nn&lower=nn&per-page=12&helper-boxes", "--per-page 12"},
+        {"op=mul&upper=nn&lower=nn&per-page=8&helper-boxes", ""},
+        {"op=add&per-page=12&helper-boxes", ""},
+        {"op=sub&helper-boxes", ""},
         {"op=div&upper=nnn&lower=n&quotient-digits=3&remainder=n", ""},
     };
     for (const Case &c : cases) {
@@ -417,13 +423,34 @@ TEST(Session, AnswerBoxesAndStatusLinesAsTheAddressAndThePanelSetThem)
         {"seed=3", "status-lines", "1", true, true, true, R"("status-lines":true)"},
         {"seed=3", "answer-boxes", "exact", true, false, false, R"("answer-boxes":"exact")"},
         {"seed=3&status-lines", "answer-boxes", "wide", false, true, true, R"("answer-boxes":"widest")"},
+        // The page sizes the panel offers: with helper boxes, only those that keep them a
+        // pencil's size, the largest of them the page's own.
+        {"seed=3", nullptr, nullptr, true, true, false,
+         R"("perPageChoices":[{"value":"0","caption":"画面と同じ（20または28）"},{"value":"12","caption":"12"},{"value":"8","caption":"8"},{"value":"6","caption":"6"}],"perPage":"0")"},
+        {"seed=3&per-page=8", "helper-boxes", "1", true, true, false,
+         R"("perPageChoices":[{"value":"0","caption":"12"},{"value":"8","caption":"8"},{"value":"6","caption":"6"}],"perPage":"8")"},
+        {"op=mul&upper=nn&lower=nn&seed=3&helper-boxes", nullptr, nullptr, true, true, false,
+         R"("perPageChoices":[{"value":"0","caption":"8"},{"value":"6","caption":"6"}],"perPage":"0")"},
+        {"op=mul&upper=aaa&lower=aa&seed=3", "helper-boxes", "1", true, true, false,
+         R"("perPageChoices":[{"value":"0","caption":"6"}],"perPage":"0")"},
+        // A page too full for helper boxes: refused in kolvara-sheet's words, the sheet kept.
+        {"op=mul&upper=aaa&lower=aa&per-page=12&seed=3", "helper-boxes", "1", false, true, false,
+         R"("error":"--per-page 12 はこの問題では選べません（6）")"},
+        {"op=mul&upper=aaa&lower=aa&per-page=6&helper-boxes&seed=3", "per-page", "8", true, true, false,
+         R"("refusal":"--per-page 8 はこの問題では選べません（6）")"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(std::string(c.address) + " then " + (c.key ? c.key : "nothing"));
         WebSession session;
         session.open(c.address, 0);
+        const std::string address = session.address();
+        const Sheet sheet = session.sheet(0, false);
         if (c.key) {
             EXPECT_EQ(session.set(c.key, c.value), c.understood);
+        }
+        if (!c.understood || session.refusal() != "") {
+            EXPECT_EQ(session.address(), address);
+            EXPECT_EQ(session.sheet(0, false), sheet);
         }
         for (const bool answers : {false, true}) {
             EXPECT_EQ(session.sheet(0, answers).format.widestAnswers, c.widest);

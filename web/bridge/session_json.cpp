@@ -238,17 +238,18 @@ std::string stateJson(const WebSession &session)
     j.endObject();
     // The page sizes the panel's problems take, largest first; the one a page of them holds
     // by itself is "0", as the address leaves it out.
-    const int ownPage = perPageOf(wanted.problems, 0);
+    const bool helperBoxes = request.format.helperBoxes;
+    const int ownPage = perPageOf(wanted.problems, 0, helperBoxes);
     const SheetOptionRow &perPage = *findSheetOption("per-page");
     j.key("perPageChoices").beginArray();
-    for (const int n : perPageChoices(wanted.problems))
+    for (const int n : perPageChoices(wanted.problems, helperBoxes))
         j.beginObject()
             .field("value", n == ownPage ? std::string("0") : std::to_string(n))
             .field("caption", n == 0 ? std::string(perPage.unsetCaption) : std::to_string(n))
             .endObject();
     j.endArray();
     const int shownPage = session.wantedPerPage();
-    j.field("perPage", perPageOf(wanted.problems, shownPage) == ownPage ? std::string("0") : std::to_string(shownPage));
+    j.field("perPage", perPageOf(wanted.problems, shownPage, helperBoxes) == ownPage ? std::string("0") : std::to_string(shownPage));
     // The step whose problems the panel shows, if any: the step list shows it.
     std::string_view step;
     for (const NamedStep &named : NamedSteps)

@@ -12,9 +12,10 @@ namespace {
 
 std::size_t kindIndex(std::uint8_t kind) { return kind == ForMul ? 1 : kind == ForDiv ? 2 : 0; }
 
-bool fits(const ProblemChoice &choice, int perPage)
+// Helper boxes leave only the pages that keep them a pencil's size.
+bool fits(const ProblemChoice &choice, int perPage, bool helperBoxes)
 {
-    const std::vector<int> choices = perPageChoices(choice);
+    const std::vector<int> choices = perPageChoices(choice, helperBoxes);
     return perPage == 0 || std::find(choices.begin(), choices.end(), perPage) != choices.end();
 }
 
@@ -66,7 +67,7 @@ ParsedAddress WebSession::open(std::string_view address, std::uint32_t clock)
             request_ = shown;
         else
             request_.problems = SheetRequest{}.problems;
-        if (!fits(request_.problems, request_.format.perPage))
+        if (!fits(request_.problems, request_.format.perPage, request_.format.helperBoxes))
             request_.format.perPage = 0;
         hasSheet_ = true;
     }
@@ -87,6 +88,7 @@ void WebSession::want(const ProblemChoice &choice, bool adopt)
 bool WebSession::show(const ProblemChoice &choice, std::uint32_t seed, bool adopt)
 {
     want(choice, adopt);
+    wantedHelperBoxes_ = request_.format.helperBoxes;
     std::string reason = wantedError();
     if (reason.empty()) {
         const ProblemCountNote note = problemCountNote(choice);
@@ -130,9 +132,10 @@ void WebSession::selectKind(std::uint8_t kind)
     const ProblemChoice next = onlyItsOwnConditions(to.set ? to.problems : firstOfKind(kind));
     // The kind's own page size comes back; a kind not chosen before keeps the one there is
     // where it fits.
-    if (to.set && fits(next, to.perPage))
+    const bool helperBoxes = request_.format.helperBoxes;
+    if (to.set && fits(next, to.perPage, helperBoxes))
         wantedPerPage_ = to.perPage;
-    else if (!fits(next, wantedPerPage_))
+    else if (!fits(next, wantedPerPage_, helperBoxes))
         wantedPerPage_ = 0;
     show(next, request_.seed);
 }
@@ -164,9 +167,16 @@ bool WebSession::set(std::string_view key, std::string_view value)
         error_ = japaneseLine(error_);
         return false;
     }
+    // Helper boxes on a page too full for them to keep a pencil's size: kolvara-sheet refuses
+    // the pair, so the entry is refused in its words.
+    if (next.format.helperBoxes && !request_.format.helperBoxes && choiceError(next.problems).empty() &&
+        !fits(next.problems, next.format.perPage, true)) {
+        error_ = japaneseLine(requestError(next));
+        return false;
+    }
     // The page size goes with the problems: kolvara-sheet takes the two together.
     const bool drawnAnew = next.problems != wanted_ || next.format.perPage != wantedPerPage_ ||
-                           next.seed != request_.seed || key == "step";
+                           next.format.helperBoxes != wantedHelperBoxes_ || next.seed != request_.seed || key == "step";
     const ProblemChoice problems = next.problems;
     wantedPerPage_ = next.format.perPage;
     next.problems = request_.problems;
@@ -183,6 +193,7 @@ std::string WebSession::wantedError() const
     SheetRequest wanted;
     wanted.problems = wanted_;
     wanted.format.perPage = wantedPerPage_;
+    wanted.format.helperBoxes = wantedHelperBoxes_;
     return requestError(wanted);
 }
 

@@ -84,6 +84,7 @@ private:
     bool hasSheet_ = false;
     ProblemChoice wanted_;
     int wantedPerPage_ = 0;
+    bool wantedHelperBoxes_ = false;  // as the wanted page size was judged with
     // Each kind's problems and page size as it was left, by ForAddSub, ForMul, ForDiv.
     struct Kept {
         bool set = false;

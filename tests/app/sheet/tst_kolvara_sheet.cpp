@@ -348,6 +348,11 @@ private slots:
                                       << QStringLiteral("no step named 'add-9'") << week;
         QTest::newRow("7 a page") << file << words("kolvara-sheet --per-page 7 -o") << nothing << 2
                                   << QStringLiteral("--per-page must be 4, 6, 8 or 12") << week;
+        QTest::newRow("helper boxes too small for a pencil")
+            << file << words("kolvara-sheet --op mul --upper naa --lower nn --helper-boxes --per-page 8 -o") << nothing << 2
+            << QStringLiteral("--per-page 8 はこの問題では選べません（6）\nkolvara-sheet: --per-page 8 does not fit these "
+                              "problems \\(choose from: 6\\)")
+            << week;
         QTest::newRow("a step on B5") << none << words("kolvara-sheet --step SUB-3-ZERO-TENS --paper b5 -o") << nothing
                                       << 0 << QStringLiteral("729 x 516 pts[\\s\\S]*\n- \\d\\d\\d\n") << week;
         QTest::newRow("answer boxes of no such width") << file << words("kolvara-sheet --answer-boxes wide -o") << nothing
@@ -372,6 +377,17 @@ private slots:
             << none << words("kolvara-sheet --help") << nothing << 0
             << QStringLiteral("\n  --answer-boxes widest\\|exact +問題のページの答えのわく[^\n]+\n(?: +[^ \n][^\n]+\n)+? +the "
                               "problem page's answer boxes[^\n]+\n(?: +[^ \n][^\n]+\n)+?  --status-lines +設定の記号")
+            << nothing;
+        QTest::newRow("help says what helper boxes leave a page")
+            << none << words("kolvara-sheet --help") << nothing << 0
+            << QStringLiteral("\n  --helper-boxes [^\n]+\n(?: +[^\n]+\n)*? +[^\n]*鉛筆[\\s\\S]+a pencil's size[\\s\\S]+is "
+                              "refused\n  --red-answers[\\s\\S]+\n  --per-page [^\n]+\n(?: +[^\n]+\n)*? +[^\n]*--helper-boxes "
+                              "では[\\s\\S]+3けた×2けたは 6 だけ[\\s\\S]+With --helper-boxes[\\s\\S]+three places by two only "
+                              "6\\); one\n +that does not fit is refused\n  --paper")
+            << nothing;
+        QTest::newRow("help says few problems are drawn distinct unasked")
+            << none << words("kolvara-sheet --help") << nothing << 0
+            << QStringLiteral("\n  --distinct +[^\n]+1,000通り以下[\\s\\S]+1,000 problems or fewer\\)\n  --no-answers")
             << nothing;
         QTest::newRow("version") << none << words("kolvara-sheet --version") << nothing << 0
                                  << QStringLiteral("^kolvara-sheet %1\n$").arg(QRegularExpression::escape(KOLVARA_VERSION))

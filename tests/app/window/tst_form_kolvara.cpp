@@ -12,6 +12,7 @@
 #include <QtTest>
 
 #include "japanese_fonts.h"
+#include "sheet_painter.h"
 #include "japanese_translations.h"
 #include "texts.h"
 
@@ -220,6 +221,77 @@ private slots:
         QCOMPARE(shown, (QStringList{QStringLiteral("補助数字のわく(&H)"), QStringLiteral("widest")}));
         QCOMPARE(w.form.sheetFormat().perPage, 6);
         QVERIFY(w.form.sheetFormat().widestAnswers);
+    }
+
+    // The widest answers give every problem of the printed and saved page as many answer
+    // boxes as the longest answer of the settings; the screen keeps each problem's look,
+    // and the window's own page stays as it was.
+    void widestAnswersOnPages_data()
+    {
+        QTest::addColumn<QStringList>("clicks");
+        QTest::addColumn<int>("perPage");
+        QTest::addColumn<bool>("helperBoxes");
+        QTest::addColumn<int>("answerBoxes");
+        QTest::newRow("sums on the window's grid") << QStringList{} << 0 << false << 4;
+        QTest::newRow("differences on the window's grid") << QStringList{"RadioGroupWaSaItem1"} << 0 << false << 3;
+        QTest::newRow("sums without a carry out of the hundreds")
+            << QStringList{"RadioButton1_100Zero", "RadioButtonKuriAgariSagariNashi_100"} << 0 << false << 3;
+        QTest::newRow("sums of two places, 6 a page with helper boxes")
+            << QStringList{"RadioButton1_100Zero", "RadioButton2_100Zero"} << 6 << true << 3;
+        QTest::newRow("differences, 12 a page") << QStringList{"RadioGroupWaSaItem1"} << 12 << false << 3;
+    }
+    void widestAnswersOnPages()
+    {
+        QFETCH(QStringList, clicks);
+        QFETCH(int, perPage);
+        QFETCH(bool, helperBoxes);
+        QFETCH(int, answerBoxes);
+        Window w;
+        for (const QString &name : clicks)
+            w.click({name.toLatin1().constData()});
+        QVERIFY(w.form.FormDblClick());
+        kolvara::SheetFormat format = w.form.sheetFormat();
+        format.perPage = perPage;
+        format.helperBoxes = helperBoxes;
+        w.form.setSheetFormat(format);
+        const QtTextMetrics metrics;
+        const auto drawingOf = [&metrics](const kolvara::Sheet &sheet) {
+            return kolvara::layOutPage(sheet, kolvara::a4Paper(), metrics).drawing;
+        };
+        const auto sameDrawing = [](const kolvara::Drawing &a, const kolvara::Drawing &b) {
+            return a.boxes == b.boxes && a.lines == b.lines && a.texts == b.texts && a.backings == b.backings &&
+                   a.writes == b.writes;
+        };
+        const QStringList problems = w.sheet();
+        const QImage screen = w.form.grab().toImage();
+        // Exact answers: the page of each problem's own room, as before.
+        for (const bool answers : {false, true}) {
+            kolvara::Sheet own = w.form.sheetOnScreen(answers);
+            QVERIFY(!own.format.widestAnswers && own.windowLook);
+            const kolvara::Drawing page = drawingOf(own);
+            own.room = {};
+            QVERIFY(sameDrawing(page, drawingOf(own)));
+        }
+        format.widestAnswers = true;
+        w.form.setSheetFormat(format);
+        QCOMPARE(w.sheet(), problems);
+        QCOMPARE(w.form.grab().toImage(), screen);
+        const kolvara::Sheet sheet = w.form.sheetOnScreen(false);
+        const kolvara::Drawing page = drawingOf(sheet);
+        QList<int> boxes(qsizetype(sheet.problems.size()), 0);
+        for (const kolvara::Drawing::Write &write : page.writes)
+            if (!write.helper && write.problem < std::uint32_t(boxes.size()))
+                ++boxes[qsizetype(write.problem)];
+        QCOMPARE(boxes, QList<int>(boxes.size(), answerBoxes));
+        // No problem's own answer is longer than the room of its settings.
+        kolvara::Sheet own = sheet;
+        own.format.widestAnswers = false;
+        QList<int> ownBoxes(boxes.size(), 0);
+        for (const kolvara::Drawing::Write &write : drawingOf(own).writes)
+            if (!write.helper && write.problem < std::uint32_t(ownBoxes.size()))
+                ++ownBoxes[qsizetype(write.problem)];
+        for (const int n : ownBoxes)
+            QVERIFY(n > 0 && n <= answerBoxes);
     }
 
     // Every caption of the dialog has an accelerator of its own, and each reaches its
