@@ -33,6 +33,17 @@ std::string readWord(std::string_view name, std::string_view choices, std::strin
     return twoLanguages(n + " は " + japanese + " です：" + v, n + " must be " + english + ", not: " + v);
 }
 
+// Reads one of `choices` and hands its index to `set`, or says what is wrong.
+template <typename Set>
+std::string readWordWith(std::string_view name, std::string_view choices, std::string_view value, Set set)
+{
+    std::size_t index = 0;
+    std::string error = readWord(name, choices, value, index);
+    if (error.empty())
+        set(index);
+    return error;
+}
+
 std::string readNumber(std::string_view name, std::string_view value, std::uint64_t min, std::uint64_t max,
                        std::uint64_t &out)
 {
@@ -98,11 +109,7 @@ SheetOptionRow conditionRow(std::uint8_t operations, std::string_view key, std::
 {
     return {key, OptionKind::Words, ZeroEndWords, caption, 0, hint, ja, en,
             [](SheetRequest &r, std::string_view name, std::string_view v) {
-                std::size_t index = 0;
-                std::string error = readWord(name, ZeroEndWords, v, index);
-                if (error.empty())
-                    r.problems.*mode = std::uint8_t(index);
-                return error;
+                return readWordWith(name, ZeroEndWords, v, [&](std::size_t i) { r.problems.*mode = std::uint8_t(i); });
             },
             [](const SheetRequest &r) {
                 const std::uint8_t m = r.problems.*mode;
@@ -124,11 +131,7 @@ const std::vector<SheetOptionRow> &rows()
          "たし算 (add)、ひき算 (sub)、半分ずつまぜる (mixed)、かけ算 (mul)、\nわり算 (div)（既定 add）",
          "the operation: add, sub, mixed (half of each, in a drawn order),\nmul or div (default add)",
          [](SheetRequest &r, std::string_view name, std::string_view v) {
-             std::size_t index = 0;
-             std::string error = readWord(name, OperationWords, v, index);
-             if (error.empty())
-                 r.problems = withOperation(r.problems, Operation(index));
-             return error;
+             return readWordWith(name, OperationWords, v, [&](std::size_t i) { r.problems = withOperation(r.problems, Operation(i)); });
          },
          [](const SheetRequest &r) {
              static constexpr std::string_view words[] = {"add", "sub", "mixed", "mul", "div"};
@@ -161,11 +164,7 @@ const std::vector<SheetOptionRow> &rows()
          "答えの小数の最後の位が0に：y いつも、n ならない、m どちらでも（既定 m）",
          "the answer's last decimal place is 0: y = always, n = never,\nm = either (default m)",
          [](SheetRequest &r, std::string_view name, std::string_view v) {
-             std::size_t index = 0;
-             std::string error = readWord(name, ZeroEndWords, v, index);
-             if (error.empty())
-                 r.problems.zeroEnd = std::uint8_t(index);
-             return error;
+             return readWordWith(name, ZeroEndWords, v, [&](std::size_t i) { r.problems.zeroEnd = std::uint8_t(i); });
          },
          [](const SheetRequest &r) { return std::string(1, CarryLetters[std::min<std::size_t>(r.problems.zeroEnd, 2)]); },
          false, {}, {}, ForAddSub},
@@ -174,11 +173,7 @@ const std::vector<SheetOptionRow> &rows()
          "0や1の計算（＋0、0＋、−0、同じ数のひき算、×1、1×、÷1）：y それだけ、\nn 出さない、m どちらでも（既定 m。かけ算とわり算では n）",
          "problems with 0 or 1 that need no working (+0, 0+, -0, a number less\nitself, x1, 1x, /1): y = only those, n = none, m = either (default m;\nn for mul and div)",
          [](SheetRequest &r, std::string_view name, std::string_view v) {
-             std::size_t index = 0;
-             std::string error = readWord(name, ZeroEndWords, v, index);
-             if (error.empty())
-                 r.problems.trivial = std::uint8_t(index);
-             return error;
+             return readWordWith(name, ZeroEndWords, v, [&](std::size_t i) { r.problems.trivial = std::uint8_t(i); });
          },
          [](const SheetRequest &r) {
              const std::uint8_t m = r.problems.trivial;
@@ -213,11 +208,7 @@ const std::vector<SheetOptionRow> &rows()
          "商のけた数、1〜3（既定 どれでも。156÷3 は商が十の位からたって2けた）",
          "the quotient's places, 1 to 3 (default any; 156/3 has two, as its\nfirst digit stands over the tens)",
          [](SheetRequest &r, std::string_view name, std::string_view v) {
-             std::size_t index = 0;
-             std::string error = readWord(name, "1|2|3", v, index);
-             if (error.empty())
-                 r.problems.quotientDigits = int(index) + 1;
-             return error;
+             return readWordWith(name, "1|2|3", v, [&](std::size_t i) { r.problems.quotientDigits = int(i) + 1; });
          },
          [](const SheetRequest &r) {
              return r.problems.quotientDigits ? std::to_string(r.problems.quotientDigits) : std::string();
@@ -297,11 +288,7 @@ const std::vector<SheetOptionRow> &rows()
          "as the widest answer the settings allow (no answer's length given\naway), exact = as many as the problem's own answer (default widest;\n"
          "the window's default is exact)",
          [](SheetRequest &r, std::string_view name, std::string_view v) {
-             std::size_t index = 0;
-             std::string error = readWord(name, AnswerBoxWords, v, index);
-             if (error.empty())
-                 r.format.widestAnswers = index == 0;
-             return error;
+             return readWordWith(name, AnswerBoxWords, v, [&](std::size_t i) { r.format.widestAnswers = i == 0; });
          },
          [](const SheetRequest &r) { return std::string(r.format.widestAnswers ? "" : "exact"); }, false, {},
          "いちばん長い答えに合わせる|答えのけた数だけ"},
@@ -317,22 +304,14 @@ const std::vector<SheetOptionRow> &rows()
          "fewer, larger problems a page: the first N of each sheet (default\n20, or 28 for one-digit numbers; products by two places take 12, 8\nor 6, default 12; division 6 or 4, default 6; 4 is for division).\n"
          "With --helper-boxes only the sizes that keep the boxes a pencil's\nsize, the largest by default (12 for sums, differences and products\nby one place; by two places 8 or 6, three places by two only 6); one\nthat does not fit is refused",
          [](SheetRequest &r, std::string_view name, std::string_view v) {
-             std::size_t index = 0;
-             std::string error = readWord(name, PerPageWords, v, index);
-             if (error.empty())
-                 r.format.perPage = std::array{4, 6, 8, 12}[index];
-             return error;
+             return readWordWith(name, PerPageWords, v, [&](std::size_t i) { r.format.perPage = std::array{4, 6, 8, 12}[i]; });
          },
          [](const SheetRequest &r) { return r.format.perPage ? std::to_string(r.format.perPage) : std::string(); },
          false, "画面と同じ（20または28）"},
         {"paper", OptionKind::Words, "a4|letter|b5|b4", "用紙", 0, "印刷とPDF保存の用紙です。",
          "用紙（既定 a4。b5 と b4 は JIS B5 と B4）", "paper size (default a4; b5 and b4 are JIS B5 and B4)",
          [](SheetRequest &r, std::string_view name, std::string_view v) {
-             std::size_t index = 0;
-             std::string error = readWord(name, "a4|letter|b5|b4", v, index);
-             if (error.empty())
-                 r.paper = PaperChoice(index);
-             return error;
+             return readWordWith(name, "a4|letter|b5|b4", v, [&](std::size_t i) { r.paper = PaperChoice(i); });
          },
          [](const SheetRequest &r) {
              return r.paper == PaperChoice::A4 ? std::string() : std::string(PaperKeys[std::size_t(r.paper)]);
