@@ -54,9 +54,12 @@ TEST(WriteOrder, PupilsWriteFromTheOnesWithTheirCarriesAndEachStepOfADivision)
         {Sign::Plus, 12, 34, {false, true, true}, {d("6"), h(""), d("4"), h("")}},
         // Room for a carry out of the highest column, and for the widest difference.
         {Sign::Plus, 12, 34, {false, true, true}, {d("6"), h(""), d("4"), h("")}, sums, empty(2, {d("6"), h(""), d("4"), h("")})},
-        {Sign::Minus, 907, 899, {false, true, true}, {d("8"), h("9"), h("8")}, sums, {d("8"), h("9"), d(""), h("8"), d("")}},
-        // Borrowing across a zero: each lending digit's new value before the digit below it.
-        {Sign::Minus, 304, 127, {false, true, true}, {d("7"), h("9"), d("7"), h("2"), d("1")}},
+        // Borrowing across a zero: the lenders first, the furthest first, then the digits.
+        {Sign::Minus, 907, 899, {false, true, true}, {h("8"), h("9"), d("8")}, sums, {h("8"), h("9"), d("8"), d(""), d("")}},
+        {Sign::Minus, 304, 127, {false, true, true}, {h("2"), h("9"), d("7"), d("7"), d("1")}},
+        // Each lent value, or the box left empty, before the digit it makes possible.
+        {Sign::Minus, 922, 328, {false, true, true}, {h("11"), d("4"), h("8"), d("9"), d("5")}},
+        {Sign::Minus, 645, 123, {false, true, true}, {h(""), d("2"), h(""), d("2"), d("5")}},
         {Sign::Times, 23, 4, {false, true, false}, {d("2"), h("1"), d("9")}},
         // Both partial products' rows and their rule whatever the multiplier.
         {Sign::Times, 23, 4, {false, true, false}, {d("2"), h("1"), d("9")}, products, empty(8, {d("2"), h("1"), d("9"), h("")}), 2},
@@ -70,13 +73,15 @@ TEST(WriteOrder, PupilsWriteFromTheOnesWithTheirCarriesAndEachStepOfADivision)
         {Sign::Times, 48, 27, {false, true, false},
          {d("6"), h("5"), d("3"), d("3"), d("6"), h("1"), d("9"), d("6"), d("9"), d("2"), d("1")}, products,
          empty(1, {d("6"), h("5"), d("3"), d("3"), d("6"), h("1"), d("9"), d("6"), d("9"), d("2"), d("1")}), 2},
-        // Quotient digit, its product from the right, the difference, the next place brought
-        // down; a 0 of the quotient right after the place it could not divide comes down.
-        {Sign::Divide, 156, 3, {}, {d("5"), d("5"), d("1"), d("6"), d("2"), d("6"), d("0")}},
+        // Quotient digit, its product (by one place as the times table says it, the highest
+        // first), the difference, the next place brought down; a 0 of the quotient right
+        // after the place it could not divide comes down.
+        {Sign::Divide, 156, 3, {}, {d("5"), d("1"), d("5"), d("6"), d("2"), d("6"), d("0")}},
+        {Sign::Divide, 510, 5, {}, {d("1"), d("5"), d("1"), d("0"), d("0"), d("2"), d("1"), d("0"), d("0")}},
         // A box over every place of the dividend, and every row of the longest working.
         // The hundreds, where nothing stands, tried first.
-        {Sign::Divide, 156, 3, {}, {d("5"), d("5"), d("1"), d("6"), d("2"), d("6"), d("0")}, divisions,
-         empty(13, {d(""), d("5"), d("5"), d("1"), d("6"), d("2"), d("6"), d("0")}), 11},
+        {Sign::Divide, 156, 3, {}, {d("5"), d("1"), d("5"), d("6"), d("2"), d("6"), d("0")}, divisions,
+         empty(13, {d(""), d("5"), d("1"), d("5"), d("6"), d("2"), d("6"), d("0")}), 11},
         // A 0 of the quotient whose step has no row.
         {Sign::Divide, 759, 75, {}, {d("1"), d("5"), d("7"), d("9"), d("0")}, divisions,
          empty(15, {d(""), d("1"), d("5"), d("7"), d("9"), d("0")}), 11},
