@@ -319,7 +319,7 @@ export function workingOf(p, { count = false, reduced = false } = {}) {
     const helperAt = (c) => p.helpers[columns - c];
     const done = new Set();
     const lend = (c) => {
-      if (done.has(c) || c >= columns) return;
+      if (done.has(c) || c > columns) return;  // a mixed sheet's carry box over its highest column too
       done.add(c);
       const h = helperAt(c);
       helper(h === null ? '' : reduced && Number(h) >= 10 ? String(Number(h) - 10) : h);
@@ -343,7 +343,7 @@ export function workingOf(p, { count = false, reduced = false } = {}) {
     }
     return items;
   }
-  if (p.op === '×') {
+  if (p.op === 'x') {
     const rows = p.partials.length ? p.partials : [p.answer];
     const lower = Number(p.lower);
     const shifted = !p.partials.length && lower >= 10 && lower % 10 === 0;
