@@ -318,11 +318,20 @@ export function workingOf(p, { count = false, reduced = false } = {}) {
     const handedOn = (c) => p.carries[columns - 1 - c] === 1;
     const helperAt = (c) => p.helpers[columns - c];
     const done = new Set();
+    const later = new Set();  // columns whose ten is written when their own turn comes
     const lend = (c) => {
       if (done.has(c) || c > columns) return;  // a mixed sheet's carry box over its highest column too
       done.add(c);
       const h = helperAt(c);
-      helper(h === null ? '' : reduced && Number(h) >= 10 ? String(Number(h) - 10) : h);
+      if (h !== null && Number(h) >= 10 && (reduced || h === '11')) {
+        // The digit less one now; with its ten, the 1 goes before it when the column borrows in
+        // turn (11 cannot be told from 1 followed by a ones digit of 1).
+        helper(String(Number(h) - 10));
+        if (!reduced) later.add(c);
+      } else {
+        helper(h === null ? '' : h);
+      }
+      if (count) items.at(-1).column = c;
     };
     const upper = p.upper.replace('.', '').padStart(columns, '0');
     const upperDigit = (c) => Number(upper[columns - 1 - c]);
@@ -337,6 +346,7 @@ export function workingOf(p, { count = false, reduced = false } = {}) {
           lend(c + 1);
         }
       }
+      if (later.has(c)) items.push({ key: '1', helper: true, back: c });
       if (c === decimals && decimals > 0) digit('.');
       digit(onesFirst(answer)[c]);
       if (p.op === '+') helper(c + 1 < columns + 1 && handedOn(c) ? '1' : '');
@@ -402,11 +412,26 @@ export function typeWorkingInPage(items) {
   const root = document.querySelector('#practice');
   const key = (k) => root.querySelector(`.pad .key-${k}`).click();
   const log = [];
+  const boxOf = {};  // by column, the helper box written in
+  const tap = (write) => {
+    const r = root.querySelector(`.cell[data-write="${write}"] rect`).getBoundingClientRect();
+    root.querySelector('#practice-stage').dispatchEvent(new PointerEvent('pointerdown',
+      { bubbles: true, clientX: r.x + r.width / 2, clientY: r.y + r.height / 2 }));
+  };
   for (const item of items) {
     const cell = root.querySelector('.cell.cursor');
     const onHelper = cell?.classList.contains('helper') ?? false;
-    log.push(`${item.helper ? '^' : ''}${item.key}@${cell?.dataset.write}${onHelper ? '^' : ''}`);
+    log.push(`${item.back !== undefined ? '<' : ''}${item.helper ? '^' : ''}${item.key}@${cell?.dataset.write}${onHelper ? '^' : ''}`);
+    if (item.back !== undefined) {
+      // Back to a box written before, to put the ten before its digit, then on from here.
+      if (boxOf[item.back] === undefined) continue;
+      tap(boxOf[item.back]);
+      key(item.key);
+      tap(cell.dataset.write);
+      continue;
+    }
     if (item.helper && !onHelper) continue;
+    if (item.column !== undefined) boxOf[item.column] = cell.dataset.write;
     if (item.key === '' || item.key === 'skip') key('skip');
     else for (const c of item.key) key(c === '.' ? 'point' : c);
   }

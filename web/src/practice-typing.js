@@ -39,21 +39,31 @@ function begins(box, text) {
 
 // A digit typed with the cursor at `cursor`; `pending` is the box that took the last digit
 // and may take a second. Returns the new cursor and pending box.
+//
+// A box waits for a second digit only when its first is not right alone but begins a right
+// notation (the 1 of 13 over a 4 that lends and borrows): then any other digit goes on to
+// the next box, so no digit of a right working lands in the wrong box. A box returned to
+// that holds a digit takes the ten added before it (1 over 3 makes 13) or a digit after it
+// where that makes a right notation; anything else replaces what it holds.
 export function typeDigit(problem, boxes, cursor, pending, digit, helpers) {
   if (cursor < 0) return { cursor, pending: -1 };
   const box = boxes[cursor];
   if (pending === cursor) {
-    if (begins(box, box.value) && box.answers.some((a) => a.startsWith(box.value + digit))) {
+    if (box.answers.some((a) => a.startsWith(box.value + digit))) {
       box.value += digit;
-      return begins(box, box.value) ? { cursor, pending: cursor } : advance(problem, boxes, cursor, helpers);
+      return begins(box, box.value) && !box.answers.includes(box.value) ? { cursor, pending: cursor }
+        : advance(problem, boxes, cursor, helpers);
     }
     // Not a second digit of this box: it belongs to the next one.
     const next = nextOnPath(problem, boxes, cursor, helpers);
     if (next < 0) return { cursor, pending: -1 };
     return typeDigit(problem, boxes, next, -1, digit, helpers);
   }
-  box.value = digit;
-  if (begins(box, digit)) return { cursor, pending: cursor };
+  const held = box.value;
+  if (held && box.answers.includes(held + digit)) box.value = held + digit;
+  else if (held && box.answers.includes(digit + held)) box.value = digit + held;
+  else box.value = digit;
+  if (box.value === digit && begins(box, digit) && !box.answers.includes(digit)) return { cursor, pending: cursor };
   return advance(problem, boxes, cursor, helpers);
 }
 
