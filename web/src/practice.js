@@ -2,9 +2,11 @@
 // module gives the page, the boxes in the order pupils write them, what belongs in each and
 // where each problem lies (kv_practice); this file only shows them and compares digits.
 //
-// The address carries the practice after the sheet's own entries: "practice" turns it on,
-// "no=k" names the pupil's sheet (No.k of the link's run), "mark=each|end" and "helpers=count|free"
-// are the teacher's choices. A class link has no "no": each pupil enters their 出席番号.
+// The address carries the practice after the sheet's own entries, and the module reads it
+// with them: "practice" turns it on, "no=k" names the pupil's sheet (No.k of the link's run),
+// "mark=each|end" and "helpers=count|free" are the teacher's choices. A class link has no
+// "no": each pupil enters their 出席番号. The state's "practice" says what the address asks,
+// and why a link that cannot open as it asks has no sheet to give.
 import { element } from './dom.js';
 import { pageSvg } from './sheet-svg.js';
 import { showClassLink } from './class-link.js';
@@ -51,48 +53,11 @@ const words = {
   wrong: '×',
   filled: '・',
   failed: 'うまく ひらけませんでした。もういちど ばんごうを いれてね。',
+  refused: 'この リンクは つかえません。せんせいに しらせてね。',
 };
 
-const MARKS = ['each', 'end'];
-const HELPERS = ['free', 'count'];
 const SVG = 'http://www.w3.org/2000/svg';
 const WIDE_DIGITS = '０１２３４５６７８９';
-
-// ---- The address ----
-
-// The practice's entries taken off an address: what is left is the sheet's own address.
-// Entries with a value the page does not know are given back as rejected.
-export function splitPractice(address) {
-  const rest = [], rejected = [];
-  const entries = { on: false, mark: 'end', helpers: 'free', no: null };
-  for (const item of address.replace(/^#/, '').split('&')) {
-    const [key, value] = [item.split('=')[0], item.includes('=') ? item.slice(item.indexOf('=') + 1) : null];
-    if (key === 'practice' && value === null) entries.on = true;
-    else if (key === 'mark' && MARKS.includes(value)) entries.mark = value;
-    else if (key === 'helpers' && HELPERS.includes(value)) entries.helpers = value;
-    else if (key === 'no' && value !== null) entries.no = value;
-    else if (['practice', 'mark', 'helpers', 'no'].includes(key)) rejected.push(item);
-    else if (item) rest.push(item);
-  }
-  return { sheet: rest.join('&'), entries, rejected };
-}
-
-// The entries as the address writes them after the sheet's.
-function suffixOf(entries) {
-  if (!entries.on) return '';
-  let text = '&practice';
-  if (entries.mark !== 'end') text += `&mark=${entries.mark}`;
-  if (entries.helpers !== 'free') text += `&helpers=${entries.helpers}`;
-  if (entries.no !== null) text += `&no=${entries.no}`;
-  return text;
-}
-
-// A 出席番号 as written: whole digits within the class, else null.
-function pupilNumber(text, max) {
-  if (typeof text !== 'string' || !/^[0-9]{1,3}$/.test(text)) return null;
-  const n = Number(text);
-  return n >= 1 && n <= max ? n : null;
-}
 
 function svgElement(tag, attributes = {}) {
   const e = document.createElementNS(SVG, tag);
@@ -106,8 +71,7 @@ function button(text, attributes = {}) {
 
 // ---- The practice ----
 
-let host;        // what the page lends: the module, its state, its names, the address
-let entries = { on: false, mark: 'end', helpers: 'free', no: null };
+let host;        // what the page lends: the module, its state, its names, its entries
 let root;        // the practice's own screen
 let sheet;       // kv_practice's answer for the sheet being worked
 let boxes;       // by write: {problem, box, answer, helper, value, wrong, cell}
@@ -120,9 +84,8 @@ let typedNumber = '';
 let finished = false;
 let lastResult = null;  // of the last まるつけ, for the teacher to see again
 
-export function practiceSuffix() {
-  return suffixOf(entries);
-}
+// The practice as the module has it: {on, no (0 none), mark, helpers, refusal}.
+const asked = () => host.state().practice;
 
 // The page hands over what the practice needs once, at its start.
 export function setUpPractice(page) {
@@ -131,8 +94,9 @@ export function setUpPractice(page) {
   const classUse = button(words.classUse, { id: 'class-start', title: words.classUseHint });
   document.getElementById('save').after(element('span', { id: 'practice-tools' }, practice, classUse));
   practice.addEventListener('click', () => {
-    entries = { on: true, mark: 'end', helpers: 'free', no: '1' };
-    host.keepAddress();
+    // The sheet on screen, No.1, marked as a class link marks by default.
+    for (const [key, value] of [['practice', '1'], ['mark', 'end'], ['helpers', 'free'], ['no', '1']])
+      if (!host.set(key, value)) return;
     showPractice();
   });
   classUse.addEventListener('click', () => showClassLink(host, words, maxNumber));
@@ -140,11 +104,10 @@ export function setUpPractice(page) {
   window.addEventListener('afterprint', () => delete document.documentElement.dataset.printing);
 }
 
-// Takes the practice's entries of an address the page has just opened.
-export function openPractice(found) {
-  entries = found;
+// Shows the practice an address the page has just opened asks for, or the page.
+export function openPractice() {
   if (!host) return;
-  if (entries.on) showPractice();
+  if (asked()?.on) showPractice();
   else hidePractice();
 }
 
@@ -155,9 +118,8 @@ function hidePractice() {
 }
 
 function leave() {
-  entries = { on: false, mark: 'end', helpers: 'free', no: null };
   hidePractice();
-  host.keepAddress();
+  host.set('practice', '0');
 }
 
 function buildScreen() {
@@ -205,15 +167,19 @@ function showPractice() {
   buildScreen();
   root.hidden = false;
   document.documentElement.classList.add('practising');
+  root.querySelector('#practice-refused')?.remove();
+  if (asked().refusal) {
+    refuse(asked().refusal);
+    return;
+  }
   let max, answer;
   try {
     max = maxNumber();
-    const number = entries.no === null ? null : pupilNumber(entries.no, max);
-    if (number === null) {
-      askNumber(entries.no === null ? '' : words.badNumber(max, entries.no), max);
+    if (!asked().no) {
+      askNumber('', max);
       return;
     }
-    answer = host.kv().practice(number);
+    answer = host.kv().practice(asked().no);
   } catch (error) {
     // The module stopped (the page starts it again): the pupil may try once more.
     console.error(error);
@@ -225,6 +191,20 @@ function showPractice() {
     return;
   }
   startSheet(answer);
+}
+
+// A link that cannot open as it asks: no sheet, no pad, nothing to keep; the pupil is told
+// to fetch the teacher, and the teacher why, a reason a line.
+function refuse(reason) {
+  sheet = null;
+  for (const id of ['practice-strip', 'practice-stage', 'practice-say', 'practice-number', 'practice-result'])
+    root.querySelector(`#${id}`).hidden = true;
+  root.querySelector('.pad').hidden = true;
+  root.querySelector('#practice-stage').replaceChildren();
+  root.querySelector('#practice-title').textContent = words.practice;
+  root.append(element('div', { id: 'practice-refused', role: 'alert' },
+    element('p', { class: 'refused' }, words.refused),
+    ...reason.split('\n').map((line) => element('p', { class: 'reason' }, line))));
 }
 
 // ---- 出席番号 ----
@@ -264,13 +244,13 @@ function numberKey(key, max) {
   } else if (key === 'erase') {
     typedNumber = typedNumber.slice(0, -1);
   } else if (key === 'start') {
-    const n = pupilNumber(typedNumber, max);
-    if (n === null) {
+    // The module reads the number as the address does; one outside the class is asked again.
+    const next = host.set('no', typedNumber);
+    if (!next) return;
+    if (!next.understood) {
       root.querySelector('#number-message').textContent = words.badNumber(max, typedNumber);
       typedNumber = '';
     } else {
-      entries.no = String(n);
-      host.keepAddress();
       showPractice();
       return;
     }
@@ -298,7 +278,7 @@ function startSheet(answer) {
   finished = false;
   lastResult = null;
   started = Date.now();
-  workKey = `${host.state().address}${suffixOf(entries)}`;
+  workKey = host.state().address;
   takeUpWork();
   drawSheet();
   drawStrip();
@@ -343,7 +323,7 @@ function takeUpWork() {
 
 // The boxes a problem is marked on: its answer's, and with helpers=count the helper boxes too.
 function counted(b) {
-  return !b.helper || entries.helpers === 'count';
+  return !b.helper || asked().helpers === 'count';
 }
 
 function filledProblem(p) {
@@ -469,7 +449,7 @@ function goTo(at) {
 
 function afterChange(p) {
   if (finished) return;
-  if (entries.mark === 'each' && filledProblem(p)) markProblem(p);
+  if (asked().mark === 'each' && filledProblem(p)) markProblem(p);
   else unmarkProblem(p);
 }
 
