@@ -326,7 +326,8 @@ const std::vector<SheetOptionRow> &rows()
              r.practice.on = v != SwitchOff;
              return std::string();
          },
-         [](const SheetRequest &r) { return std::string(r.practice.on ? "on" : ""); }, false, {}, {}, AllOperations, true},
+         [](const SheetRequest &r) { return std::string(r.practice.on ? "on" : ""); },
+         false, {}, {}, AllOperations, true},
         // Both words always written: a link says how it marks whatever the page's defaults.
         {"mark", OptionKind::Words, MarkWords, {}, 0, {}, {}, {},
          [](SheetRequest &r, std::string_view name, std::string_view v) {

@@ -271,8 +271,6 @@ std::string classLinkJson(const WebSession &session, std::string_view mark, std:
     link.practice = {};
     link.practice.on = true;
     std::string error = !session.practiceRefusal().empty() ? session.practiceRefusal() : session.refusal();
-    if (!session.hasSheet() && error.empty())
-        error = "プリントがまだありません";
     for (const auto &[key, value] : {std::pair{"mark", mark}, std::pair{"helpers", helpers}})
         if (error.empty())
             error = japaneseLine(findSheetOption(key)->read(link, key, value));
