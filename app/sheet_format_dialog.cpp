@@ -35,7 +35,7 @@ QString caption(const SheetOptionRow &r)
 // else: each such row of the table is a box here.
 bool isFormatSwitch(const SheetOptionRow &r)
 {
-    if (r.kind != kolvara::OptionKind::Switch || r.caption.empty() || !r.read)
+    if (r.kind != kolvara::OptionKind::Switch || r.caption.empty() || r.addressOnly || !r.read)
         return false;
     const kolvara::SheetRequest before;
     kolvara::SheetRequest on, off;

@@ -85,7 +85,7 @@ std::vector<AnyRow> allRows()
 {
     std::vector<AnyRow> rows{{&outputRow, nullptr}};
     for (const SheetOptionRow &row : sheetOptionRows())
-        if (!row.windowOnly)
+        if (!row.windowOnly && !row.addressOnly)
             rows.push_back({nullptr, &row});
     for (const CommandRow &row : closingRows)
         rows.push_back({&row, nullptr});

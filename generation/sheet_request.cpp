@@ -64,6 +64,8 @@ constexpr std::string_view OperationWords = "add|sub|mixed|mul|div";
 constexpr std::string_view PerPageWords = "4|6|8|12";
 constexpr std::string_view ZeroEndWords = "y|n|m";
 constexpr std::string_view AnswerBoxWords = "widest|exact";
+constexpr std::string_view MarkWords = "end|each";
+constexpr std::string_view HelperWords = "free|count";
 
 // A switch of the request, on when given.
 template <bool SheetRequest::*flag>
@@ -317,6 +319,43 @@ const std::vector<SheetOptionRow> &rows()
              return r.paper == PaperChoice::A4 ? std::string() : std::string(PaperKeys[std::size_t(r.paper)]);
          },
          false, {}, "A4|レター|B5|B4"},
+        // れんしゅう, after the sheet's own options: a class link names how it is marked, and
+        // each pupil's page adds their 出席番号.
+        {"practice", OptionKind::Switch, {}, {}, 0, {}, {}, {},
+         [](SheetRequest &r, std::string_view, std::string_view v) {
+             r.practice.on = v != SwitchOff;
+             return std::string();
+         },
+         [](const SheetRequest &r) { return std::string(r.practice.on ? "on" : ""); },
+         false, {}, {}, AllOperations, true},
+        // Both words always written: a link says how it marks whatever the page's defaults.
+        {"mark", OptionKind::Words, MarkWords, {}, 0, {}, {}, {},
+         [](SheetRequest &r, std::string_view name, std::string_view v) {
+             return readWordWith(name, MarkWords, v, [&](std::size_t i) { r.practice.mark = PracticeRequest::Mark(i); });
+         },
+         [](const SheetRequest &r) {
+             return std::string(r.practice.mark == PracticeRequest::Mark::Each ? "each" : "end");
+         },
+         false, {}, {}, AllOperations, true},
+        {"helpers", OptionKind::Words, HelperWords, {}, 0, {}, {}, {},
+         [](SheetRequest &r, std::string_view name, std::string_view v) {
+             return readWordWith(name, HelperWords, v,
+                                 [&](std::size_t i) { r.practice.helpers = PracticeRequest::Helpers(i); });
+         },
+         [](const SheetRequest &r) {
+             return std::string(r.practice.helpers == PracticeRequest::Helpers::Count ? "count" : "free");
+         },
+         false, {}, {}, AllOperations, true},
+        {"no", OptionKind::Number, "N", {}, 0, {}, {}, {},
+         [](SheetRequest &r, std::string_view name, std::string_view v) {
+             std::uint64_t n = 0;
+             std::string error = readNumber(name, v, 1, MaxPupilNumber, n);
+             if (error.empty())
+                 r.practice.number = int(n);
+             return error;
+         },
+         [](const SheetRequest &r) { return r.practice.number ? std::to_string(r.practice.number) : std::string(); },
+         false, {}, {}, AllOperations, true},
     };
     return table;
 }

@@ -17,6 +17,20 @@ namespace kolvara {
 
 enum class PaperChoice : std::uint8_t { A4, Letter, JisB5, JisB4 };
 
+// A class's 出席番号 run from 1 to this: sheet No.k of a seed is pupil k's.
+inline constexpr int MaxPupilNumber = 40;
+
+// れんしゅう, as a class link asks for it: the browser's alone, so only its address carries it.
+struct PracticeRequest {
+    enum class Mark : std::uint8_t { End, Each };       // まるつけ at the end, or each problem as it is filled
+    enum class Helpers : std::uint8_t { Free, Count };  // helper boxes a free memo, or marked too
+    bool on = false;
+    int number = 0;  // the pupil's 出席番号, 0 for none yet
+    Mark mark = Mark::End;
+    Helpers helpers = Helpers::Free;
+    friend bool operator==(const PracticeRequest &, const PracticeRequest &) = default;
+};
+
 struct SheetRequest {
     ProblemChoice problems;
     std::string step;  // a named step's key, which sets the problems instead; empty for none
@@ -37,6 +51,7 @@ struct SheetRequest {
         f.statusLinesOnProblems = false;
         return f;
     }();
+    PracticeRequest practice;
     friend bool operator==(const SheetRequest &, const SheetRequest &) = default;
 };
 
@@ -76,6 +91,7 @@ struct SheetOptionRow {
     std::string_view valueCaptions = {};
     // The operations a problem option applies to (operationBit); the panel shows it for those.
     std::uint8_t operations = AllOperations;
+    bool addressOnly = false;  // the browser's address alone: neither command line nor dialog
 };
 
 std::span<const SheetOptionRow> sheetOptionRows();

@@ -10,6 +10,7 @@
 #include "address.h"
 #include "feasibility.h"
 #include "font_table.h"
+#include "practice_json.h"
 #include "session_json.h"
 #include "status_lines.h"
 #include "steps.h"
@@ -43,10 +44,15 @@ TEST(Address, EverySettingAndSwitchReadsBackAsWritten)
                           .perPage = 0, .widestAnswers = i % 9 != 2, .statusLinesOnProblems = i % 10 == 7};
         const std::vector<int> pages = perPageChoices(request.problems);
         request.format.perPage = pages[std::size_t(i) % pages.size()];
+        // The practice's entries, which only an address with the practice on carries.
+        if (i % 3 != 2)
+            request.practice = {.on = true, .number = i % 4 ? 1 + i % MaxPupilNumber : 0,
+                                .mark = PracticeRequest::Mark(i % 2), .helpers = PracticeRequest::Helpers(i / 2 % 2)};
         const ParsedAddress parsed = parseAddress(addressOf(request));
         ASSERT_TRUE(parsed.rejected.empty()) << addressOf(request);
         ASSERT_EQ(parsed.request, request) << addressOf(request);
         ASSERT_TRUE(parsed.hasSeed);
+        ASSERT_EQ(parseAddress(settingsAddressOf(request)).request.practice, PracticeRequest{});
     }
 }
 
@@ -136,6 +142,10 @@ TEST(Address, EntriesAsKolvaraSheetTakesThem)
         {"upper=naaa&step=dec-zero-end&zero-end=n", "op=add&upper=00a.an&lower=00a.an&carry=mmm.mm&zero-end=y&trivial=n", false, {},
          {"upper=naaa", "zero-end=n"}},
         {"step=mixed-4", "op=mixed&upper=naaa&lower=naa&carry=mmmm&trivial=n", false, {}},
+        // The practice's entries: read like any other, and never among the settings kept.
+        {"no=12&practice&mark=EACH&helpers=count&op=sub", "op=sub&upper=aaa&lower=aaa&carry=mmm", false, {}},
+        {"practice=yes&mark=xyz&helpers=xyz&no=0&no=41&no=x&no=&mark", "op=add&upper=aaa&lower=aaa&carry=mmm", false,
+         {"practice=yes", "mark=xyz", "helpers=xyz", "no=0", "no=41", "no=x", "no=", "mark"}},
     };
     for (const AddressCase &c : cases) {
         SCOPED_TRACE(c.address);
@@ -459,6 +469,117 @@ TEST(Session, AnswerBoxesAndStatusLinesAsTheAddressAndThePanelSetThem)
         EXPECT_NE(stateJson(session).find(c.shown), std::string::npos) << stateJson(session);
         EXPECT_EQ(parseAddress(session.address()).request.format, session.request().format);
     }
+}
+
+// A practice link opens as it was asked or not at all: each entry it cannot read, a missing
+// seed, problems that admit none or a page they do not fit give the teacher's reason and no
+// sheet to practise; the address carries the practice last, as it was asked.
+TEST(Session, APracticeLinkOpensAsAskedOrSaysWhy)
+{
+    const struct {
+        const char *address;
+        const char *refusal;  // what the reason says, empty for a link that opens
+        const char *written;  // the session's address after it, for one that opens
+    } cases[] = {
+        {"step=bogus&seed=5&practice&no=1", "step の段階がありません：bogus", nullptr},
+        {"step=add-3&seed=5&practice&mark=xyz", "mark は end か each です：xyz", nullptr},
+        {"step=add-3&seed=5&practice&helpers=xyz", "helpers は free か count です：xyz", nullptr},
+        {"step=add-3&seed=5&practice&no=0", "no は1から40までの整数です：0", nullptr},
+        {"step=add-3&seed=5&practice&no=41", "no は1から40までの整数です：41", nullptr},
+        {"step=add-3&seed=5&practice&no=x", "no は1から40までの整数です：x", nullptr},
+        {"step=add-3&seed=5&practice&colour=red", "読めない項目です：colour=red", nullptr},
+        {"step=add-3&practice&no=3", "seed がありません", nullptr},
+        {"step=add-3&seed=x&practice", "seed は0から86399999までの整数です：x\nseed がありません", nullptr},
+        {"upper=aa0&lower=aa0&carry=mmy&seed=5&practice&no=1", "のくり上がり", nullptr},
+        {"step=div-3-2&per-page=12&seed=5&practice&no=2", "--per-page 12 はこの問題では選べません", nullptr},
+        {"step=add-3&seed=4321&practice", "", "op=add&upper=naa&lower=naa&carry=nmm&trivial=n&seed=4321&practice&mark=end&helpers=free"},
+        {"no=2&helpers=count&mark=each&practice&step=sub-3&seed=99", "",
+         "op=sub&upper=naa&lower=naa&carry=nmm&trivial=n&seed=99&practice&mark=each&helpers=count&no=2"},
+        // A step sets aside the problems' entries as it always does; that is no fault.
+        {"op=mul&step=add-3&seed=1&per-page=12&practice&no=40", "",
+         "op=add&upper=naa&lower=naa&carry=nmm&trivial=n&seed=1&per-page=12&practice&mark=end&helpers=free&no=40"},
+        // Without the practice the page opens as ever, its faults for the teacher alone.
+        {"step=add-3&no=41&mark=each", "", "op=add&upper=naa&lower=naa&carry=nmm&trivial=n&seed=7"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.address);
+        WebSession session;
+        session.open(c.address, 7);
+        const std::string practice = practiceJson(session, std::max(1, session.request().practice.number));
+        if (*c.refusal) {
+            EXPECT_NE(session.practiceRefusal().find(c.refusal), std::string::npos) << session.practiceRefusal();
+            EXPECT_EQ(practice.find("\"page\""), std::string::npos);
+            EXPECT_NE(practice.find("\"error\""), std::string::npos);
+            EXPECT_NE(classLinkJson(session, "end", "free").find("\"error\""), std::string::npos);
+            // Back on the teacher's page, the sheet there is can be practised again.
+            EXPECT_TRUE(session.set("practice", "0"));
+            EXPECT_EQ(session.practiceRefusal(), "");
+            continue;
+        }
+        EXPECT_EQ(session.practiceRefusal(), "");
+        EXPECT_EQ(session.address(), c.written);
+        EXPECT_EQ(practice.find("\"error\""), std::string::npos);
+        EXPECT_EQ(addressOf(parseAddress(session.address()).request), session.address());
+    }
+}
+
+// The pupil's number and the practice on and off, as the page sets them, and what it is told.
+TEST(Session, ThePracticeAsThePageSetsIt)
+{
+    WebSession session;
+    session.open("step=sub-3&seed=99&practice&mark=each", 0);
+    EXPECT_NE(stateJson(session).find(R"("practice":{"on":true,"no":0,"mark":"each","helpers":"free","refusal":""})"),
+              std::string::npos);
+    for (const char *bad : {"0", "41", "x", ""}) {
+        EXPECT_FALSE(session.set("no", bad)) << bad;
+        EXPECT_EQ(session.error(), "no は1から40までの整数です：" + std::string(bad));
+    }
+    const Sheet sheet = session.sheet(11, false);
+    EXPECT_TRUE(session.set("no", "12"));
+    EXPECT_EQ(session.address(), "op=sub&upper=naa&lower=naa&carry=nmm&trivial=n&seed=99&practice&mark=each&helpers=free&no=12");
+    EXPECT_EQ(session.sheet(11, false), sheet);
+    EXPECT_NE(stateJson(session).find(R"("remembered":"op=sub&upper=naa&lower=naa&carry=nmm&trivial=n")"), std::string::npos);
+    EXPECT_TRUE(session.set("practice", "0"));
+    EXPECT_EQ(session.address(), "op=sub&upper=naa&lower=naa&carry=nmm&trivial=n&seed=99");
+    EXPECT_NE(stateJson(session).find(R"("practice":{"on":false,"no":12,"mark":"each")"), std::string::npos);
+}
+
+// 「クラスで使う」's link names the step and the seed of the sheet on screen, and is made only
+// when it opens: its practice with no reason against it.
+TEST(Session, TheClassLinkOpensAsTheSheetOnScreen)
+{
+    const struct {
+        const char *address, *mark, *helpers;
+        const char *answer;
+    } cases[] = {
+        {"step=sub-3&seed=99&per-page=12&no-boxes", "end", "free",
+         R"({"address":"step=sub-3&seed=99&no-boxes&per-page=12&practice&mark=end&helpers=free"})"},
+        {"step=mul-2-2&seed=555&practice&no=3&mark=each", "each", "count",
+         R"({"address":"step=mul-2-2&seed=555&practice&mark=each&helpers=count"})"},
+        {"op=sub&upper=naa&lower=naa&carry=mmy&seed=5", "END", "Count",
+         R"({"address":"op=sub&upper=naa&lower=naa&carry=mmy&seed=5&practice&mark=end&helpers=count"})"},
+        {"step=add-3&seed=5", "xyz", "free", R"({"error":"mark は end か each です：xyz"})"},
+        {"step=add-3&seed=5", "end", "", R"({"error":"helpers は free か count です：")"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.address);
+        WebSession session;
+        session.open(c.address, 0);
+        const std::string link = classLinkJson(session, c.mark, c.helpers);
+        EXPECT_TRUE(link.starts_with(c.answer)) << link;
+        if (link.starts_with(R"({"address":")")) {
+            const std::string address = link.substr(12, link.size() - 14);
+            WebSession pupil;
+            pupil.open(address + "&no=7", 0);
+            EXPECT_EQ(pupil.practiceRefusal(), "");
+            EXPECT_EQ(pupil.sheet(6, false), session.sheet(6, false));
+        }
+    }
+    // Settings in the panel that admit no problem: no link, and the reason.
+    WebSession session;
+    session.open("upper=aa0&lower=aa0&carry=mmy&seed=5", 0);
+    ASSERT_NE(session.refusal(), "");
+    EXPECT_EQ(classLinkJson(session, "end", "free"), R"({"error":")" + session.refusal() + R"("})");
 }
 
 TEST(FontTable, MeasuresFromTheFontUnits)

@@ -1,7 +1,8 @@
 // れんしゅう: a pupil types kolvara-sheet's answers of their own sheet into the boxes and gets
 // every problem right; a wrong digit is marked where it stands; the cursor walks the boxes as
-// pupils write; a class link with a 出席番号 gives that numbered sheet of the link; after one visit the
-// page works with the server gone and asks nothing of the network while a pupil works.
+// pupils write; a class link with a 出席番号 gives that numbered sheet of the link, and one that
+// cannot open as it asks gives none and says so; after one visit the page works with the
+// server gone and asks nothing of the network while a pupil works.
 import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
 
@@ -97,7 +98,7 @@ test('the cursor goes from the ones to the tens, and a tap takes it to the carry
   await page.goto(`${site.base}#step=add-2-carry-ones&seed=8`, { waitUntil: 'load' });
   await page.waitForFunction(() => document.documentElement.dataset.ready === 'true');
   await page.click('#practice-start');
-  await page.waitForFunction(() => /&seed=8&practice(&mark=end&helpers=free)?&no=1$/.test(location.hash));
+  await page.waitForFunction(() => /&seed=8&practice&mark=end&helpers=free&no=1$/.test(location.hash));
   const places = await placesOf(page);
   const first = answersOf(work, ['--step', 'add-2-carry-ones', '--seed', '8'], 1)[0];
   const ones = await cursorOf(page);
@@ -159,19 +160,60 @@ test('with helpers=count a carry left out marks its problem × at まるつけ, 
   await page.browserContext().close();
 });
 
-test('a 出席番号 that no pupil has asks for the number again', async () => {
+test('a 出席番号 that no pupil has is asked again on the pad', async () => {
   const page = await newPage(site.browser, { width: 390, height: 844 });
-  for (const no of ['0', '41', '-3', 'x', '99999999999999999999', '']) {
-    await openPractice(page, `step=add-2&seed=1&practice&no=${no}`);
-    await page.waitForSelector('#practice-number:not([hidden])');
-    assert.match(await page.$eval('#number-message', (e) => e.textContent), /1から 40までの ばんごうを いれてね。$/, no);
+  await openPractice(page, 'step=add-2&seed=1&practice');
+  await page.waitForSelector('#practice-number:not([hidden])');
+  assert.equal(await page.$eval('#number-message', (e) => e.textContent), '');
+  for (const [typed, said] of [['41', '「41」ばんは ありません。'], ['0', '「0」ばんは ありません。'], ['', '']]) {
+    await page.keyboard.type(typed);
+    await page.keyboard.press('Enter');
+    assert.equal(await page.$eval('#number-message', (e) => e.textContent), `${said}1から 40までの ばんごうを いれてね。`);
   }
-  await page.keyboard.type('41');
-  await page.keyboard.press('Enter');
-  assert.equal(await page.$eval('#number-message', (e) => e.textContent), '「41」ばんは ありません。1から 40までの ばんごうを いれてね。');
   await page.keyboard.type('7');
   await page.keyboard.press('Enter');
   await page.waitForFunction(() => /&no=7$/.test(location.hash) && document.querySelector('#practice-number').hidden);
+  assert.deepEqual(page.errors, []);
+  await page.browserContext().close();
+});
+
+test('a class link that cannot open as it asks gives no sheet and says so, the teacher why', async () => {
+  const page = await newPage(site.browser, { width: 390, height: 844 });
+  const links = [
+    ['step=bogus&seed=5&practice&no=1', 'step の段階がありません：bogus'],
+    ['step=add-3&seed=5&practice&mark=xyz', 'mark は end か each です：xyz'],
+    ['step=add-3&seed=5&practice&helpers=xyz', 'helpers は free か count です：xyz'],
+    ['step=add-3&seed=5&practice&no=0', 'no は1から40までの整数です：0'],
+    ['step=add-3&seed=5&practice&no=41', 'no は1から40までの整数です：41'],
+    ['step=add-3&seed=5&practice&no=x', 'no は1から40までの整数です：x'],
+    ['step=add-3&practice&no=3', 'seed がありません'],
+    ['upper=aa0&lower=aa0&carry=mmy&seed=5&practice&no=1', 'くり上がり'],
+    ['step=div-3-2&per-page=12&seed=5&practice&no=2', '--per-page 12 はこの問題では選べません'],
+  ];
+  for (const [link, reason] of links) {
+    await page.goto(`${site.base}#${link}`, { waitUntil: 'load' });
+    await page.waitForFunction((opened) => document.documentElement.dataset.ready === 'true' &&
+      document.documentElement.dataset.opened === opened, {}, link);
+    const shown = await page.evaluate(() => ({
+      said: document.querySelector('#practice-refused .refused')?.textContent,
+      reasons: [...document.querySelectorAll('#practice-refused .reason')].map((e) => e.textContent),
+      sheet: !!document.querySelector('#practice-stage svg'),
+      pads: [...document.querySelectorAll('#practice .pad')].filter((e) => e.checkVisibility()).length,
+      strip: document.querySelector('#practice-strip').checkVisibility(),
+      hash: location.hash.slice(1),
+    }));
+    assert.equal(shown.said, 'この リンクは つかえません。せんせいに しらせてね。', link);
+    assert.ok(shown.reasons.some((r) => r.includes(reason)), `${link}: ${shown.reasons}`);
+    assert.deepEqual([shown.sheet, shown.pads, shown.strip, shown.hash], [false, 0, false, link], link);
+    // Nothing to work, so nothing kept.
+    await page.keyboard.press('1');
+    await page.keyboard.press('Enter');
+  }
+  assert.equal(await page.evaluate(() => localStorage.getItem('kolvara.results')), null);
+  // A good link after them works as ever.
+  await openPractice(page, 'step=add-2&seed=1&practice&no=3');
+  await page.waitForSelector('#practice-stage svg');
+  assert.equal(await page.$('#practice-refused'), null);
   assert.deepEqual(page.errors, []);
   await page.browserContext().close();
 });
@@ -184,11 +226,20 @@ test('クラスで使う shows the link with its seed and a QR code of it', asyn
   await page.waitForSelector('#class-qr svg path');
   await page.click('input[name=class-mark][value=each]');
   const url = await page.$eval('#class-url', (e) => e.textContent);
-  const sheet = await page.evaluate(() => location.hash.slice(1));
-  assert.match(sheet, /&seed=555$/);
-  assert.equal(url, `${site.base}#${sheet}&practice&mark=each&helpers=free`);
+  // The step by its name and the seed, whatever the address on screen writes.
+  assert.match(await page.evaluate(() => location.hash.slice(1)), /^op=mul&.*&seed=555$/);
+  assert.equal(url, `${site.base}#step=mul-2-2&seed=555&practice&mark=each&helpers=free`);
   await page.keyboard.press('Escape');
   assert.equal(await page.$('#class-link'), null);
+  // Settings that admit no problem make no link: the reason instead.
+  await page.goto(`${site.base}#upper=aa0&lower=aa0&carry=mmy&seed=5`, { waitUntil: 'load' });
+  await page.waitForFunction(() => document.documentElement.dataset.opened === 'upper=aa0&lower=aa0&carry=mmy&seed=5');
+  await page.click('#class-start');
+  await page.waitForSelector('#class-error:not([hidden])');
+  assert.match(await page.$eval('#class-error', (e) => e.textContent), /くり上がり/);
+  assert.deepEqual(await page.evaluate(() => [document.querySelector('#class-url').textContent,
+    !!document.querySelector('#class-qr svg'), document.querySelector('#class-copy').disabled]), ['', false, true]);
+  assert.deepEqual(page.errors, []);
   await page.browserContext().close();
 });
 

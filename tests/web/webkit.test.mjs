@@ -129,7 +129,7 @@ test('a class link with a 出席番号 gives that numbered sheet of the link, wo
   await openPractice(`${site.base}#step=add-3&seed=606&practice`);
   await inPractice(`
     for (const key of ['1', '2', 'start']) root.querySelector('#practice-number .key-' + key).click();`);
-  await webkit.send({ wait: `/&seed=606&practice&no=12$/.test(location.hash) &&
+  await webkit.send({ wait: `/&seed=606&practice&mark=end&helpers=free&no=12$/.test(location.hash) &&
     !!document.querySelector('#practice-stage svg text')` });
   const words = await webkit.send({ run: `JSON.stringify((${previewWordsInPage})('#practice-stage svg text'))` });
   const problems = answersOf(work, ['--step', 'add-3', '--seed', '606'], 12);
@@ -172,6 +172,17 @@ test('with carries counted the cursor goes from the ones to the carry above the 
   assert.deepEqual([ones, carry, tens].map((c) => [c.problem, c.helper]), [[0, false], [0, true], [0, false]]);
   assert.ok(ones.x > tens.x && Math.abs(carry.x - tens.x) < 3,
     `the carry box stands above the tens: ${JSON.stringify([ones, carry, tens])}`);
+});
+
+test('a link that cannot open as it asks shows no sheet and says so', async () => {
+  await openPractice(`${site.base}#step=add-3&seed=606&practice&mark=xyz`, { width: 390, height: 844 });
+  const shown = await inPractice(`
+    return { said: document.querySelector('#practice-refused .refused')?.textContent,
+      reason: document.querySelector('#practice-refused .reason')?.textContent,
+      sheet: !!document.querySelector('#practice-stage svg'),
+      pad: [...root.querySelectorAll('.pad')].some((p) => p.offsetParent !== null) };`);
+  assert.deepEqual(shown, { said: 'この リンクは つかえません。せんせいに しらせてね。',
+    reason: 'mark は end か each です：xyz', sheet: false, pad: false });
 });
 
 test('after one visit the practice works with the server gone and asks nothing of the network', async () => {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "steps.h"
+
 namespace kolvara::web {
 
 namespace {
@@ -44,6 +46,8 @@ bool appliesTo(const SheetOptionRow &row, const SheetRequest &request)
     return (row.operations & operationBit(request.problems.operation)) != 0;
 }
 
+// A named step stands in for the problems' own keys. The practice's entries come last, and
+// only in the address: what the page remembers is the sheet's settings alone.
 std::string written(const SheetRequest &request, bool withSeed)
 {
     static const SheetRequest defaults;
@@ -53,9 +57,11 @@ std::string written(const SheetRequest &request, bool withSeed)
     };
     // The problems first, those of the operation alone, with their seed number after them.
     for (const bool problems : {true, false}) {
+        if (problems && !request.step.empty())
+            add(StepKey, request.step, false);
         for (const SheetOptionRow &row : sheetOptionRows()) {
-            if (row.windowOnly || row.key == SeedKey || row.key == StepKey || isProblemKey(row.key) != problems ||
-                (problems && !appliesTo(row, request)))
+            if (row.windowOnly || row.addressOnly || row.key == SeedKey || row.key == StepKey ||
+                isProblemKey(row.key) != problems || (problems && (!appliesTo(row, request) || !request.step.empty())))
                 continue;
             const std::string value = row.write(request);
             const bool always = problems && row.key != "zero-end";
@@ -65,6 +71,10 @@ std::string written(const SheetRequest &request, bool withSeed)
         if (problems && withSeed)
             add(SeedKey, std::to_string(request.seed), false);
     }
+    if (withSeed && request.practice.on)
+        for (const SheetOptionRow &row : sheetOptionRows())
+            if (const std::string value = row.addressOnly ? row.write(request) : std::string(); !value.empty())
+                add(row.key, value, row.kind == OptionKind::Switch);
     return text;
 }
 
@@ -143,6 +153,14 @@ ParsedAddress parseAddress(std::string_view text)
 }
 
 std::string addressOf(const SheetRequest &request) { return written(request, true); }
+
+std::string_view stepNaming(const ProblemChoice &problems)
+{
+    for (const NamedStep &step : NamedSteps)
+        if (problemsOf(step) == problems)
+            return step.key;
+    return {};
+}
 std::string settingsAddressOf(const SheetRequest &request) { return written(request, false); }
 
 }  // namespace kolvara::web

@@ -33,11 +33,17 @@ ParsedAddress parseAddress(std::string_view text);
 // for. A step is read as the problems it stands for.
 bool applyEntry(SheetRequest &request, std::string_view key, std::string_view value, std::string *error = nullptr);
 
-// The problems always and their seed number after them, everything else only when it is not the
-// default, switches as their bare key.
+// The problems always (or the step that names them, when the request has one) and their seed
+// number after them, everything else only when it is not the default, switches as their bare
+// key; with the practice on, its entries last: "practice&mark=end&helpers=free", and "no=k"
+// when a pupil's number is set.
 std::string addressOf(const SheetRequest &request);
-// The same without a seed number: what the page remembers between visits.
+// The same without a seed number and without the practice: what the page remembers between
+// visits.
 std::string settingsAddressOf(const SheetRequest &request);
+
+// The key of the named step whose problems these are, empty for none.
+std::string_view stepNaming(const ProblemChoice &problems);
 
 // The options a step stands in for (ProblemKeys).
 bool isProblemKey(std::string_view key);

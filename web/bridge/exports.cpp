@@ -107,4 +107,10 @@ EMSCRIPTEN_KEEPALIVE const char *kv_page(int index, int answers)
 // Sheet No.`number` of the request as a pupil works it on the device.
 EMSCRIPTEN_KEEPALIVE const char *kv_practice(int number) { return answer(practiceJson(session(), number)); }
 
+// 「クラスで使う」's link for the sheet on screen, marked as the teacher chose.
+EMSCRIPTEN_KEEPALIVE const char *kv_class_link(const char *mark, const char *helpers)
+{
+    return answer(classLinkJson(session(), mark, helpers));
+}
+
 }  // extern "C"

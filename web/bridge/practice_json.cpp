@@ -90,6 +90,10 @@ std::string practiceJson(const WebSession &session, int number)
 {
     JsonWriter j;
     j.beginObject().field("max", MaxPupilNumber);
+    if (!session.practiceRefusal().empty()) {
+        j.field("error", session.practiceRefusal()).endObject();
+        return j.take();
+    }
     if (number < 1 || number > MaxPupilNumber) {
         j.field("error", "しゅっせきばんごうは 1 から " + std::to_string(MaxPupilNumber) + " までの かずです。").endObject();
         return j.take();

@@ -12,9 +12,6 @@
 
 namespace kolvara::web {
 
-// A class's 出席番号 run from 1 to this: sheet No.k of a seed is pupil k's.
-inline constexpr int MaxPupilNumber = 40;
-
 // Sheet No.`number` (1 is the first) of the session's request laid out for practice: every
 // box on, helper boxes too, answers off; and around each problem, with its helper boxes, the
 // rectangle in sheet units (left, top, right, bottom) the page shows it in.
@@ -33,7 +30,8 @@ PracticeSheet practiceSheet(const WebSession &session, int number);
 // write them, "answers" every notation that is right in the box (the answer page's first, ""
 // for a box that may stay empty), "label" what a screen reader says for it; "point" only
 // where the answer has a decimal point, which stands right of boxes[after].
-// A number outside 1..MaxPupilNumber gives {"error": why} in Japanese.
+// A number outside 1..MaxPupilNumber, or a practice the session refuses, gives {"error": why}
+// in Japanese.
 std::string practiceJson(const WebSession &session, int number);
 
 }  // namespace kolvara::web

@@ -1,6 +1,7 @@
 #include "session_json.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "json_writer.h"
 #include "long_arithmetic.h"
@@ -145,7 +146,7 @@ std::string staticJson()
     // The teachers' options as the table names them: caption, hint and values.
     j.key("sheetOptions").beginObject();
     for (const SheetOptionRow &row : sheetOptionRows()) {
-        if (row.windowOnly)
+        if (row.windowOnly || row.addressOnly)
             continue;
         j.key(row.key).beginObject().field("caption", row.caption).field("hint", row.hint);
         j.field("unsetCaption", row.unsetCaption);
@@ -251,11 +252,36 @@ std::string stateJson(const WebSession &session)
     const int shownPage = session.wantedPerPage();
     j.field("perPage", perPageOf(wanted.problems, shownPage, helperBoxes) == ownPage ? std::string("0") : std::to_string(shownPage));
     // The step whose problems the panel shows, if any: the step list shows it.
-    std::string_view step;
-    for (const NamedStep &named : NamedSteps)
-        if (problemsOf(named) == session.wanted())
-            step = named.key;
-    j.field("step", step);
+    j.field("step", stepNaming(session.wanted()));
+    // れんしゅう as the address asks for it, and why it has no sheet to give, if so.
+    j.key("practice").beginObject()
+        .field("on", request.practice.on)
+        .field("no", request.practice.number)
+        .field("mark", findSheetOption("mark")->write(request))
+        .field("helpers", findSheetOption("helpers")->write(request))
+        .field("refusal", session.practiceRefusal())
+        .endObject();
+    j.endObject();
+    return j.take();
+}
+
+std::string classLinkJson(const WebSession &session, std::string_view mark, std::string_view helpers)
+{
+    SheetRequest link = session.request();
+    link.practice = {};
+    link.practice.on = true;
+    std::string error = !session.practiceRefusal().empty() ? session.practiceRefusal() : session.refusal();
+    for (const auto &[key, value] : {std::pair{"mark", mark}, std::pair{"helpers", helpers}})
+        if (error.empty())
+            error = japaneseLine(findSheetOption(key)->read(link, key, value));
+    JsonWriter j;
+    j.beginObject();
+    if (error.empty()) {
+        link.step = stepNaming(link.problems);
+        j.field("address", addressOf(link));
+    } else {
+        j.field("error", error);
+    }
     j.endObject();
     return j.take();
 }

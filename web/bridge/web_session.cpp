@@ -43,6 +43,21 @@ ProblemChoice onlyItsOwnConditions(const ProblemChoice &choice)
     return to.problems;
 }
 
+// Every reason a practice link cannot open as asked, one a line.
+std::string practiceRefusalOf(const ParsedAddress &parsed, const std::string &refusal)
+{
+    std::string text;
+    const auto add = [&text](const std::string &line) { text += (text.empty() ? "" : "\n") + line; };
+    for (std::size_t i = 0; i < parsed.rejected.size(); ++i)
+        add(i < parsed.reasons.size() && !parsed.reasons[i].empty() ? japaneseLine(parsed.reasons[i])
+                                                                     : "読めない項目です：" + parsed.rejected[i]);
+    if (!parsed.hasSeed)
+        add("seed がありません（開いた時刻で、子どもごとにちがうプリントになります）");
+    if (!refusal.empty())
+        add(refusal);
+    return text;
+}
+
 }  // namespace
 
 WebSession::WebSession() : model_(ProblemSettings::makeDefault()) {}
@@ -69,8 +84,10 @@ ParsedAddress WebSession::open(std::string_view address, std::uint32_t clock)
             request_.problems = SheetRequest{}.problems;
         if (!fits(request_.problems, request_.format.perPage, request_.format.helperBoxes))
             request_.format.perPage = 0;
+        request_.practice = parsed.request.practice;
         hasSheet_ = true;
     }
+    practiceRefusal_ = request_.practice.on ? practiceRefusalOf(parsed, refusal_) : std::string();
     return parsed;
 }
 
@@ -183,6 +200,8 @@ bool WebSession::set(std::string_view key, std::string_view value)
     next.format.perPage = request_.format.perPage;
     next.seed = request_.seed;
     request_ = next;
+    if (!request_.practice.on)
+        practiceRefusal_.clear();
     if (drawnAnew)
         show(problems, next.seed);
     return true;

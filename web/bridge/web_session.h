@@ -61,6 +61,11 @@ public:
     const std::string &refusal() const { return refusal_; }
     // Why the last entry could not be read (Japanese), empty when it could.
     const std::string &error() const { return error_; }
+    // Why the practice the address asked for has no sheet to give, for the teacher (Japanese,
+    // a line a reason), empty when it has one or none was asked: an entry not read, no seed
+    // (each pupil would get the clock's sheet), problems that admit none or a page size they
+    // do not fit. It lasts until the next address, or until the practice is turned off.
+    const std::string &practiceRefusal() const { return practiceRefusal_; }
     // The panel's count line, for the problems the sheet was last to be drawn from: those the
     // next fill uses after a click, those written after an address.
     ProblemCountNote countNote() const;
@@ -95,6 +100,7 @@ private:
     bool threePlaces_ = true;
     std::string refusal_;
     std::string error_;
+    std::string practiceRefusal_;
     TableTextMetrics metrics_;
 };
 

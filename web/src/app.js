@@ -1,7 +1,7 @@
 // The page: the window's settings panel and sheet, with every rule, count, reason and
 // layout asked of the WebAssembly module (kolvara.js), which is the program's own C++.
 import createKolvara from './kolvara.js';
-import { openPractice, practiceSuffix, setUpPractice, splitPractice } from './practice.js';
+import { openPractice, setUpPractice } from './practice.js';
 import { element } from './dom.js';
 import { pageSvg } from './sheet-svg.js';
 
@@ -76,6 +76,7 @@ function bindModule(module) {
     set: call('kv_set', ['string', 'string']),
     page: call('kv_page', ['number', 'number']),
     practice: call('kv_practice', ['number']),
+    classLink: call('kv_class_link', ['string', 'string']),
   };
 }
 
@@ -475,11 +476,13 @@ function runAfterFrameTasks() {
 }
 
 // The address names the sheet on screen; the device keeps the settings for the next visit.
-// "更新" leaves the sheet before it in the history, so Back brings it again.
+// "更新" leaves the sheet before it in the history, so Back brings it again. A practice link
+// that cannot open as it asks stays as it was given, and nothing of it is kept.
 let pushNextAddress = false;
 function keepAddress() {
-  if (location.hash.slice(1) !== state.address + practiceSuffix())
-    history[pushNextAddress ? 'pushState' : 'replaceState'](null, '', '#' + state.address + practiceSuffix());
+  if (state.practice.refusal) return;
+  if (location.hash.slice(1) !== state.address)
+    history[pushNextAddress ? 'pushState' : 'replaceState'](null, '', '#' + state.address);
   pushNextAddress = false;
   if (remembered !== state.remembered) {
     remembered = state.remembered;
@@ -584,7 +587,7 @@ function restartModule() {
     for (let attempt = 0; attempt < 3 && !kv; ++attempt) {
       try {
         const fresh = bindModule(await createKolvara());
-        const reopened = fresh.open(state.address, 0);
+        const reopened = fresh.open(state.practice.refusal ? location.hash.slice(1) : state.address, 0);
         kv = fresh;
         drawnKey = '';  // drawn again from the fresh module, and so its printed pages
         showState(reopened);
@@ -634,11 +637,8 @@ async function savePdf() {
 // The sheet an address names, and a word on whatever in it could not be read.
 function open(address) {
   const readable = address.length <= LONGEST_ADDRESS;
-  const { sheet, entries, rejected } = splitPractice(readable ? address : '');
-  const opened = kv.open(sheet, Date.now() % MS_PER_DAY);
+  const opened = kv.open(readable ? address : '', Date.now() % MS_PER_DAY);
   if (!readable) opened.rejected.push(`${address.slice(0, 24)}…`);
-  opened.rejected.push(...rejected);
-  opened.practice = entries;
   return opened;
 }
 
@@ -658,7 +658,7 @@ function openAddress(address) {
   const next = open(address);
   showState(next);
   say(noteOn(next));
-  openPractice(next.practice);
+  openPractice();
   document.documentElement.dataset.opened = address;
 }
 
@@ -733,8 +733,19 @@ function connect() {
   $('save').addEventListener('click', savePdf);
   window.addEventListener('beforeprint', guarded(() => preparePrint()));
   window.addEventListener('hashchange', guarded(() => {
-    if (location.hash.slice(1) !== state.address + practiceSuffix()) openAddress(location.hash.slice(1));
+    if (location.hash.slice(1) !== state.address) openAddress(location.hash.slice(1));
   }));
+}
+
+// One entry the practice sets, such as the pupil's number: the state it gives, or nothing when
+// the module stopped on it.
+function setFromPractice(key, value) {
+  let next;
+  guarded(() => {
+    next = kv.set(key, value);
+    showState(next);
+  })();
+  return next;
 }
 
 // The module's first sheet: the address's, or the last visit's settings; should the module
@@ -795,8 +806,8 @@ async function start() {
   // The panel comes a frame after the sheet: the sheet is what the page is for.
   buildPanel();
   connect();
-  setUpPractice({ kv: () => kv, state: () => state, info: () => info, keepAddress: guarded(keepAddress) });
-  openPractice(opened.practice);
+  setUpPractice({ kv: () => kv, state: () => state, info: () => info, set: setFromPractice });
+  openPractice();
   showPanel();
   say(opened.fellBack ? webTexts.moduleFailed : noteOn(opened));
   document.documentElement.dataset.opened = address;

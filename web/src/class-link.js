@@ -20,10 +20,26 @@ export async function showClassLink(host, words, maxNumber) {
   const choice = { mark: 'end', helpers: 'free' };
   const link = element('p', { id: 'class-url' });
   const code = element('div', { id: 'class-qr' });
+  const refusal = element('p', { id: 'class-error', role: 'alert', hidden: true });
   const show = () => {
-    // Both choices written out, so the link says how it marks whatever the page's defaults.
-    const url = `${location.origin}${location.pathname}#${host.state().address}&practice` +
-      `&mark=${choice.mark}&helpers=${choice.helpers}`;
+    // The module writes the link, the step by its name and the seed, or says why the sheet
+    // on screen has none to give: every link made opens.
+    let made;
+    try {
+      made = host.kv().classLink(choice.mark, choice.helpers);
+    } catch (error) {
+      made = { error: String(error?.message ?? error) };
+    }
+    copy.disabled = print.disabled = !made.address;
+    refusal.hidden = Boolean(made.address);
+    refusal.textContent = made.error ?? '';
+    if (!made.address) {
+      link.textContent = '';
+      code.replaceChildren();
+      delete dialog.dataset.url;
+      return;
+    }
+    const url = `${location.origin}${location.pathname}#${made.address}`;
     link.textContent = url;
     const qr = qrcode(0, 'M');
     qr.addData(url);
@@ -71,7 +87,7 @@ export async function showClassLink(host, words, maxNumber) {
     element('div', { class: 'class-choices' },
       radios('mark', words.markChoice, [['end', words.markEnd], ['each', words.markEach]]),
       radios('helpers', words.helpersChoice, [['free', words.helpersFree], ['count', words.helpersCount]])),
-    code, link);
+    refusal, code, link);
   show();
   close.focus({ preventScroll: true });
 }

@@ -2,9 +2,11 @@
 // module gives the page, the boxes in the order pupils write them, what belongs in each and
 // where each problem lies (kv_practice); this file only shows them and compares digits.
 //
-// The address carries the practice after the sheet's own entries: "practice" turns it on,
-// "no=k" names the pupil's sheet (No.k of the link's run), "mark=each|end" and "helpers=count|free"
-// are the teacher's choices. A class link has no "no": each pupil enters their 出席番号.
+// The address carries the practice after the sheet's own entries, and the module reads it
+// with them: "practice" turns it on, "no=k" names the pupil's sheet (No.k of the link's run),
+// "mark=each|end" and "helpers=count|free" are the teacher's choices. A class link has no
+// "no": each pupil enters their 出席番号. The state's "practice" says what the address asks,
+// and why a link that cannot open as it asks has no sheet to give.
 import { element } from './dom.js';
 import { pageSvg } from './sheet-svg.js';
 import { showClassLink } from './class-link.js';
@@ -56,48 +58,11 @@ const words = {
   wrong: '×',
   filled: '・',
   failed: 'うまく ひらけませんでした。もういちど ばんごうを いれてね。',
+  refused: 'この リンクは つかえません。せんせいに しらせてね。',
 };
 
-const MARKS = ['each', 'end'];
-const HELPERS = ['free', 'count'];
 const SVG = 'http://www.w3.org/2000/svg';
 const WIDE_DIGITS = '０１２３４５６７８９';
-
-// ---- The address ----
-
-// The practice's entries taken off an address: what is left is the sheet's own address.
-// Entries with a value the page does not know are given back as rejected.
-export function splitPractice(address) {
-  const rest = [], rejected = [];
-  const entries = { on: false, mark: 'end', helpers: 'free', no: null };
-  for (const item of address.replace(/^#/, '').split('&')) {
-    const [key, value] = [item.split('=')[0], item.includes('=') ? item.slice(item.indexOf('=') + 1) : null];
-    if (key === 'practice' && value === null) entries.on = true;
-    else if (key === 'mark' && MARKS.includes(value)) entries.mark = value;
-    else if (key === 'helpers' && HELPERS.includes(value)) entries.helpers = value;
-    else if (key === 'no' && value !== null) entries.no = value;
-    else if (['practice', 'mark', 'helpers', 'no'].includes(key)) rejected.push(item);
-    else if (item) rest.push(item);
-  }
-  return { sheet: rest.join('&'), entries, rejected };
-}
-
-// The entries as the address writes them after the sheet's.
-function suffixOf(entries) {
-  if (!entries.on) return '';
-  let text = '&practice';
-  if (entries.mark !== 'end') text += `&mark=${entries.mark}`;
-  if (entries.helpers !== 'free') text += `&helpers=${entries.helpers}`;
-  if (entries.no !== null) text += `&no=${entries.no}`;
-  return text;
-}
-
-// A 出席番号 as written: whole digits within the class, else null.
-function pupilNumber(text, max) {
-  if (typeof text !== 'string' || !/^[0-9]{1,3}$/.test(text)) return null;
-  const n = Number(text);
-  return n >= 1 && n <= max ? n : null;
-}
 
 function svgElement(tag, attributes = {}) {
   const e = document.createElementNS(SVG, tag);
@@ -111,8 +76,7 @@ function button(text, attributes = {}) {
 
 // ---- The practice ----
 
-let host;        // what the page lends: the module, its state, its names, the address
-let entries = { on: false, mark: 'end', helpers: 'free', no: null };
+let host;        // what the page lends: the module, its state, its names, its entries
 let root;        // the practice's own screen
 let sheet;       // kv_practice's answer for the sheet being worked
 let boxes;       // by write: {problem, box, answer, helper, value, wrong, cell}
@@ -126,9 +90,8 @@ let typedNumber = '';
 let finished = false;
 let lastResult = null;  // of the last まるつけ, for the teacher to see again
 
-export function practiceSuffix() {
-  return suffixOf(entries);
-}
+// The practice as the module has it: {on, no (0 none), mark, helpers, refusal}.
+const asked = () => host.state().practice;
 
 // The page hands over what the practice needs once, at its start.
 export function setUpPractice(page) {
@@ -137,8 +100,9 @@ export function setUpPractice(page) {
   const classUse = button(words.classUse, { id: 'class-start', title: words.classUseHint });
   document.getElementById('save').after(element('span', { id: 'practice-tools' }, practice, classUse));
   practice.addEventListener('click', () => {
-    entries = { on: true, mark: 'end', helpers: 'free', no: '1' };
-    host.keepAddress();
+    // The sheet on screen, No.1, marked as a class link marks by default.
+    for (const [key, value] of [['practice', '1'], ['mark', 'end'], ['helpers', 'free'], ['no', '1']])
+      if (!host.set(key, value)) return;
     showPractice();
   });
   classUse.addEventListener('click', () => showClassLink(host, words, maxNumber));
@@ -146,11 +110,10 @@ export function setUpPractice(page) {
   window.addEventListener('afterprint', () => delete document.documentElement.dataset.printing);
 }
 
-// Takes the practice's entries of an address the page has just opened.
-export function openPractice(found) {
-  entries = found;
+// Shows the practice an address the page has just opened asks for, or the page.
+export function openPractice() {
   if (!host) return;
-  if (entries.on) showPractice();
+  if (asked()?.on) showPractice();
   else hidePractice();
 }
 
@@ -161,9 +124,8 @@ function hidePractice() {
 }
 
 function leave() {
-  entries = { on: false, mark: 'end', helpers: 'free', no: null };
   hidePractice();
-  host.keepAddress();
+  host.set('practice', '0');
 }
 
 function buildScreen() {
@@ -211,15 +173,19 @@ function showPractice() {
   buildScreen();
   root.hidden = false;
   document.documentElement.classList.add('practising');
+  root.querySelector('#practice-refused')?.remove();
+  if (asked().refusal) {
+    refuse(asked().refusal);
+    return;
+  }
   let max, answer;
   try {
     max = maxNumber();
-    const number = entries.no === null ? null : pupilNumber(entries.no, max);
-    if (number === null) {
-      askNumber(entries.no === null ? '' : words.badNumber(max, entries.no), max);
+    if (!asked().no) {
+      askNumber('', max);
       return;
     }
-    answer = host.kv().practice(number);
+    answer = host.kv().practice(asked().no);
   } catch (error) {
     // The module stopped (the page starts it again): the pupil may try once more.
     console.error(error);
@@ -231,6 +197,20 @@ function showPractice() {
     return;
   }
   startSheet(answer);
+}
+
+// A link that cannot open as it asks: no sheet, no pad, nothing to keep; the pupil is told
+// to fetch the teacher, and the teacher why, a reason a line.
+function refuse(reason) {
+  sheet = null;
+  for (const id of ['practice-strip', 'practice-stage', 'practice-say', 'practice-number', 'practice-result'])
+    root.querySelector(`#${id}`).hidden = true;
+  root.querySelector('.pad').hidden = true;
+  root.querySelector('#practice-stage').replaceChildren();
+  root.querySelector('#practice-title').textContent = words.practice;
+  root.append(element('div', { id: 'practice-refused', role: 'alert' },
+    element('p', { class: 'refused' }, words.refused),
+    ...reason.split('\n').map((line) => element('p', { class: 'reason' }, line))));
 }
 
 // ---- 出席番号 ----
@@ -270,13 +250,13 @@ function numberKey(key, max) {
   } else if (key === 'erase') {
     typedNumber = typedNumber.slice(0, -1);
   } else if (key === 'start') {
-    const n = pupilNumber(typedNumber, max);
-    if (n === null) {
+    // The module reads the number as the address does; one outside the class is asked again.
+    const next = host.set('no', typedNumber);
+    if (!next) return;
+    if (!next.understood) {
       root.querySelector('#number-message').textContent = words.badNumber(max, typedNumber);
       typedNumber = '';
     } else {
-      entries.no = String(n);
-      host.keepAddress();
       showPractice();
       return;
     }
@@ -308,7 +288,7 @@ function startSheet(answer) {
   finished = false;
   lastResult = null;
   started = Date.now();
-  workKey = `${host.state().address}${suffixOf(entries)}`;
+  workKey = host.state().address;
   takeUpWork();
   drawSheet();
   drawStrip();
@@ -357,12 +337,12 @@ function takeUpWork() {
 }
 
 function markProblem(p) {
-  p.state = typing.mark(p, boxes, entries.helpers) ? 'right' : 'wrong';
+  p.state = typing.mark(p, boxes, asked().helpers) ? 'right' : 'wrong';
 }
 
 function unmarkProblem(p) {
   typing.unmark(p, boxes);
-  p.state = typing.filled(p, boxes, entries.helpers) ? 'filled' : 'open';
+  p.state = typing.filled(p, boxes, asked().helpers) ? 'filled' : 'open';
 }
 
 function drawSheet() {
@@ -492,14 +472,14 @@ function showPoint(point) {
 function goTo(at) {
   current = Math.max(0, Math.min(at, order.length - 1));
   const p = problems[order[current]];
-  cursor = typing.startOf(p, boxes, entries.helpers);
+  cursor = typing.startOf(p, boxes, asked().helpers);
   pending = -1;
   showProblem();
 }
 
 function afterChange(p) {
   if (finished) return;
-  if (entries.mark === 'each' && typing.filled(p, boxes, entries.helpers)) markProblem(p);
+  if (asked().mark === 'each' && typing.filled(p, boxes, asked().helpers)) markProblem(p);
   else unmarkProblem(p);
 }
 
@@ -509,7 +489,7 @@ function press(key) {
   if (finished && key === 'mark') return showResult(lastResult);
   if (finished && !['next', 'left', 'right'].includes(key)) return;
   const p = problems[order[current]];
-  const helpers = entries.helpers;
+  const helpers = asked().helpers;
   if (/^[0-9]$/.test(key) && cursor >= 0) {
     ({ cursor, pending } = typing.typeDigit(p, boxes, cursor, pending, key, helpers));
     afterChange(p);

@@ -278,6 +278,11 @@ private slots:
                                         << QStringLiteral("unknown option: --colour") << week;
         QTest::newRow("a long option of one letter") << file << words("kolvara-sheet --x -o") << nothing << 2
                                                      << QStringLiteral("unknown option: --x\n") << week;
+        // The practice is the browser's address alone.
+        QTest::newRow("the address's practice") << file << words("kolvara-sheet --practice -o") << nothing << 2
+                                                << QStringLiteral("知らないオプションです：--practice\nkolvara-sheet: unknown option: --practice") << week;
+        QTest::newRow("the address's pupil number") << file << words("kolvara-sheet --seed 5 --no 3 -o") << nothing << 2
+                                                    << QStringLiteral("unknown option: --no\n") << week;
         QTest::newRow("missing -o") << file << words("kolvara-sheet --sheets 2") << nothing << 2
                                     << QStringLiteral("missing -o") << week;
         QTest::newRow("a pattern with two points") << file << words("kolvara-sheet --upper a.n.n -o") << nothing << 2
