@@ -177,6 +177,7 @@ function leave() {
   entries = { on: false, mark: 'end', helpers: 'free', no: null };
   hidePractice();
   host.keepAddress();
+  document.getElementById('practice-start')?.focus({ preventScroll: true });
 }
 
 function buildScreen() {
