@@ -344,4 +344,50 @@ ColumnWork workOf(const ColumnProblem &p, int columns)
     return w;
 }
 
+ColumnWriting writingOf(const ColumnProblem &p, const ColumnWork &work, int columns)
+{
+    ColumnWriting w;
+    const bool subtraction = p.sign == Sign::Minus;
+    const auto digit = [&](int c) { return c < MaxColumns ? std::max<int>(p.upper[std::size_t(c)], 0) : 0; };
+    int highest = -1;  // the upper number's highest place
+    for (int c = 0; c < columns; ++c)
+        if (digit(c) > 0)
+            highest = c;
+    for (int c = 0; c <= columns; ++c) {
+        std::vector<std::string> &notations = w.helper[std::size_t(c)];
+        const int value = work.helper[std::size_t(c)];
+        if (value < 0) {
+            notations = {""};
+            continue;
+        }
+        notations = {std::to_string(value)};
+        if (!subtraction)
+            continue;
+        const bool borrows = c < columns && work.handedOn[std::size_t(c)] != 0;
+        if (borrows && digit(c) > 0)
+            notations.push_back(std::to_string(digit(c) - 1));
+        else if (!borrows && value == 0 && c == highest)
+            notations.push_back("");
+    }
+    int turn = 0;
+    std::array<bool, MaxColumns + 1> done{};
+    const auto helperNow = [&](int c) {
+        if (c <= columns && !done[std::size_t(c)])
+            done[std::size_t(c)] = true, w.helperTurn[std::size_t(c)] = turn++;
+    };
+    for (int c = 0; c <= MaxColumns; ++c) {  // the answer row may have room beyond the columns
+        if (subtraction) {
+            int furthest = c + 1;
+            while (furthest < columns && work.handedOn[std::size_t(furthest - 1)] && digit(furthest) == 0)
+                ++furthest;
+            for (int h = furthest; h > c; --h)
+                helperNow(h);
+        } else if (c > 0) {
+            helperNow(c);
+        }
+        w.answerTurn[std::size_t(c)] = turn++;
+    }
+    return w;
+}
+
 }  // namespace kolvara

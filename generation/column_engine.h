@@ -131,4 +131,18 @@ struct ColumnWork {
 };
 ColumnWork workOf(const ColumnProblem &problem, int columns);
 
+// How a pupil may fill the helper boxes of a sum or difference and in what turn the boxes
+// are written. Each helper box above a column takes any of its notations, the answer page's
+// first ("" alone where nothing goes there): a lending column that borrows in turn may show
+// its value with the ten or without it (11 or 1), and the highest place of the upper number
+// that lends its last 1 may be struck and left empty. Turns run from the ones: adding, each
+// column's digit then the carry above the next column; subtracting, the helper box above the
+// next column first, and where that lender is a 0 the lenders beyond it first, the furthest
+// first, as a pupil must borrow for the 0 before it can lend.
+struct ColumnWriting {
+    std::array<std::vector<std::string>, MaxColumns + 1> helper;
+    std::array<int, MaxColumns + 1> helperTurn{}, answerTurn{};
+};
+ColumnWriting writingOf(const ColumnProblem &problem, const ColumnWork &work, int columns);
+
 }  // namespace kolvara

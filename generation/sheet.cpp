@@ -68,12 +68,23 @@ Cell cellOf(const ProblemLook &look, int line, int column)
     return {look.width - (column + 1) * fs - 10, top, fs, bottom - top};
 }
 
-// What the answer page writes in a box and its turn, by (line, column).
-struct Slot {
-    std::string answer;
-    int order = 0;
-};
-using Slots = std::map<std::pair<int, int>, Slot>;
+// A box a pupil writes in: what is right in it (the answer page's first), its turn and what
+// it is for.
+Drawing::Write pupilWrite(WriteRole role, int place, int row, int order, std::vector<std::string> answers)
+{
+    Drawing::Write w;
+    w.answer = answers.front();
+    w.answers = std::move(answers);
+    w.helper = role == WriteRole::Carry || role == WriteRole::Borrow || role == WriteRole::RowCarry;
+    w.order = order;
+    w.role = role;
+    w.place = place;
+    w.row = row;
+    return w;
+}
+
+// What the answer page writes in each box, by (line, column).
+using Slots = std::map<std::pair<int, int>, Drawing::Write>;
 
 struct ProblemPen {
     const ProblemLook &look;
@@ -102,14 +113,15 @@ struct ProblemPen {
 
     // The box sits one pixel up and left of the cell, so neighbouring boxes share edges.
     // A box the pupil writes in is noted with what belongs there and its turn.
-    void place(int line, int column, const char *digit, bool accent = false, const char *answer = nullptr,
-               int order = 0) const
+    void place(int line, int column, const char *digit, bool accent = false, const Drawing::Write *write = nullptr) const
     {
-        if (slots && answer)
-            (*slots)[{line, column}] = {answer, order};
+        if (slots && write)
+            (*slots)[{line, column}] = *write;
         if (look.boxes) {
-            if (answer)
-                out.writes.push_back({std::uint32_t(out.boxes.size()), 0, answer, false, order});
+            if (write) {
+                out.writes.push_back(*write);
+                out.writes.back().box = std::uint32_t(out.boxes.size());
+            }
             const Cell c = cellOf(look, line, column);
             const DottedBox box{left + c.left - 1, top + c.top - 1, left + c.left + c.width - 1,
                                 top + c.top + c.height - 2};
@@ -124,8 +136,9 @@ struct ProblemPen {
 
     // A helper box above a column of the upper line, in the row `row` up (0 nearest), noted
     // as a place to write with what belongs there; on the answer page that number is in it.
-    void helperBox(int row, int column, const std::string &answer, int order, bool written) const
+    void helperBox(int row, int column, Drawing::Write write, bool written) const
     {
+        const std::string answer = write.answer;
         const int size = look.helperSize > 0 ? look.helperSize : helperBoxSize(look.fontSize, look.largeHelpers);
         const double boxTop = top - (row + 1) * (size + HelperGap);
         const Cell c = cellOf(look, UpperLine, column);
@@ -133,7 +146,8 @@ struct ProblemPen {
         const DottedBox box{boxLeft, boxTop, boxLeft + size, boxTop + size};
         if (look.backings)
             out.add(Backing{box.left + 1, box.top + 1, box.right - box.left - 1, box.bottom - box.top - 1});
-        out.writes.push_back({std::uint32_t(out.boxes.size()), 0, answer, true, order});
+        write.box = std::uint32_t(out.boxes.size());
+        out.writes.push_back(std::move(write));
         out.add(box);
         if (answer.empty() || !written)
             return;
@@ -152,16 +166,19 @@ struct ProblemPen {
     }
 
     // Helper boxes above the upper number and, on the answer page, what the pupil writes in
-    // them (workOf): the carried 1s, or each lending digit's new value with the digit struck.
-    // A pupil writes the carried 1 above a column after the answer digit right of it, and
-    // a lent value before the answer digit below it: both just before that column's answer.
-    void helpers(const ColumnWork &work, bool written) const
+    // them (workOf): the carried 1s, or each lending digit's new value with the digit struck;
+    // each in its turn and with every notation that is right (writingOf).
+    void helpers(const ColumnWork &work, const ColumnWriting &writing, bool written) const
     {
+        const WriteRole role = look.problem.sign == Sign::Minus ? WriteRole::Borrow : WriteRole::Carry;
         for (int column = 1; column <= look.columns; ++column) {
             if (!look.helperColumns[std::size_t(column)])
                 continue;
             const int value = work.helper[std::size_t(column)];
-            helperBox(0, column, value < 0 ? std::string() : std::to_string(value), 2 * column - 1, written);
+            helperBox(0, column,
+                      pupilWrite(role, column - look.problem.decimals, 0, writing.helperTurn[std::size_t(column)],
+                                 writing.helper[std::size_t(column)]),
+                      written);
             if (value >= 0 && written && work.struck[std::size_t(column)])  // a stroke through the digit that lent
                 strike(UpperLine, column);
         }
@@ -245,10 +262,18 @@ Slots answerSlots(const ProblemPen &pen, LayOut layOut)
     return slots;
 }
 
+// What a line of a product's or a quotient's room is for, and its row: where the answer page
+// does not write, the box is left empty.
+struct LineRole {
+    WriteRole role;
+    int row = 0;
+};
+
 // The boxes of `room` and wherever the answer page writes, each noted with what belongs in it:
 // "" where the pupil leaves it empty, those after the working's own. A quotient's places
 // before its first digit come first, from the highest, as a pupil tries each in turn.
-void placeRoom(const ProblemPen &pen, const std::set<std::pair<int, int>> &room, const Slots &slots,
+template <typename RoleOfLine>
+void placeRoom(const ProblemPen &pen, const std::set<std::pair<int, int>> &room, const Slots &slots, RoleOfLine roleOf,
                bool quotientFirst = false)
 {
     std::set<std::pair<int, int>> cells = room;
@@ -263,12 +288,15 @@ void placeRoom(const ProblemPen &pen, const std::set<std::pair<int, int>> &room,
             if (!cells.count({line, column}))
                 continue;
             const auto found = slots.find({line, column});
-            if (found != slots.end())
-                pen.place(line, column, nullptr, false, found->second.answer.c_str(), found->second.order);
-            else if (quotientFirst && line == 0 && column > firstColumn)
-                pen.place(line, column, nullptr, false, "", firstTurn - 1 - column);
-            else
-                pen.place(line, column, nullptr, false, "", 10'000 + 100 * line + column);
+            if (found != slots.end()) {
+                pen.place(line, column, nullptr, false, &found->second);
+                continue;
+            }
+            const LineRole r = roleOf(line);
+            const int turn = quotientFirst && line == 0 && column > firstColumn ? firstTurn - 1 - column
+                                                                                : 10'000 + 100 * line + column;
+            const Drawing::Write empty = pupilWrite(r.role, column, r.row, turn, {""});
+            pen.place(line, column, nullptr, false, &empty);
         }
 }
 
@@ -289,22 +317,25 @@ double ruleY(int fontSize, int line) { return R(fontSize * 1.5 * line) - 2 * lin
 // answer page only (`written`).
 // `order` gives a pupil's digit its turn by its column; the numbers of the problem have none.
 template <typename Order>
-void writeNumber(const ProblemPen &pen, int line, int rightColumn, int value, bool written, bool accent, Order order)
+void writeNumber(const ProblemPen &pen, int line, int rightColumn, int value, bool written, bool accent, LineRole role,
+                 Order order)
 {
     const std::string digits = std::to_string(value);
     for (std::size_t i = 0; i < digits.size(); ++i) {
         const int column = rightColumn + int(digits.size() - 1 - i);
         const char *digit = ProblemPen::Digits[digits[i] - '0'];
-        if constexpr (std::is_same_v<Order, std::nullptr_t>)
+        if constexpr (std::is_same_v<Order, std::nullptr_t>) {
             pen.place(line, column, digit, accent);
-        else
-            pen.place(line, column, written ? digit : nullptr, accent, digit, order(column));
+        } else {
+            const Drawing::Write write = pupilWrite(role.role, column, role.row, order(column), {digit});
+            pen.place(line, column, written ? digit : nullptr, accent, &write);
+        }
     }
 }
 
 void writeNumber(const ProblemPen &pen, int line, int rightColumn, int value)
 {
-    writeNumber(pen, line, rightColumn, value, true, false, nullptr);
+    writeNumber(pen, line, rightColumn, value, true, false, {WriteRole::Answer}, nullptr);
 }
 
 // Long multiplication: the multiplicand over the multiplier with x at the left, a rule,
@@ -336,16 +367,20 @@ void layOutProduct(const ProblemPen &pen, const MultiplicationWork &w, int multi
             if (look.boxes)
                 pen.out.add(Line{pen.left, pen.top + ruleY(look.fontSize, 4), right, pen.top + ruleY(look.fontSize, 4)});
         }
-        placeRoom(pen, cells, answerSlots(pen, [&](const ProblemPen &aside) {
-                      layOutProduct(aside, w, multiplicand, multiplier);
-                  }));
+        placeRoom(pen, cells,
+                  answerSlots(pen, [&](const ProblemPen &aside) { layOutProduct(aside, w, multiplicand, multiplier); }),
+                  [&](int line) {
+                      return line == 2 && w.rowCount == 2 ? LineRole{WriteRole::Partial, 0}
+                             : line == 3                  ? LineRole{WriteRole::Partial, 1}
+                                                          : LineRole{WriteRole::Product};
+                  });
     } else if (w.rowCount == 2) {
-        writeNumber(pen, 2, 0, w.rows[0].value, written, accent, turn(0));
-        writeNumber(pen, 3, 1, w.rows[1].value, written, accent, turn(1));
+        writeNumber(pen, 2, 0, w.rows[0].value, written, accent, {WriteRole::Partial, 0}, turn(0));
+        writeNumber(pen, 3, 1, w.rows[1].value, written, accent, {WriteRole::Partial, 1}, turn(1));
         pen.out.add(Line{pen.left, pen.top + ruleY(look.fontSize, 4), right, pen.top + ruleY(look.fontSize, 4)});
-        writeNumber(pen, 4, 0, w.product, written, accent, turn(2));
+        writeNumber(pen, 4, 0, w.product, written, accent, {WriteRole::Product}, turn(2));
     } else {
-        writeNumber(pen, 2, 0, w.product, written, accent, turn(0));
+        writeNumber(pen, 2, 0, w.product, written, accent, {WriteRole::Product}, turn(0));
     }
     for (int r = 0; r < helperRows; ++r) {
         const ProductRow &row = w.rows[std::size_t(r)];
@@ -354,7 +389,9 @@ void layOutProduct(const ProblemPen &pen, const MultiplicationWork &w, int multi
                 continue;
             const int carry = place < placesOf(multiplicand) ? row.carries[std::size_t(place)] : 0;
             // Handed on by the place below, right after its digit of the row is written.
-            pen.helperBox(r, place, carry ? std::to_string(carry) : std::string(), r * 100 + 2 * (place - 1 + row.place) + 1,
+            pen.helperBox(r, place,
+                          pupilWrite(WriteRole::RowCarry, place, r, r * 100 + 2 * (place - 1 + row.place) + 1,
+                                     {carry ? std::to_string(carry) : std::string()}),
                           written);
         }
     }
@@ -393,9 +430,10 @@ void layOutQuotient(const ProblemPen &pen, const DivisionWork &w, int dividend, 
     // The bracket stands straight left of the dividend, as the pupil writes it, the divisor
     // left of it, set a little further left so the bracket's stroke stands clear of both.
     const int bracketColumn = placesOf(dividend);  // the first column left of the dividend
-    // Pupils write a digit of the quotient, its product and the difference from the right,
-    // then bring the next place down; a 0 of the quotient goes up right after the place it
-    // could not divide is brought down.
+    // Pupils write a digit of the quotient, its product, the difference from the right, then
+    // bring the next place down; a 0 of the quotient goes up right after the place it could
+    // not divide is brought down. A product by a divisor of one place is written as the
+    // times table says it, its highest place first; by two places, worked from the ones.
     std::array<int, MaxDividendPlaces> digitTurn{};
     for (int s = 0, written = 0; s < w.stepCount; ++s) {
         const DivisionStep &step = w.steps[std::size_t(s)];
@@ -411,7 +449,8 @@ void layOutQuotient(const ProblemPen &pen, const DivisionWork &w, int dividend, 
     for (int s = 0; s < w.stepCount && !room; ++s) {
         const DivisionStep &step = w.steps[std::size_t(s)];
         const char *digit = ProblemPen::Digits[step.digit];
-        pen.place(0, step.place, written ? digit : nullptr, accent, digit, digitTurn[std::size_t(s)]);
+        const Drawing::Write write = pupilWrite(WriteRole::Quotient, step.place, 0, digitTurn[std::size_t(s)], {digit});
+        pen.place(0, step.place, written ? digit : nullptr, accent, &write);
     }
     writeNumber(pen, 1, 0, dividend);
     ProblemPen divisorPen = pen;
@@ -439,9 +478,14 @@ void layOutQuotient(const ProblemPen &pen, const DivisionWork &w, int dividend, 
         for (int line = 0; line < look.room.divisionLines; ++line)
             if (line != 1)
                 addCells(cells, line, 0, bracketColumn);
-        placeRoom(pen, cells, answerSlots(pen, [&](const ProblemPen &aside) {
-                      layOutQuotient(aside, w, dividend, divisor);
-                  }), true);
+        placeRoom(
+            pen, cells,
+            answerSlots(pen, [&](const ProblemPen &aside) { layOutQuotient(aside, w, dividend, divisor); }),
+            [](int line) {
+                return line == 0 ? LineRole{WriteRole::Quotient}
+                                 : LineRole{line % 2 ? WriteRole::DivisionDifference : WriteRole::DivisionProduct, line / 2 - 1};
+            },
+            true);
         return;
     }
     int line = 2;
@@ -452,8 +496,10 @@ void layOutQuotient(const ProblemPen &pen, const DivisionWork &w, int dividend, 
         int next = s + 1;
         while (next < w.stepCount && w.steps[std::size_t(next)].digit == 0)
             ++next;
-        writeNumber(pen, line, step.place, step.product, written, accent,
-                    [&](int column) { return s * 100 + 10 + column - step.place; });
+        const int highest = step.place + placesOf(step.product) - 1;
+        const int row = line / 2 - 1;
+        writeNumber(pen, line, step.place, step.product, written, accent, {WriteRole::DivisionProduct, row},
+                    [&](int column) { return s * 100 + 10 + (divisor < 10 ? highest - column : column - step.place); });
         const int ruleLeft = step.place + std::max(placesOf(step.partial), placesOf(step.product)) - 1;
         const Cell from = cellOf(look, line + 1, ruleLeft), to = cellOf(look, line + 1, step.place);
         const double y = pen.top + ruleY(fs, line + 1);
@@ -463,7 +509,7 @@ void layOutQuotient(const ProblemPen &pen, const DivisionWork &w, int dividend, 
         int value = step.difference;
         for (int place = step.place - 1; place >= until; --place)
             value = value * 10 + dividend / (place == 0 ? 1 : place == 1 ? 10 : 100) % 10;
-        writeNumber(pen, line + 1, until, value, written, accent, [&](int column) {
+        writeNumber(pen, line + 1, until, value, written, accent, {WriteRole::DivisionDifference, row}, [&](int column) {
             return column >= step.place ? s * 100 + 50 + column - step.place : s * 100 + 80 + 2 * (step.place - 1 - column);
         });
         line += 2;
@@ -473,6 +519,36 @@ void layOutQuotient(const ProblemPen &pen, const DivisionWork &w, int dividend, 
 }
 
 }  // namespace
+
+namespace {
+
+std::string placeReading(int place)
+{
+    if (place < 0)
+        return std::string(texts::DecimalPlaceReading[std::size_t(std::min(-place, int(texts::DecimalPlaceReading.size()))) - 1]);
+    return std::string(texts::WholePlaceReading[std::size_t(std::min(place, int(texts::WholePlaceReading.size()) - 1))]);
+}
+
+}  // namespace
+
+std::string writeLabel(const Drawing::Write &w)
+{
+    const std::string place = placeReading(w.place), row = std::to_string(w.row + 1);
+    switch (w.role) {
+    case WriteRole::Answer:
+    case WriteRole::Product: return place + std::string(texts::AnswerOfPlace);
+    case WriteRole::Carry: return place + std::string(texts::CarryOfPlace);
+    case WriteRole::Borrow: return place + std::string(texts::BorrowOfPlace);
+    case WriteRole::Partial: return row + std::string(texts::RowNumber) + place;
+    case WriteRole::RowCarry: return row + std::string(texts::RowCarryBefore) + place + std::string(texts::RowCarryAfter);
+    case WriteRole::Quotient: return std::string(texts::QuotientOf) + place;
+    case WriteRole::DivisionProduct: return row + std::string(texts::DivisionProductOf) + place;
+    case WriteRole::DivisionDifference: return row + std::string(texts::DivisionDifferenceOf) + place;
+    }
+    return place;
+}
+
+std::string pointLabel() { return std::string(texts::AnswerPoint); }
 
 int longProblemLines(const ColumnProblem &p)
 {
@@ -573,14 +649,25 @@ void layOutProblem(const ProblemLook &look, const TextMetrics &metrics, double l
     const bool written = look.answers && !negative;
     const int room = p.sign == Sign::Minus ? look.room.differencePlaces : look.room.sumPlaces;
     const int boxes = roomy(look, room) ? std::max(places, room) : places;
+    const ColumnWriting writing = writingOf(p, work, look.columns);
+    // The answer row's boxes from the left, for the point the pupil sets among them.
+    Drawing::PointWrite point;
     for (int column = boxes - 1; column >= 0; --column) {
-        if (column >= places) {  // room the answer does not need, left empty
-            pen.place(AnswerLine, column, nullptr, false, negative ? nullptr : "", 2 * column);
+        const int turn = writing.answerTurn[std::size_t(std::min(column, MaxColumns))];
+        if (column == p.decimals)
+            point.after = int(point.boxes.size());
+        point.boxes.push_back(std::uint32_t(out.boxes.size()));
+        if (negative) {  // nothing to write
+            pen.place(AnswerLine, column, nullptr);
             continue;
         }
-        const char *digit = negative ? nullptr : ProblemPen::Digits[work.answer[std::size_t(column)]];
-        pen.place(AnswerLine, column, written ? digit : nullptr, look.accentAnswers, digit, 2 * column);
+        // Room the answer does not need is left empty.
+        const char *digit = column >= places ? "" : ProblemPen::Digits[work.answer[std::size_t(column)]];
+        const Drawing::Write write = pupilWrite(WriteRole::Answer, column - p.decimals, 0, turn, {digit});
+        pen.place(AnswerLine, column, written && *digit ? digit : nullptr, look.accentAnswers, &write);
     }
+    if (p.decimals > 0 && look.boxes && !negative)
+        out.points.push_back(std::move(point));
     if (p.decimals > 0 && written) {
         pen.point(AnswerLine, look.accentAnswers);
         // Zeros at the end of the decimal part are struck through, and the point with them
@@ -591,7 +678,7 @@ void layOutProblem(const ProblemLook &look, const TextMetrics &metrics, double l
         if (zeros == p.decimals)
             pen.strikePoint(AnswerLine);
     }
-    pen.helpers(work, written);
+    pen.helpers(work, writing, written);
     const double ruleY = top + problemRuleY(look.fontSize);
     if (!look.signByNumber) {
         out.add(Line{left, ruleY, left + look.width - 1, ruleY});
@@ -862,10 +949,12 @@ SheetPage layOutPage(const Sheet &sheet, const Paper &paper, const TextMetrics &
     for (std::size_t i = 0; i < count; ++i) {
         look.problem = sheet.problems[i];
         const double left = grid.lefts[i % std::size_t(grid.columns)], top = grid.tops[i / std::size_t(grid.columns)];
-        const std::size_t firstWrite = out.writes.size(), firstStep = out.steps.size();
+        const std::size_t firstWrite = out.writes.size(), firstStep = out.steps.size(), firstPoint = out.points.size();
         layOutProblem(look, metrics, left, top, out);
         for (std::size_t k = firstWrite; k < out.writes.size(); ++k)
             out.writes[k].problem = std::uint32_t(i);
+        for (std::size_t k = firstPoint; k < out.points.size(); ++k)
+            out.points[k].problem = std::uint32_t(i);
         std::stable_sort(out.writes.begin() + std::ptrdiff_t(firstWrite), out.writes.end(),
                          [](const Drawing::Write &a, const Drawing::Write &b) { return a.order < b.order; });
         if (sheet.format.numbers) {  // in the upper line's empty thousands place

@@ -142,6 +142,11 @@ struct Backing {
     friend bool operator==(const Backing &, const Backing &) = default;
 };
 
+// What a box a pupil writes in is for: a sum's or difference's answer digit, the carry or
+// the lent value above a column, a partial product, a product's carry in a row of it, the
+// product, and a division's quotient, products and differences (with the places brought down).
+enum class WriteRole : std::uint8_t { Answer, Carry, Borrow, Partial, RowCarry, Product, Quotient, DivisionProduct, DivisionDifference };
+
 // What to draw. Paper has no backings, so there the kinds may be drawn one after the other;
 // the screen draws in the order the layout made them (`steps`), where a digit's backing
 // hides what lay beneath it.
@@ -152,16 +157,31 @@ struct Drawing {
     std::vector<TextRun> texts;
 
     // Where a pupil writes: a problem's boxes in the order pupils write them, with what
-    // belongs in each ("" for a helper box that stays empty). Answer and problem pages alike.
+    // belongs in each ("" for a box that stays empty). Answer and problem pages alike.
     struct Write {
         std::uint32_t box = 0;      // into `boxes`
         std::uint32_t problem = 0;  // into the sheet's problems
-        std::string answer;
+        std::string answer;         // as the answer page writes it: the first of `answers`
         bool helper = false;
         int order = 0;  // the turn within its problem, smallest first
+        // Every notation that is right in the box ("" where it may be left empty).
+        std::vector<std::string> answers;
+        WriteRole role = WriteRole::Answer;
+        int place = 0;  // of the box's column, from the ones: 1 the tens, -1 the tenths
+        int row = 0;    // a product's partial product or a division's product and difference, from 0
         friend bool operator==(const Write &, const Write &) = default;
     };
     std::vector<Write> writes;
+
+    // The decimal point of a sum's or difference's answer, which the pupil sets: the answer
+    // row's boxes from left to right, and the one right of which the answer page sets it.
+    struct PointWrite {
+        std::uint32_t problem = 0;
+        std::vector<std::uint32_t> boxes;  // into `boxes`
+        int after = 0;                     // into `boxes` of this point
+        friend bool operator==(const PointWrite &, const PointWrite &) = default;
+    };
+    std::vector<PointWrite> points;
 
     enum class Kind : std::uint8_t { Backing, Box, Line, Text };
     struct Step {
@@ -183,6 +203,11 @@ private:
         list.push_back(std::move(item));
     }
 };
+
+// What a screen reader says for a box a pupil writes in, in hiragana: its place and what it
+// is for ("じゅうの くらいの くりさがり", "1だんめの じゅうの くらい"); and for an answer's point.
+std::string writeLabel(const Drawing::Write &write);
+std::string pointLabel();
 
 // Font measurements the layout needs, in pixels at a given pixel size. On the desktop they
 // come from the toolkit; elsewhere from a table made from the font file.

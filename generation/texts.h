@@ -112,4 +112,20 @@ inline constexpr std::string_view NameWord = "なまえ";
 // Between a quotient and its remainder in the answer: "20あまり3".
 inline constexpr std::string_view RemainderWord = "あまり";
 
+// What a screen reader says for the boxes of the practice on a tablet, in the pupils'
+// hiragana: the places from the ones up and from the tenths down, then the words around them.
+inline constexpr std::array<std::string_view, 6> WholePlaceReading{"いちの くらい", "じゅうの くらい", "ひゃくの くらい",
+                                                                   "せんの くらい", "まんの くらい", "じゅうまんの くらい"};
+inline constexpr std::array<std::string_view, 2> DecimalPlaceReading{"10ぶんの1の くらい", "100ぶんの1の くらい"};
+inline constexpr std::string_view AnswerOfPlace = "の こたえ";          // じゅうの くらいの こたえ
+inline constexpr std::string_view CarryOfPlace = "の くりあがり";       // じゅうの くらいの くりあがり
+inline constexpr std::string_view BorrowOfPlace = "の くりさがり";      // じゅうの くらいの くりさがり
+inline constexpr std::string_view RowNumber = "だんめの ";              // 1だんめの じゅうの くらい
+inline constexpr std::string_view RowCarryBefore = "だんめの くりあがり（";  // 1だんめの くりあがり（じゅうの くらい）
+inline constexpr std::string_view RowCarryAfter = "）";
+inline constexpr std::string_view QuotientOf = "しょうの ";             // しょうの じゅうの くらい
+inline constexpr std::string_view DivisionProductOf = "かいめの かけざんの ";    // 1かいめの かけざんの いちの くらい
+inline constexpr std::string_view DivisionDifferenceOf = "かいめの ひきざんの ";  // 1かいめの ひきざんの いちの くらい
+inline constexpr std::string_view AnswerPoint = "こたえの しょうすうてん";
+
 }  // namespace kolvara::texts

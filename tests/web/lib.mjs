@@ -298,3 +298,144 @@ export async function writeAnswer(page, answer,
   await press('next');
 }
 
+
+// ---- The written procedure, from kolvara-sheet --json alone ----
+
+// What a pupil writes for one problem of kolvara-sheet's JSON, in the order they write it: items
+// {key, helper}, key a digit or two, '' for a helper box left empty, 'skip' for a quotient
+// place passed over, '.' for the point. Without `count`, the answer and working rows alone
+// (helper boxes are the pupil's own notes); with it, every helper box too, a borrow over a
+// digit that also borrows in the `reduced` notation (1 over the struck 2 of 421−397) or with its ten (11).
+export function workingOf(p, { count = false, reduced = false } = {}) {
+  const items = [];
+  const digit = (key) => items.push({ key, helper: false });
+  const helper = (key) => count && items.push({ key, helper: true });
+  const onesFirst = (text) => [...text].reverse();
+  if (p.op === '+' || p.op === '-') {
+    const answer = p.answer.replace('.', '');
+    const decimals = p.decimals;
+    const places = answer.length;
+    const columns = p.carries.length;  // carries and helpers from the highest column
+    const handedOn = (c) => p.carries[columns - 1 - c] === 1;
+    const helperAt = (c) => p.helpers[columns - c];
+    const done = new Set();
+    const later = new Set();  // columns whose ten is written when their own turn comes
+    const lend = (c) => {
+      if (done.has(c) || c > columns) return;  // a mixed sheet's carry box over its highest column too
+      done.add(c);
+      const h = helperAt(c);
+      if (h !== null && Number(h) >= 10 && (reduced || h === '11')) {
+        // The digit less one now; with its ten, the 1 goes before it when the column borrows in
+        // turn (11 cannot be told from 1 followed by a ones digit of 1).
+        helper(String(Number(h) - 10));
+        if (!reduced) later.add(c);
+      } else {
+        helper(h === null ? '' : h);
+      }
+      if (count) items.at(-1).column = c;
+    };
+    const upper = p.upper.replace('.', '').padStart(columns, '0');
+    const upperDigit = (c) => Number(upper[columns - 1 - c]);
+    for (let c = 0; c < places; ++c) {
+      if (p.op === '-') {
+        // The borrow first: from the nearest digit that can lend, across zeros.
+        if (c < columns && handedOn(c)) {
+          let far = c + 1;
+          while (far < columns - 1 && upperDigit(far) === 0) ++far;
+          for (let k = far; k > c; --k) lend(k);
+        } else {
+          lend(c + 1);
+        }
+      }
+      if (later.has(c)) items.push({ key: '1', helper: true, back: c });
+      if (c === decimals && decimals > 0) digit('.');
+      digit(onesFirst(answer)[c]);
+      if (p.op === '+') helper(c + 1 < columns + 1 && handedOn(c) ? '1' : '');
+    }
+    return items;
+  }
+  if (p.op === 'x') {
+    const rows = p.partials.length ? p.partials : [p.answer];
+    const lower = Number(p.lower);
+    const shifted = !p.partials.length && lower >= 10 && lower % 10 === 0;
+    rows.forEach((row, r) => {
+      const digits = onesFirst(row);
+      const start = shifted ? 1 : 0;  // ×30: the 0 set down first, then 3 times the multiplicand
+      if (shifted) digit(digits[0]);
+      const carries = [...p.carries[r]].reverse();  // by the multiplicand's place, from the tens
+      for (let k = start; k < digits.length; ++k) {
+        digit(digits[k]);
+        const place = k - start + 1;
+        if (place < p.upper.length) helper(carries[place - 1] ? String(carries[place - 1]) : '');
+      }
+    });
+    if (p.partials.length) for (const d of onesFirst(p.answer)) digit(d);
+    return items;
+  }
+  // Division: たてる, かける, ひく, おろす, over every place of the dividend.
+  const dividend = p.upper, divisor = p.lower;
+  const quotient = p.answer.padStart(dividend.length, ' ');
+  let next = 0;
+  while (quotient[next] === ' ') {
+    digit('skip');
+    ++next;
+  }
+  const steps = p.steps;
+  for (let s = 0; s < steps.length; ++s) {
+    const q = p.answer[s];
+    if (q === '0' && s > 0) continue;  // written when its place comes down
+    const place = p.answer.length - 1 - s;  // from the ones
+    digit(q);
+    const product = steps[s].product;
+    for (const d of divisor.length === 1 ? [...product] : onesFirst(product)) digit(d);
+    // The difference with every place down to the next digit that is not 0.
+    let until = s + 1;
+    while (until < steps.length && p.answer[until] === '0') ++until;
+    const untilPlace = until < steps.length ? p.answer.length - 1 - until : 0;
+    let value = Number(steps[s].difference);
+    for (let k = place - 1; k >= untilPlace; --k) value = value * 10 + Number(dividend[dividend.length - 1 - k]);
+    const text = String(value);
+    const column = (i) => untilPlace + text.length - 1 - i;  // the place of text[i]
+    for (let i = text.length - 1; i >= 0; --i) if (column(i) >= place) digit(text[i]);
+    for (let k = place - 1; k >= untilPlace; --k) {
+      const i = text.length - 1 - (k - untilPlace);
+      if (i >= 0) digit(text[i]);
+      if (p.answer[p.answer.length - 1 - k] === '0') digit('0');
+    }
+  }
+  return items;
+}
+
+// Types a problem's working into the practice by its pad, then つぎ; run in the page. An item
+// for a helper box where the cursor is not on one is passed over: the sheet has no box there.
+// Returns what happened at each item, to say where it went astray.
+export function typeWorkingInPage(items) {
+  const root = document.querySelector('#practice');
+  const key = (k) => root.querySelector(`.pad .key-${k}`).click();
+  const log = [];
+  const boxOf = {};  // by column, the helper box written in
+  const tap = (write) => {
+    const r = root.querySelector(`.cell[data-write="${write}"] rect`).getBoundingClientRect();
+    root.querySelector('#practice-stage').dispatchEvent(new PointerEvent('pointerdown',
+      { bubbles: true, clientX: r.x + r.width / 2, clientY: r.y + r.height / 2 }));
+  };
+  for (const item of items) {
+    const cell = root.querySelector('.cell.cursor');
+    const onHelper = cell?.classList.contains('helper') ?? false;
+    log.push(`${item.back !== undefined ? '<' : ''}${item.helper ? '^' : ''}${item.key}@${cell?.dataset.write}${onHelper ? '^' : ''}`);
+    if (item.back !== undefined) {
+      // Back to a box written before, to put the ten before its digit, then on from here.
+      if (boxOf[item.back] === undefined) continue;
+      tap(boxOf[item.back]);
+      key(item.key);
+      tap(cell.dataset.write);
+      continue;
+    }
+    if (item.helper && !onHelper) continue;
+    if (item.column !== undefined) boxOf[item.column] = cell.dataset.write;
+    if (item.key === '' || item.key === 'skip') key('skip');
+    else for (const c of item.key) key(c === '.' ? 'point' : c);
+  }
+  key('next');
+  return log.join(' ');
+}

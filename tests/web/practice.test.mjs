@@ -5,7 +5,7 @@
 import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
 
-import { answersOf, cursorOf, newPage, removeDir, startSite, tempDir, writeAnswer } from './lib.mjs';
+import { answersOf, cursorOf, newPage, removeDir, startSite, tempDir, typeWorkingInPage, workingOf, writeAnswer } from './lib.mjs';
 
 let site, work;
 before(async () => {
@@ -28,7 +28,7 @@ const keyboard = (page) => (key) => page.keyboard.press({ skip: ' ', next: 'Ente
 const pad = (page) => (key) => page.tap(`#practice .pad .key-${key}`);
 
 // Keys, problem numbers and the boxes of the working, where each is less than a fingertip wide.
-const smallTargets = (page) => page.$$eval('#practice > .pad button, #practice-strip button, ' +
+const smallTargets = (page) => page.$$eval('#practice > .pad button:not([hidden]), #practice-strip button, ' +
   '#practice .cell[data-problem="0"] rect', (es) => es.map((e) => e.getBoundingClientRect())
   .filter((r) => r.width < 48 || r.height < 48).map((r) => `${Math.round(r.width)}x${Math.round(r.height)}`));
 
@@ -117,21 +117,22 @@ const placesOf = (page) => page.$$eval('#practice-stage, #practice-strip, #pract
     return [x, y, width, height].map(Math.round).join(' ');
   }));
 
-test('the cursor goes from the ones to the carry above the tens, then the tens', async () => {
+test('the cursor goes from the ones to the tens, and a tap takes it to the carry box above them', async () => {
   const page = await newPage(site.browser, { width: 1366, height: 768 });
   // れんしゅう on the teacher's page works the sheet on screen, No.1; もどる goes back to it.
   await page.goto(`${site.base}#step=add-2-carry-ones&seed=8`, { waitUntil: 'load' });
   await page.waitForFunction(() => document.documentElement.dataset.ready === 'true');
   await page.click('#practice-start');
-  await page.waitForFunction(() => /&seed=8&practice&no=1$/.test(location.hash));
+  await page.waitForFunction(() => /&seed=8&practice(&mark=end&helpers=free)?&no=1$/.test(location.hash));
   const places = await placesOf(page);
   const first = answersOf(work, ['--step', 'add-2-carry-ones', '--seed', '8'], 1)[0];
   const ones = await cursorOf(page);
   await page.keyboard.press([...first.answer].at(-1));
+  const tens = await cursorOf(page);
+  await (await page.$('#practice .cell.helper[data-problem="0"] rect')).tap();
   const carry = await cursorOf(page);
   await page.keyboard.press('1');
-  const tens = await cursorOf(page);
-  assert.deepEqual([ones.helper, carry.helper, tens.helper], [false, true, false]);
+  assert.deepEqual([ones.helper, tens.helper, carry.helper, (await cursorOf(page)).helper], [false, false, true, false]);
   assert.ok(ones.x > tens.x && Math.abs(carry.x - tens.x) < 3, `the carry box stands above the tens: ${JSON.stringify([ones, carry, tens])}`);
   assert.deepEqual(await placesOf(page), places, 'writing moves nothing on the screen');
   // A tap on a box chooses it.
@@ -248,7 +249,9 @@ const SPOILED = [
   ['200,000 values', BROKEN_WORK, (w) => ({ ...w, values: Array(200000).fill('1') })],
   ['values one short', BROKEN_WORK, (w) => ({ ...w, values: w.values.slice(1) })],
   ['a state too many', BROKEN_WORK, (w) => ({ ...w, states: [...w.states, 'open'] })],
-  ['a value of two digits', BROKEN_WORK, (w) => ({ ...w, values: w.values.map((v, i) => (i ? v : '12')) })],
+  ['a value of three digits', BROKEN_WORK, (w) => ({ ...w, values: w.values.map((v, i) => (i ? v : '112')) })],
+  ['points not a list', BROKEN_WORK, (w) => ({ ...w, points: 'x' })],
+  ['a point where the answer has none', BROKEN_WORK, (w) => ({ ...w, points: w.points.map(() => 0) })],
   ['the problem past the end', BROKEN_WORK, (w) => ({ ...w, current: 40 })],
   ['a result of the wrong shape', BROKEN_WORK, (w) => ({ ...w, result: { right: 'all' } })],
 ];
@@ -351,7 +354,7 @@ function screenInPage() {
   const n = no.getBoundingClientRect();
   return {
     box: smallest(`.cell[data-problem="${root.dataset.problem}"] rect`),
-    key: smallest(':scope > .pad button, #practice-strip button, .practice-bar button'),
+    key: smallest(':scope > .pad button:not([hidden]), #practice-strip button, .practice-bar button'),
     cursorShown: c.left >= s.left - 0.5 && c.right <= s.left + stage.clientWidth + 0.5 && c.top >= s.top - 0.5 &&
       c.bottom <= s.top + stage.clientHeight + 0.5,
     noWhole: n.left >= title.left && n.right <= title.right + 0.5 && n.right <= innerWidth && no.scrollWidth <= Math.ceil(n.width),
@@ -413,6 +416,91 @@ test('a screen reader hears the box and its digit, and the keyboard reaches ま�
   await page.keyboard.press('Escape');
   assert.deepEqual(await page.evaluate(() => [document.querySelector('#practice-result').hidden, document.activeElement.dataset.key]),
     [true, 'mark']);
+  assert.deepEqual(page.errors, []);
+  await page.browserContext().close();
+});
+
+// Sheets of every kind, each worked as kolvara-sheet's JSON says a pupil writes it.
+const kinds = [
+  ['add-3-carry-three'], ['sub-3-zero-tens'], ['sub-4-3'], ['mixed-4'],
+  ['op=sub&upper=naa&lower=naa&carry=nmm', ['--op', 'sub', '--upper', 'naa', '--lower', 'naa', '--carry', 'nmm'], 3],
+  ['mul-2-2'], ['mul-3-2'], ['mul-tens'], ['div-3-1-zero'], ['div-3-2-zero'], ['div-3-2-fix'], ['div-2-1-remainder'],
+  ['dec-2-add'], ['dec-2-sub'], ['dec-lengths'], ['dec-zero-end'], ['dec-mixed'],
+].map(([step, options = ['--step', step], no = 2]) => ({
+  name: step, no, options: [...options, '--seed', '5000'],
+  address: `${step.includes('=') ? step : `step=${step}`}&seed=5000&practice`,
+}));
+
+// The practice at an address with nothing of an earlier visit in the tab.
+async function openClean(page, address) {
+  await openPractice(page, address);
+  await page.evaluate(() => sessionStorage.clear());
+  await page.reload({ waitUntil: 'load' });
+  await page.waitForFunction(() => document.documentElement.dataset.ready === 'true' &&
+    !document.querySelector('#practice').hidden);
+}
+
+const scoreAfter = async (page) => {
+  await page.click('#practice .key-mark');
+  return scoreOf(page);
+};
+
+async function workSheet(page, problems, notation) {
+  const logs = [];
+  for (const p of problems) logs.push(await page.evaluate(typeWorkingInPage, workingOf(p, notation)));
+  return logs;
+}
+
+test('every right working is marked right: the answer alone, or the whole working in either notation of a borrow', async () => {
+  const page = await newPage(site.browser, { width: 1180, height: 820 });
+  const failures = [];
+  for (const kind of kinds) {
+    const problems = answersOf(work, kind.options, kind.no);
+    for (const [helpers, notation] of [['free', {}], ['count', { count: true }], ['count', { count: true, reduced: true }]]) {
+      await openClean(page, `${kind.address}&helpers=${helpers}&no=${kind.no}`);
+      const logs = await workSheet(page, problems, notation);
+      const score = await scoreAfter(page);
+      const n = problems.length;
+      if (score !== `${n}もん中${n}もん せいかい`) {
+        const states = await page.$$eval('#practice-strip button', (bs) => bs.map((b) => b.dataset.state));
+        const wrong = states.flatMap((s, i) => (s === 'wrong' ? [`(${i + 1}) ${JSON.stringify(problems[i])} ${logs[i]}`] : []));
+        failures.push(`${kind.name} ${helpers}${notation.reduced ? ' reduced' : ''}: ${score}\n  ${wrong.slice(0, 3).join('\n  ')}`);
+      }
+    }
+  }
+  assert.deepEqual(failures, []);
+  assert.deepEqual(page.errors, []);
+  await page.browserContext().close();
+});
+
+test('one wrong digit, borrow or point marks exactly that problem and that box', async () => {
+  const page = await newPage(site.browser, { width: 1180, height: 820 });
+  const cases = [
+    // [sheet, notation, which item of the first problem is made wrong: a digit, a helper box, the point]
+    [kinds.find((k) => k.name === 'sub-3-zero-tens'), { count: true }, (items) => items.findIndex((i) => i.helper && i.key !== '')],
+    [kinds.find((k) => k.name === 'mul-2-2'), {}, (items) => 3],
+    [kinds.find((k) => k.name === 'div-3-2-fix'), {}, (items) => items.findIndex((i) => i.key !== 'skip') + 1],
+    [kinds.find((k) => k.name === 'dec-2-add'), {}, (items) => items.findIndex((i) => i.key === '.')],
+  ];
+  for (const [kind, notation, pick] of cases) {
+    const problems = answersOf(work, kind.options, kind.no);
+    await openClean(page, `${kind.address}&helpers=${notation.count ? 'count' : 'free'}&no=${kind.no}`);
+    const items = workingOf(problems[0], notation);
+    const at = pick(items);
+    const wrong = items.map((item, i) => (i !== at ? item : item.key === '.'
+      ? { key: 'skip', helper: false } : { ...item, key: String((Number(item.key.at(-1)) + 1) % 10) }));
+    // A point left out: the cursor stays, so the digits after it go where they belong.
+    if (items[at].key === '.') wrong.splice(at, 1);
+    const log = await page.evaluate(typeWorkingInPage, wrong);
+    await workSheet(page, problems.slice(1), notation);
+    assert.equal(await scoreAfter(page), `${problems.length}もん中${problems.length - 1}もん せいかい`, `${kind.name}: ${log}`);
+    await page.click('#practice-look');
+    await page.click('#practice-strip button[data-at="0"]');
+    const marked = await page.$$eval('#practice .cell.wrong', (cs) => cs.map((c) => c.dataset.write));
+    const point = await page.$$eval('#practice .point.wrong', (ps) => ps.length);
+    if (items[at].key === '.') assert.deepEqual([marked, point], [[], 1], kind.name);
+    else assert.deepEqual([marked, point], [[log.split(' ')[at].split('@')[1].replace('^', '')], 0], `${kind.name}: ${log}`);
+  }
   assert.deepEqual(page.errors, []);
   await page.browserContext().close();
 });

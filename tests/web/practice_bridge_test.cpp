@@ -3,6 +3,7 @@
 // the first and last 出席番号; numbers outside the class have no sheet.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "practice_json.h"
@@ -61,12 +62,16 @@ TEST(Practice, EachProblemAloneWithEveryBoxItsPupilWritesIn)
     }
 }
 
-TEST(Practice, AnAnswersDecimalPointIsShownAndNoDigitOfIt)
+// The answer's point is the pupil's to set: the page draws nothing beyond the problem page's
+// own, and each answer with a point has its answer row's boxes noted with the one the point
+// follows, in the JSON as well.
+TEST(Practice, AnAnswersDecimalPointIsThePupilsToSet)
 {
     const struct {
         const char *address;
-        int points;  // on the page besides those of the problems' numbers
-    } cases[] = {{"step=dec-2-add&seed=5", 20}, {"step=dec-1-sub&seed=9", 20}, {"step=add-3&seed=5", 0}};
+        int points;  // problems whose answer has a point
+    } cases[] = {{"step=dec-2-add&seed=5", 20}, {"step=dec-1-sub&seed=9", 20}, {"step=dec-mixed&seed=3", 20},
+                 {"step=add-3&seed=5", 0}, {"step=div-3-2&seed=5", 0}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.address);
         WebSession session;
@@ -74,12 +79,60 @@ TEST(Practice, AnAnswersDecimalPointIsShownAndNoDigitOfIt)
         Sheet problems = session.sheet(0, false);
         problems.boxes = true;
         problems.format.helperBoxes = true;
-        const std::vector<TextRun> before = layOutPage(problems, paperOf(session.request().paper), session.metrics()).drawing.texts;
-        const std::vector<TextRun> after = practiceSheet(session, 1).page.drawing.texts;
-        ASSERT_EQ(after.size(), before.size() + std::size_t(c.points));
-        for (std::size_t i = before.size(); i < after.size(); ++i)
-            EXPECT_EQ(after[i].text, ".");
+        problems.format.largeHelpers = true;
+        const Drawing page = layOutPage(problems, paperOf(session.request().paper), session.metrics()).drawing;
+        const Drawing d = practiceSheet(session, 1).page.drawing;
+        EXPECT_EQ(d.texts, page.texts);
+        ASSERT_EQ(int(d.points.size()), c.points);
+        const std::string json = practiceJson(session, 1);
+        std::size_t pointsInJson = 0;
+        for (std::size_t at = json.find("\"point\":"); at != std::string::npos; at = json.find("\"point\":", at + 1))
+            ++pointsInJson;
+        EXPECT_EQ(pointsInJson, d.points.size());
+        for (const Drawing::PointWrite &point : d.points) {
+            ASSERT_GT(point.boxes.size(), std::size_t(point.after + 1));
+            // Left to right along the answer row, every box an answer digit's.
+            for (std::size_t i = 0; i < point.boxes.size(); ++i) {
+                if (i > 0)
+                    EXPECT_LT(d.boxes[point.boxes[i - 1]].left, d.boxes[point.boxes[i]].left);
+                EXPECT_TRUE(std::any_of(d.writes.begin(), d.writes.end(), [&](const Drawing::Write &w) {
+                    return w.box == point.boxes[i] && w.problem == point.problem && w.role == WriteRole::Answer;
+                }));
+            }
+            std::string entry = "\"point\":{\"boxes\":[";
+            for (std::size_t i = 0; i < point.boxes.size(); ++i)
+                entry += (i ? "," : "") + std::to_string(point.boxes[i]);
+            entry += "],\"after\":" + std::to_string(point.after) + ",\"label\":\"" + pointLabel() + "\"}";
+            EXPECT_NE(json.find(entry), std::string::npos) << entry;
+        }
     }
+}
+
+// Each write in the JSON as the page reads it: its box, every notation that is right in it,
+// whether it is a helper box and its spoken name, in the order pupils write.
+TEST(Practice, EachWriteWithEveryRightNotationAndItsName)
+{
+    std::size_t twoWays = 0;  // helper boxes of two notations: a lender that borrows too
+    for (const char *address : {"step=sub-3-zero-tens&seed=4", "step=sub-3&seed=8", "step=add-3-carry-twice&seed=2",
+                                "step=mul-3-2&seed=6", "step=div-3-2-2&seed=7"}) {
+        SCOPED_TRACE(address);
+        WebSession session;
+        session.open(address, 0);
+        const Drawing d = practiceSheet(session, 1).page.drawing;
+        const std::string json = practiceJson(session, 1);
+        std::size_t at = 0;
+        for (const Drawing::Write &w : d.writes) {
+            std::string entry = "{\"box\":" + std::to_string(w.box) + ",\"answers\":[";
+            for (std::size_t i = 0; i < w.answers.size(); ++i)
+                entry += std::string(i ? "," : "") + "\"" + w.answers[i] + "\"";
+            entry += std::string("],\"helper\":") + (w.helper ? "true" : "false") + ",\"label\":\"" + writeLabel(w) + "\"}";
+            const std::size_t found = json.find(entry, at);
+            ASSERT_NE(found, std::string::npos) << entry;
+            at = found + entry.size();
+            twoWays += w.answers.size() > 1;
+        }
+    }
+    EXPECT_GT(twoWays, 0u);
 }
 
 TEST(Practice, OnlyTheClassesNumbersHaveASheet)

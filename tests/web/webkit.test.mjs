@@ -16,7 +16,7 @@ import { promisify } from 'node:util';
 
 import {
   answersOf, cursorInPage, env, kolvaraSheet, pdfPageSize, pdfPages, previewWordsInPage, problemsOf, removeDir, root,
-  sheetExtent, startSite, tempDir,
+  sheetExtent, startSite, tempDir, typeWorkingInPage, workingOf,
 } from './lib.mjs';
 
 const ADDRESS = 'op=add&upper=aaa&lower=aaa&carry=mmm&paper=b5&seed=77&sheets=2';
@@ -162,8 +162,8 @@ test('one wrong digit marks its problem × in that box', async () => {
   assert.equal(run.score, '20もん中19もん せいかい');
 });
 
-test('the cursor goes from the ones to the carry above the tens, then the tens', async () => {
-  await openPractice(`${site.base}#step=add-2-carry-ones&seed=8&practice&no=1`, { width: 1366, height: 768 });
+test('with carries counted the cursor goes from the ones to the carry above the tens, then the tens', async () => {
+  await openPractice(`${site.base}#step=add-2-carry-ones&seed=8&practice&helpers=count&no=1`, { width: 1366, height: 768 });
   const first = answersOf(work, ['--step', 'add-2-carry-ones', '--seed', '8'], 1)[0];
   const [ones, carry, tens] = await inPractice(`
     const ones = cursor();
@@ -191,7 +191,7 @@ test('on a phone held sideways what the device kept unreadably is said, the page
       const r = e.getBoundingClientRect();
       return Math.min(r.width, r.height);
     }));
-    const sizes = [smallest('.cell[data-problem="0"] rect'), smallest(':scope > .pad button, #practice-strip button')];
+    const sizes = [smallest('.cell[data-problem="0"] rect'), smallest(':scope > .pad button:not([hidden]), #practice-strip button')];
     const focused = document.activeElement.id;
     press('7');
     return { said, fingertip: sizes.every((size) => size >= 44) || sizes, focused,
@@ -224,4 +224,24 @@ test('after one visit the practice works with the server gone and asks nothing o
   } finally {
     await own.close();
   }
+});
+
+test('every right working is marked right, the answer alone or the whole working with either notation of a borrow', async () => {
+  const failures = [];
+  for (const step of ['sub-3-zero-tens', 'mixed-4', 'mul-3-2', 'div-3-2-fix', 'div-3-1-zero', 'dec-mixed']) {
+    const problems = answersOf(work, ['--step', step, '--seed', '77'], 4);
+    for (const [helpers, notation] of [['free', {}], ['count', { count: true }], ['count', { count: true, reduced: true }]]) {
+      await openPractice(`${site.base}#step=${step}&seed=77&practice&helpers=${helpers}&no=4`, { width: 820, height: 1180 });
+      await webkit.send({ run: 'sessionStorage.clear(), "null"' });
+      await webkit.send({ reload: true });
+      await webkit.send({ wait: READY });
+      const score = await inPractice(`
+        const type = ${typeWorkingInPage};
+        for (const items of ${JSON.stringify(problems.map((p) => workingOf(p, notation)))}) type(items);
+        press('mark');
+        return score();`);
+      if (score !== `${problems.length}もん中${problems.length}もん せいかい`) failures.push(`${step} ${helpers} ${JSON.stringify(notation)}: ${score}`);
+    }
+  }
+  assert.deepEqual(failures, []);
 });

@@ -80,20 +80,7 @@ PracticeSheet practiceSheet(const WebSession &session, int number)
     sheet.format.largeHelpers = true;
     sheet.format.answerLabel = false;
     PracticeSheet out;
-    const Paper paper = paperOf(session.request().paper);
-    out.page = layOutPage(sheet, paper, session.metrics());
-    // The answer page's marks that are no digit of a box: a decimal point in the answer.
-    Sheet answerPage = sheet;
-    answerPage.answers = true;
-    const Drawing answers = layOutPage(answerPage, paper, session.metrics()).drawing;
-    const std::vector<TextRun> &shown = out.page.drawing.texts;
-    for (TextRun t : answers.texts) {
-        // Only the point: the digits and the quotient in words are the pupil's to write.
-        const bool point = t.text == ".";
-        t.accent = false;
-        if (point && std::find(shown.begin(), shown.end(), t) == shown.end())
-            out.page.drawing.add(std::move(t));
-    }
+    out.page = layOutPage(sheet, paperOf(session.request().paper), session.metrics());
     for (const Bounds &b : problemBounds(sheet, out.page.drawing, session.metrics()))
         out.bounds.push_back({b.left, b.top, b.right, b.bottom});
     return out;
@@ -119,9 +106,23 @@ std::string practiceJson(const WebSession &session, int number)
             j.value(side);
         j.endArray();
         j.key("writes").beginArray();
-        for (; w < d.writes.size() && d.writes[w].problem == i; ++w)
-            j.beginArray().value(unsigned(d.writes[w].box)).value(d.writes[w].answer).value(d.writes[w].helper).endArray();
-        j.endArray().endObject();
+        for (; w < d.writes.size() && d.writes[w].problem == i; ++w) {
+            const Drawing::Write &write = d.writes[w];
+            j.beginObject().field("box", unsigned(write.box)).key("answers").beginArray();
+            for (const std::string &answer : write.answers)
+                j.value(answer);
+            j.endArray().field("helper", write.helper).field("label", writeLabel(write)).endObject();
+        }
+        j.endArray();
+        for (const Drawing::PointWrite &point : d.points) {
+            if (point.problem != i)
+                continue;
+            j.key("point").beginObject().key("boxes").beginArray();
+            for (const std::uint32_t box : point.boxes)
+                j.value(unsigned(box));
+            j.endArray().field("after", point.after).field("label", pointLabel()).endObject();
+        }
+        j.endObject();
     }
     j.endArray();
     j.endObject();

@@ -18,8 +18,8 @@ inline constexpr int MaxPupilNumber = 40;
 // Sheet No.`number` (1 is the first) of the session's request laid out for practice: every
 // box on, helper boxes too, answers off; and around each problem, with its helper boxes, the
 // rectangle in sheet units (left, top, right, bottom) the page shows it in.
-// The page also shows what the answer has besides its digits, such as a decimal point:
-// nothing a pupil types in a box, but where the digits stand tells it.
+// An answer's decimal point is the pupil's to set too: the drawing notes, for each answer
+// with one, the answer row's boxes and the one the point follows (Drawing::points).
 struct PracticeSheet {
     SheetPage page;
     std::vector<std::array<double, 4>> bounds;
@@ -27,8 +27,12 @@ struct PracticeSheet {
 PracticeSheet practiceSheet(const WebSession &session, int number);
 
 // Sheet No.`number` (1 is the first) of the session's request for practice, as JSON:
-// {"no", "page" (as pageJson), "problems": [{"bounds": [l, t, r, b], "writes": [[box,
-// answer, helper], ...]}]}, bounds in sheet units around the problem and its helper boxes.
+// {"max", "no", "problems": [{"bounds": [l, t, r, b], "writes": [{"box", "answers",
+// "helper", "label"}, ...], "point": {"boxes", "after", "label"}}], "page" (as pageJson)},
+// bounds in sheet units around the problem and its helper boxes, writes in the order pupils
+// write them, "answers" every notation that is right in the box (the answer page's first, ""
+// for a box that may stay empty), "label" what a screen reader says for it; "point" only
+// where the answer has a decimal point, which stands right of boxes[after].
 // A number outside 1..MaxPupilNumber gives {"error": why} in Japanese.
 std::string practiceJson(const WebSession &session, int number);
 

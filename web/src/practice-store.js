@@ -126,23 +126,31 @@ function every(list, check) {
   return true;
 }
 
-// The work kept for the sheet `key` with `boxCount` boxes and `problemCount` problems:
+// The work kept for the sheet `key` with `boxCount` boxes and a problem for each item of
+// `pointPlaces`, the places its decimal point may take (0: the answer has none):
 // { work, broken }. work is null when none is kept for this sheet; broken says an entry was
 // there but could not be read (it is removed).
-export function readWork(key, boxCount, problemCount) {
+export function readWork(key, boxCount, pointPlaces) {
   const raw = attempt(() => sessionStorage.getItem(WORK), null);
   if (raw === null) return { work: null, broken: false };
   const kept = parse(raw);
   if (isPlain(kept) && typeof kept.key === 'string' && kept.key !== key) return { work: null, broken: false };
-  const work = checkedWork(kept, key, boxCount, problemCount);
+  const work = checkedWork(kept, key, boxCount, pointPlaces);
   if (!work) attempt(() => sessionStorage.removeItem(WORK));
   return { work, broken: !work };
 }
 
-function checkedWork(kept, key, boxCount, problemCount) {
+function checkedWork(kept, key, boxCount, pointPlaces) {
   if (!isPlain(kept) || kept.key !== key) return null;
   const { values, states, order } = kept;
-  if (!Array.isArray(values) || values.length !== boxCount || !every(values, (v) => typeof v === 'string' && /^[0-9]?$/.test(v)))
+  const problemCount = pointPlaces.length;
+  // A box holds up to two digits: 11 over a digit that lends and borrows in turn.
+  if (!Array.isArray(values) || values.length !== boxCount || !every(values, (v) => typeof v === 'string' && /^[0-9]{0,2}$/.test(v)))
+    return null;
+  // Work kept before points were the pupil's has none: no point placed.
+  const points = kept.points ?? Array(problemCount).fill(null);
+  if (!Array.isArray(points) || points.length !== problemCount ||
+    !every(points, (at, i) => at === null || isCount(at, 0, pointPlaces[i] - 1)))
     return null;
   if (!Array.isArray(states) || states.length !== problemCount || !every(states, (s) => STATES.includes(s))) return null;
   if (!Array.isArray(order) || order.length < 1 || order.length > problemCount) return null;
@@ -156,8 +164,8 @@ function checkedWork(kept, key, boxCount, problemCount) {
   if (typeof kept.elapsed !== 'number' || !(kept.elapsed >= 0 && kept.elapsed < 1e10)) return null;
   const result = kept.result === null || kept.result === undefined ? null : checkedResult(kept.result);
   if (result === null && kept.result !== null && kept.result !== undefined) return null;
-  return { values: values.slice(), states: states.slice(), order: order.slice(), current, finished, redo, elapsed: kept.elapsed,
-    result };
+  return { values: values.slice(), points: points.slice(), states: states.slice(), order: order.slice(), current, finished,
+    redo, elapsed: kept.elapsed, result };
 }
 
 // Keeps the work; false when the tab refuses.

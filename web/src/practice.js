@@ -9,6 +9,7 @@ import { element } from './dom.js';
 import { pageSvg } from './sheet-svg.js';
 import { showClassLink } from './class-link.js';
 import { clearResults, keepResult, keepWork as storeWork, readResults, readWork } from './practice-store.js';
+import * as typing from './practice-typing.js';
 
 const words = {
   practice: 'れんしゅう',
@@ -31,6 +32,10 @@ const words = {
   back: 'もどる',
   erase: 'けす',
   skip: 'とばす',
+  point: '．',
+  noPoint: 'この もんだいの こたえに しょうすうてんは ないよ。',
+  more: 'もう ひとつ かくなら つづけて。つぎの ますへは 「とばす」。',
+  pointHint: '「．」は いま えらんでいる ますの みぎに つきます。',
   next: 'つぎ',
   mark: 'まるつけ',
   start: 'はじめる',
@@ -130,6 +135,7 @@ let problems;    // by problem: {bounds, writes (indices into boxes), state}
 let order;       // the problems being worked, by index: all, or those wrong last time
 let current = 0; // index into order
 let cursor = -1; // index into boxes
+let pending = -1; // the box that took the last digit and may take a second (the 1 of 11)
 let started = 0;
 let typedNumber = '';
 let finished = false;
@@ -183,7 +189,7 @@ function leave() {
 function buildScreen() {
   if (root) return;
   const pad = element('div', { class: 'pad', role: 'group' });
-  for (const key of ['7', '8', '9', 'erase', '4', '5', '6', 'skip', '1', '2', '3', 'next', '0', 'mark']) {
+  for (const key of ['7', '8', '9', 'erase', '4', '5', '6', 'skip', '1', '2', '3', 'next', '0', 'point', 'mark']) {
     const text = words[key] ?? WIDE_DIGITS[Number(key)];
     pad.append(button(text, { 'data-key': key, class: `key key-${key}` }));
   }
@@ -318,6 +324,8 @@ function startSheet(answer) {
   root.querySelector('#practice-number').hidden = true;
   for (const id of ['practice-strip', 'practice-stage', 'practice-say']) root.querySelector(`#${id}`).hidden = false;
   root.querySelector('.pad').hidden = false;
+  // The point's key only where an answer has a point: the numbers of the problem show that already.
+  root.querySelector('.pad .key-point').hidden = !answer.problems.some((p) => p.point);
   root.querySelector('#practice-result').hidden = true;
   const step = host.info().steps.find((s) => s.key === host.state().step)?.name ?? '';
   // The step's name may be cut short; No.k never is.
@@ -326,7 +334,9 @@ function startSheet(answer) {
   boxes = [];
   problems = answer.problems.map((p, i) => ({
     bounds: p.bounds,
-    writes: p.writes.map((w) => boxes.push({ problem: i, ...writeOf(w), value: '' }) - 1),
+    writes: p.writes.map((w) => boxes.push({ problem: i, box: w.box, answers: w.answers, helper: w.helper,
+      label: w.label, value: '' }) - 1),
+    point: p.point ? { ...p.point, value: null } : null,
     state: 'open',
   }));
   order = problems.map((_, i) => i);
@@ -346,14 +356,6 @@ function startSheet(answer) {
   root.querySelector('#practice-stage').focus({ preventScroll: true });
 }
 
-// One write of a problem as the module sends it: [box, answer, helper], or an object with its
-// answers and the words a screen reader says for the box.
-function writeOf(w) {
-  if (Array.isArray(w)) return { box: w[0], answer: w[1], helper: Boolean(w[2]), label: '' };
-  const answers = Array.isArray(w?.answers) ? w.answers : [w?.answer ?? ''];
-  return { box: w?.box, answer: answers[0] ?? '', answers, helper: Boolean(w?.helper), label: w?.label ?? '' };
-}
-
 // ---- The work so far, kept in the tab: a slip onto もどる or a reload loses nothing ----
 
 let workKey = '';
@@ -362,18 +364,22 @@ function keepWork() {
   if (!sheet) return;
   // Private modes may refuse: the work stays on screen.
   storeWork({
-    key: workKey, values: boxes.map((b) => b.value), states: problems.map((p) => p.state), order, current, finished,
-    redo: redoing, elapsed: Date.now() - started, result: lastResult,
+    key: workKey, values: boxes.map((b) => b.value), points: problems.map((p) => p.point?.value ?? null),
+    states: problems.map((p) => p.state), order, current, finished, redo: redoing, elapsed: Date.now() - started,
+    result: lastResult,
   });
 }
 
 // The work kept for this sheet taken up again; answers the place in `order` the pupil was at.
 // Work that cannot be read is told in `notices` and the sheet starts afresh.
 function takeUpWork(notices) {
-  const { work, broken } = readWork(workKey, boxes.length, problems.length);
+  const { work, broken } = readWork(workKey, boxes.length, problems.map((p) => p.point?.boxes.length ?? 0));
   if (broken) notices.push(words.brokenWork);
   if (!work) return 0;
   work.values.forEach((value, i) => { boxes[i].value = value; });
+  problems.forEach((p, i) => {
+    if (p.point) p.point.value = work.points[i];
+  });
   problems.forEach((p, i) => {
     if (work.states[i] === 'right' || work.states[i] === 'wrong') markProblem(p);
     else unmarkProblem(p);
@@ -386,28 +392,13 @@ function takeUpWork(notices) {
   return work.current;
 }
 
-// The boxes a problem is marked on: its answer's, and with helpers=count the helper boxes too.
-function counted(b) {
-  return !b.helper || entries.helpers === 'count';
-}
-
-function filledProblem(p) {
-  return p.writes.every((w) => !counted(boxes[w]) || boxes[w].answer === '' || boxes[w].value !== '');
-}
-
 function markProblem(p) {
-  let right = true;
-  for (const w of p.writes) {
-    const b = boxes[w];
-    b.wrong = counted(b) && b.value !== b.answer;
-    right &&= !b.wrong;
-  }
-  p.state = right ? 'right' : 'wrong';
+  p.state = typing.mark(p, boxes, entries.helpers) ? 'right' : 'wrong';
 }
 
 function unmarkProblem(p) {
-  for (const w of p.writes) boxes[w].wrong = false;
-  p.state = filledProblem(p) ? 'filled' : 'open';
+  typing.unmark(p, boxes);
+  p.state = typing.filled(p, boxes, entries.helpers) ? 'filled' : 'open';
 }
 
 function drawSheet() {
@@ -431,6 +422,16 @@ function drawSheet() {
     b.cell = cell;
     layer.append(cell);
   }
+  // The pupil's decimal points, over the boxes so the cursor's fill never hides one.
+  const points = svgElement('g', { class: 'points' });
+  for (const p of problems) {
+    if (!p.point) continue;
+    const size = at[4 * p.point.boxes[0] + 3] - at[4 * p.point.boxes[0] + 1];
+    p.point.mark = svgElement('g', { class: 'point', 'data-problem': problems.indexOf(p) });
+    p.point.mark.append(svgElement('circle', { r: size * 0.14, class: 'frame' }),
+      svgElement('circle', { r: size * 0.06, class: 'dot' }));
+    points.append(p.point.mark);
+  }
   const marks = svgElement('g', { class: 'marks' });
   for (const p of problems) {
     const [l, t, r, bottom] = p.bounds;
@@ -445,7 +446,7 @@ function drawSheet() {
   // Only the problem shows, whatever the stage's proportions: its neighbours stay hidden.
   const clip = svgElement('clipPath', { id: 'practice-crop', clipPathUnits: 'userSpaceOnUse' });
   clip.append(svgElement('rect', {}));
-  group.append(layer, marks, clip);
+  group.append(layer, points, marks, clip);
   group.setAttribute('clip-path', 'url(#practice-crop)');
 }
 
@@ -490,14 +491,20 @@ function showProblem() {
   for (const [key, value] of Object.entries({ x: l - 1, y: t - 1, width: r - l + 2, height: b - t + 2 }))
     crop.setAttribute(key, String(value));
   for (const [i, box] of boxes.entries()) {
-    box.cell.querySelector('text').textContent = box.value;
+    const text = box.cell.querySelector('text');
+    text.textContent = box.value;
+    // Two digits (11 over a digit that lends and borrows) set narrower to stay in the box.
+    if (box.value.length > 1) text.setAttribute('textLength', String(Number(box.cell.querySelector('rect').getAttribute('width')) * 0.8));
+    else text.removeAttribute('textLength');
     box.cell.classList.toggle('wrong', Boolean(box.wrong));
     box.cell.classList.toggle('cursor', i === cursor);
   }
   for (const [i, q] of problems.entries()) {
     q.mark.dataset.state = i === index ? q.state : 'hidden';
+    if (q.point) showPoint(q.point);
   }
-  say(p.state === 'right' ? words.rightSaid : p.state === 'wrong' ? words.wrongSaid : '');
+  say(p.state === 'right' ? words.rightSaid : p.state === 'wrong' ? words.wrongSaid : pending === cursor && cursor >= 0
+    ? words.more : p.point && p.point.value === null && p.writes.every((w) => boxes[w].value === '') ? words.pointHint : '');
   root.dataset.cursor = String(cursor);
   root.dataset.problem = String(index);
   showStrip();
@@ -564,17 +571,31 @@ function tell(text) {
   if (region.textContent !== text) region.textContent = text;
 }
 
+// The point at the right edge of the box the pupil put it after, on the digits' baseline.
+function showPoint(point) {
+  const at = sheet.page.boxes;
+  const placed = point.value !== null;
+  point.mark.dataset.placed = String(placed);
+  point.mark.classList.toggle('wrong', Boolean(point.wrong));
+  const box = point.boxes[placed ? point.value : point.after];
+  const x = at[4 * box + 2], y = at[4 * box + 3] - (at[4 * box + 3] - at[4 * box + 1]) * 0.16;
+  for (const c of point.mark.querySelectorAll('circle')) {
+    c.setAttribute('cx', String(x));
+    c.setAttribute('cy', String(y));
+  }
+}
+
 function goTo(at) {
   current = Math.max(0, Math.min(at, order.length - 1));
   const p = problems[order[current]];
-  // The first box still empty, or the first box.
-  cursor = p.writes.find((w) => boxes[w].value === '') ?? p.writes[0] ?? -1;
+  cursor = typing.startOf(p, boxes, entries.helpers);
+  pending = -1;
   showProblem();
 }
 
 function afterChange(p) {
   if (finished) return;
-  if (entries.mark === 'each' && filledProblem(p)) markProblem(p);
+  if (entries.mark === 'each' && typing.filled(p, boxes, entries.helpers)) markProblem(p);
   else unmarkProblem(p);
 }
 
@@ -584,17 +605,21 @@ function press(key) {
   if (finished && key === 'mark') return showResult(lastResult);
   if (finished && !['next', 'left', 'right'].includes(key)) return;
   const p = problems[order[current]];
-  const place = p.writes.indexOf(cursor);
+  const helpers = entries.helpers;
   if (/^[0-9]$/.test(key) && cursor >= 0) {
-    boxes[cursor].value = key;
+    ({ cursor, pending } = typing.typeDigit(p, boxes, cursor, pending, key, helpers));
     afterChange(p);
-    if (place + 1 < p.writes.length) cursor = p.writes[place + 1];
+  } else if (key === 'point') {
+    if (!typing.placePoint(p, boxes, cursor)) say(words.noPoint);
+    pending = -1;
+    afterChange(p);
   } else if (key === 'skip' && cursor >= 0) {
-    if (place + 1 < p.writes.length) cursor = p.writes[place + 1];
+    const next = typing.nextOnPath(p, boxes, cursor, helpers);
+    if (next >= 0) cursor = next;
+    pending = -1;
   } else if (key === 'erase' && cursor >= 0) {
-    // An empty box gives way to the one before it, as a pupil takes back the last digit.
-    if (boxes[cursor].value === '' && place > 0) cursor = p.writes[place - 1];
-    boxes[cursor].value = '';
+    cursor = typing.eraseAt(p, boxes, cursor, helpers);
+    pending = -1;
     afterChange(p);
   } else if (key === 'next') {
     goTo(current + 1 < order.length ? current + 1 : 0);
@@ -603,8 +628,10 @@ function press(key) {
     markAll();
     return;
   } else if (key === 'left' || key === 'right') {
-    const next = place + (key === 'left' ? -1 : 1);
-    if (next >= 0 && next < p.writes.length) cursor = p.writes[next];
+    // Every box in turn, helper boxes too, for those who work by keys alone.
+    const place = p.writes.indexOf(cursor) + (key === 'left' ? -1 : 1);
+    if (place >= 0 && place < p.writes.length) cursor = p.writes[place];
+    pending = -1;
   }
   keepWork();
   showProblem();
@@ -613,7 +640,7 @@ function press(key) {
 // A key of the pad or the keyboard. A marked sheet takes no digit, and says so; the box just
 // written is told before the one the cursor moved to.
 function pressKey(key) {
-  if (finished && (/^[0-9]$/.test(key) || key === 'erase')) {
+  if (finished && (/^[0-9]$/.test(key) || key === 'erase' || key === 'point')) {
     say(words.markedSaid);
     return;
   }
@@ -634,14 +661,15 @@ function onTap(event) {
   let best = -1, distance = Infinity;
   for (const w of problems[order[current]].writes) {
     const box = boxes[w].box;
-    const dx = (at[4 * box] + at[4 * box + 2]) / 2 - point.x, dy = (at[4 * box + 1] + at[4 * box + 3]) / 2 - point.y;
-    const d = Math.hypot(dx, dy);
+    const [l, t, r, b] = [at[4 * box], at[4 * box + 1], at[4 * box + 2], at[4 * box + 3]];
+    // Inside a box is that box; outside, the nearest edge, so a small helper box is as easy to choose.
+    const d = Math.hypot(Math.max(l - point.x, 0, point.x - r), Math.max(t - point.y, 0, point.y - b));
     if (d < distance) [best, distance] = [w, d];
   }
-  // The nearest box takes a tap near it, so small helper boxes are as easy to choose.
   const size = best >= 0 ? at[4 * boxes[best].box + 3] - at[4 * boxes[best].box + 1] : 0;
-  if (best >= 0 && distance < size * 1.5) {
+  if (best >= 0 && distance < size * 0.75) {
     cursor = best;
+    pending = -1;
     event.preventDefault();
     showProblem();
   }
@@ -666,7 +694,8 @@ function onKey(event) {
     return;
   }
   if (!sheet || !root.querySelector('#practice-result').hidden) return;
-  const keys = { Backspace: 'erase', Delete: 'erase', Enter: 'next', ArrowLeft: 'left', ArrowRight: 'right', ' ': 'skip' };
+  const keys = { Backspace: 'erase', Delete: 'erase', Enter: 'next', ArrowLeft: 'left', ArrowRight: 'right', ' ': 'skip',
+    '.': 'point', '．': 'point' };
   const key = /^[0-9]$/.test(event.key) ? event.key : keys[event.key];
   if (!key || ((key === 'next' || key === 'skip') && event.target.closest?.('button'))) return;
   event.preventDefault();
