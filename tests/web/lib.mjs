@@ -72,13 +72,14 @@ export async function startSite(launch = launchChromium) {
   };
 }
 
-// A page in a browser context of its own, its errors made failures of the test.
-export async function newPage(browser, { width = 1366, height = 768, context } = {}) {
+// A page in a browser context of its own, its errors made failures of the test; `touch` makes
+// it a phone's or a tablet's, taking touches and laying out as on one.
+export async function newPage(browser, { width = 1366, height = 768, context, touch = false } = {}) {
   const ctx = context ?? (await browser.createBrowserContext());
   const page = await ctx.newPage();
   page.errors = [];
   page.on('pageerror', (error) => page.errors.push(error.message));
-  await page.setViewport({ width, height });
+  await page.setViewport({ width, height, hasTouch: touch, isMobile: touch });
   return page;
 }
 

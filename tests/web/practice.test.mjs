@@ -18,10 +18,11 @@ after(async () => {
   removeDir(work);
 });
 
+// Polled by time rather than by animation frame, which a tab in the background never gets.
 async function openPractice(page, address) {
   await page.goto(`${site.base}#${address}`, { waitUntil: 'load' });
   await page.waitForFunction(() => document.documentElement.dataset.ready === 'true' &&
-    !document.querySelector('#practice').hidden);
+    !document.querySelector('#practice').hidden, { polling: 50 });
 }
 
 const keyboard = (page) => (key) => page.keyboard.press({ skip: ' ', next: 'Enter' }[key] ?? key);
@@ -33,6 +34,12 @@ const smallTargets = (page) => page.$$eval('#practice > .pad button:not([hidden]
   .filter((r) => r.width < 48 || r.height < 48).map((r) => `${Math.round(r.width)}x${Math.round(r.height)}`));
 
 const scoreOf = (page) => page.$eval('#practice-result .score', (e) => e.textContent);
+const saidOf = (page) => page.$eval('#practice-say', (e) => e.textContent);
+const shownOf = (page, selector) => page.$eval(selector, (e) => !e.hidden && !e.closest('[hidden]'));
+
+// The results kept on the device, newest first, as the page keeps them: one key each.
+const keptOf = (page) => page.evaluate(() => Object.keys(localStorage).filter((k) => k.startsWith('kolvara.result.'))
+  .sort((a, b) => parseInt(b.slice(15), 10) - parseInt(a.slice(15), 10)).map((k) => JSON.parse(localStorage.getItem(k))));
 
 test('a class link with a 出席番号 gives that numbered sheet of the link, worked to 20 of 20', async () => {
   const page = await newPage(site.browser, { width: 820, height: 1180 });
@@ -47,10 +54,17 @@ test('a class link with a 出席番号 gives that numbered sheet of the link, wo
   await page.click('#practice .key-mark');
   assert.equal(await scoreOf(page), '20もん中20もん せいかい');
   assert.match(await page.$eval('#practice-result .time', (e) => e.textContent), /^かかった じかん　\d+ぷん \d+びょう$/);
-  // The result stays on the device, and goes with one button.
+  // The result stays on the device; 「けっかを けす」 asks first, はい clears.
   assert.match(await page.$eval('#practice-result .kept', (e) => e.textContent), /No\.12　20\/20/);
-  await page.click('#practice-clear');
-  assert.equal(await page.evaluate(() => localStorage.getItem('kolvara.results')), null);
+  assert.equal((await page.$$('#practice-result .wrong-ones')).length, 0, 'no wrong problems to name');
+  await page.tap('#practice-clear');
+  assert.equal(await page.$eval('#practice-clear-words', (e) => e.textContent), 'けっかを ぜんぶ けしますか？');
+  await page.tap('#practice-clear-no');
+  assert.equal((await keptOf(page)).length, 1, 'いいえ keeps them');
+  await page.tap('#practice-clear');
+  await page.tap('#practice-clear-yes');
+  assert.deepEqual(await keptOf(page), []);
+  assert.equal(await page.$eval('#practice-result .kept', (e) => e.textContent), 'まだ ありません');
   assert.deepEqual(page.errors, []);
   await page.browserContext().close();
 });
@@ -69,18 +83,30 @@ test('one wrong digit marks its problem × at that place, and only it is worked 
   const wrong = await page.$$eval('#practice .cell.wrong[data-problem="0"]', (cells) => cells.map((c) => ({
     helper: c.classList.contains('helper'), digit: c.querySelector('text').textContent })));
   assert.deepEqual(wrong, [{ helper: false, digit: String((Number([...problems[0].answer].reverse()[1]) + 1) % 10) }]);
+  await page.click('#practice-strip button[data-at="5"]');
   await page.click('#practice .key-mark');
   assert.equal(await scoreOf(page), '20もん中19もん せいかい');
-  // Marked, the sheet takes no more digits, and a second まるつけ keeps no second result.
-  await page.click('#practice-look');
+  // The wrong one is named, one tap from its problem.
+  assert.equal(await page.$eval('#practice-result .wrong-ones', (e) => e.textContent), 'まちがい：(1)');
+  await page.tap('#practice-result .wrong-one');
+  assert.equal(await shownOf(page, '#practice-result'), false);
+  assert.equal(await page.$eval('#practice', (e) => e.dataset.problem), '0');
+  // Marked, the sheet takes no more digits and says why; a second まるつけ keeps no second result.
+  const before = await page.$$eval('#practice .cell text', (ts) => ts.map((t) => t.textContent));
   await page.keyboard.press('0');
+  assert.equal(await saidOf(page), 'まるつけ した あとは かきなおせないよ。まちがえた もんだいは 「もういちど」で。');
+  await page.tap('#practice .key-erase');
+  assert.deepEqual(await page.$$eval('#practice .cell text', (ts) => ts.map((t) => t.textContent)), before);
   await page.click('#practice .key-mark');
-  assert.equal(await page.evaluate(() => JSON.parse(localStorage.getItem('kolvara.results')).length), 1);
+  assert.equal((await keptOf(page)).length, 1);
   await page.click('#practice-redo');
   assert.equal(await page.$$eval('#practice-strip button', (bs) => bs.length), 1);
   await writeAnswer(page, problems[0].answer, { press: keyboard(page) });
   await page.click('#practice .key-mark');
-  assert.equal(await scoreOf(page), '1もん中1もん せいかい');
+  // A redo says so, on screen and in what is kept.
+  assert.equal(await scoreOf(page), 'やりなおし 1もん中1もん せいかい');
+  assert.match(await page.$eval('#practice-result .kept li', (e) => e.textContent), /No\.2　やりなおし 1\/1　/);
+  assert.deepEqual((await keptOf(page)).map((r) => [r.right, r.total, r.redo]), [[1, 1, true], [19, 20, undefined]]);
   assert.deepEqual(page.errors, []);
   await page.browserContext().close();
 });
@@ -121,10 +147,14 @@ test('the cursor goes from the ones to the tens, and a tap takes it to the carry
   await page.click('#practice-start');
   const before = await written();
   assert.deepEqual(before.filter(Boolean), [[...first.answer].at(-1), '1']);
+  // ...nor the problem the pupil was at.
+  await page.click('#practice-strip button[data-at="3"]');
   await page.reload({ waitUntil: 'load' });
   await page.waitForFunction(() => document.documentElement.dataset.ready === 'true' &&
     !document.querySelector('#practice').hidden);
   assert.deepEqual(await written(), before);
+  assert.equal(await page.$eval('#practice', (e) => e.dataset.problem), '3');
+  assert.equal(await saidOf(page), '', 'nothing to say of work read back whole');
   await page.browserContext().close();
 });
 
@@ -243,6 +273,203 @@ test('クラスで使う shows the link with its seed and a QR code of it', asyn
   await page.browserContext().close();
 });
 
+// ---- What the device keeps, and what it cannot ----
+
+const GOOD = { date: '2026-01-05 10:00', step: 'たしざん', no: 3, right: 5, total: 6, seconds: 75 };
+const BROKEN_RESULTS = 'まえの けっかの きろくが よめなかったので、けしました。';
+const BROKEN_WORK = 'まえの とちゅうの きろくが よめなかったので、はじめから です。';
+
+// Entries the page cannot use, as a bad disk, an older page or a curious pupil leaves them:
+// [what, the words said, the results' entries written, or how the work kept is spoiled,
+// the results left readable].
+const SPOILED = [
+  ['results not JSON', BROKEN_RESULTS, { 'kolvara.results': '{oops' }],
+  ['results not a list', BROKEN_RESULTS, { 'kolvara.results': '{"date":1}' }],
+  ['results with null, a string and fields of the wrong type', BROKEN_RESULTS, { 'kolvara.results': JSON.stringify([
+    null, 'x', { ...GOOD, no: '3' }, { ...GOOD, right: 7 }, { ...GOOD, seconds: -1 }, [GOOD], { ...GOOD, date: 5 }, GOOD]) }, 1],
+  ['200,000 results', BROKEN_RESULTS, { 'kolvara.results': JSON.stringify(Array(200000).fill(3)) }],
+  ['a result of its own not JSON', BROKEN_RESULTS, { 'kolvara.result.5-x': '[' }],
+  ['a result of its own with a redo neither true nor false', BROKEN_RESULTS,
+    { 'kolvara.result.5-x': JSON.stringify({ ...GOOD, redo: 'yes' }), 'kolvara.result.4-x': JSON.stringify(GOOD) }, 1],
+  ['work not JSON', BROKEN_WORK, () => 'x{'],
+  ['work a list', BROKEN_WORK, (w) => [w]],
+  ['order not a list', BROKEN_WORK, (w) => ({ ...w, order: 5 })],
+  ['order out of range', BROKEN_WORK, (w) => ({ ...w, order: [0, 99] })],
+  ['order twice the same', BROKEN_WORK, (w) => ({ ...w, order: [1, 1] })],
+  ['values a string', BROKEN_WORK, (w) => ({ ...w, values: w.values.join('') })],
+  ['200,000 values', BROKEN_WORK, (w) => ({ ...w, values: Array(200000).fill('1') })],
+  ['values one short', BROKEN_WORK, (w) => ({ ...w, values: w.values.slice(1) })],
+  ['a state too many', BROKEN_WORK, (w) => ({ ...w, states: [...w.states, 'open'] })],
+  ['a value of three digits', BROKEN_WORK, (w) => ({ ...w, values: w.values.map((v, i) => (i ? v : '112')) })],
+  ['points not a list', BROKEN_WORK, (w) => ({ ...w, points: 'x' })],
+  ['a point where the answer has none', BROKEN_WORK, (w) => ({ ...w, points: w.points.map(() => 0) })],
+  ['the problem past the end', BROKEN_WORK, (w) => ({ ...w, current: 40 })],
+  ['a result of the wrong shape', BROKEN_WORK, (w) => ({ ...w, result: { right: 'all' } })],
+];
+
+const reopen = async (page) => {
+  await page.reload({ waitUntil: 'load' });
+  await page.waitForFunction(() => document.documentElement.dataset.ready === 'true' &&
+    !document.querySelector('#practice').hidden && document.querySelector('#practice-stage svg'));
+};
+
+test('entries on the device that cannot be read are dropped and said once, and the page goes on', async () => {
+  const page = await newPage(site.browser, { width: 390, height: 844, touch: true });
+  await openPractice(page, 'step=add-2&seed=3&practice&no=1');
+  for (const [what, said, spoil, left = 0] of SPOILED) {
+    await page.evaluate(() => { localStorage.clear(); sessionStorage.clear(); });
+    await reopen(page);
+    await page.keyboard.press('1');
+    if (typeof spoil === 'function') {
+      const work = JSON.parse(await page.evaluate(() => sessionStorage.getItem('kolvara.practice')));
+      await page.evaluate((text) => sessionStorage.setItem('kolvara.practice', text), JSON.stringify(spoil(work)));
+    } else {
+      await page.evaluate((entries) => Object.entries(entries).forEach(([k, v]) => localStorage.setItem(k, v)), spoil);
+    }
+    await reopen(page);
+    assert.equal(await saidOf(page), said, what);
+    await page.tap('#practice .key-7');
+    assert.ok((await page.$$eval('#practice .cell[data-problem="0"] text', (ts) => ts.map((t) => t.textContent))).includes('7'),
+      `${what}: a digit is written`);
+    assert.equal((await keptOf(page)).length, left, what);
+    await reopen(page);
+    assert.equal(await saidOf(page), '', `${what}: said once`);
+  }
+  assert.deepEqual(page.errors, []);
+  await page.browserContext().close();
+});
+
+test('a result the device cannot keep is said, and listed all the same for this visit', async () => {
+  const page = await newPage(site.browser, { width: 820, height: 1180, touch: true });
+  await openPractice(page, 'step=add-2&seed=3&practice&no=4');
+  await page.evaluate(() => {
+    Storage.prototype.setItem = () => { throw new DOMException('full', 'QuotaExceededError'); };
+  });
+  await page.tap('#practice .key-7');
+  await page.tap('#practice .key-mark');
+  const words = 'けっかを この きかいに のこせませんでした。';
+  assert.equal(await saidOf(page), words);
+  assert.equal(await page.$eval('#practice-result .not-kept', (e) => e.textContent), words);
+  assert.match(await page.$eval('#practice-result .kept li', (e) => e.textContent), /　No\.4　0\/\d+　0:\d\d$/);
+  assert.deepEqual(await keptOf(page), []);
+  assert.deepEqual(page.errors, []);
+  await page.browserContext().close();
+});
+
+test('two tabs of one link marking at the same instant keep both results; the newest 20 stay', async () => {
+  const context = await site.browser.createBrowserContext();
+  const tabs = [await newPage(site.browser, { context }), await newPage(site.browser, { context })];
+  // Each tab drawn in front (a tab behind gets no animation frames); both mark from behind or before.
+  const front = async (page, work) => {
+    await page.bringToFront();
+    await work();
+  };
+  for (const page of tabs) await front(page, () => openPractice(page, 'step=add-2&seed=3&practice&no=1'));
+  // Results kept as one list by an earlier page are read too, as the oldest.
+  await tabs[0].evaluate((list) => localStorage.setItem('kolvara.results', list), JSON.stringify([GOOD, { ...GOOD, no: 4 }]));
+  for (let no = 1; no <= 10; ++no) {
+    for (const page of tabs) {
+      await front(page, async () => {
+        await page.evaluate((n) => { location.hash = `step=add-2&seed=3&practice&no=${n}`; }, no);
+        await page.waitForFunction((n) => document.querySelector('#practice-title .no')?.textContent === `No.${n}`,
+          { polling: 50 }, no);
+      });
+    }
+    await Promise.all(tabs.map((page) => page.evaluate(() => document.querySelector('#practice .key-mark').click())));
+    if (no === 1) assert.deepEqual((await keptOf(tabs[1])).map((r) => r.no), [1, 1, 3, 4]);
+  }
+  // Each tab keeps the newest 20 of what it has seen; read anew, both tabs' are there.
+  await front(tabs[0], () => reopen(tabs[0]));
+  assert.deepEqual((await keptOf(tabs[0])).map((r) => r.no), [10, 9, 8, 7, 6, 5, 4, 3, 2, 1].flatMap((n) => [n, n]));
+  assert.equal(await tabs[0].evaluate(() => localStorage.getItem('kolvara.results')), null);
+  assert.deepEqual(tabs.flatMap((t) => t.errors), []);
+  await context.close();
+});
+
+// ---- Phones and tablets ----
+
+const SIZES = [[390, 844], [844, 390], [820, 1180], [1180, 820], [1366, 768]];
+
+// What a finger and an eye need of the screen as it stands: the smallest box of the problem,
+// key and button; the cursor's box inside what the stage shows; No.k whole; a page that does
+// not scroll.
+function screenInPage() {
+  const root = document.querySelector('#practice');
+  const smallest = (selector) => Math.min(...[...root.querySelectorAll(selector)].map((e) => {
+    const r = e.getBoundingClientRect();
+    return Math.min(r.width, r.height);
+  }));
+  const stage = root.querySelector('#practice-stage');
+  const s = stage.getBoundingClientRect(), c = root.querySelector('.cell.cursor rect').getBoundingClientRect();
+  const no = root.querySelector('#practice-title .no'), title = root.querySelector('#practice-title').getBoundingClientRect();
+  const n = no.getBoundingClientRect();
+  return {
+    box: smallest(`.cell[data-problem="${root.dataset.problem}"] rect`),
+    key: smallest(':scope > .pad button:not([hidden]), #practice-strip button, .practice-bar button'),
+    cursorShown: c.left >= s.left - 0.5 && c.right <= s.left + stage.clientWidth + 0.5 && c.top >= s.top - 0.5 &&
+      c.bottom <= s.top + stage.clientHeight + 0.5,
+    noWhole: n.left >= title.left && n.right <= title.right + 0.5 && n.right <= innerWidth && no.scrollWidth <= Math.ceil(n.width),
+    pageStill: document.scrollingElement.scrollHeight <= innerHeight && document.scrollingElement.scrollWidth <= innerWidth,
+    cursor: root.dataset.cursor,
+  };
+}
+
+test('on phones and tablets either way up every box, helper boxes too, and every key is a fingertip wide', async () => {
+  for (const [width, height] of SIZES) {
+    const page = await newPage(site.browser, { width, height, touch: true });
+    await openPractice(page, 'step=mul-2-2&seed=5&practice&no=1');
+    // Every box of the problem in turn: the cursor stays in sight as the stage scrolls.
+    for (let turn = 0, last = null; turn < 30; ++turn) {
+      const at = await page.evaluate(screenInPage);
+      const where = `${width}x${height}, box ${at.cursor}`;
+      assert.ok(at.box >= 44 && at.key >= 44, `${where}: box ${at.box}, key ${at.key}`);
+      assert.ok(at.cursorShown, `${where}: the cursor's box in sight`);
+      assert.ok(at.noWhole && at.pageStill, `${where}: ${JSON.stringify(at)}`);
+      if (at.cursor === last) break;
+      last = at.cursor;
+      await page.tap('#practice .key-skip');
+    }
+    assert.deepEqual(page.errors, []);
+    await page.browserContext().close();
+  }
+});
+
+// ---- Screen readers and the keyboard ----
+
+test('a screen reader hears the box and its digit, and the keyboard reaches まるつけ and the result and back', async () => {
+  const page = await newPage(site.browser, { width: 1366, height: 768 });
+  await openPractice(page, 'step=add-2&seed=3&practice&no=1');
+  const stage = await page.$('#practice-stage');
+  assert.deepEqual(await stage.evaluate((e) => [e === document.activeElement, e.getAttribute('role'), e.getAttribute('aria-label')]),
+    [true, 'application', 'こたえを かく ところ']);
+  const told = () => page.$eval('#practice-cursor', (e) => e.textContent);
+  assert.match(await told(), /^\(1\) \S[^、]*、あいて います$/);
+  await page.keyboard.press('5');
+  assert.match(await told(), /^\(1\) \S.* に 5。\(1\) \S[^、]*、あいて います$/);
+  // The picture's digits are not read as one long number.
+  const tree = await page.accessibility.snapshot({ root: stage, interestingOnly: false });
+  const names = (node) => [node.name ?? '', ...(node.children ?? []).flatMap(names)];
+  assert.deepEqual((tree.children ?? []).flatMap(names).filter((name) => /[0-9]/.test(name)), []);
+  // The screen's first stop is まるつけへ, and it leads to まるつけ.
+  await page.focus('#practice-back');
+  await page.keyboard.down('Shift');
+  await page.keyboard.press('Tab');
+  await page.keyboard.up('Shift');
+  assert.equal(await page.evaluate(() => document.activeElement.id), 'practice-to-mark');
+  await page.keyboard.press('Enter');
+  assert.equal(await page.evaluate(() => document.activeElement.dataset.key), 'mark');
+  await page.keyboard.press('Enter');
+  const dialog = await page.$eval('#practice-result', (e) => ({
+    name: document.getElementById(e.getAttribute('aria-labelledby'))?.textContent,
+    focused: e.contains(document.activeElement),
+  }));
+  assert.deepEqual(dialog, { name: await scoreOf(page), focused: true });
+  await page.keyboard.press('Escape');
+  assert.deepEqual(await page.evaluate(() => [document.querySelector('#practice-result').hidden, document.activeElement.dataset.key]),
+    [true, 'mark']);
+  assert.deepEqual(page.errors, []);
+  await page.browserContext().close();
+});
 
 // Sheets of every kind, each worked as kolvara-sheet's JSON says a pupil writes it.
 const kinds = [

@@ -4,7 +4,9 @@
 // cut and filling the page rather than a corner of it. れんしゅう, worked on its pad: a class
 // link with a 出席番号 gives kolvara-sheet's sheet of that number, its answers mark it 20 of 20,
 // one wrong digit is marked × in its box, the cursor goes from the ones to the carry above the
-// tens, and after one visit the page works with the server gone, asking nothing of the network.
+// tens; what the device kept but cannot be read is said and the page goes on, every box a
+// fingertip wide on a phone held sideways; and after one visit the page works with the server
+// gone, asking nothing of the network.
 import assert from 'node:assert/strict';
 import { execFile, spawn } from 'node:child_process';
 import { join } from 'node:path';
@@ -183,6 +185,31 @@ test('a link that cannot open as it asks shows no sheet and says so', async () =
       pad: [...root.querySelectorAll('.pad')].some((p) => p.offsetParent !== null) };`);
   assert.deepEqual(shown, { said: 'この リンクは つかえません。せんせいに しらせてね。',
     reason: 'mark は end か each です：xyz', sheet: false, pad: false });
+});
+
+test('on a phone held sideways what the device kept unreadably is said, the page goes on, and every box is a fingertip wide', async () => {
+  await openPractice(`${site.base}#step=mul-2-2&seed=5&practice&no=1`, { width: 844, height: 390 });
+  await inPractice(`
+    press('1');
+    const work = JSON.parse(sessionStorage.getItem('kolvara.practice'));
+    sessionStorage.setItem('kolvara.practice', JSON.stringify({ ...work, order: 'x' }));
+    localStorage.setItem('kolvara.results', '{oops');`);
+  await webkit.send({ reload: true });
+  await webkit.send({ wait: `${READY} && !!document.querySelector('#practice-stage svg')` });
+  const run = await inPractice(`
+    const said = document.getElementById('practice-say').textContent;
+    const smallest = (selector) => Math.min(...[...root.querySelectorAll(selector)].map((e) => {
+      const r = e.getBoundingClientRect();
+      return Math.min(r.width, r.height);
+    }));
+    const sizes = [smallest('.cell[data-problem="0"] rect'), smallest(':scope > .pad button:not([hidden]), #practice-strip button')];
+    const focused = document.activeElement.id;
+    press('7');
+    return { said, fingertip: sizes.every((size) => size >= 44) || sizes, focused,
+      written: [...root.querySelectorAll('.cell[data-problem="0"] text')].map((t) => t.textContent).join('') };`);
+  assert.deepEqual(run, {
+    said: 'まえの とちゅうの きろくが よめなかったので、はじめから です。まえの けっかの きろくが よめなかったので、けしました。',
+    fingertip: true, focused: 'practice-stage', written: '7' });
 });
 
 test('after one visit the practice works with the server gone and asks nothing of the network', async () => {

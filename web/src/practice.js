@@ -10,7 +10,7 @@
 import { element } from './dom.js';
 import { pageSvg } from './sheet-svg.js';
 import { showClassLink } from './class-link.js';
-import { clearResults, keepResult, readResults } from './practice-store.js';
+import { clearResults, keepResult, keepWork as storeWork, readResults, readWork } from './practice-store.js';
 import * as typing from './practice-typing.js';
 
 const words = {
@@ -59,6 +59,21 @@ const words = {
   filled: '・',
   failed: 'うまく ひらけませんでした。もういちど ばんごうを いれてね。',
   refused: 'この リンクは つかえません。せんせいに しらせてね。',
+  brokenWork: 'まえの とちゅうの きろくが よめなかったので、はじめから です。',
+  brokenResults: 'まえの けっかの きろくが よめなかったので、けしました。',
+  notKept: 'けっかを この きかいに のこせませんでした。',
+  markedSaid: 'まるつけ した あとは かきなおせないよ。まちがえた もんだいは 「もういちど」で。',
+  wrongOnes: 'まちがい：',
+  redone: 'やりなおし',
+  redoScore: (total, right) => `やりなおし ${total}もん中${right}もん せいかい`,
+  clearAsk: 'けっかを ぜんぶ けしますか？',
+  yes: 'はい',
+  no: 'いいえ',
+  toMark: 'まるつけへ',
+  stage: 'こたえを かく ところ',
+  boxAt: (place) => `${place}ばんめの ます`,
+  boxOpen: (n, label) => `(${n}) ${label}、あいて います`,
+  boxWritten: (n, label, digit) => `(${n}) ${label} に ${digit}`,
 };
 
 const SVG = 'http://www.w3.org/2000/svg';
@@ -89,6 +104,10 @@ let started = 0;
 let typedNumber = '';
 let finished = false;
 let lastResult = null;  // of the last まるつけ, for the teacher to see again
+let redoing = false;    // the sheet's wrong problems worked again
+let unkept = [];        // results the device refused, shown for this visit all the same
+let notKept = false;    // the last まるつけ's result could not be kept
+let beforeResult = null; // what had the focus before the result opened
 
 // The practice as the module has it: {on, no (0 none), mark, helpers, refusal}.
 const asked = () => host.state().practice;
@@ -126,6 +145,7 @@ function hidePractice() {
 function leave() {
   hidePractice();
   host.set('practice', '0');
+  document.getElementById('practice-start')?.focus({ preventScroll: true });
 }
 
 function buildScreen() {
@@ -137,20 +157,30 @@ function buildScreen() {
   }
   pad.addEventListener('click', (event) => {
     const key = event.target.closest('button')?.dataset.key;
-    if (key) press(key);
+    if (key) pressKey(key);
   });
+  // Hidden until a keyboard reaches it: the way past the problem numbers to まるつけ.
+  const toMark = button(words.toMark, { id: 'practice-to-mark', class: 'skip-link' });
+  toMark.addEventListener('click', () => root.querySelector('#practice > .pad .key-mark')?.focus());
   root = element('section', { id: 'practice', 'aria-label': words.practice, hidden: true },
+    toMark,
     element('header', { class: 'practice-bar' },
       button(words.back, { id: 'practice-back' }),
       element('span', { id: 'practice-title' }),
       button(words.results, { id: 'practice-results' })),
     element('nav', { id: 'practice-strip', 'aria-label': 'もんだい' }),
-    element('div', { id: 'practice-stage', role: 'group' }),
+    element('div', { id: 'practice-stage', role: 'application', tabindex: '0', 'aria-label': words.stage,
+      'aria-describedby': 'practice-cursor' }),
     element('p', { id: 'practice-say', role: 'status' }),
+    element('p', { id: 'practice-cursor', class: 'visually-hidden', 'aria-live': 'polite' }),
     pad,
     element('div', { id: 'practice-number', hidden: true }),
     element('div', { id: 'practice-result', role: 'dialog', 'aria-modal': 'true', hidden: true }));
   document.body.append(root);
+  // A turned phone or a resized window sizes the problem anew.
+  new ResizeObserver(() => {
+    if (sheet && !root.hidden) fitProblem();
+  }).observe(root.querySelector('#practice-stage'));
   // A click on a key or a problem number leaves the focus where it was, so Enter stays つぎ
   // rather than pressing the last key again.
   root.addEventListener('mousedown', (event) => {
@@ -160,7 +190,10 @@ function buildScreen() {
   root.querySelector('#practice-results').addEventListener('click', () => showResult(finished ? lastResult : null));
   root.querySelector('#practice-strip').addEventListener('click', (event) => {
     const at = event.target.closest('button')?.dataset.at;
-    if (at !== undefined) goTo(Number(at));
+    if (at !== undefined) {
+      goTo(Number(at));
+      keepWork();
+    }
   });
   root.querySelector('#practice-stage').addEventListener('pointerdown', onTap);
 }
@@ -275,7 +308,9 @@ function startSheet(answer) {
   root.querySelector('.pad .key-point').hidden = !answer.problems.some((p) => p.point);
   root.querySelector('#practice-result').hidden = true;
   const step = host.info().steps.find((s) => s.key === host.state().step)?.name ?? '';
-  root.querySelector('#practice-title').textContent = `${step}　${words.sheetNo(answer.no)}`;
+  // The step's name may be cut short; No.k never is.
+  root.querySelector('#practice-title').replaceChildren(element('span', { class: 'step' }, step),
+    element('span', { class: 'no' }, words.sheetNo(answer.no)));
   boxes = [];
   problems = answer.problems.map((p, i) => ({
     bounds: p.bounds,
@@ -286,54 +321,55 @@ function startSheet(answer) {
   }));
   order = problems.map((_, i) => i);
   finished = false;
+  redoing = false;
   lastResult = null;
   started = Date.now();
   workKey = host.state().address;
-  takeUpWork();
+  const notices = [];
+  const at = takeUpWork(notices);
+  if (readResults().broken) notices.push(words.brokenResults);
   drawSheet();
   drawStrip();
-  goTo(0);
+  goTo(at);
+  // Said once: the next key clears it.
+  if (notices.length) say(notices.join(''));
+  root.querySelector('#practice-stage').focus({ preventScroll: true });
 }
 
 // ---- The work so far, kept in the tab: a slip onto もどる or a reload loses nothing ----
 
-const WORK = 'kolvara.practice';
 let workKey = '';
 
 function keepWork() {
-  try {
-    sessionStorage.setItem(WORK, JSON.stringify({
-      key: workKey, values: boxes.map((b) => b.value), points: problems.map((p) => p.point?.value ?? null), states: problems.map((p) => p.state), order, finished,
-      elapsed: Date.now() - started, result: lastResult,
-    }));
-  } catch {
-    // Private modes may refuse: the work stays on screen.
-  }
+  if (!sheet) return;
+  // Private modes may refuse: the work stays on screen.
+  storeWork({
+    key: workKey, values: boxes.map((b) => b.value), points: problems.map((p) => p.point?.value ?? null),
+    states: problems.map((p) => p.state), order, current, finished, redo: redoing, elapsed: Date.now() - started,
+    result: lastResult,
+  });
 }
 
-function takeUpWork() {
-  let kept;
-  try {
-    kept = JSON.parse(sessionStorage.getItem(WORK) ?? 'null');
-  } catch {
-    return;
-  }
-  if (kept?.key !== workKey || kept.values?.length !== boxes.length || kept.states?.length !== problems.length) return;
-  kept.values.forEach((value, i) => { boxes[i].value = /^[0-9]{1,2}$/.test(value) ? value : ''; });
-  if (Array.isArray(kept.points))
-    problems.forEach((p, i) => {
-      if (p.point && Number.isInteger(kept.points[i]) && kept.points[i] >= 0 && kept.points[i] < p.point.boxes.length)
-        p.point.value = kept.points[i];
-    });
+// The work kept for this sheet taken up again; answers the place in `order` the pupil was at.
+// Work that cannot be read is told in `notices` and the sheet starts afresh.
+function takeUpWork(notices) {
+  const { work, broken } = readWork(workKey, boxes.length, problems.map((p) => p.point?.boxes.length ?? 0));
+  if (broken) notices.push(words.brokenWork);
+  if (!work) return 0;
+  work.values.forEach((value, i) => { boxes[i].value = value; });
   problems.forEach((p, i) => {
-    if (kept.states[i] === 'right' || kept.states[i] === 'wrong') markProblem(p);
+    if (p.point) p.point.value = work.points[i];
+  });
+  problems.forEach((p, i) => {
+    if (work.states[i] === 'right' || work.states[i] === 'wrong') markProblem(p);
     else unmarkProblem(p);
   });
-  const shown = (kept.order ?? []).filter((i) => Number.isInteger(i) && i >= 0 && i < problems.length);
-  if (shown.length) order = shown;
-  finished = kept.finished === true;
-  lastResult = finished ? kept.result ?? null : null;
-  started = Date.now() - (Number(kept.elapsed) || 0);
+  order = work.order;
+  finished = work.finished;
+  redoing = work.redo;
+  lastResult = finished ? work.result : null;
+  started = Date.now() - work.elapsed;
+  return work.current;
 }
 
 function markProblem(p) {
@@ -348,9 +384,9 @@ function unmarkProblem(p) {
 function drawSheet() {
   const stage = root.querySelector('#practice-stage');
   stage.innerHTML = pageSvg(sheet.page, 'practice-');
+  // The picture stays hidden from screen readers (its digits would read as one long number):
+  // the live region says where the cursor is and what it holds.
   const svg = stage.querySelector('svg');
-  svg.removeAttribute('aria-hidden');
-  svg.setAttribute('role', 'img');
   const group = svg.querySelector('g');
   const layer = svgElement('g', { class: 'writes' });
   const at = sheet.page.boxes;
@@ -430,7 +466,6 @@ function showProblem() {
   const svg = root.querySelector('#practice-stage svg');
   svg.setAttribute('viewBox', `${ox + sx * (l - margin)} ${oy + sy * (t - margin)} ${sx * (r - l + 2 * margin)} ` +
     `${sy * (b - t + 2 * margin)}`);
-  svg.setAttribute('aria-label', `${words.problem(index + 1)}`);
   const crop = svg.querySelector('#practice-crop rect');
   // The heading or a neighbour may reach into the margin: the picture shows the problem alone.
   for (const [key, value] of Object.entries({ x: l - 1, y: t - 1, width: r - l + 2, height: b - t + 2 }))
@@ -453,6 +488,67 @@ function showProblem() {
   root.dataset.cursor = String(cursor);
   root.dataset.problem = String(index);
   showStrip();
+  fitProblem();
+  tell(describeCursor());
+}
+
+// ---- Sizing: every box a fingertip wide ----
+
+// The smallest box, helper boxes too, is never drawn smaller than this many CSS pixels.
+const FINGERTIP = 44;
+
+// Sizes the picture of the problem to fill the stage, or larger, so that its smallest box is
+// a fingertip wide; a picture larger than the stage scrolls within it.
+function fitProblem() {
+  const stage = root.querySelector('#practice-stage');
+  const svg = stage.querySelector('svg');
+  const p = problems?.[order[current]];
+  if (!svg || !p || !stage.clientWidth || !stage.clientHeight) return;
+  const [, , width, height] = svg.getAttribute('viewBox').split(' ').map(Number);
+  const [sx, sy] = sheet.page.placement;
+  const at = sheet.page.boxes;
+  let smallest = Infinity;
+  for (const w of p.writes) {
+    const box = boxes[w].box;
+    smallest = Math.min(smallest, Math.abs(sx * (at[4 * box + 2] - at[4 * box])), Math.abs(sy * (at[4 * box + 3] - at[4 * box + 1])));
+  }
+  const fit = Math.min(stage.clientWidth / width, stage.clientHeight / height);
+  // Half a pixel to spare, as the sizes below are whole pixels.
+  const needed = smallest > 0 && Number.isFinite(smallest) ? (FINGERTIP + 0.5) / smallest : 0;
+  const scale = Math.max(fit, needed);
+  svg.style.width = `${Math.floor(width * scale)}px`;
+  svg.style.height = `${Math.floor(height * scale)}px`;
+  stage.classList.toggle('scrolls', scale > fit);
+  keepCursorInView();
+}
+
+// A stage that scrolls keeps the cursor's box in sight, a little clear of its edges.
+function keepCursorInView() {
+  const stage = root.querySelector('#practice-stage');
+  const cell = cursor >= 0 ? boxes[cursor]?.cell?.querySelector('rect') : null;
+  if (!cell || !stage.classList.contains('scrolls')) return;
+  const s = stage.getBoundingClientRect(), c = cell.getBoundingClientRect();
+  const room = 8;
+  const left = s.left + stage.clientLeft, top = s.top + stage.clientTop;
+  if (c.left < left + room) stage.scrollLeft -= left + room - c.left;
+  else if (c.right > left + stage.clientWidth - room) stage.scrollLeft += c.right - (left + stage.clientWidth - room);
+  if (c.top < top + room) stage.scrollTop -= top + room - c.top;
+  else if (c.bottom > top + stage.clientHeight - room) stage.scrollTop += c.bottom - (top + stage.clientHeight - room);
+}
+
+// ---- What a screen reader says ----
+
+// The box `at` (the cursor's unless given) in words: its problem, its name, what it holds.
+export function describeCursor(at = cursor) {
+  const b = at >= 0 ? boxes?.[at] : null;
+  if (!b) return '';
+  const label = b.label || words.boxAt(problems[b.problem].writes.indexOf(at) + 1);
+  return b.value === '' ? words.boxOpen(b.problem + 1, label) : words.boxWritten(b.problem + 1, label, b.value);
+}
+
+function tell(text) {
+  const region = root.querySelector('#practice-cursor');
+  if (region.textContent !== text) region.textContent = text;
 }
 
 // The point at the right edge of the box the pupil put it after, on the digits' baseline.
@@ -521,6 +617,20 @@ function press(key) {
   showProblem();
 }
 
+// A key of the pad or the keyboard. A marked sheet takes no digit, and says so; the box just
+// written is told before the one the cursor moved to.
+function pressKey(key) {
+  if (finished && (/^[0-9]$/.test(key) || key === 'erase' || key === 'point')) {
+    say(words.markedSaid);
+    return;
+  }
+  const before = cursor, value = boxes?.[cursor]?.value;
+  press(key);
+  keepWork();
+  if (before >= 0 && boxes?.[before] && boxes[before].value !== value && before !== cursor)
+    tell(`${describeCursor(before)}。${describeCursor()}`);
+}
+
 function onTap(event) {
   if (!sheet) return;
   const layer = root.querySelector('#practice-stage .writes');
@@ -569,7 +679,7 @@ function onKey(event) {
   const key = /^[0-9]$/.test(event.key) ? event.key : keys[event.key];
   if (!key || ((key === 'next' || key === 'skip') && event.target.closest?.('button'))) return;
   event.preventDefault();
-  press(key);
+  pressKey(key);
 }
 
 // ---- Marking ----
@@ -586,45 +696,106 @@ function markAll() {
   const seconds = Math.round((Date.now() - started) / 1000);
   const result = {
     date: localTime(new Date()),
-    step: root.querySelector('#practice-title').textContent.split('　')[0],
+    step: root.querySelector('#practice-title .step')?.textContent ?? '',
     no: sheet.no, right, total: order.length, seconds,
   };
-  keepResult(result);
+  if (redoing) result.redo = true;
+  notKept = !keepResult(result);
+  if (notKept) unkept.unshift(result);
   lastResult = result;
   keepWork();
   showProblem();
+  if (notKept) say(words.notKept);
   showResult(result);
 }
 
+function resultLine(r) {
+  return `${r.date}　${r.step}　${words.sheetNo(r.no)}　${r.redo ? `${words.redone} ` : ''}${r.right}/${r.total}　` +
+    `${Math.floor(r.seconds / 60)}:${String(r.seconds % 60).padStart(2, '0')}`;
+}
+
+// The result of the last まるつけ (or none: the kept results only), in a dialog that takes the
+// focus and gives it back.
 function showResult(result) {
   const box = root.querySelector('#practice-result');
+  if (box.hidden) beforeResult = document.activeElement;
   const list = element('ol', { class: 'kept' });
-  const kept = readResults();
-  for (const r of kept)
-    list.append(element('li', {}, `${r.date}　${r.step}　${words.sheetNo(r.no)}　${r.right}/${r.total}　` +
-      `${Math.floor(r.seconds / 60)}:${String(r.seconds % 60).padStart(2, '0')}`));
-  if (!kept.length) list.append(element('li', {}, words.noResults));
-  const buttons = element('div', { class: 'result-buttons' });
+  const { results: kept } = readResults();
+  // Results the device refused this visit stand among the kept ones, by their time.
+  const shown = [...unkept, ...kept].sort((a, b) => (a.date < b.date ? 1 : a.date > b.date ? -1 : 0));
+  for (const r of shown) list.append(element('li', {}, resultLine(r)));
+  if (!shown.length) list.append(element('li', {}, words.noResults));
+  const parts = [];
   const wrongOnes = order.filter((i) => problems[i]?.state === 'wrong');
+  if (result) {
+    parts.push(element('p', { class: 'score', id: 'practice-score' },
+      result.redo ? words.redoScore(result.total, result.right) : words.score(result.total, result.right)),
+    element('p', { class: 'time' }, words.time(result.seconds)));
+    if (result === lastResult && notKept) parts.push(element('p', { class: 'not-kept' }, words.notKept));
+    if (wrongOnes.length) {
+      // Each wrong problem one tap away.
+      const named = element('p', { class: 'wrong-ones' }, words.wrongOnes);
+      for (const index of wrongOnes) {
+        const to = button(words.problem(index + 1), { class: 'wrong-one', 'data-problem': String(index) });
+        to.addEventListener('click', () => {
+          closeResult(root.querySelector('#practice-stage'));
+          goTo(order.indexOf(index));
+          keepWork();
+        });
+        named.append(to);
+      }
+      parts.push(named);
+    }
+  }
+  const buttons = element('div', { class: 'result-buttons' });
   if (result && wrongOnes.length) {
     const redo = button(words.redo, { id: 'practice-redo', class: 'primary' });
     redo.addEventListener('click', () => redoWrong(wrongOnes));
     buttons.append(redo);
   }
   const look = button(sheet ? words.look : words.close, { id: 'practice-look' });
-  look.addEventListener('click', () => { box.hidden = true; });
-  const clear = button(words.clearResults, { id: 'practice-clear' });
-  clear.addEventListener('click', () => {
-    clearResults();
-    list.replaceChildren(element('li', {}, words.noResults));
-  });
-  buttons.append(look, clear);
-  box.replaceChildren(
-    ...(result ? [element('p', { class: 'score' }, words.score(result.total, result.right)),
-      element('p', { class: 'time' }, words.time(result.seconds))] : []),
-    buttons, element('h3', {}, words.results), list);
+  look.addEventListener('click', () => closeResult(beforeResult));
+  buttons.append(look);
+  parts.push(buttons, element('h3', { id: 'practice-kept-title' }, words.results), list, clearing(list));
+  box.replaceChildren(...parts);
+  box.setAttribute('aria-labelledby', result ? 'practice-score' : 'practice-kept-title');
   box.hidden = false;
-  box.querySelector('button')?.focus({ preventScroll: true });
+  buttons.querySelector('button').focus({ preventScroll: true });
+}
+
+function closeResult(focus) {
+  root.querySelector('#practice-result').hidden = true;
+  const target = focus && focus !== document.body && focus.isConnected && !focus.closest('[hidden]')
+    ? focus : root.querySelector('#practice-stage');
+  target.focus({ preventScroll: true });
+}
+
+// 「けっかを けす」, for the teacher under the list, asks before it clears.
+function clearing(list) {
+  const clear = button(words.clearResults, { id: 'practice-clear' });
+  const yes = button(words.yes, { id: 'practice-clear-yes' });
+  const no = button(words.no, { id: 'practice-clear-no', class: 'primary' });
+  const ask = element('div', { id: 'practice-clear-ask', role: 'alertdialog', 'aria-labelledby': 'practice-clear-words',
+    hidden: true }, element('p', { id: 'practice-clear-words' }, words.clearAsk), element('div', { class: 'result-buttons' }, yes, no));
+  clear.addEventListener('click', () => {
+    ask.hidden = false;
+    clear.hidden = true;
+    no.focus({ preventScroll: true });
+  });
+  no.addEventListener('click', () => {
+    ask.hidden = true;
+    clear.hidden = false;
+    clear.focus({ preventScroll: true });
+  });
+  yes.addEventListener('click', () => {
+    clearResults();
+    unkept = [];
+    list.replaceChildren(element('li', {}, words.noResults));
+    ask.hidden = true;
+    clear.hidden = false;
+    clear.focus({ preventScroll: true });
+  });
+  return element('div', { class: 'teacher' }, clear, ask);
 }
 
 function redoWrong(wrongOnes) {
@@ -634,10 +805,11 @@ function redoWrong(wrongOnes) {
   }
   order = wrongOnes;
   finished = false;
+  redoing = true;
   started = Date.now();
-  keepWork();
   root.querySelector('#practice-result').hidden = true;
   drawStrip();
   goTo(0);
+  keepWork();
+  root.querySelector('#practice-stage').focus({ preventScroll: true });
 }
-
