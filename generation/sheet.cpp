@@ -809,6 +809,7 @@ ProblemGrid problemGridFor(const Sheet &sheet)
     const bool long_ = isLongSheet(sheet);
     // Wider problems than three places spread too, as they would not fit the screen's pitch.
     const int columns = columnsOf(sheet);
+    grid.places = columns;
     if (sheet.windowLook && sheet.format.perPage <= 0 && !sheet.format.helperBoxes && sheet.columns <= 3 && !long_) {
         grid.columns = perRow;
         grid.rows = SheetRowCount;
@@ -931,7 +932,7 @@ SheetPage layOutPage(const Sheet &sheet, const Paper &paper, const TextMetrics &
 
     const ProblemGrid grid = problemGridFor(sheet);
     ProblemLook look;
-    look.columns = columnsOf(sheet);
+    look.columns = grid.places;
     look.boxes = sheet.boxes;
     look.answers = sheet.answers;
     look.fontSize = grid.fontSize;

@@ -312,6 +312,7 @@ double problemTop(int row);
 struct ProblemGrid {
     int columns = 5, rows = 4;
     int fontSize = 30;
+    int places = 3;  // the columns of digits each problem is set out in
     std::vector<double> lefts;  // by column
     std::vector<double> tops;   // by row
 };

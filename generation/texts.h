@@ -37,12 +37,12 @@ inline constexpr std::array<std::string_view, 9> FixedDigitStatus{"　１　", "
 constexpr std::string_view kindCaption(std::uint8_t kind)
 {
     return isFixedDigit(kind) ? FixedDigitCaption[std::size_t(kind - FixedDigitBase - 1)]
-                              : optionCaption(DigitKind(kind > All ? All : kind));
+                              : optionCaption(DigitKind(kind > All ? std::uint8_t(All) : kind));
 }
 constexpr std::string_view kindStatusText(std::uint8_t kind)
 {
     return isFixedDigit(kind) ? FixedDigitStatus[std::size_t(kind - FixedDigitBase - 1)]
-                              : statusText(DigitKind(kind > All ? All : kind));
+                              : statusText(DigitKind(kind > All ? std::uint8_t(All) : kind));
 }
 
 // Group box hints by operation, groups in the order

@@ -467,10 +467,11 @@ TEST(LongArithmetic, AdmittedPairsAndWhyNone)
                     ++empty;
                     ASSERT_NE(got.reason.find(want.words), std::string::npos) << got.reason;
                     for (const auto &[part, english] : EnglishOfPart)
-                        if (want.words.find(part) != std::string::npos && !(part == "くり上がらないように" && want.words != part))
+                        if (want.words.find(part) != std::string::npos && !(part == "くり上がらないように" && want.words != part)) {
                             ASSERT_TRUE(got.reasonEnglish.find(english.first) != std::string::npos ||
                                         got.reasonEnglish.find(english.second) != std::string::npos)
                                 << got.reasonEnglish;
+                        }
                     for (const std::string &part : ReasonParts)
                         ASSERT_EQ(got.reason.find(part) != std::string::npos, want.words.find(part) != std::string::npos) << got.reason;
                 }

@@ -156,8 +156,9 @@ TEST(Worksheets, AnOperationsOwnDefaults)
         // Written back in the table's order, the entries give the same problems.
         SheetRequest again;
         for (const std::string_view key : ProblemKeys)
-            if (const std::string value = findSheetOption(key)->write(r); !value.empty())
+            if (const std::string value = findSheetOption(key)->write(r); !value.empty()) {
                 EXPECT_EQ(findSheetOption(key)->read(again, key, value), "") << key;
+            }
         EXPECT_EQ(again.problems, r.problems);
         EXPECT_GT(countChoice(r.problems).problems, 0u);
     }

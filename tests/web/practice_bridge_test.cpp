@@ -25,11 +25,18 @@ bool overlap(const std::array<double, 4> &a, const std::array<double, 4> &b)
 
 TEST(Practice, EachProblemAloneWithEveryBoxItsPupilWritesIn)
 {
-    for (const NamedStep &step : NamedSteps) {
+    // The step's own page size, and six a page, where problems stand furthest apart.
+    for (const auto &[step, perPage] : [] {
+             std::vector<std::pair<std::string, std::string>> runs;
+             for (const NamedStep &s : NamedSteps)
+                 for (const char *size : {"", "&per-page=6"})
+                     runs.emplace_back(s.key, size);
+             return runs;
+         }()) {
         WebSession session;
-        session.open("step=" + std::string(step.key) + "&seed=77", 0);
+        session.open("step=" + step + "&seed=77" + perPage, 0);
         for (const int number : {1, MaxPupilNumber}) {
-            SCOPED_TRACE(std::string(step.key) + " No." + std::to_string(number));
+            SCOPED_TRACE(step + perPage + " No." + std::to_string(number));
             const Sheet sheet = session.sheet(number - 1, false);
             const PracticeSheet practice = practiceSheet(session, number);
             const Drawing &d = practice.page.drawing;
@@ -93,8 +100,9 @@ TEST(Practice, AnAnswersDecimalPointIsThePupilsToSet)
             ASSERT_GT(point.boxes.size(), std::size_t(point.after + 1));
             // Left to right along the answer row, every box an answer digit's.
             for (std::size_t i = 0; i < point.boxes.size(); ++i) {
-                if (i > 0)
+                if (i > 0) {
                     EXPECT_LT(d.boxes[point.boxes[i - 1]].left, d.boxes[point.boxes[i]].left);
+                }
                 EXPECT_TRUE(std::any_of(d.writes.begin(), d.writes.end(), [&](const Drawing::Write &w) {
                     return w.box == point.boxes[i] && w.problem == point.problem && w.role == WriteRole::Answer;
                 }));

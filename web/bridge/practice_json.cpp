@@ -32,7 +32,7 @@ std::vector<Bounds> cellsOf(const Sheet &sheet, const Drawing &d)
         if (w.problem < count)
             cells[w.problem].add(b.left, b.top, b.right, b.bottom);
     }
-    const double width = problemWidth(grid.fontSize, sheet.columns);
+    const double width = problemWidth(grid.fontSize, grid.places);
     for (std::size_t i = 0; i < count; ++i) {
         const double left = grid.lefts[i % std::size_t(grid.columns)], top = grid.tops[i / std::size_t(grid.columns)];
         if (cells[i].left > cells[i].right)  // nothing to write: the problem's own lines
