@@ -70,7 +70,7 @@ const words = {
   yes: 'はい',
   no: 'いいえ',
   toMark: 'まるつけへ',
-  stage: 'こたえを かく ところ',
+  stage: 'こたえを かく ところ（M で まるつけへ）',
   boxAt: (place) => `${place}ばんめの ます`,
   boxOpen: (n, label) => `(${n}) ${label}、あいて います`,
   boxWritten: (n, label, digit) => `(${n}) ${label} に ${digit}`,
@@ -153,7 +153,7 @@ function buildScreen() {
   const pad = element('div', { class: 'pad', role: 'group' });
   for (const key of ['7', '8', '9', 'erase', '4', '5', '6', 'skip', '1', '2', '3', 'next', '0', 'point', 'mark']) {
     const text = words[key] ?? WIDE_DIGITS[Number(key)];
-    pad.append(button(text, { 'data-key': key, class: `key key-${key}` }));
+    pad.append(button(text, { 'data-key': key, class: `key key-${key}`, 'aria-keyshortcuts': key === 'mark' ? 'M' : null }));
   }
   pad.addEventListener('click', (event) => {
     const key = event.target.closest('button')?.dataset.key;
@@ -660,9 +660,26 @@ function onKey(event) {
     document.getElementById('class-close').click();
     return;
   }
-  if (event.key === 'Escape' && root && !root.hidden && !root.querySelector('#practice-result').hidden) {
-    root.querySelector('#practice-look').click();
-    return;
+  const result = root?.querySelector('#practice-result');
+  if (root && !root.hidden && result && !result.hidden) {
+    if (event.key === 'Escape') {
+      // The question first, then the dialog.
+      const ask = result.querySelector('#practice-clear-ask');
+      if (ask && !ask.hidden) result.querySelector('#practice-clear-no').click();
+      else root.querySelector('#practice-look').click();
+      event.preventDefault();
+      return;
+    }
+    if (event.key === 'Tab') {
+      // A modal dialog keeps the focus among its own buttons.
+      const stops = [...result.querySelectorAll('button')].filter((b) => !b.closest('[hidden]') && !b.disabled);
+      const at = stops.indexOf(document.activeElement);
+      if (stops.length && (at < 0 || (event.shiftKey ? at === 0 : at === stops.length - 1))) {
+        event.preventDefault();
+        stops[event.shiftKey ? stops.length - 1 : 0].focus({ preventScroll: true });
+      }
+      return;
+    }
   }
   if (!root || root.hidden || event.ctrlKey || event.metaKey || event.altKey) return;
   if (!root.querySelector('#practice-number').hidden) {
@@ -674,6 +691,12 @@ function onKey(event) {
     return;
   }
   if (!sheet || !root.querySelector('#practice-result').hidden) return;
+  if (event.key === 'm' || event.key === 'M') {
+    // From the problem straight to まるつけ, without walking the pad.
+    event.preventDefault();
+    root.querySelector(':scope > .pad .key-mark')?.focus({ preventScroll: true });
+    return;
+  }
   const keys = { Backspace: 'erase', Delete: 'erase', Enter: 'next', ArrowLeft: 'left', ArrowRight: 'right', ' ': 'skip',
     '.': 'point', '．': 'point' };
   const key = /^[0-9]$/.test(event.key) ? event.key : keys[event.key];
