@@ -239,10 +239,15 @@ test('after one visit the practice works with the server gone and asks nothing o
 
 test('every right working is marked right, the answer alone or the whole working with either notation of a borrow', async () => {
   const failures = [];
-  for (const step of ['sub-3-zero-tens', 'mixed-4', 'mul-3-2', 'div-3-2-fix', 'div-3-1-zero', 'dec-mixed']) {
-    const problems = answersOf(work, ['--step', step, '--seed', '77'], 4);
+  const sheets = ['sub-3-zero-tens', 'mixed-4', 'mul-3-2', 'div-3-2-fix', 'div-3-1-zero', 'dec-mixed']
+    .map((step) => [`step=${step}&seed=77`, ['--step', step, '--seed', '77'], 4]);
+  // Where only the answer's digits once scored 1 of 20.
+  sheets.push(['op=sub&upper=naa&lower=naa&carry=nmm&seed=5000', ['--op', 'sub', '--upper', 'naa', '--lower', 'naa',
+    '--carry', 'nmm', '--seed', '5000'], 3]);
+  for (const [step, options, no] of sheets) {
+    const problems = answersOf(work, options, no);
     for (const [helpers, notation] of [['free', {}], ['count', { count: true }], ['count', { count: true, reduced: true }]]) {
-      await openPractice(`${site.base}#step=${step}&seed=77&practice&helpers=${helpers}&no=4`, { width: 820, height: 1180 });
+      await openPractice(`${site.base}#${step}&practice&helpers=${helpers}&no=${no}`, { width: 820, height: 1180 });
       await webkit.send({ run: 'sessionStorage.clear(), "null"' });
       await webkit.send({ reload: true });
       await webkit.send({ wait: READY });
