@@ -5,6 +5,7 @@
 #include <set>
 #include <tuple>
 
+#include "long_conditions.h"
 #include "problem_choice.h"
 #include "status_lines.h"
 #include "steps.h"
