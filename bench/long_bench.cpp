@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "long_arithmetic.h"
+#include "long_conditions.h"
 #include "sheet_request.h"
 
 using namespace kolvara;

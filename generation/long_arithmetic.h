@@ -1,6 +1,6 @@
 // Written multiplication (up to three places times two) and division (up to three places by
-// two) as Japanese schools set them out: the pupil's whole working, the conditions a teacher
-// chooses, how many problems they admit and why none, and a draw uniform over them.
+// two) as Japanese schools set them out: the pupil's whole working. The conditions a teacher
+// chooses, and the problems they admit, are in long_conditions.h.
 #pragma once
 
 #include <array>
@@ -75,53 +75,14 @@ DivisionWork divisionWork(int dividend, int divisor);
 int roundedDivisor(int divisor);
 int firstGuess(int partial, int divisor);
 
-// ---- Conditions ----
+// ---- Pairs ----
 
-// What every problem of a multiplication or division sheet obeys. Each condition is Ari
-// (always), Nashi (never) or Konzai (either). Neither number is ever 0, and a dividend is
-// never smaller than its divisor.
-struct LongConditions {
-    bool division = false;
-    // Digit kinds (Zero, Rest, All) of the multiplicand or dividend (upper) and of the
-    // multiplier or divisor (lower), highest place first; the numbers have these places at
-    // most, as a higher place that is 0 is left out.
-    std::vector<std::uint8_t> upper, lower;
-    std::uint8_t rowCarry = Konzai;  // a digit's product hands on to the next digit's
-    std::uint8_t widePartial = Konzai;  // a row has a place more than the multiplicand
-    std::uint8_t sumCarry = Konzai;  // the sum of the partial products carries
-    std::uint8_t remainder = Konzai;
-    std::uint8_t quotientZero = Konzai;  // a 0 among the quotient's digits
-    std::uint8_t guessFix = Konzai;      // a first guess to make smaller or larger
-    int quotientPlaces = 0;              // 1 to 3, or 0 for any
-    std::uint8_t trivial = Konzai;       // a factor or a divisor 1
-    friend bool operator==(const LongConditions &, const LongConditions &) = default;
-};
-
-// Whether a pair of numbers obeys the conditions.
-bool admits(const LongConditions &conditions, int upper, int lower);
-
+// A multiplicand and multiplier, or a dividend and divisor.
 struct LongPair {
     std::uint16_t upper = 0;
     std::uint8_t lower = 0;
     friend bool operator==(const LongPair &, const LongPair &) = default;
 };
-
-// Every pair the conditions admit, the upper number's smallest first; and, when there is
-// none, why (in Japanese and in English): the first condition that leaves none of the pairs
-// the ones before it leave, in the order: a dividend at least the divisor, the trivial
-// condition, then the rest in the order of LongConditions.
-struct LongChoiceSet {
-    std::vector<LongPair> pairs;
-    std::string reason, reasonEnglish;
-    // What the pairs' working does, condition by condition (remainder, 0 in the quotient,
-    // guess to correct; or row carry, wide partial, sum carry): whether some pair does it and
-    // whether some does not; the quotients' places seen; and the multiplicand's places, from
-    // the ones, some row carries into.
-    std::array<bool, 3> some{}, none{};
-    std::array<bool, MaxDividendPlaces + 1> quotientPlaces{};
-    std::array<bool, MaxMultiplicandPlaces> carryPlaces{};
-};
-LongChoiceSet admittedPairs(const LongConditions &conditions);
 
 // Where helper boxes for the carries of the digits' products may go, the multiplicand's
 // places from the ones: above each place some admitted problem carries into.

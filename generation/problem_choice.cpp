@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "feasibility.h"
+#include "long_conditions.h"
 #include "messages.h"
 #include "sheet.h"
 #include "status_lines.h"
@@ -153,24 +154,13 @@ bool carryUnset(const NumberPattern &carry)
 // An option of another operation than the choice's, by its name, or empty.
 std::string foreignCondition(const ProblemChoice &c)
 {
-    const bool mul = c.operation == Operation::Multiply, div = c.operation == Operation::Divide;
     if (isLong(c.operation) && !carryUnset(c.carry))
         return "--carry";
     if (isLong(c.operation) && c.zeroEnd != Konzai)
         return "--zero-end";
-    if (!mul && c.mulCarry != Konzai)
-        return "--mul-carry";
-    if (!mul && c.widePartial != Konzai)
-        return "--wide-partial";
-    if (!mul && c.sumCarry != Konzai)
-        return "--sum-carry";
-    if (!div && c.remainder != Konzai)
-        return "--remainder";
-    if (!div && c.quotientZero != Konzai)
-        return "--quotient-zero";
-    if (!div && c.guessFix != Konzai)
-        return "--guess-fix";
-    if (!div && c.quotientDigits != 0)
+    if (const LongCondition *other = foreignLongCondition(c))
+        return "--" + std::string(other->key);
+    if (c.operation != Operation::Divide && c.quotientDigits != 0)
         return "--quotient-digits";
     return {};
 }
@@ -195,46 +185,6 @@ std::string longChoiceError(const ProblemChoice &c)
         return twoLanguages("--lower：わる数がいつも０です（０でわることはできません）",
                             "--lower: the divisor can only be 0 (no division by 0)");
     return {};
-}
-
-}  // namespace
-
-// The count, the status lines, the helper boxes and the draws of a sheet all ask.
-const LongChoiceSet &longSetOf(const ProblemChoice &c)
-{
-    thread_local LongConditions lastConditions;
-    thread_local LongChoiceSet lastSet;
-    thread_local bool filled = false;
-    const LongConditions k = longConditionsOf(c);
-    if (!filled || !(k == lastConditions)) {
-        lastSet = admittedPairs(k);
-        lastConditions = k;
-        filled = true;
-    }
-    return lastSet;
-}
-
-namespace {
-
-// What the problems a long choice admits do, condition by condition: "あ　り" when every
-// problem does it, "な　し" when none, else "混　在".
-std::string longConditionsLine(const ProblemChoice &c)
-{
-    const LongChoiceSet &set = longSetOf(c);
-    const bool div = c.operation == Operation::Divide;
-    const std::array<bool, MaxDividendPlaces + 1> &quotientPlaces = set.quotientPlaces;
-    const auto shown = [&](std::size_t i, std::uint8_t mode) {
-        if (!set.pairs.empty())
-            mode = !set.some[i] ? std::uint8_t(Nashi) : !set.none[i] ? std::uint8_t(Ari) : std::uint8_t(Konzai);
-        return std::string(texts::statusText(CarryMode(mode)));
-    };
-    if (!div)
-        return "くり上がり" + shown(0, c.mulCarry) + "・けたがふえる" + shown(1, c.widePartial) + "・たし算" + shown(2, c.sumCarry);
-    std::string line = "あまり" + shown(0, c.remainder) + "・商の０" + shown(1, c.quotientZero) + "・見当" + shown(2, c.guessFix);
-    for (int places = 1; places <= MaxDividendPlaces; ++places)
-        if (quotientPlaces[std::size_t(places)] && std::count(quotientPlaces.begin(), quotientPlaces.end(), true) == 1)
-            line += "・商" + std::to_string(places) + "けた";
-    return line;
 }
 
 std::vector<bool> signsOf(Operation op)
@@ -421,23 +371,6 @@ int perPageOf(const ProblemChoice &c, int perPage, bool helperBoxes)
 }
 
 int longColumnsOf(const ProblemChoice &c) { return placesOf(c.upper) + placesOf(c.lower); }
-
-LongConditions longConditionsOf(const ProblemChoice &c)
-{
-    LongConditions k;
-    k.division = c.operation == Operation::Divide;
-    k.upper = c.upper.whole;
-    k.lower = c.lower.whole;
-    k.rowCarry = c.mulCarry;
-    k.widePartial = c.widePartial;
-    k.sumCarry = c.sumCarry;
-    k.remainder = c.remainder;
-    k.quotientZero = c.quotientZero;
-    k.guessFix = c.guessFix;
-    k.quotientPlaces = c.quotientDigits;
-    k.trivial = trivialOf(c);
-    return k;
-}
 
 ColumnGrid gridFor(const ProblemChoice &c, bool subtraction)
 {

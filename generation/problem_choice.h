@@ -120,10 +120,4 @@ std::vector<int> perPageChoices(const ProblemChoice &choice, bool helperBoxes = 
 // upper number's and the lower number's, added.
 int longColumnsOf(const ProblemChoice &choice);
 
-// A multiplication or division choice as the long engine's conditions, and the pairs they
-// admit, worked out once for a run of calls with the same conditions (the reference holds
-// until a call on this thread with other conditions).
-LongConditions longConditionsOf(const ProblemChoice &choice);
-const LongChoiceSet &longSetOf(const ProblemChoice &choice);
-
 }  // namespace kolvara

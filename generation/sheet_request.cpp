@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <utility>
 
+#include "long_conditions.h"
 #include "messages.h"
 #include "steps.h"
 
@@ -104,20 +106,41 @@ SheetOptionRow offRow(std::string_view key, std::string_view ja, std::string_vie
             [](const SheetRequest &r) { return std::string(r.*flag ? "" : "on"); }};
 }
 
-// A y|n|m condition of multiplication or division (Ari, Nashi, Konzai).
-template <std::uint8_t ProblemChoice::*mode>
-SheetOptionRow conditionRow(std::uint8_t operations, std::string_view key, std::string_view caption,
-                            std::string_view hint, std::string_view ja, std::string_view en)
+// A y|n|m condition of multiplication or division (Ari, Nashi, Konzai), by its row of
+// LongConditionRows.
+template <std::size_t Index>
+SheetOptionRow conditionRow()
 {
-    return {key, OptionKind::Words, ZeroEndWords, caption, 0, hint, ja, en,
+    constexpr const LongCondition &c = LongConditionRows[Index];
+    return {c.key, OptionKind::Words, ZeroEndWords, c.caption, 0, c.hint, c.helpJapanese, c.helpEnglish,
             [](SheetRequest &r, std::string_view name, std::string_view v) {
-                return readWordWith(name, ZeroEndWords, v, [&](std::size_t i) { r.problems.*mode = std::uint8_t(i); });
+                return readWordWith(name, ZeroEndWords, v, [&](std::size_t i) { r.problems.*LongConditionRows[Index].mode = std::uint8_t(i); });
             },
             [](const SheetRequest &r) {
-                const std::uint8_t m = r.problems.*mode;
+                const std::uint8_t m = r.problems.*LongConditionRows[Index].mode;
                 return m == Konzai ? std::string() : std::string(1, CarryLetters[std::min<std::size_t>(m, 2)]);
             },
-            false, "どちらでも", "いつも|ない|どちらでも", operations};
+            false, "どちらでも", "いつも|ない|どちらでも", operationBit(c.operation)};
+}
+
+template <std::size_t... Index>
+std::array<SheetOptionRow, sizeof...(Index)> conditionRows(std::index_sequence<Index...>)
+{
+    return {conditionRow<Index>()...};
+}
+
+// The table: the conditions of multiplication and division come after --trivial.
+std::vector<SheetOptionRow> joined(std::initializer_list<SheetOptionRow> before, std::span<const SheetOptionRow> conditions,
+                                   std::initializer_list<SheetOptionRow> after)
+{
+    std::vector<SheetOptionRow> table;
+    table.reserve(before.size() + conditions.size() + after.size());
+    for (const SheetOptionRow &row : before)
+        table.push_back(row);
+    table.insert(table.end(), conditions.begin(), conditions.end());
+    for (const SheetOptionRow &row : after)
+        table.push_back(row);
+    return table;
 }
 
 std::string readPatternInto(NumberPattern ProblemChoice::*pattern, bool carry, SheetRequest &r, std::string_view name,
@@ -128,7 +151,7 @@ std::string readPatternInto(NumberPattern ProblemChoice::*pattern, bool carry, S
 
 const std::vector<SheetOptionRow> &rows()
 {
-    static const std::vector<SheetOptionRow> table{
+    static const std::vector<SheetOptionRow> table = joined({
         {"op", OptionKind::Words, OperationWords, "演算", 0, "たし算、ひき算、半分ずつまぜる、かけ算、わり算から選びます。",
          "たし算 (add)、ひき算 (sub)、半分ずつまぜる (mixed)、かけ算 (mul)、\nわり算 (div)（既定 add）",
          "the operation: add, sub, mixed (half of each, in a drawn order),\nmul or div (default add)",
@@ -182,30 +205,7 @@ const std::vector<SheetOptionRow> &rows()
              return m > Konzai ? std::string() : std::string(1, CarryLetters[m]);
          },
          false, "既定（かけ算・わり算では出さない）", "それだけ|出さない|どちらでも"},
-        conditionRow<&ProblemChoice::mulCarry>(
-            ForMul, "mul-carry", "かけ算のくり上がり", "一つの位のかけ算の十の位を、次の位の積にたすかどうか（23×4）。",
-            "かけ算の中のくり上がり（23×4 の 3×4=12 の 1 を次の積にたす）：\ny いつも、n ない、m どちらでも（既定 m。31×4=124 のように最後の\n位の積をそのまま書くのはくり上がりではない）",
-            "a digit's product hands its tens on to the next digit's (23x4):\ny = always, n = never, m = either (default m; the last digit's\nproduct written whole, as in 31x4 = 124, is not one)"),
-        conditionRow<&ProblemChoice::widePartial>(
-            ForMul, "wide-partial", "積のけたがふえる", "一つの位をかけた積が、かけられる数より1けた多くなるかどうか（31×4=124）。",
-            "一つの位をかけた積（部分の積）が、かけられる数より1けた多くなる\n（31×4=124）：y いつも、n ない、m どちらでも（既定 m）",
-            "a digit's product (a partial product) has a place more than the\nmultiplicand (31x4 = 124): y = always, n = never, m = either\n(default m)"),
-        conditionRow<&ProblemChoice::sumCarry>(
-            ForMul, "sum-carry", "部分の積のたし算のくり上がり", "2けたをかけるとき、部分の積のたし算でくり上がるかどうか。",
-            "部分の積をたすときのくり上がり：y いつも、n ない、m どちらでも\n（既定 m）",
-            "the sum of the partial products carries: y = always, n = never,\nm = either (default m)"),
-        conditionRow<&ProblemChoice::remainder>(
-            ForDiv, "remainder", "あまり", "わり算にあまりが出るかどうか。",
-            "わり算のあまり：y いつもある、n ない、m どちらでも（既定 m）",
-            "division leaves a remainder: y = always, n = never, m = either\n(default m)"),
-        conditionRow<&ProblemChoice::quotientZero>(
-            ForDiv, "quotient-zero", "商に０がたつ", "商のとちゅうや一の位に０がたつかどうか（408÷4=102）。",
-            "商に0がたつ（408÷4=102）：y いつも、n ない、m どちらでも（既定 m）",
-            "a 0 among the quotient's digits (408/4 = 102): y = always,\nn = never, m = either (default m)"),
-        conditionRow<&ProblemChoice::guessFix>(
-            ForDiv, "guess-fix", "見当をつけた商を直す", "2けたでわるとき、わる数を四捨五入した何十で見当をつけた商を直すかどうか。",
-            "2けたでわるとき、わる数を十の位までの概数（四捨五入）にして\nたてた商を直す：y いつも、n ない、m どちらでも（既定 m。78÷26 は\n30 とみて 2 をたて 3 に、91÷13 は 10 とみて 9 をたて 7 に直す）",
-            "with a divisor of two places, a guess from the divisor rounded to\nthe nearest ten (halves up) must be corrected: y = always,\nn = never, m = either (default m; 78/26: 2 from 30 becomes 3;\n91/13: 9 from 10 becomes 7)"),
+    }, conditionRows(std::make_index_sequence<LongConditionCount>()), {
         {"quotient-digits", OptionKind::Words, "1|2|3", "商のけた数", 0, "商が何けたになるか。わられる数の上の位がわる数より小さいと、商は一つ右の位からたちます。",
          "商のけた数、1〜3（既定 どれでも。156÷3 は商が十の位からたって2けた）",
          "the quotient's places, 1 to 3 (default any; 156/3 has two, as its\nfirst digit stands over the tens)",
@@ -356,7 +356,7 @@ const std::vector<SheetOptionRow> &rows()
          },
          [](const SheetRequest &r) { return r.practice.number ? std::to_string(r.practice.number) : std::string(); },
          false, {}, {}, AllOperations, true},
-    };
+    });
     return table;
 }
 

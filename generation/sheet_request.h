@@ -3,12 +3,14 @@
 // the browser's address and panel and the window's sheet-format dialog all read this table.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "long_conditions.h"
 #include "problem_choice.h"
 #include "sheet.h"
 #include "worksheet.h"
@@ -97,10 +99,18 @@ struct SheetOptionRow {
 std::span<const SheetOptionRow> sheetOptionRows();
 const SheetOptionRow *findSheetOption(std::string_view key);
 
-// The options a step stands in for.
-inline constexpr std::string_view ProblemKeys[] = {"op",        "upper",         "lower",     "carry",
-                                                   "zero-end",  "trivial",       "mul-carry", "wide-partial", "sum-carry",
-                                                   "remainder", "quotient-zero", "guess-fix", "quotient-digits"};
+// The options a step stands in for: the conditions of multiplication and division among them.
+inline constexpr auto ProblemKeys = [] {
+    constexpr std::string_view before[] = {"op", "upper", "lower", "carry", "zero-end", "trivial"};
+    std::array<std::string_view, std::size(before) + LongConditionCount + 1> keys{};
+    std::size_t next = 0;
+    for (const std::string_view key : before)
+        keys[next++] = key;
+    for (const LongCondition &c : LongConditionRows)
+        keys[next++] = c.key;
+    keys[next] = "quotient-digits";
+    return keys;
+}();
 
 // The problems the request names: the step's when it has one.
 ProblemChoice problemsOf(const SheetRequest &request);

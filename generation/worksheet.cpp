@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "long_conditions.h"
 #include "problem_count.h"
 #include "problem_table.h"
 #include "random_source.h"

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "long_arithmetic.h"
+#include "long_conditions.h"
 #include "problem_choice.h"
 #include "sheet_request.h"
 #include "steps.h"
@@ -159,6 +160,25 @@ const Facts &factsOf(bool division, int u, int l)
     return table[std::size_t((division ? 100000 : 0) + u * 100 + l)];
 }
 
+// Each condition row by its key, and the pupil's fact it asks about (Facts::happens).
+const std::pair<std::string_view, std::size_t> FactOfCondition[] = {
+    {"mul-carry", 0}, {"wide-partial", 1}, {"sum-carry", 2}, {"remainder", 0}, {"quotient-zero", 1}, {"guess-fix", 2}};
+
+std::size_t rowOf(std::string_view key)
+{
+    for (std::size_t i = 0; i < LongConditionCount; ++i)
+        if (LongConditionRows[i].key == key)
+            return i;
+    ADD_FAILURE() << "no condition " << key;
+    return 0;
+}
+
+LongConditions withMode(LongConditions k, std::string_view key, std::uint8_t mode)
+{
+    k.modes[rowOf(key)] = mode;
+    return k;
+}
+
 // Numbers 1 to 999 whose places hold digits of the kinds, highest place first.
 const std::vector<int> &numbersMatching(const std::vector<std::uint8_t> &kinds)
 {
@@ -217,13 +237,13 @@ Brute bruteAdmitted(const LongConditions &k)
         stages.push_back({"商を" + std::to_string(k.quotientPlaces) + "けたにすることは",
                           [&](const Facts &f) { return f.quotientPlaces == k.quotientPlaces; }});
     if (k.division) {
-        condition(k.remainder, "あまりが出るように", "あまりが出ないように", 0);
-        condition(k.quotientZero, "０がたつように", "０がたたないように", 1);
-        condition(k.guessFix, "直す問題に", "直さない問題に", 2);
+        condition(k.modes[rowOf("remainder")], "あまりが出るように", "あまりが出ないように", 0);
+        condition(k.modes[rowOf("quotient-zero")], "０がたつように", "０がたたないように", 1);
+        condition(k.modes[rowOf("guess-fix")], "直す問題に", "直さない問題に", 2);
     } else {
-        condition(k.rowCarry, "くり上がりがあるように", "くり上がりがないように", 0);
-        condition(k.widePartial, "多くなるように", "多くならないように", 1);
-        condition(k.sumCarry, "たし算でくり上がるように", "くり上がらないように", 2);
+        condition(k.modes[rowOf("mul-carry")], "くり上がりがあるように", "くり上がりがないように", 0);
+        condition(k.modes[rowOf("wide-partial")], "多くなるように", "多くならないように", 1);
+        condition(k.modes[rowOf("sum-carry")], "たし算でくり上がるように", "くり上がらないように", 2);
     }
     for (int u : uppers)
         for (int l : lowers)
@@ -289,9 +309,9 @@ std::string describe(const LongConditions &k)
             text += DigitLetters[kind];
         text += ' ';
     }
-    for (std::uint8_t mode : {k.rowCarry, k.widePartial, k.sumCarry, k.remainder, k.quotientZero, k.guessFix, k.trivial})
+    for (std::uint8_t mode : k.modes)
         text += CarryLetters[mode];
-    return text + std::to_string(k.quotientPlaces);
+    return text + CarryLetters[k.trivial] + std::to_string(k.quotientPlaces);
 }
 
 // Conditions of the operation drawn at random, the other operation's left Konzai.
@@ -300,12 +320,11 @@ LongConditions drawnConditions(bool division, std::vector<std::uint8_t> upper, s
 {
     const auto mode = [&] { return std::uint8_t(random() % 3); };
     LongConditions k{division, std::move(upper), std::move(lower)};
-    if (division) {
-        k.remainder = mode(), k.quotientZero = mode(), k.guessFix = mode();
+    for (std::size_t i = 0; i < LongConditionCount; ++i)
+        if ((LongConditionRows[i].operation == Operation::Divide) == division)
+            k.modes[i] = mode();
+    if (division)
         k.quotientPlaces = int(random() % 4);
-    } else {
-        k.rowCarry = mode(), k.widePartial = mode(), k.sumCarry = mode();
-    }
     k.trivial = mode();
     return k;
 }
@@ -318,8 +337,9 @@ ProblemChoice choiceFrom(const LongConditions &k)
     c.lower.whole = k.lower;
     for (auto *whole : {&c.upper.whole, &c.lower.whole})
         whole->insert(whole->begin(), 3 - whole->size(), std::uint8_t(Zero));
-    c.mulCarry = k.rowCarry, c.widePartial = k.widePartial, c.sumCarry = k.sumCarry;
-    c.remainder = k.remainder, c.quotientZero = k.quotientZero, c.guessFix = k.guessFix;
+    c.mulCarry = k.modes[rowOf("mul-carry")], c.widePartial = k.modes[rowOf("wide-partial")];
+    c.sumCarry = k.modes[rowOf("sum-carry")], c.remainder = k.modes[rowOf("remainder")];
+    c.quotientZero = k.modes[rowOf("quotient-zero")], c.guessFix = k.modes[rowOf("guess-fix")];
     c.quotientDigits = k.quotientPlaces;
     c.trivial = k.trivial;
     return c;
@@ -327,8 +347,14 @@ ProblemChoice choiceFrom(const LongConditions &k)
 
 LongConditions conditionsOf(const ProblemChoice &c)
 {
-    return {c.operation == Operation::Divide, c.upper.whole, c.lower.whole, c.mulCarry, c.widePartial, c.sumCarry,
-            c.remainder, c.quotientZero, c.guessFix, c.quotientDigits, trivialOf(c)};
+    LongConditions k{c.operation == Operation::Divide, c.upper.whole, c.lower.whole};
+    for (const auto &[key, mode] : {std::pair{"mul-carry", c.mulCarry}, {"wide-partial", c.widePartial},
+                                    {"sum-carry", c.sumCarry}, {"remainder", c.remainder},
+                                    {"quotient-zero", c.quotientZero}, {"guess-fix", c.guessFix}})
+        k.modes[rowOf(key)] = mode;
+    k.quotientPlaces = c.quotientDigits;
+    k.trivial = trivialOf(c);
+    return k;
 }
 
 }  // namespace
@@ -389,6 +415,11 @@ TEST(LongArithmetic, EveryProductIsWorkedAsAPupilWorksIt)
             const MultiplicationWork w = multiplicationWork(a, b);
             bool same = w.product == m.product && w.rowCount == int(m.rows.size()) && w.rowCarry == m.rowCarry &&
                         w.widePartial == m.wide && w.sumCarry == m.sumCarry;
+            // Each condition of products reads its own fact.
+            const bool facts[] = {m.rowCarry, m.wide, m.sumCarry};
+            for (const auto &[key, fact] : FactOfCondition)
+                if (const auto read = LongConditionRows[rowOf(key)].multiplied)
+                    same = same && read(w) == facts[fact];
             for (std::size_t r = 0; r < 2; ++r) {
                 const Row want = r < m.rows.size() ? m.rows[r] : Row{};
                 const ProductRow &got = w.rows[r];
@@ -413,6 +444,10 @@ TEST(LongArithmetic, EveryQuotientIsWorkedAsAPupilWorksIt)
             const DivisionWork w = divisionWork(n, d);
             bool same = w.quotient == v.quotient && w.remainder == v.remainder && w.stepCount == int(v.steps.size()) &&
                         w.zeroInQuotient == v.zero && w.guessFixed == v.fixed;
+            const bool facts[] = {v.remainder != 0, v.zero, v.fixed};
+            for (const auto &[key, fact] : FactOfCondition)
+                if (const auto read = LongConditionRows[rowOf(key)].divided)
+                    same = same && read(w) == facts[fact];
             for (std::size_t i = 0; i < w.steps.size(); ++i) {
                 const DivisionStep want = i < v.steps.size() ? v.steps[i] : DivisionStep{};
                 const DivisionStep &got = w.steps[i];
@@ -456,7 +491,14 @@ TEST(LongArithmetic, AdmittedPairsAndWhyNone)
                         places[std::size_t(f.quotientPlaces)] = true;
                         ASSERT_TRUE(admits(k, u, l));
                     }
-                    ASSERT_TRUE(got.some == some && got.none == none && got.carryPlaces == into);
+                    // By the condition rows: the other operation's rows say nothing.
+                    std::array<bool, LongConditionCount> someByRow{}, noneByRow{};
+                    for (const auto &[key, fact] : FactOfCondition)
+                        if ((LongConditionRows[rowOf(key)].operation == Operation::Divide) == division) {
+                            someByRow[rowOf(key)] = some[fact];
+                            noneByRow[rowOf(key)] = none[fact];
+                        }
+                    ASSERT_TRUE(got.some == someByRow && got.none == noneByRow && got.carryPlaces == into);
                     ASSERT_TRUE(!division || got.quotientPlaces == places);
                     ASSERT_TRUE(division || carryPlaces(got.pairs) == into);
                     if (!want.pairs.empty()) {
@@ -518,8 +560,8 @@ TEST(LongArithmetic, DrawnSheetsObeyAndCoverTheirPairs)
     }
 
     // 23 pairs each: n x n without a wide product, and n / n without a remainder.
-    for (const auto &[k, sheets] : {std::pair{LongConditions{false, {Rest}, {Rest}, Konzai, Nashi}, 200},
-                                    std::pair{LongConditions{true, {Rest}, {Rest}, Konzai, Konzai, Konzai, Nashi}, 700}}) {
+    for (const auto &[k, sheets] : {std::pair{withMode({false, {Rest}, {Rest}}, "wide-partial", Nashi), 200},
+                                    std::pair{withMode({true, {Rest}, {Rest}}, "remainder", Nashi), 700}}) {
         SCOPED_TRACE(describe(k));
         const std::vector<std::pair<int, int>> pairs = bruteAdmitted(k).pairs;
         ASSERT_EQ(pairs.size(), 23u);
@@ -580,5 +622,33 @@ TEST(LongArithmetic, RequestsRefuseOptionsTheOperationCannotTake)
         SheetRequest r;
         read(r, "step", std::string(step.key));
         EXPECT_EQ(requestError(r), "") << step.key;
+    }
+    // Every condition row is an option of its operation alone, one a step stands in for, with
+    // a fact the pupil's working checks; y and n are refused by name by every other operation.
+    for (const LongCondition &c : LongConditionRows) {
+        const std::string key(c.key);
+        SCOPED_TRACE(key);
+        const SheetOptionRow *row = findSheetOption(key);
+        ASSERT_NE(row, nullptr);
+        EXPECT_EQ(row->operations, operationBit(c.operation));
+        EXPECT_NE(std::find(std::begin(ProblemKeys), std::end(ProblemKeys), c.key), std::end(ProblemKeys));
+        EXPECT_NE(std::find_if(std::begin(FactOfCondition), std::end(FactOfCondition),
+                               [&](const auto &f) { return f.first == c.key; }),
+                  std::end(FactOfCondition));
+        for (const Options *base : {&add, &mul, &div})
+            for (const std::string value : {"y", "n", "m"}) {
+                SheetRequest r;
+                for (const auto &[k, v] : *base)
+                    read(r, k, v);
+                read(r, key, value);
+                const bool own = base == (c.operation == Operation::Multiply ? &mul : &div);
+                EXPECT_EQ(r.problems.*c.mode, CarryLetters.find(value[0]));
+                EXPECT_EQ(row->write(r), value == "m" ? "" : value);
+                const std::string error = requestError(r);
+                EXPECT_EQ(error.empty(), own || value == "m") << value << " with " << base->front().second << ": " << error;
+                if (!error.empty()) {
+                    EXPECT_NE(error.find("--" + key + " "), std::string::npos) << error;
+                }
+            }
     }
 }

@@ -5,6 +5,7 @@
 #include <set>
 #include <tuple>
 
+#include "long_conditions.h"
 #include "problem_choice.h"
 #include "status_lines.h"
 #include "steps.h"
@@ -56,6 +57,13 @@ TEST(NamedSteps, StatusLinesTellWhatTheColumnsDo)
     EXPECT_EQ(fixed[0], "　１　,　０　,すべて");
     EXPECT_EQ(fixed[1], "　０　,１～９,すべて");
     EXPECT_EQ(fixed[2], "な　し,あ　り,あ　り");
+    // Products and quotients: each condition of the operation as the problems do it, and a
+    // quotient's places where every problem has the same.
+    for (const auto &[step, line] : {std::pair{"mul-2-1", "くり上がりな　し・けたがふえるな　し・たし算な　し"},
+                                     {"mul-2-2", "くり上がり混　在・けたがふえる混　在・たし算混　在"},
+                                     {"div-3-1-3", "あまり混　在・商の０な　し・見当な　し・商3けた"},
+                                     {"div-2-2-fix", "あまり混　在・商の０な　し・見当あ　り・商1けた"}})
+        EXPECT_EQ(statusLinesFor(problemsOf(*findStep(step)))[2], line) << step;
 }
 
 namespace {
