@@ -17,7 +17,7 @@ Cell cellOf(const ProblemLook &look, int line, int column)
     return {look.width - (column + 1) * fs - 10, top, fs, bottom - top};
 }
 
-Drawing::Write pupilWrite(WriteRole role, int place, int row, int order, std::vector<std::string> answers)
+Drawing::Write pupilWrite(WriteRole role, int place, int row, Turn order, std::vector<std::string> answers)
 {
     Drawing::Write w;
     w.answer = answers.front();
@@ -106,7 +106,7 @@ void ProblemPen::helpers(const ColumnWork &work, const ColumnWriting &writing, b
             continue;
         const int value = work.helper[std::size_t(column)];
         helperBox(0, column,
-                  pupilWrite(role, column - look.problem.decimals, 0, writing.helperTurn[std::size_t(column)],
+                  pupilWrite(role, column - look.problem.decimals, 0, Turn::sumWrite(writing.helperTurn[std::size_t(column)]),
                              writing.helper[std::size_t(column)]),
                   written);
         if (value >= 0 && written && work.struck[std::size_t(column)])  // a stroke through the digit that lent

@@ -3,6 +3,7 @@
 // the sum, product and quotient layouts; not part of the public API.
 #pragma once
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
@@ -26,7 +27,7 @@ Cell cellOf(const ProblemLook &look, int line, int column);
 
 // A box a pupil writes in: what is right in it (the answer page's first), its turn and what
 // it is for.
-Drawing::Write pupilWrite(WriteRole role, int place, int row, int order, std::vector<std::string> answers);
+Drawing::Write pupilWrite(WriteRole role, int place, int row, Turn order, std::vector<std::string> answers);
 
 // What the answer page writes in each box, by (line, column).
 using Slots = std::map<std::pair<int, int>, Drawing::Write>;
@@ -105,11 +106,12 @@ void placeRoom(const ProblemPen &pen, const std::set<std::pair<int, int>> &room,
                bool quotientFirst = false)
 {
     std::set<std::pair<int, int>> cells = room;
-    int firstTurn = 0, firstColumn = -1;
-    for (const auto &[cell, slot] : slots) {
+    int firstColumn = -1;  // of the quotient's first digit
+    for (const auto &entry : slots) {
+        const std::pair<int, int> &cell = entry.first;
         cells.insert(cell);
-        if (cell.first == 0 && cell.second > firstColumn)
-            firstColumn = cell.second, firstTurn = slot.order;
+        if (cell.first == 0)
+            firstColumn = std::max(firstColumn, cell.second);
     }
     for (int line = 0; line < 16; ++line)
         for (int column = MaxColumns + 2; column >= 0; --column) {
@@ -121,8 +123,8 @@ void placeRoom(const ProblemPen &pen, const std::set<std::pair<int, int>> &room,
                 continue;
             }
             const LineRole r = roleOf(line);
-            const int turn = quotientFirst && line == 0 && column > firstColumn ? firstTurn - 1 - column
-                                                                                : 10'000 + 100 * line + column;
+            const Turn turn = quotientFirst && line == 0 && column > firstColumn ? Turn::placeTried(column)
+                                                                                 : Turn::leftEmpty(line, column);
             const Drawing::Write empty = pupilWrite(r.role, column, r.row, turn, {""});
             pen.place(line, column, nullptr, false, &empty);
         }

@@ -16,7 +16,7 @@ void layOutProduct(const ProblemPen &pen, const MultiplicationWork &w, int multi
     pen.text(1, look.columns, "×");
     writeNumber(pen, 1, 0, multiplier);
     // Pupils write each row from the ones, its carries as they go, then the product.
-    const auto turn = [](int stage) { return [stage](int column) { return stage * 100 + 2 * column; }; };
+    const auto turn = [](int row) { return [row](int column) { return Turn::rowDigit(row, column); }; };
     const double right = pen.left + look.width - 1;
     pen.out.add(Line{pen.left, pen.top + ruleY(look.fontSize, 2), right, pen.top + ruleY(look.fontSize, 2)});
     int helperRows = w.rowCount;
@@ -56,7 +56,7 @@ void layOutProduct(const ProblemPen &pen, const MultiplicationWork &w, int multi
             const int carry = place < placesOf(multiplicand) ? row.carries[std::size_t(place)] : 0;
             // Handed on by the place below, right after its digit of the row is written.
             pen.helperBox(r, place,
-                          pupilWrite(WriteRole::RowCarry, place, r, r * 100 + 2 * (place - 1 + row.place) + 1,
+                          pupilWrite(WriteRole::RowCarry, place, r, Turn::carryAfter(r, place - 1 + row.place),
                                      {carry ? std::to_string(carry) : std::string()}),
                           written);
         }

@@ -49,15 +49,15 @@ void layOutQuotient(const ProblemPen &pen, const DivisionWork &w, int dividend, 
     // bring the next place down; a 0 of the quotient goes up right after the place it could
     // not divide is brought down. A product by a divisor of one place is written as the
     // times table says it, its highest place first; by two places, worked from the ones.
-    std::array<int, MaxDividendPlaces> digitTurn{};
+    std::array<Turn, MaxDividendPlaces> digitTurn{};
     for (int s = 0, written = 0; s < w.stepCount; ++s) {
         const DivisionStep &step = w.steps[std::size_t(s)];
         if (step.digit != 0 || s == 0) {
             written = s;
-            digitTurn[std::size_t(s)] = s * 100;
+            digitTurn[std::size_t(s)] = Turn::quotientDigit(s);
         } else {
             const int from = w.steps[std::size_t(written)].place;
-            digitTurn[std::size_t(s)] = written * 100 + 80 + 2 * (from - 1 - step.place) + 1;
+            digitTurn[std::size_t(s)] = Turn::quotientZeroAfter(Turn::bringDown(written, from - 1 - step.place));
         }
     }
     const bool room = roomy(look, look.room.divisionLines);
@@ -114,7 +114,7 @@ void layOutQuotient(const ProblemPen &pen, const DivisionWork &w, int dividend, 
         const int highest = step.place + placesOf(step.product) - 1;
         const int row = line / 2 - 1;
         writeNumber(pen, line, step.place, step.product, written, accent, {WriteRole::DivisionProduct, row},
-                    [&](int column) { return s * 100 + 10 + (divisor < 10 ? highest - column : column - step.place); });
+                    [&](int column) { return Turn::product(s, divisor < 10 ? highest - column : column - step.place); });
         const int ruleLeft = step.place + std::max(placesOf(step.partial), placesOf(step.product)) - 1;
         const Cell from = cellOf(look, line + 1, ruleLeft), to = cellOf(look, line + 1, step.place);
         const double y = pen.top + ruleY(fs, line + 1);
@@ -125,7 +125,7 @@ void layOutQuotient(const ProblemPen &pen, const DivisionWork &w, int dividend, 
         for (int place = step.place - 1; place >= until; --place)
             value = value * 10 + dividend / (place == 0 ? 1 : place == 1 ? 10 : 100) % 10;
         writeNumber(pen, line + 1, until, value, written, accent, {WriteRole::DivisionDifference, row}, [&](int column) {
-            return column >= step.place ? s * 100 + 50 + column - step.place : s * 100 + 80 + 2 * (step.place - 1 - column);
+            return column >= step.place ? Turn::difference(s, column - step.place) : Turn::bringDown(s, step.place - 1 - column);
         });
         line += 2;
     }

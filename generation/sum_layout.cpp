@@ -37,7 +37,7 @@ void layOutProblem(const ProblemLook &look, const TextMetrics &metrics, double l
     // The answer row's boxes from the left, for the point the pupil sets among them.
     Drawing::PointWrite point;
     for (int column = boxes - 1; column >= 0; --column) {
-        const int turn = writing.answerTurn[std::size_t(std::min(column, MaxColumns))];
+        const Turn turn = Turn::sumWrite(writing.answerTurn[std::size_t(std::min(column, MaxColumns))]);
         if (column == p.decimals)
             point.after = int(point.boxes.size());
         point.boxes.push_back(std::uint32_t(out.boxes.size()));
