@@ -67,6 +67,44 @@ void addHeaderLines(Drawing &out, const TextMetrics &metrics, const Sheet &sheet
     addLabel(out, metrics, place, line, true);
 }
 
+// The rectangle the items drawn from step `first` on take, texts as their metrics measure
+// them; where nothing was drawn, `empty`.
+Drawing::ProblemArea inkSince(const Drawing &d, std::size_t first, const TextMetrics &metrics, Drawing::ProblemArea empty)
+{
+    Drawing::ProblemArea area{empty.problem, 1e9, 1e9, -1e9, -1e9};
+    const auto add = [&](double l, double t, double r, double b) {
+        area.left = std::min(area.left, l), area.top = std::min(area.top, t);
+        area.right = std::max(area.right, r), area.bottom = std::max(area.bottom, b);
+    };
+    for (std::size_t k = first; k < d.steps.size(); ++k) {
+        const std::uint32_t i = d.steps[k].index;
+        switch (d.steps[k].kind) {
+        case Drawing::Kind::Backing: {
+            const Backing &b = d.backings[i];
+            add(b.left, b.top, b.left + b.width, b.top + b.height);
+            break;
+        }
+        case Drawing::Kind::Box: {
+            const DottedBox &b = d.boxes[i];
+            add(b.left, b.top, b.right, b.bottom);
+            break;
+        }
+        case Drawing::Kind::Line: {
+            const Line &l = d.lines[i];
+            add(std::min(l.x1, l.x2), std::min(l.y1, l.y2), std::max(l.x1, l.x2), std::max(l.y1, l.y2));
+            break;
+        }
+        case Drawing::Kind::Text: {
+            const TextRun &t = d.texts[i];
+            add(t.x, t.baseline - metrics.ascent(t.face, t.pixelSize), t.x + metrics.advance(t.face, t.pixelSize, t.text),
+                t.baseline + metrics.descent(t.face, t.pixelSize));
+            break;
+        }
+        }
+    }
+    return area.left > area.right ? empty : area;
+}
+
 }  // namespace
 
 SheetPage layOutPage(const Sheet &sheet, const Paper &paper, const TextMetrics &metrics)
@@ -79,6 +117,7 @@ SheetPage layOutPage(const Sheet &sheet, const Paper &paper, const TextMetrics &
     out.boxes.reserve(sheet.problems.size() * 11);
     out.texts.reserve(sheet.problems.size() * 12 + 8);
     out.steps.reserve(sheet.problems.size() * 24 + 8);
+    out.areas.reserve(sheet.problems.size());
 
     addHeaderLines(out, metrics, sheet);
     if (sheet.showProgramLabel) {
@@ -151,6 +190,9 @@ SheetPage layOutPage(const Sheet &sheet, const Paper &paper, const TextMetrics &
             out.add(TextRun{number, Face::Window, numberPixels, x, top + metrics.ascent(Face::Window, numberPixels), false,
                             false});
         }
+        // A problem with no working to set out keeps its place on the grid.
+        const double height = problemHeight(look.fontSize, longProblemLines(look.problem));
+        out.areas.push_back(inkSince(out, firstStep, metrics, {std::uint32_t(i), left, top, left + look.width, top + height}));
     }
 
     if (!sheet.mark.empty()) {

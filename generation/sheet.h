@@ -220,6 +220,15 @@ struct Drawing {
     };
     std::vector<PointWrite> points;
 
+    // The rectangle a problem's ink takes on the page (layOutPage): every box, line and text
+    // it draws, its helper boxes, sign and number included. One a problem, in their order.
+    struct ProblemArea {
+        std::uint32_t problem = 0;  // into the sheet's problems
+        double left = 0, top = 0, right = 0, bottom = 0;
+        friend bool operator==(const ProblemArea &, const ProblemArea &) = default;
+    };
+    std::vector<ProblemArea> areas;
+
     enum class Kind : std::uint8_t { Backing, Box, Line, Text };
     struct Step {
         Kind kind;
