@@ -1,3 +1,5 @@
+// The pen of one problem's layout, the sizes of a problem, and what a screen reader says for
+// its boxes.
 #include "problem_pen.h"
 
 #include <algorithm>
@@ -164,7 +166,7 @@ void ProblemPen::number(int line, const std::array<std::int8_t, MaxColumns> &dig
     if (fraction)
         point(line, false);
 }
-// The cells of a line from a column leftwards.
+
 void addCells(std::set<std::pair<int, int>> &cells, int line, int rightColumn, int count)
 {
     for (int c = 0; c < count; ++c)

@@ -53,6 +53,7 @@ struct ProblemPen {
     // each in its turn and with every notation that is right (writingOf).
     void helpers(const ColumnWork &work, const ColumnWriting &writing, bool written) const;
 
+    // A stroke through a cell's digit, as a pupil strikes a digit that lent or a zero it drops.
     void strike(int line, int column) const;
 
     // A short stroke through the point, where the ones and the tenths meet.

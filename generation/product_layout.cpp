@@ -1,3 +1,4 @@
+// The layout of a product.
 #include <set>
 
 #include "problem_pen.h"

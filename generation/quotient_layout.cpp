@@ -1,3 +1,4 @@
+// The layout of a quotient.
 #include <algorithm>
 #include <array>
 #include <cmath>
