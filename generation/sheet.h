@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -147,6 +148,42 @@ struct Backing {
 // product, and a division's quotient, products and differences (with the places brought down).
 enum class WriteRole : std::uint8_t { Answer, Carry, Borrow, Partial, RowCarry, Product, Quotient, DivisionProduct, DivisionDifference };
 
+// A write's turn within its problem, in the order a pupil works it: by stage (a product's
+// row, a division's step), then the part of the stage (a division's quotient digit, its
+// product, its difference, the places brought down), then the place within the part; a
+// write that follows another at the same place comes right after it. Compared field by field.
+struct Turn {
+    int stage = 0;
+    int part = 0;
+    int index = 0;
+    int after = 0;
+    friend auto operator<=>(const Turn &, const Turn &) = default;
+
+    // The n-th write of a sum or a difference, as writingOf numbers them.
+    static constexpr Turn sumWrite(int n) { return {0, 0, n, 0}; }
+    // A product's row (a partial product, then their sum; or the product at once) is written
+    // from the ones; each digit's carry goes up into the next place's helper box right after it.
+    static constexpr Turn rowDigit(int row, int column) { return {row, 0, column, 0}; }
+    static constexpr Turn carryAfter(int row, int column) { return {row, 0, column, 1}; }
+    // A division's step: its quotient digit, the product's i-th digit written, the
+    // difference's i-th from its right, then the i-th place brought down, with a 0 of the
+    // quotient right after the place it could not divide.
+    static constexpr Turn quotientDigit(int step) { return {step, 0, 0, 0}; }
+    static constexpr Turn product(int step, int i) { return {step, 1, i, 0}; }
+    static constexpr Turn difference(int step, int i) { return {step, 2, i, 0}; }
+    static constexpr Turn bringDown(int step, int i) { return {step, 3, i, 0}; }
+    static constexpr Turn quotientZeroAfter(Turn broughtDown) { return {broughtDown.stage, broughtDown.part, broughtDown.index, 1}; }
+    // A quotient's place left of its first digit: tried before any of the working, from the
+    // highest.
+    static constexpr Turn placeTried(int column) { return {-1, 0, -column, 0}; }
+    // A box of a problem's room that the working leaves empty: after all of it, line by line,
+    // each from the ones.
+    static constexpr Turn leftEmpty(int line, int column) { return {LastStage, line, column, 0}; }
+
+private:
+    static constexpr int LastStage = std::numeric_limits<int>::max();
+};
+
 // What to draw. Paper has no backings, so there the kinds may be drawn one after the other;
 // the screen draws in the order the layout made them (`steps`), where a digit's backing
 // hides what lay beneath it.
@@ -163,7 +200,7 @@ struct Drawing {
         std::uint32_t problem = 0;  // into the sheet's problems
         std::string answer;         // as the answer page writes it: the first of `answers`
         bool helper = false;
-        int order = 0;  // the turn within its problem, smallest first
+        Turn order;  // the turn within its problem, smallest first
         // Every notation that is right in the box ("" where it may be left empty).
         std::vector<std::string> answers;
         WriteRole role = WriteRole::Answer;
@@ -182,6 +219,15 @@ struct Drawing {
         friend bool operator==(const PointWrite &, const PointWrite &) = default;
     };
     std::vector<PointWrite> points;
+
+    // The rectangle a problem's ink takes on the page (layOutPage): every box, line and text
+    // it draws, its helper boxes, sign and number included. One a problem, in their order.
+    struct ProblemArea {
+        std::uint32_t problem = 0;  // into the sheet's problems
+        double left = 0, top = 0, right = 0, bottom = 0;
+        friend bool operator==(const ProblemArea &, const ProblemArea &) = default;
+    };
+    std::vector<ProblemArea> areas;
 
     enum class Kind : std::uint8_t { Backing, Box, Line, Text };
     struct Step {

@@ -34,6 +34,31 @@ std::string lineAt(const std::vector<TextRun> &runs, double left, double top, do
     return line;
 }
 
+// A drawn item's rectangle, texts as the metrics measure them, and whether it is the page's
+// own (its heading, labels and mark) rather than a problem's.
+struct Rect {
+    double left, top, right, bottom;
+    bool page = false;
+};
+
+std::vector<Rect> itemsOf(const Drawing &d, const TextMetrics &m)
+{
+    std::vector<Rect> items;
+    for (const DottedBox &b : d.boxes)
+        items.push_back({b.left, b.top, b.right, b.bottom});
+    for (const Line &l : d.lines)
+        items.push_back({std::min(l.x1, l.x2), std::min(l.y1, l.y2), std::max(l.x1, l.x2), std::max(l.y1, l.y2)});
+    for (const TextRun &t : d.texts)
+        items.push_back({t.x, t.baseline - m.ascent(t.face, t.pixelSize), t.x + m.advance(t.face, t.pixelSize, t.text),
+                         t.baseline + m.descent(t.face, t.pixelSize), t.face == Face::Window && t.text.front() != '('});
+    return items;
+}
+
+bool holds(const Drawing::ProblemArea &a, const Rect &r)
+{
+    return r.left >= a.left && r.right <= a.right && r.top >= a.top && r.bottom <= a.bottom;
+}
+
 }  // namespace
 
 TEST(SheetLayout, PagesOfProblems)
@@ -322,4 +347,84 @@ TEST(SheetLayout, WideProblemsFitEveryPageSize)
             for (std::size_t r = 1; r < grid.tops.size(); ++r)
                 EXPECT_GE(grid.tops[r] - grid.tops[r - 1], problemHeight(grid.fontSize) + (helpers ? helperBoxSize(grid.fontSize) : 0));
         }
+}
+
+// Each problem's area is the rectangle of its own ink: every box, line and text of the
+// problems lies in exactly one area, each area is no larger than what lies in it, each write
+// lies in its own problem's, and neighbours' areas never overlap.
+TEST(SheetLayout, EachProblemsAreaHoldsItsInk)
+{
+    ColumnProblem decimals;
+    decimals.decimals = 2;
+    decimals.upper = {5, 0, 9, 1, -1, -1};
+    decimals.lower = {7, 9, 4, -1, -1, -1};
+    const struct {
+        const char *what;
+        std::vector<SheetProblem> problems;
+        int perPage, perRow;
+        bool windowLook, answers, helperBoxes, numbers;
+        WritingRoom room;
+    } cases[] = {
+        {"window, 5 a row", std::vector<SheetProblem>(20, wholeProblem(false, 999, 999)), 0, 5, true, true, false, true, {}},
+        {"window, 7 a row, helper boxes", std::vector<SheetProblem>(28, wholeProblem(true, 302, 145)), 0, 7, true, true, true, false, {}},
+        {"one place, 6 a page", std::vector<SheetProblem>(6, wholeProblem(false, 5, 7)), 6, 5, false, true, false, true, {}},
+        {"decimals, 6 a page, widest", std::vector<SheetProblem>(6, decimals), 6, 5, false, false, true, true,
+         {.sumPlaces = 5, .numberPlaces = 4}},
+        {"products, 8 a page", {wholeProblem(Sign::Times, 47, 38), wholeProblem(Sign::Times, 305, 7), wholeProblem(Sign::Times, 99, 99),
+                                wholeProblem(Sign::Times, 60, 40)}, 8, 5, false, true, true, true, {}},
+        {"products, widest", std::vector<SheetProblem>(8, wholeProblem(Sign::Times, 86, 7)), 8, 5, false, false, true, false,
+         {.partialPlaces = 4, .productPlaces = 5, .twoRows = true}},
+        {"quotients, 12 a page", {wholeProblem(Sign::Divide, 812, 4), wholeProblem(Sign::Divide, 754, 32), wholeProblem(Sign::Divide, 95, 7),
+                                  wholeProblem(Sign::Divide, 3, 5)}, 12, 5, false, true, false, false, {}},
+        {"quotients, widest", std::vector<SheetProblem>(6, wholeProblem(Sign::Divide, 96, 8)), 6, 5, false, false, false, true,
+         {.divisionLines = 8}},
+    };
+    const FixedMetrics metrics;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        Sheet sheet = sheetFromProblems(c.problems, c.perRow, SheetFormat{.helperBoxes = c.helperBoxes, .numbers = c.numbers,
+                                                                          .perPage = c.perPage, .widestAnswers = true});
+        sheet.columns = c.problems.front().sign == Sign::Plus || c.problems.front().sign == Sign::Minus ? 4 : 5;
+        sheet.windowLook = c.windowLook;
+        sheet.answers = c.answers;
+        sheet.room = c.room;
+        sheet.helperColumns.fill(true);
+        sheet.mark = "No.1";
+        const Drawing d = layOutPage(sheet, a4Paper(), metrics).drawing;
+        ASSERT_EQ(d.areas.size(), c.problems.size());
+        for (std::size_t i = 0; i < d.areas.size(); ++i) {
+            EXPECT_EQ(d.areas[i].problem, i);
+            for (std::size_t k = i + 1; k < d.areas.size(); ++k) {
+                const Drawing::ProblemArea &a = d.areas[i], &b = d.areas[k];
+                EXPECT_FALSE(a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom)
+                    << "problems " << i << " and " << k;
+            }
+        }
+        std::vector<Rect> extents(d.areas.size(), Rect{1e9, 1e9, -1e9, -1e9});  // of what lies in each
+        for (const Rect &r : itemsOf(d, metrics)) {
+            const auto count = std::count_if(d.areas.begin(), d.areas.end(), [&](const auto &a) { return holds(a, r); });
+            EXPECT_EQ(count, r.page ? 0 : 1) << r.left << "," << r.top << " " << r.right << "," << r.bottom;
+            if (r.page)
+                continue;
+            for (std::size_t i = 0; i < d.areas.size(); ++i)
+                if (holds(d.areas[i], r))
+                    extents[i] = {std::min(extents[i].left, r.left), std::min(extents[i].top, r.top),
+                                  std::max(extents[i].right, r.right), std::max(extents[i].bottom, r.bottom)};
+        }
+        for (std::size_t i = 0; i < d.areas.size(); ++i) {
+            const Drawing::ProblemArea &a = d.areas[i];
+            const bool drawn = extents[i].left <= extents[i].right;
+            if (drawn) {
+                EXPECT_DOUBLE_EQ(extents[i].left, a.left) << "problem " << i;
+                EXPECT_DOUBLE_EQ(extents[i].top, a.top) << "problem " << i;
+                EXPECT_DOUBLE_EQ(extents[i].right, a.right) << "problem " << i;
+                EXPECT_DOUBLE_EQ(extents[i].bottom, a.bottom) << "problem " << i;
+            }
+            EXPECT_EQ(drawn, sheet.problems[i] != wholeProblem(Sign::Divide, 3, 5) || c.numbers) << "problem " << i;
+        }
+        for (const Drawing::Write &w : d.writes) {
+            const DottedBox &b = d.boxes[w.box];
+            EXPECT_TRUE(holds(d.areas[w.problem], {b.left, b.top, b.right, b.bottom})) << "box " << w.box;
+        }
+    }
 }

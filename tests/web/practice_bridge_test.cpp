@@ -50,6 +50,31 @@ TEST(Practice, EachProblemAloneWithEveryBoxItsPupilWritesIn)
                     << "box " << w.box << " of problem " << w.problem;
                 answerBoxes[w.problem] += !w.helper && !w.answer.empty();
             }
+            // Each problem's picture is the area its ink takes on the page, and every box, rule
+            // and digit of the problems lies in one.
+            ASSERT_EQ(d.areas.size(), practice.bounds.size());
+            for (std::size_t i = 0; i < d.areas.size(); ++i) {
+                const Drawing::ProblemArea &a = d.areas[i];
+                EXPECT_EQ(a.problem, i);
+                EXPECT_EQ(practice.bounds[i], (std::array<double, 4>{a.left, a.top, a.right, a.bottom})) << "problem " << i;
+            }
+            const auto inOne = [&](double left, double top, double right, double bottom) {
+                return std::count_if(practice.bounds.begin(), practice.bounds.end(), [&](const auto &b) {
+                           return inside(left, top, b) && inside(right, bottom, b);
+                       }) == 1;
+            };
+            for (const DottedBox &b : d.boxes)
+                EXPECT_TRUE(inOne(b.left, b.top, b.right, b.bottom)) << "box at " << b.left << "," << b.top;
+            for (const Line &l : d.lines)
+                EXPECT_TRUE(inOne(std::min(l.x1, l.x2), std::min(l.y1, l.y2), std::max(l.x1, l.x2), std::max(l.y1, l.y2)))
+                    << "line at " << l.x1 << "," << l.y1;
+            for (const TextRun &t : d.texts)
+                if (t.face == Face::Problem) {
+                    const TextMetrics &m = session.metrics();
+                    EXPECT_TRUE(inOne(t.x, t.baseline - m.ascent(t.face, t.pixelSize), t.x + m.advance(t.face, t.pixelSize, t.text),
+                                      t.baseline + m.descent(t.face, t.pixelSize)))
+                        << t.text;
+                }
             for (std::size_t i = 0; i < practice.bounds.size(); ++i) {
                 EXPECT_GT(answerBoxes[i], 0) << "problem " << i;
                 for (std::size_t k = i + 1; k < practice.bounds.size(); ++k)

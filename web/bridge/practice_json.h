@@ -14,7 +14,8 @@ namespace kolvara::web {
 
 // Sheet No.`number` (1 is the first) of the session's request laid out for practice: every
 // box on, helper boxes too, answers off; and around each problem, with its helper boxes, the
-// rectangle in sheet units (left, top, right, bottom) the page shows it in.
+// rectangle in sheet units (left, top, right, bottom) the page shows it in: the area its ink
+// takes (Drawing::areas).
 // An answer's decimal point is the pupil's to set too: the drawing notes, for each answer
 // with one, the answer row's boxes and the one the point follows (Drawing::points).
 struct PracticeSheet {
