@@ -8,15 +8,6 @@ namespace kolvara {
 
 namespace {
 
-// Each row's facts are read from its operation's working.
-static_assert([] {
-    for (const LongCondition &c : LongConditionRows)
-        if (c.key.empty() || (c.operation == Operation::Multiply ? !c.multiplied || c.divided
-                                                                  : c.operation != Operation::Divide || !c.divided || c.multiplied))
-            return false;
-    return true;
-}());
-
 // Every number whose places hold digits of these kinds, highest place first, except 0.
 std::vector<int> numbersOf(const std::vector<std::uint8_t> &kinds)
 {

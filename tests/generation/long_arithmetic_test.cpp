@@ -631,6 +631,9 @@ TEST(LongArithmetic, RequestsRefuseOptionsTheOperationCannotTake)
         const SheetOptionRow *row = findSheetOption(key);
         ASSERT_NE(row, nullptr);
         EXPECT_EQ(row->operations, operationBit(c.operation));
+        // Its fact is read from its own operation's working.
+        EXPECT_TRUE(c.operation == Operation::Multiply ? c.multiplied && !c.divided
+                                                       : c.operation == Operation::Divide && c.divided && !c.multiplied);
         EXPECT_NE(std::find(std::begin(ProblemKeys), std::end(ProblemKeys), c.key), std::end(ProblemKeys));
         EXPECT_NE(std::find_if(std::begin(FactOfCondition), std::end(FactOfCondition),
                                [&](const auto &f) { return f.first == c.key; }),
