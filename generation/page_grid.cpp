@@ -61,9 +61,11 @@ int columnsOf(const Sheet &sheet)
 int linesOf(const Sheet &sheet)
 {
     const WritingRoom room = roomOf(sheet);
-    int lines = std::max(room.twoRows ? 5 : 3, room.divisionLines);
+    // A division's check line takes one more under its working, on both pages so they match.
+    const int check = sheet.format.checkLines ? 1 : 0;
+    int lines = std::max(room.twoRows ? 5 : 3, room.divisionLines > 0 ? room.divisionLines + check : 0);
     for (const SheetProblem &p : sheet.problems)
-        lines = std::max(lines, longProblemLines(p));
+        lines = std::max(lines, longProblemLines(p) + (p.sign == Sign::Divide ? check : 0));
     return lines;
 }
 

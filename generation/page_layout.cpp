@@ -161,6 +161,7 @@ SheetPage layOutPage(const Sheet &sheet, const Paper &paper, const TextMetrics &
     look.helperSize = helperBoxSizeOf(sheet, grid.fontSize);
     look.signByNumber = !sheet.windowLook;
     look.room = roomOf(sheet);
+    look.checkLine = sheet.format.checkLines && sheet.answers;
     const double numberPixels = std::max(11, R(grid.fontSize * PixelsPerPoint * 0.4));
     const std::size_t count = std::min(sheet.problems.size(), std::size_t(grid.columns * grid.rows));
     for (std::size_t i = 0; i < count; ++i) {

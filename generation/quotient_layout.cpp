@@ -32,6 +32,30 @@ void writeQuotient(const ProblemPen &pen, const DivisionWork &w, int line, int d
                         pen.top + baseline, false, look.accentAnswers});
 }
 
+// The check under the working, from the divisor's left as far as the problem's right edge:
+// "19×47+4=897", the divisor times the quotient and the remainder giving the dividend back
+// ("19×47=893" with nothing left). One size for every problem of these places, set by the
+// longest, so the lines of a page read alike.
+void writeCheck(const ProblemPen &pen, const DivisionWork &w, int line, int dividend, int divisor)
+{
+    const ProblemLook &look = pen.look;
+    const int divisorPlaces = placesOf(divisor), dividendPlaces = placesOf(dividend);
+    const auto zeros = [](int n) { return std::string(std::size_t(std::max(n, 1)), '0'); };
+    const std::string longest = zeros(divisorPlaces) + "×" + zeros(dividendPlaces - divisorPlaces + 1) + "+" +
+                                zeros(divisorPlaces) + "=" + zeros(dividendPlaces);
+    const double left = std::max(2.0, cellOf(look, 1, dividendPlaces + divisorPlaces - 1).left - 0.4 * look.fontSize);
+    const double room = look.width - 2 - left;
+    const double largest = R(look.pixelSize * 0.6);
+    const double advance = pen.metrics.advance(Face::Problem, largest, longest);
+    const double size = std::max(1.0, advance > room ? std::floor(largest * room / advance) : largest);
+    std::string text = std::to_string(divisor) + "×" + std::to_string(w.quotient);
+    if (w.remainder > 0)
+        text += "+" + std::to_string(w.remainder);
+    text += "=" + std::to_string(dividend);
+    const double baseline = cellOf(look, line, 0).top + pen.metrics.ascent(Face::Problem, look.pixelSize);
+    pen.out.add(TextRun{text, Face::Problem, size, pen.left + left, pen.top + baseline, false, look.accentAnswers});
+}
+
 }  // namespace
 
 // Long division: the quotient over the bar, the divisor left of the bracket and the dividend
@@ -132,6 +156,8 @@ void layOutQuotient(const ProblemPen &pen, const DivisionWork &w, int dividend, 
     }
     if (written && w.remainder > 0)  // a quotient alone is the one over the bar
         writeQuotient(pen, w, line - 1, bracketColumn, divisor);
+    if (written && look.checkLine)
+        writeCheck(pen, w, line, dividend, divisor);
 }
 
 }  // namespace kolvara::layout

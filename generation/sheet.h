@@ -40,6 +40,9 @@ struct SheetFormat {
     // The status lines (the settings' codes) on the problem page too; the answer page always
     // has them.
     bool statusLinesOnProblems = true;
+    // Under each division's working on the answer page, the line that checks it:
+    // 「19×47+4=897」 (divisor times quotient, plus the remainder, gives the dividend).
+    bool checkLines = false;
     friend bool operator==(const SheetFormat &, const SheetFormat &) = default;
 };
 
@@ -288,6 +291,8 @@ struct ProblemLook {
     // Room a problem page gives each problem whatever its answer (SheetFormat::widestAnswers);
     // zeros: the problem's own.
     WritingRoom room{};
+    // A division's check line under its working, on the answer page (SheetFormat::checkLines).
+    bool checkLine = false;
 };
 
 // Lines a problem's working takes: 3 for a sum, a difference and a product written at once,

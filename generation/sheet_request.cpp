@@ -299,6 +299,10 @@ const std::vector<SheetOptionRow> &rows()
             "設定の記号（状況の行）を、解答のページだけでなく問題のページにも印刷します。",
             "設定の記号（状況の行）を問題のページにも（既定では解答のページ\nだけ。ウィンドウの既定は両方）",
             "the settings' codes (the status lines) on the problem pages too\n(default: on the answer pages only; the window's default is both)"),
+        formatRow<&SheetFormat::checkLines>("check", "検算", 'K', "わり算の答えのページに けんざんの 式を書きます。",
+                                            "わり算の解答のページに、わる数×商＋あまり＝わられる数の検算の式",
+                                            "on a division's answer page, the check under the working:\n"
+                                            "divisor x quotient + remainder = dividend"),
         {"per-page", OptionKind::Words, PerPageWords, "1ページの問題数", 'M',
          "問題を少なくすると、数字とわくが大きくなります。",
          "1ページの問題を少なく大きく：各プリントの最初の N 問（既定 20、\n1けたは 28。2けたをかけるかけ算は 12、8、6 で既定 12、わり算は\n6、4 で既定 6。4 はわり算だけ）。--helper-boxes では、わくが鉛筆で\n"

@@ -134,6 +134,9 @@ struct Reading {
     std::string divisor;
     std::string answerWords;  // smaller than the digits: "20あまり3"
     Extent answerWordsExtent;
+    std::string check;  // the division's check line: "19×47+4=897"
+    Extent checkExtent;
+    double checkSize = 0;
     double divisorRight = -1e9, dividendLeft = 1e9;
     std::string faults;
 };
@@ -178,6 +181,14 @@ Reading readProblem(const ProblemLook &look, const Drawing &d)
             continue;
         }
         const int line = lineAt((e.top + e.bottom) / 2), col = column(centre);
+        if (t.face == Face::Problem && t.pixelSize < look.pixelSize && t.text.find('=') != std::string::npos) {
+            r.check += t.text;
+            r.checkExtent = e;
+            r.checkSize = t.pixelSize;
+            if (t.accent != look.accentAnswers)
+                r.faults += " '" + t.text + "' not in the answer colour;";
+            continue;
+        }
         if (t.face == Face::Problem && t.pixelSize < look.pixelSize) {
             r.answerWords += t.text;
             r.answerWordsExtent = e;
@@ -250,109 +261,135 @@ TEST(LongLayout, WorkingReadsBackAsThePupilWritesIt)
         {Sign::Divide, 156, 3},  {Sign::Divide, 816, 4}, {Sign::Divide, 80, 4}, {Sign::Divide, 83, 4},
         {Sign::Divide, 91, 13},  {Sign::Divide, 78, 26}, {Sign::Divide, 999, 99}, {Sign::Divide, 100, 3},
         {Sign::Divide, 9, 9},    {Sign::Divide, 56, 7},  {Sign::Divide, 755, 3}, {Sign::Divide, 987, 1},
+        {Sign::Divide, 897, 19}, {Sign::Divide, 893, 19},
+    };
+    // The check lines as a textbook prints them: no "+0" when nothing is left.
+    const std::map<std::string, std::string> checks{
+        {"897÷19", "19×47+4=897"}, {"893÷19", "19×47=893"}, {"408÷4", "4×102=408"}, {"100÷3", "3×33+1=100"},
+        {"9÷9", "9×1=9"},          {"987÷1", "1×987=987"},  {"999÷99", "99×10+9=999"}, {"80÷4", "4×20=80"},
     };
     for (const LongCase &c : cases)
-        for (const bool answers : {true, false}) {
-            SCOPED_TRACE(nameOf(c) + (answers ? ", answer page" : ", problem page"));
-            const bool times = c.sign == Sign::Times;
-            // The places of a sheet of three-place uppers and two-place lowers, so a smaller
-            // problem must find its own places in the wider grid.
-            ProblemLook look;
-            look.problem = wholeProblem(c.sign, c.upper, c.lower);
-            look.columns = 5;
-            look.width = problemWidth(look.fontSize, look.columns);
-            look.answers = look.accentAnswers = answers;
-            look.helperColumns[1] = look.helperColumns[2] = times;
-            Drawing d;
-            layOutProblem(look, Metrics, Left, Top, d);
-            const Reading r = readProblem(look, d);
-            EXPECT_EQ(r.faults, "");
+        for (const bool answers : {true, false})
+            for (const bool check : {false, true}) {
+                SCOPED_TRACE(nameOf(c) + (answers ? ", answer page" : ", problem page") + (check ? ", check line" : ""));
+                const bool times = c.sign == Sign::Times;
+                // The places of a sheet of three-place uppers and two-place lowers, so a smaller
+                // problem must find its own places in the wider grid.
+                ProblemLook look;
+                look.problem = wholeProblem(c.sign, c.upper, c.lower);
+                look.columns = 5;
+                look.width = problemWidth(look.fontSize, look.columns);
+                look.answers = look.accentAnswers = answers;
+                look.helperColumns[1] = look.helperColumns[2] = times;
+                look.checkLine = check;
+                Drawing d;
+                layOutProblem(look, Metrics, Left, Top, d);
+                const Reading r = readProblem(look, d);
+                EXPECT_EQ(r.faults, "");
 
-            const std::vector<Written> expected =
-                times ? pupilMultiplies(c.upper, c.lower) : pupilDivides(c.upper, c.lower);
-            EXPECT_EQ(longProblemLines(look.problem), int(expected.size()));
-            for (int line = 0; line < int(expected.size()) + 2; ++line) {
-                SCOPED_TRACE("line " + str(line));
-                const bool given = line == 1 || (line == 0 && times);
-                const bool shown = line < int(expected.size()) && (answers || given);
-                const Written want = line < int(expected.size()) ? expected[std::size_t(line)] : Written{"", 99};
-                const auto found = r.digits.find(line);
-                EXPECT_EQ(found != r.digits.end() ? numberOn(found->second) : Written{}, shown ? want : Written{});
-                // A box for each place of the line, on both pages, and none elsewhere; the
-                // divisor's straight left of the dividend's.
-                for (int col = -1; col <= look.columns; ++col) {
-                    const bool wanted = col >= want.place && col < want.place + int(want.digits.size());
-                    const bool divisor = !times && line == 1 && col >= places(c.upper) &&
-                                         col < places(c.upper) + places(c.lower);
-                    EXPECT_EQ(r.boxes.count({line, col}) == 1, wanted || divisor) << "column " << col;
+                const std::vector<Written> expected =
+                    times ? pupilMultiplies(c.upper, c.lower) : pupilDivides(c.upper, c.lower);
+                EXPECT_EQ(longProblemLines(look.problem), int(expected.size()));
+                for (int line = 0; line < int(expected.size()) + 2; ++line) {
+                    SCOPED_TRACE("line " + str(line));
+                    const bool given = line == 1 || (line == 0 && times);
+                    const bool shown = line < int(expected.size()) && (answers || given);
+                    const Written want = line < int(expected.size()) ? expected[std::size_t(line)] : Written{"", 99};
+                    const auto found = r.digits.find(line);
+                    EXPECT_EQ(found != r.digits.end() ? numberOn(found->second) : Written{}, shown ? want : Written{});
+                    // A box for each place of the line, on both pages, and none elsewhere; the
+                    // divisor's straight left of the dividend's.
+                    for (int col = -1; col <= look.columns; ++col) {
+                        const bool wanted = col >= want.place && col < want.place + int(want.digits.size());
+                        const bool divisor = !times && line == 1 && col >= places(c.upper) &&
+                                             col < places(c.upper) + places(c.lower);
+                        EXPECT_EQ(r.boxes.count({line, col}) == 1, wanted || divisor) << "column " << col;
+                    }
                 }
-            }
 
-            if (times) {
-                EXPECT_EQ(r.divisor, "");
-                EXPECT_TRUE(r.strokes.empty());
-                EXPECT_TRUE(ruled(r, look, 2, look.columns, 0)) << "no rule under the multiplier";
-                const bool twoRows = expected.size() == 5;
-                EXPECT_TRUE(!twoRows || ruled(r, look, 4, places(c.upper * c.lower) - 1, 0))
-                    << "no rule under the partial products";
-                EXPECT_EQ(r.rules.size(), twoRows ? 2u : 1u);
-                // A row of boxes above the multiplicand for each digit multiplied, the first
-                // nearest, the carries written in them on the answer page only.
-                std::set<std::pair<int, int>> boxes;
-                for (int row = 0; row < (twoRows ? 2 : 1); ++row)
-                    boxes.insert({{row, 1}, {row, 2}});
-                EXPECT_EQ(r.helperBoxes, boxes);
-                EXPECT_EQ(r.helperDigits, answers ? pupilCarries(c.upper, c.lower) : decltype(r.helperDigits){});
-                continue;
-            }
-            EXPECT_EQ(r.divisor, str(c.lower));
-            EXPECT_TRUE(r.helperBoxes.empty());
-            // The answer in words on the answer page where something is left, left of the
-            // dividend's places below the divisor, on the working's last line; a quotient
-            // alone is the one over the bar.
-            const int rest = c.upper % c.lower;
-            EXPECT_EQ(r.answerWords, answers && rest ? str(c.upper / c.lower) + "あまり" + str(rest) : "");
-            if (answers && rest) {
-                const Extent &words = r.answerWordsExtent, &last = r.lineExtents.at(int(expected.size()) - 1);
-                EXPECT_GE(words.left, Left);
-                EXPECT_LT(words.right, r.dividendLeft - 2);
-                EXPECT_GT(words.top, r.lineExtents.at(1).bottom);
-                EXPECT_GE(words.bottom, last.top);
-                EXPECT_LE(words.bottom, last.bottom);
-            }
-            // Each quotient digit stands straight over the dividend's digit of its place.
-            if (answers)
-                for (const auto &[col, digit] : r.digits.at(0)) {
-                    ASSERT_TRUE(r.centres.count({1, col})) << "no dividend place under " << digit;
-                    EXPECT_EQ(r.centres.at({0, col}), r.centres.at({1, col})) << digit;
+                if (times) {
+                    EXPECT_EQ(r.divisor, "");
+                    EXPECT_TRUE(r.strokes.empty());
+                    EXPECT_TRUE(ruled(r, look, 2, look.columns, 0)) << "no rule under the multiplier";
+                    const bool twoRows = expected.size() == 5;
+                    EXPECT_TRUE(!twoRows || ruled(r, look, 4, places(c.upper * c.lower) - 1, 0))
+                        << "no rule under the partial products";
+                    EXPECT_EQ(r.rules.size(), twoRows ? 2u : 1u);
+                    // A row of boxes above the multiplicand for each digit multiplied, the first
+                    // nearest, the carries written in them on the answer page only.
+                    std::set<std::pair<int, int>> boxes;
+                    for (int row = 0; row < (twoRows ? 2 : 1); ++row)
+                        boxes.insert({{row, 1}, {row, 2}});
+                    EXPECT_EQ(r.helperBoxes, boxes);
+                    EXPECT_EQ(r.helperDigits, answers ? pupilCarries(c.upper, c.lower) : decltype(r.helperDigits){});
+                    EXPECT_EQ(r.check, "");
+                    continue;
                 }
-            // The bar over the dividend from the bracket; a rule under each product.
-            EXPECT_TRUE(ruled(r, look, 1, places(c.upper) - 1, 0)) << "no bar over the dividend";
-            std::size_t products = 0;
-            for (std::size_t line = 2; line < expected.size(); line += 2, ++products) {
-                const Written &product = expected[line];
-                const int highest = product.place + int(product.digits.size()) - 1;
-                EXPECT_TRUE(ruled(r, look, int(line) + 1, highest, product.place))
-                    << "no rule under the product on line " << line;
+                EXPECT_EQ(r.divisor, str(c.lower));
+                EXPECT_TRUE(r.helperBoxes.empty());
+                // The answer in words on the answer page where something is left, left of the
+                // dividend's places below the divisor, on the working's last line; a quotient
+                // alone is the one over the bar.
+                const int rest = c.upper % c.lower;
+                EXPECT_EQ(r.answerWords, answers && rest ? str(c.upper / c.lower) + "あまり" + str(rest) : "");
+                if (answers && rest) {
+                    const Extent &words = r.answerWordsExtent, &last = r.lineExtents.at(int(expected.size()) - 1);
+                    EXPECT_GE(words.left, Left);
+                    EXPECT_LT(words.right, r.dividendLeft - 2);
+                    EXPECT_GT(words.top, r.lineExtents.at(1).bottom);
+                    EXPECT_GE(words.bottom, last.top);
+                    EXPECT_LE(words.bottom, last.bottom);
+                }
+                // The check line on the answer page alone, under the working's last line, within the
+                // problem's width and the one line more it is given.
+                if (!(answers && check)) {
+                    EXPECT_EQ(r.check, "");
+                } else {
+                    const std::string quotient = expected[0].digits;
+                    EXPECT_EQ(r.check, str(c.lower) + "×" + quotient + (rest ? "+" + str(rest) : "") + "=" + str(c.upper));
+                    if (const auto literal = checks.find(nameOf(c)); literal != checks.end()) {
+                        EXPECT_EQ(r.check, literal->second);
+                    }
+                    const Extent &e = r.checkExtent, &last = r.lineExtents.at(int(expected.size()) - 1);
+                    EXPECT_GE(e.left, Left);
+                    EXPECT_LE(e.right, Left + look.width);
+                    EXPECT_GT(e.top, last.bottom);
+                    EXPECT_LE(e.bottom, Top + problemHeight(look.fontSize, int(expected.size()) + 1));
+                    EXPECT_GE(r.checkSize, look.pixelSize * 0.4) << "too small to read";
+                }
+                // Each quotient digit stands straight over the dividend's digit of its place.
+                if (answers)
+                    for (const auto &[col, digit] : r.digits.at(0)) {
+                        ASSERT_TRUE(r.centres.count({1, col})) << "no dividend place under " << digit;
+                        EXPECT_EQ(r.centres.at({0, col}), r.centres.at({1, col})) << digit;
+                    }
+                // The bar over the dividend from the bracket; a rule under each product.
+                EXPECT_TRUE(ruled(r, look, 1, places(c.upper) - 1, 0)) << "no bar over the dividend";
+                std::size_t products = 0;
+                for (std::size_t line = 2; line < expected.size(); line += 2, ++products) {
+                    const Written &product = expected[line];
+                    const int highest = product.place + int(product.digits.size()) - 1;
+                    EXPECT_TRUE(ruled(r, look, int(line) + 1, highest, product.place))
+                        << "no rule under the product on line " << line;
+                }
+                EXPECT_EQ(r.rules.size(), 1 + products);
+                // The bracket hangs from the bar's left end down the dividend's line, bowing to the
+                // right as a ")", between the divisor and the dividend.
+                ASSERT_FALSE(r.strokes.empty());
+                Extent bracket;
+                for (const Line &l : r.strokes)
+                    bracket.add(std::min(l.x1, l.x2), std::min(l.y1, l.y2), std::max(l.x1, l.x2), std::max(l.y1, l.y2));
+                const Line &bar = *std::min_element(r.rules.begin(), r.rules.end(),
+                                                    [](const Line &a, const Line &b) { return a.y1 < b.y1; });
+                EXPECT_EQ(bracket.top, bar.y1);
+                EXPECT_EQ(r.strokes.front().x1, std::min(bar.x1, bar.x2));
+                EXPECT_GT(bracket.right - r.strokes.front().x1, look.fontSize * 0.1);
+                EXPECT_GE(bracket.bottom, r.lineExtents.at(1).bottom - 3);
+                EXPECT_GT(bracket.left, r.divisorRight);
+                EXPECT_LT(bracket.right, r.dividendLeft);
+                for (const DottedBox &b : r.numberBoxes)  // nor crosses their boxes
+                    EXPECT_TRUE(b.right < bracket.left || b.left > bracket.right) << b.left << " to " << b.right;
             }
-            EXPECT_EQ(r.rules.size(), 1 + products);
-            // The bracket hangs from the bar's left end down the dividend's line, bowing to the
-            // right as a ")", between the divisor and the dividend.
-            ASSERT_FALSE(r.strokes.empty());
-            Extent bracket;
-            for (const Line &l : r.strokes)
-                bracket.add(std::min(l.x1, l.x2), std::min(l.y1, l.y2), std::max(l.x1, l.x2), std::max(l.y1, l.y2));
-            const Line &bar = *std::min_element(r.rules.begin(), r.rules.end(),
-                                                [](const Line &a, const Line &b) { return a.y1 < b.y1; });
-            EXPECT_EQ(bracket.top, bar.y1);
-            EXPECT_EQ(r.strokes.front().x1, std::min(bar.x1, bar.x2));
-            EXPECT_GT(bracket.right - r.strokes.front().x1, look.fontSize * 0.1);
-            EXPECT_GE(bracket.bottom, r.lineExtents.at(1).bottom - 3);
-            EXPECT_GT(bracket.left, r.divisorRight);
-            EXPECT_LT(bracket.right, r.dividendLeft);
-            for (const DottedBox &b : r.numberBoxes)  // nor crosses their boxes
-                EXPECT_TRUE(b.right < bracket.left || b.left > bracket.right) << b.left << " to " << b.right;
-        }
 }
 
 namespace {
@@ -423,56 +460,81 @@ TEST(LongLayout, WidestAndTallestProblemsFitEveryPage)
         ASSERT_EQ(readNumberPattern("--lower", c.lower, choice.problems.lower), "");
         for (const bool helpers : {false, true})
             for (const int perPage : perPageChoices(choice.problems, helpers))
-                for (const auto &[paperName, paper] : papers) {
-                    SCOPED_TRACE(std::string(c.upper) + (c.operation == Operation::Divide ? " ÷ " : " × ") + c.lower +
-                                 ", " + str(perPage) + " a page" + (helpers ? ", helper boxes, " : ", ") + paperName);
-                    choice.format.perPage = perPage;
-                    choice.format.helperBoxes = helpers;
-                    choice.format.numbers = true;
-                    Sheet sheet = worksheetFor(choice, 0, 7);
-                    sheet.answers = true;
-                    const Sign sign = c.operation == Operation::Divide ? Sign::Divide : Sign::Times;
-                    for (std::size_t i = 0; i < sheet.problems.size(); ++i) {
-                        const auto &[upper, lower] = c.problems[i % c.problems.size()];
-                        sheet.problems[i] = wholeProblem(sign, upper, lower);
+                for (const auto &[paperName, paper] : papers)
+                    for (const bool check : {false, true}) {
+                        SCOPED_TRACE(std::string(c.upper) + (c.operation == Operation::Divide ? " ÷ " : " × ") + c.lower +
+                                     ", " + str(perPage) + " a page" + (helpers ? ", helper boxes, " : ", ") + paperName +
+                                     (check ? ", check lines" : ""));
+                        choice.format.perPage = perPage;
+                        choice.format.helperBoxes = helpers;
+                        choice.format.checkLines = check;
+                        choice.format.numbers = true;
+                        Sheet sheet = worksheetFor(choice, 0, 7);
+                        sheet.answers = true;
+                        const Sign sign = c.operation == Operation::Divide ? Sign::Divide : Sign::Times;
+                        for (std::size_t i = 0; i < sheet.problems.size(); ++i) {
+                            const auto &[upper, lower] = c.problems[i % c.problems.size()];
+                            sheet.problems[i] = wholeProblem(sign, upper, lower);
+                        }
+                        const int expected = perPage > 0 ? perPage : 20;
+                        ASSERT_EQ(int(sheet.problems.size()), expected);
+                        const SheetPage page = layOutPage(sheet, paper, Metrics);
+                        const PageParts parts = partsOf(page.drawing);
+                        ASSERT_EQ(int(parts.problems.size()), expected);
+                        // A check line under each division asked for it, within its problem's
+                        // width and its recorded area; none under a product, none unasked.
+                        const ProblemGrid grid = problemGridFor(sheet);
+                        const double width = problemWidth(grid.fontSize, grid.places);
+                        int checks = 0;
+                        for (const TextRun &t : page.drawing.texts) {
+                            if (t.text.find('=') == std::string::npos)
+                                continue;
+                            ++checks;
+                            const Extent e = extentOf(t);
+                            const std::vector<Drawing::ProblemArea> &areas = page.drawing.areas;
+                            const auto area = std::find_if(areas.begin(), areas.end(), [&](const auto &a) {
+                                return e.left >= a.left && e.right <= a.right && e.top >= a.top && e.bottom <= a.bottom;
+                            });
+                            ASSERT_NE(area, areas.end()) << t.text << " outside every problem's area";
+                            const double left = grid.lefts[area->problem % std::size_t(grid.columns)];
+                            EXPECT_GE(e.left, left) << t.text;
+                            EXPECT_LE(e.right, left + width) << t.text;
+                            EXPECT_LE(area->right, left + width) << t.text;
+                        }
+                        EXPECT_EQ(checks, check && c.operation == Operation::Divide ? expected : 0);
+                        double headingBottom = 0;
+                        for (const Extent &e : parts.others)
+                            if (e.bottom < SheetHeight / 2.0)
+                                headingBottom = std::max(headingBottom, e.bottom);
+                        // Neighbours stand at least a quarter of a cell apart, so no rule runs on
+                        // into the next problem's.
+                        const double apart = problemGridFor(sheet).fontSize / 4.0;
+                        for (std::size_t i = 0; i < parts.problems.size(); ++i) {
+                            const Extent &e = parts.problems[i];
+                            SCOPED_TRACE("problem " + str(int(i) + 1));
+                            EXPECT_GE(e.left, 0);
+                            EXPECT_LE(e.right, SheetWidth);
+                            EXPECT_GE(e.top, headingBottom);
+                            EXPECT_LE(e.bottom, SheetHeight);
+                            for (const Extent &other : parts.others)
+                                EXPECT_GT(gapBetween(e, other), 0);
+                            for (std::size_t j = i + 1; j < parts.problems.size(); ++j)
+                                EXPECT_GE(gapBetween(e, parts.problems[j]), apart) << "and problem " << j + 1;
+                            // The sheet's area lands inside the paper's printable area.
+                            const PagePlacement &p = page.placement;  // sheet units to points
+                            EXPECT_GE(p.offsetX + p.scaleX * e.left, paper.margin - 1e-9);
+                            EXPECT_LE(p.offsetX + p.scaleX * e.right, paper.width - paper.margin + 1e-9);
+                            EXPECT_GE(p.offsetY + p.scaleY * e.top, paper.margin - 1e-9);
+                            EXPECT_LE(p.offsetY + p.scaleY * e.bottom, paper.height - paper.margin + 1e-9);
+                        }
                     }
-                    const int expected = perPage > 0 ? perPage : 20;
-                    ASSERT_EQ(int(sheet.problems.size()), expected);
-                    const SheetPage page = layOutPage(sheet, paper, Metrics);
-                    const PageParts parts = partsOf(page.drawing);
-                    ASSERT_EQ(int(parts.problems.size()), expected);
-                    double headingBottom = 0;
-                    for (const Extent &e : parts.others)
-                        if (e.bottom < SheetHeight / 2.0)
-                            headingBottom = std::max(headingBottom, e.bottom);
-                    // Neighbours stand at least a quarter of a cell apart, so no rule runs on
-                    // into the next problem's.
-                    const double apart = problemGridFor(sheet).fontSize / 4.0;
-                    for (std::size_t i = 0; i < parts.problems.size(); ++i) {
-                        const Extent &e = parts.problems[i];
-                        SCOPED_TRACE("problem " + str(int(i) + 1));
-                        EXPECT_GE(e.left, 0);
-                        EXPECT_LE(e.right, SheetWidth);
-                        EXPECT_GE(e.top, headingBottom);
-                        EXPECT_LE(e.bottom, SheetHeight);
-                        for (const Extent &other : parts.others)
-                            EXPECT_GT(gapBetween(e, other), 0);
-                        for (std::size_t j = i + 1; j < parts.problems.size(); ++j)
-                            EXPECT_GE(gapBetween(e, parts.problems[j]), apart) << "and problem " << j + 1;
-                        // The sheet's area lands inside the paper's printable area.
-                        const PagePlacement &p = page.placement;  // sheet units to points
-                        EXPECT_GE(p.offsetX + p.scaleX * e.left, paper.margin - 1e-9);
-                        EXPECT_LE(p.offsetX + p.scaleX * e.right, paper.width - paper.margin + 1e-9);
-                        EXPECT_GE(p.offsetY + p.scaleY * e.top, paper.margin - 1e-9);
-                        EXPECT_LE(p.offsetY + p.scaleY * e.bottom, paper.height - paper.margin + 1e-9);
-                    }
-                }
     }
 }
 
 // Every named step's sheets as kolvara-sheet makes them, at every page size and paper, both
-// pages: each problem keeps to itself, its rule within its own numbers and boxes, clear of
-// the heading; with helper boxes, every box big enough for a pupil's pencil on paper.
+// pages (the divisions' check lines on, and off for the problem page's own room): each
+// problem keeps to itself, its rule within its own numbers and boxes, clear of the heading;
+// with helper boxes, every box big enough for a pupil's pencil on paper.
 TEST(LongLayout, EveryStepsPagesKeepTheirProblemsApart)
 {
     const std::pair<const char *, Paper> papers[] = {
@@ -493,6 +555,7 @@ TEST(LongLayout, EveryStepsPagesKeepTheirProblemsApart)
                         choice.format.numbers = true;
                         choice.format.widestAnswers = kind != 1;
                         choice.format.statusLinesOnProblems = kind == 1;
+                        choice.format.checkLines = kind != 1;  // a division's grid a line taller on both pages
                         Sheet sheet = worksheetFor(choice, 0, 11);
                         sheet.answers = answers;
                         sheet.format.answerLabel = answers;

@@ -41,7 +41,8 @@ TEST(Address, EverySettingAndSwitchReadsBackAsWritten)
         request.answersLast = i % 13 == 0;
         request.format = {.helperBoxes = i % 2 == 0, .redAnswers = i % 3 == 1,
                           .answerLabel = true, .classLine = i % 4 == 1, .score = i % 6 == 5, .numbers = i % 8 == 3,
-                          .perPage = 0, .widestAnswers = i % 9 != 2, .statusLinesOnProblems = i % 10 == 7};
+                          .perPage = 0, .widestAnswers = i % 9 != 2, .statusLinesOnProblems = i % 10 == 7,
+                          .checkLines = i % 11 == 4};
         const std::vector<int> pages = perPageChoices(request.problems);
         request.format.perPage = pages[std::size_t(i) % pages.size()];
         // The practice's entries, which only an address with the practice on carries.
@@ -127,6 +128,8 @@ TEST(Address, EntriesAsKolvaraSheetTakesThem)
          "op=add&upper=aaa&lower=aaa&carry=mmm&red-answers&answer-boxes=exact&status-lines", false, {}},
         {"answer-boxes=exact&answer-boxes=widest&status-lines&status-lines=0&answer-boxes=wide&answer-boxes&status-lines=on",
          "op=add&upper=aaa&lower=aaa&carry=mmm", false, {"answer-boxes=wide", "answer-boxes", "status-lines=on"}},
+        // A division's check lines, on in either case, off again, and no other value.
+        {"op=div&upper=naa&lower=nn&CHECK&check=0&check&check=yes", "op=div&upper=naa&lower=0nn&check", false, {"CHECK", "check=yes"}},
         // Switches off again, and the screen's rows back, as the page's controls write them.
         {"paper=b4&per-page=12&per-page=0&numbers&numbers=0&answers-last=0", "op=add&upper=aaa&lower=aaa&carry=mmm&paper=b4",
          false, {}},

@@ -371,6 +371,14 @@ private slots:
                                               << QStringLiteral("--help takes no value") << week;
         QTest::newRow("a value for the status lines") << file << words("kolvara-sheet --status-lines=0 -o") << nothing
                                                       << 2 << QStringLiteral("--status-lines takes no value") << week;
+        QTest::newRow("a division's check lines")
+            << none << words("kolvara-sheet --step div-3-2 --check --seed 1 -o") << nothing << 0
+            << QStringLiteral("\\n2あまり71\\n[\\s\\S]*\\n75×2\\+71=221\\n") << week;
+        QTest::newRow("a division without its check lines")
+            << none << words("kolvara-sheet --step div-3-2 --seed 1 -o") << nothing << 0
+            << QStringLiteral("^(?![\\s\\S]*\\d=\\d)[\\s\\S]*2あまり71") << week;
+        QTest::newRow("a value for the check lines") << file << words("kolvara-sheet --check=1 -o") << nothing << 2
+                                                     << QStringLiteral("--check takes no value") << week;
         QTest::newRow("a value missing") << file << words("kolvara-sheet --sheets") << nothing << 2
                                          << QStringLiteral("--sheets needs a value") << week;
         QTest::newRow("a stray word") << file << words("kolvara-sheet sums.pdf -o") << nothing << 2
