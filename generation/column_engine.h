@@ -1,4 +1,4 @@
-// Written addition and subtraction of numbers of up to four whole places and two decimal
+// Written addition and subtraction of numbers of up to four whole places and three decimal
 // places, worked column by column: which problems a set of conditions admits, how many there
 // are, a draw that is uniform over them, and what a pupil writes for each.
 #pragma once
@@ -15,7 +15,7 @@
 namespace kolvara {
 
 inline constexpr int MaxWholePlaces = 4;
-inline constexpr int MaxDecimalPlaces = 2;
+inline constexpr int MaxDecimalPlaces = 3;
 inline constexpr int MaxColumns = MaxWholePlaces + MaxDecimalPlaces;
 
 // The places of one number: digit kinds (Zero, Rest, All), highest place first.

@@ -47,6 +47,10 @@ bool readLetters(std::string_view text, std::string_view letters, std::uint8_t f
 int wholePlaces(const ProblemChoice &c) { return int(std::max(c.upper.whole.size(), c.lower.whole.size())); }
 int decimalPlaces(const ProblemChoice &c) { return int(std::max(c.upper.decimals.size(), c.lower.decimals.size())); }
 
+// Every decimal place a pattern may have is named in messages and read out in the practice.
+static_assert(texts::DecimalPlaceName.size() == MaxDecimalPlaces && texts::DecimalPlaceEnglish.size() == MaxDecimalPlaces &&
+              texts::DecimalPlaceReading.size() == MaxDecimalPlaces);
+
 std::string placeName(const ColumnGrid &g, int column)
 {
     return column < g.decimals ? std::string(texts::DecimalPlaceName[std::size_t(g.decimals - 1 - column)])
@@ -212,10 +216,10 @@ std::string readNumberPattern(std::string_view option, std::string_view text, Nu
     }
     const std::string name(option), given(text);
     return twoLanguages(name + " の指定が正しくありません：" + given +
-                            "（上の位から1文字ずつ、0 いつも0、n 1〜9、a 0〜9、1〜9 その数字。整数は4けたまで、小数点 . のあとは2けたまで）",
+                            "（上の位から1文字ずつ、0 いつも0、n 1〜9、a 0〜9、1〜9 その数字。整数は4けたまで、小数点 . のあとは3けたまで）",
                         name + ": bad pattern '" + given +
                             "' (one letter a place from the highest: 0, n, a or a digit 1 to 9; up to four whole "
-                            "places, and up to two after one point)");
+                            "places, and up to three after one point)");
 }
 
 std::string readCarryPattern(std::string_view option, std::string_view text, NumberPattern &out)

@@ -164,9 +164,9 @@ const std::vector<SheetOptionRow> &rows()
          },
          false, {}, "たし算|ひき算|まぜる|かけ算|わり算"},
         {"upper", OptionKind::Pattern, "PATTERN", {}, 0, {},
-         "上の数の位を上から1文字ずつ：0 いつも0、n 1〜9、a 0〜9、1〜9 その数字。\n4けたまで、小数点 . のあとは2けたまで（既定 aaa、n は 00n と同じ）。\nかけ算ではかけられる数、わり算ではわられる数で、どちらも3けたまでの\n整数（既定 nn）",
+         "上の数の位を上から1文字ずつ：0 いつも0、n 1〜9、a 0〜9、1〜9 その数字。\n4けたまで、小数点 . のあとは3けたまで（既定 aaa、n は 00n と同じ）。\nかけ算ではかけられる数、わり算ではわられる数で、どちらも3けたまでの\n整数（既定 nn）",
          "the upper number's places from the highest, one letter each:\n"
-         "0 = always 0, n = 1 to 9, a = 0 to 9, or a digit 1 to 9 itself; up to\nfour places, and up to two after a point (default aaa; n is 00n);\nthe multiplicand or the dividend, a whole number of up to three\nplaces (default nn)",
+         "0 = always 0, n = 1 to 9, a = 0 to 9, or a digit 1 to 9 itself; up to\nfour places, and up to three after a point (default aaa; n is 00n);\nthe multiplicand or the dividend, a whole number of up to three\nplaces (default nn)",
          [](SheetRequest &r, std::string_view name, std::string_view v) {
              return readPatternInto(&ProblemChoice::upper, false, r, name, v);
          },

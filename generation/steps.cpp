@@ -66,6 +66,8 @@ const std::array<NamedStep, NamedStepCount> NamedSteps{{
     {"dec-lengths", "けた数のちがう小数のたし算（3.45＋2.7）", 4, "add", "a.an", "a.n", "m.mm", "m"},
     {"dec-whole-minus", "整数－小数（5－1.25）", 4, "sub", "n", "a.an", "m.mm", "m"},
     {"dec-zero-end", "答えの終わりが０になる小数のたし算", 4, "add", "a.an", "a.an", "m.mm", "y"},
+    {"dec-3-add", "小数のたし算（1/1000の位まで　2.345＋1.255）", 4, "add", "a.aan", "a.aan", "m.mmm", "m"},
+    {"dec-3-sub", "小数のひき算（1/1000の位まで　4.325－1.258）", 4, "sub", "a.aan", "a.aan", "m.mmm", "m"},
     {"dec-mixed", "小数のたし算とひき算", 4, "mixed", "a.an", "a.an", "m.mm", "m"},
     {"div-tens", "何十でわるわり算（80÷20）", 4, "div", "aa0", "n0", "m", "m", "quotient-digits=1"},
     {"div-2-2", "２けた÷２けた", 4, "div", "nn", "nn", "m", "m", "guess-fix=n"},

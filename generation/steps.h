@@ -20,7 +20,7 @@ struct NamedStep {
     std::string_view conditions = {};
 };
 
-inline constexpr std::size_t NamedStepCount = 63;
+inline constexpr std::size_t NamedStepCount = 65;
 extern const std::array<NamedStep, NamedStepCount> NamedSteps;
 
 // The step with this key; null when there is none.

@@ -67,7 +67,7 @@ inline constexpr std::string_view Dividend = "わられる数";
 inline constexpr std::string_view Divisor = "わる数";
 // Places from the ones up, and the decimal places from the tenths down.
 inline constexpr std::array<std::string_view, 4> WholePlaceName{"一の位", "十の位", "百の位", "千の位"};
-inline constexpr std::array<std::string_view, 2> DecimalPlaceName{"小数第一位", "小数第二位"};
+inline constexpr std::array<std::string_view, 3> DecimalPlaceName{"小数第一位", "小数第二位", "小数第三位"};
 inline constexpr std::array<std::string_view, 3> PlaceName{WholePlaceName[2], WholePlaceName[1], WholePlaceName[0]};
 // Positions in PlaceName, which lists the places from the hundreds down.
 inline constexpr std::size_t HundredsPlace = 0, TensPlace = 1, OnesPlace = 2;
@@ -75,7 +75,7 @@ inline constexpr std::string_view CarryAddition = "くり上がり";
 inline constexpr std::string_view CarrySubtraction = "くり下がり";
 // The same words in the English line of a message.
 inline constexpr std::array<std::string_view, 4> WholePlaceEnglish{"ones", "tens", "hundreds", "thousands"};
-inline constexpr std::array<std::string_view, 2> DecimalPlaceEnglish{"tenths", "hundredths"};
+inline constexpr std::array<std::string_view, 3> DecimalPlaceEnglish{"tenths", "hundredths", "thousandths"};
 inline constexpr std::array<std::string_view, 3> PlaceEnglish{WholePlaceEnglish[2], WholePlaceEnglish[1], WholePlaceEnglish[0]};
 constexpr std::string_view kindEnglish(std::uint8_t kind)
 {
@@ -116,7 +116,8 @@ inline constexpr std::string_view RemainderWord = "あまり";
 // hiragana: the places from the ones up and from the tenths down, then the words around them.
 inline constexpr std::array<std::string_view, 6> WholePlaceReading{"いちの くらい", "じゅうの くらい", "ひゃくの くらい",
                                                                    "せんの くらい", "まんの くらい", "じゅうまんの くらい"};
-inline constexpr std::array<std::string_view, 2> DecimalPlaceReading{"10ぶんの1の くらい", "100ぶんの1の くらい"};
+inline constexpr std::array<std::string_view, 3> DecimalPlaceReading{"10ぶんの1の くらい", "100ぶんの1の くらい",
+                                                                    "1000ぶんの1の くらい"};
 inline constexpr std::string_view AnswerOfPlace = "の こたえ";          // じゅうの くらいの こたえ
 inline constexpr std::string_view CarryOfPlace = "の くりあがり";       // じゅうの くらいの くりあがり
 inline constexpr std::string_view BorrowOfPlace = "の くりさがり";      // じゅうの くらいの くりさがり

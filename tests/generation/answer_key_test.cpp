@@ -553,6 +553,10 @@ TEST(AnswerKey, PupilWorksTheTextbookExamples)
         {false, {235, 2}, {165, 2}, 3, "4./0/0/", {"", "1", "1"}, {}},
         {true, {345, 2}, {27, 1}, 3, "0.75", {"", "", "2"}, {false, false, true}},
         {true, {421, 2}, {397, 2}, 3, "0.24", {"", "11", "3"}, {false, true, true}},
+        {false, {2345, 3}, {1255, 3}, 4, "3.60/0/", {"", "1", "1"}, {}},
+        {false, {1255, 3}, {2745, 3}, 4, "4./0/0/0/", {"", "1", "1", "1"}, {}},
+        {true, {5, 0}, {1255, 3}, 4, "3.745", {"", "9", "9", "4"}, {false, false, false, true}},
+        {true, {3601, 3}, {1255, 3}, 4, "2.346", {"", "9", "5"}, {false, true, true}},
         {false, {999999, 2}, {1, 2}, 6, "10000./0/0/", {"", "1", "1", "1", "1", "1", "1"}, {}},
         {true, {0, 0}, {1, 0}, 3, "", {}, {}},
     };
@@ -594,14 +598,15 @@ TEST(AnswerKey, EveryPairOfNumbersWithDifferentDecimals)
         {{999, 2}, {99, 1}, 3}, {{99, 1}, {999, 2}, 3},  // 9.99 and 9.9
         {{99, 0}, {999, 2}, 4}, {{999, 2}, {99, 0}, 4},  // 99 and 9.99
         {{99, 0}, {99, 1}, 3}, {{999, 1}, {9, 0}, 3},    // 99 and 9.9, 99.9 and 9
+        {{9999, 3}, {99, 1}, 4}, {{9, 0}, {9999, 3}, 4}, // 9.999 and 9.9, 9 and 9.999
     };
     for (const auto &r : ranges)
         if (!checkEveryPair(r.upperMax, r.lowerMax, r.columns))
             break;
 }
 
-// The widest problems, four whole and two decimal places, with a last carry into a seventh.
-TEST(AnswerKey, SampledPairsOfTheWidestNumbers) { checkSample({999999, 2}, {999999, 2}, 6, 100000, true); }
+// The widest problems, four whole and three decimal places, with a last carry into an eighth.
+TEST(AnswerKey, SampledPairsOfTheWidestNumbers) { checkSample({9999999, 3}, {9999999, 3}, 7, 100000, true); }
 
 // Every size a sheet sets its problems in: the answers in their places and each helper
 // number, 11 too, inside its box.
@@ -613,9 +618,10 @@ TEST(AnswerKey, EverySizeKeepsTheHelperNumbersInTheirBoxes)
     } problems[] = {
         {true, {421, 0}, {397, 0}}, {true, {1100, 0}, {19, 0}}, {true, {5, 0}, {125, 2}},
         {true, {421, 2}, {397, 2}}, {false, {999999, 2}, {1, 2}}, {false, {235, 2}, {165, 2}},
+        {false, {9999999, 3}, {1, 3}}, {true, {5, 0}, {1255, 3}},
     };
     for (int fontSize = 8; fontSize <= 60; ++fontSize) {
-        AnswerKeyCheck check(6, true, fontSize);
+        AnswerKeyCheck check(7, true, fontSize);
         for (const auto &p : problems)
             if (!check(p.subtraction, p.upper, p.lower))
                 return;
@@ -623,7 +629,7 @@ TEST(AnswerKey, EverySizeKeepsTheHelperNumbersInTheirBoxes)
 }
 
 // The problem page gives nothing away: no answer digit, point, helper digit or stroke.
-TEST(AnswerKey, ProblemPagesShowOnlyTheNumbers) { checkSample({999999, 2}, {999999, 2}, 6, 20000, true, false); }
+TEST(AnswerKey, ProblemPagesShowOnlyTheNumbers) { checkSample({9999999, 3}, {9999999, 3}, 7, 20000, true, false); }
 
 // A number of a problem as the pupil reads it off the sheet: blank decimal places are not
 // there, blank whole places are empty above its digits.

@@ -121,7 +121,7 @@ std::uint64_t spaceOf(const ColumnGrid &g)
     return space;
 }
 
-// Random conditions: up to four whole places, up to two decimal places, either number
+// Random conditions: up to four whole places, up to three decimal places, either number
 // possibly shorter, some places a fixed digit, every mode.
 ColumnConditions randomConditions(std::mt19937 &rng)
 {
@@ -169,13 +169,32 @@ TEST(ColumnEngine, AgreesWithTheThreePlaceCountForEverySetting)
 }
 
 // Four places, decimals, numbers of different lengths and the zero-end condition: counts and
-// chances against enumeration, and every drawn problem obeys, for a broad random sweep.
+// chances against enumeration, and every drawn problem obeys, for settings to thousandths
+// (whose random grids are mostly too large to enumerate) and then a broad random sweep.
 TEST(ColumnEngine, CountsChancesAndDrawsAgreeWithBruteForce)
 {
+    const auto conditions = [](bool sub, NumberPattern upper, NumberPattern lower, std::vector<std::uint8_t> carry,
+                               std::uint8_t zeroEnd, std::uint8_t trivial) {
+        return ColumnConditions{sub, std::move(upper), std::move(lower), std::move(carry), zeroEnd, trivial};
+    };
+    const ColumnConditions thousandths[] = {
+        // n.aan + 0.0an, the thousandths always carrying
+        conditions(false, {{Rest}, {All, All, Rest}}, {{Zero}, {Zero, All, Rest}}, {Konzai, Konzai, Konzai, Ari}, Konzai, Konzai),
+        // a.aaa - a.n, the answer ending in 0
+        conditions(true, {{All}, {All, All, All}}, {{All}, {Rest}}, {Nashi, Konzai, Konzai, Konzai}, Ari, Konzai),
+        // n.aaa + n.a, never ending in 0, nothing trivial
+        conditions(false, {{Rest}, {All, All, All}}, {{Rest}, {All}}, {Konzai, Konzai, Konzai, Konzai}, Nashi, Nashi),
+        // n - 0.aan: the blank places lend as zeros
+        conditions(true, {{Rest}, {}}, {{Zero}, {All, All, Rest}}, {Nashi, Ari, Konzai, Konzai}, Konzai, Nashi),
+        // 2.345 + 1.255 alone
+        conditions(false, {{fixedDigit(2)}, {fixedDigit(3), fixedDigit(4), fixedDigit(5)}},
+                   {{fixedDigit(1)}, {fixedDigit(2), fixedDigit(5), fixedDigit(5)}}, {Konzai, Konzai, Ari, Ari}, Ari, Konzai),
+    };
     std::mt19937 rng(20261207);
     int checked = 0, feasible = 0;
-    while (checked < 500) {
-        const ColumnConditions k = randomConditions(rng);
+    while (checked < 700 + int(std::size(thousandths))) {
+        const ColumnConditions k =
+            checked < int(std::size(thousandths)) ? thousandths[std::size_t(checked)] : randomConditions(rng);
         const GridResult r = gridOf(k);
         ASSERT_TRUE(r.error.empty());
         if (spaceOf(r.grid) > 2'000'000)

@@ -309,19 +309,19 @@ TEST(SheetLayout, ScoreClassLineAndAnswerKeyLabel)
     EXPECT_LE(label->x + FixedMetrics().advance(Face::Window, label->pixelSize, label->text), 304);
 }
 
-// The widest problems (four places and two decimals, a carry into a fifth place) fit the page
+// The widest problems (four places and three decimals, a carry into a fifth place) fit the page
 // at every size, helper boxes, numbers and the answer's extra place included, and never overlap.
 TEST(SheetLayout, WideProblemsFitEveryPageSize)
 {
     ColumnProblem widest;
-    widest.decimals = 2;
-    widest.upper = {9, 9, 9, 9, 9, 9};
-    widest.lower = {9, 9, 9, 9, 9, 9};
+    widest.decimals = 3;
+    widest.upper = {9, 9, 9, 9, 9, 9, 9};
+    widest.lower = {9, 9, 9, 9, 9, 9, 9};
     for (const int perPage : {0, 12, 8, 6})
         for (const bool helpers : {false, true}) {
             SCOPED_TRACE(std::to_string(perPage) + (helpers ? " a page, helper boxes" : " a page"));
             Sheet sheet;
-            sheet.columns = 6;
+            sheet.columns = 7;
             sheet.answers = true;
             sheet.format.perPage = perPage;
             sheet.format.helperBoxes = helpers;

@@ -133,7 +133,7 @@ TEST(NamedSteps, HoldTheirTextbookExamples)
         {"div-3-2-zero", "630/21"},         {"div-3-2-fix", "252/36"},        {"div-guess-fix", "78/26"},
         {"div-guess-fix", "91/13"},         {"div-guess-fix", "252/36"},      {"dec-1-add", "0.3+0.4", 1},
         {"dec-1-sub", "2.5-1.8", 1},        {"dec-lengths", "3.45+2.7", 2},   {"dec-whole-minus", "5-1.25", 2},
-        {"dec-zero-end", "2.35+1.65", 2},
+        {"dec-zero-end", "2.35+1.65", 2},   {"dec-3-add", "2.345+1.255", 3},  {"dec-3-sub", "4.325-1.258", 3},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(std::string(c.key) + " " + c.problem);

@@ -551,6 +551,8 @@ TEST(WriteOrder, TheAnswersPointIsThePupils)
         {decimal(Sign::Minus, 500, 125, 2, 2, 0), 3, 0},  // 5 - 1.25 = 3.75
         {decimal(Sign::Minus, 103, 98, 1, 0, 0), 2, 0},   // 10.3 - 9.8 = 0.5
         {decimal(Sign::Minus, 4567, 1234, 2, 0, 0), 4, 1},
+        {decimal(Sign::Plus, 2345, 1255, 3, 0, 0), 4, 0},   // 2.345 + 1.255 = 3.600
+        {decimal(Sign::Minus, 5000, 1255, 3, 3, 0), 4, 0},  // 5 - 1.255 = 3.745
         {wholeProblem(Sign::Plus, 58, 67), 0, 0},
     };
     for (const auto &c : cases) {
@@ -607,6 +609,8 @@ TEST(WriteOrder, EachBoxIsNamedForAScreenReader)
     ColumnProblem decimals = wholeProblem(Sign::Plus, 125, 250);
     decimals.decimals = 2;
     decimals.lower[0] = -1;
+    ColumnProblem thousandths = wholeProblem(Sign::Plus, 2345, 1255);
+    thousandths.decimals = 3;
     const struct {
         ColumnProblem problem;
         HelperColumns helpers;
@@ -619,6 +623,8 @@ TEST(WriteOrder, EachBoxIsNamedForAScreenReader)
         {wholeProblem(Sign::Minus, 922, 328), {false, true, true}, 4, "ひゃくの くらいの こたえ"},
         {decimals, {false, true, true}, 0, "100ぶんの1の くらいの こたえ"},
         {decimals, {false, true, true}, 2, "10ぶんの1の くらいの こたえ"},
+        {thousandths, {false, true, true}, 0, "1000ぶんの1の くらいの こたえ"},
+        {thousandths, {false, true, true}, 2, "100ぶんの1の くらいの こたえ"},
         {wholeProblem(Sign::Plus, 9999, 1), {false, true, true, true, true}, 8, "まんの くらいの こたえ"},
         {wholeProblem(Sign::Times, 48, 27), {false, true}, 0, "1だんめの いちの くらい"},
         {wholeProblem(Sign::Times, 48, 27), {false, true}, 1, "1だんめの くりあがり（じゅうの くらい）"},

@@ -99,8 +99,8 @@ TEST(Address, EntriesAsKolvaraSheetTakesThem)
         {"op=SUB&upper=0NA", "op=sub&upper=0na&lower=aaa&carry=mmm", false, {}},
         {"seed=86400000&sheets=0&sheets=101&paper=a3", "op=add&upper=aaa&lower=aaa&carry=mmm", false,
          {"seed=86400000", "sheets=0", "sheets=101", "paper=a3"}},
-        {"upper=0nx&lower=abc&carry=yyyyy&op=pow&upper=a.a.a&lower=a.aaa", "op=add&upper=aaa&lower=aaa&carry=mmm", false,
-         {"upper=0nx", "lower=abc", "carry=yyyyy", "op=pow", "upper=a.a.a", "lower=a.aaa"}},
+        {"upper=0nx&lower=abc&carry=yyyyy&op=pow&upper=a.a.a&lower=a.aaaa", "op=add&upper=aaa&lower=aaa&carry=mmm", false,
+         {"upper=0nx", "lower=abc", "carry=yyyyy", "op=pow", "upper=a.a.a", "lower=a.aaaa"}},
         // Products and quotients: their own conditions, written after the numbers.
         {"seed=3&mul-carry=Y&op=mul&lower=n&upper=nn&wide-partial=n&sum-carry=m",
          "op=mul&upper=0nn&lower=00n&mul-carry=y&wide-partial=n", true, {}},

@@ -14,7 +14,7 @@ const webTexts = {
   format: 'シートの形式',
   // The problems in kolvara-sheet's patterns, for what the window's three places cannot show.
   patterns: '４けた・小数',
-  patternsHint: '位を上から1文字ずつ：0 いつも0、n 1～9、a 0～9。小数点 . のあとは2けたまで。くり上がりは y ある、n ない、m どちらでも。',
+  patternsHint: '位を上から1文字ずつ：0 いつも0、n 1～9、a 0～9。小数点 . のあとは3けたまで。くり上がりは y ある、n ない、m どちらでも。',
   // Said beside 印刷: where the print dialog's paper rules, the user chooses it there.
   paperHint: (paper, landscape) => `用紙：${paper} ${landscape ? '横' : '縦'}`,
   paperHintTip: '印刷の画面では、この用紙と向きを選んでください。',

@@ -98,11 +98,11 @@ QByteArray rawContent(const QByteArray &path)
     return file.readAll();
 }
 
-// A number as printed, in hundredths.
-qint64 hundredths(const QString &number)
+// A number as printed, in thousandths.
+qint64 thousandths(const QString &number)
 {
     const QStringList parts = number.split(u'.');
-    return parts[0].toLongLong() * 100 + (parts.size() > 1 ? parts[1].leftJustified(2, u'0').toLongLong() : 0);
+    return parts[0].toLongLong() * 1000 + (parts.size() > 1 ? parts[1].leftJustified(3, u'0').toLongLong() : 0);
 }
 
 // The digit of a printed number in a place: 0 the smallest of `decimals` decimal places.
@@ -772,26 +772,31 @@ private slots:
     {
         QTest::addColumn<QStringList>("options");
         QTest::addColumn<QString>("target");  // "-" or a name in a folder, which gets .json
+        QTest::addColumn<QString>("pinned");  // every problem's answer and value, where the options fix them
         const auto words = [](const char *line) { return QString::fromUtf8(line).split(u' '); };
-        QTest::newRow("three places through a zero") << words("--step sub-3-zero-tens") << QStringLiteral("keys");
-        QTest::newRow("mixed signs and tenths") << words("--op mixed --upper naaa.n --lower n.n") << QStringLiteral("-");
-        QTest::newRow("a whole number less hundredths") << words("--op sub --upper n --lower a.an") << QStringLiteral("-");
-        QTest::newRow("the window's table, six a page") << words("--per-page 6") << QStringLiteral("drill");
-        QTest::newRow("products by two places") << words("--step mul-3-2") << QStringLiteral("-");
-        QTest::newRow("products by tens") << words("--step mul-tens") << QStringLiteral("-");
-        QTest::newRow("quotients with a 0") << words("--op div --upper naa --lower n --quotient-zero y") << QStringLiteral("-");
-        QTest::newRow("guesses to correct") << words("--step div-guess-fix") << QStringLiteral("-");
+        QTest::newRow("three places through a zero") << words("--step sub-3-zero-tens") << QStringLiteral("keys") << QString();
+        QTest::newRow("mixed signs and tenths") << words("--op mixed --upper naaa.n --lower n.n") << QStringLiteral("-") << QString();
+        QTest::newRow("a whole number less hundredths") << words("--op sub --upper n --lower a.an") << QStringLiteral("-") << QString();
+        QTest::newRow("the window's table, six a page") << words("--per-page 6") << QStringLiteral("drill") << QString();
+        QTest::newRow("products by two places") << words("--step mul-3-2") << QStringLiteral("-") << QString();
+        QTest::newRow("products by tens") << words("--step mul-tens") << QStringLiteral("-") << QString();
+        QTest::newRow("quotients with a 0") << words("--op div --upper naa --lower n --quotient-zero y") << QStringLiteral("-") << QString();
+        QTest::newRow("guesses to correct") << words("--step div-guess-fix") << QStringLiteral("-") << QString();
         // Products and quotients of their first unit when nothing else is said.
-        QTest::newRow("products alone") << words("--op mul") << QStringLiteral("-");
-        QTest::newRow("quotients alone") << words("--op div") << QStringLiteral("-");
-        QTest::newRow("decimals written without open zeros") << words("--upper aaaa.aa --lower aa.a") << QStringLiteral("-");
+        QTest::newRow("products alone") << words("--op mul") << QStringLiteral("-") << QString();
+        QTest::newRow("quotients alone") << words("--op div") << QStringLiteral("-") << QString();
+        QTest::newRow("decimals written without open zeros") << words("--upper aaaa.aa --lower aa.a") << QStringLiteral("-") << QString();
         QTest::newRow("a fixed digit, nothing trivial")
-            << words("--op sub --upper 10a --lower 00a --trivial n") << QStringLiteral("-");
+            << words("--op sub --upper 10a --lower 00a --trivial n") << QStringLiteral("-") << QString();
+        QTest::newRow("thousandths") << words("--upper n.nnn --lower a.aan") << QStringLiteral("-") << QString();
+        QTest::newRow("thousandths, zeros at the end")
+            << words("--upper 2.345 --lower 1.255") << QStringLiteral("-") << QStringLiteral("3.600 3.6");
     }
     void json()
     {
         QFETCH(QStringList, options);
         QFETCH(QString, target);
+        QFETCH(QString, pinned);
         constexpr std::uint32_t seed = 86399999;  // the second sheet's reading wraps to 0
         constexpr int sheets = 2;
         QTemporaryDir folder;
@@ -856,8 +861,10 @@ private slots:
                 }
                 const int decimals = p[QStringLiteral("decimals")].toInt();
                 const bool adding = op == QLatin1String("+");
-                QCOMPARE(hundredths(answer), adding ? hundredths(upper) + hundredths(lower) : hundredths(upper) - hundredths(lower));
-                QCOMPARE(hundredths(value), hundredths(answer));
+                QCOMPARE(thousandths(answer), adding ? thousandths(upper) + thousandths(lower) : thousandths(upper) - thousandths(lower));
+                QCOMPARE(thousandths(value), thousandths(answer));
+                if (!pinned.isEmpty())
+                    QCOMPARE(answer + u' ' + value, pinned);
                 QCOMPARE(answer.contains(u'.') ? answer.size() - answer.indexOf(u'.') - 1 : 0, qsizetype(decimals));
                 QVERIFY(!value.contains(u'.') || !value.endsWith(u'0'));
                 // Column by column, highest first; helpers have one place more, on the left.
