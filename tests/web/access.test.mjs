@@ -25,7 +25,7 @@ test('every control has an accessible name', async () => {
   walk(snapshot);
   const count = (role) => controls.filter((c) => c.role === role).length;
   assert.equal(count('radio'), 27 + 2 + 3, 'the options, the sign and the kinds of problems');
-  assert.equal(count('checkbox'), 2 + 7 + 1, "the window's two, the sheet's format and ４けた・小数");
+  assert.equal(count('checkbox'), 2 + 8 + 1, "the window's two, the sheet's format and ４けた・小数");
   // 更新, 印刷, PDF保存, れんしゅう and クラスで使う, and a "?" for each hint a finger cannot hover over.
   assert.equal(count('button') - await page.$$eval('.hint-mark', (marks) => marks.filter((m) => m.offsetParent).length), 5);
   assert.ok(count('radiogroup') >= 10);

@@ -486,7 +486,7 @@ const kinds = [
   ['add-3-carry-three'], ['sub-3-zero-tens'], ['sub-4-3'], ['mixed-4'],
   ['op=sub&upper=naa&lower=naa&carry=nmm', ['--op', 'sub', '--upper', 'naa', '--lower', 'naa', '--carry', 'nmm'], 3],
   ['mul-2-2'], ['mul-3-2'], ['mul-tens'], ['div-3-1-zero'], ['div-3-2-zero'], ['div-3-2-fix'], ['div-2-1-remainder'],
-  ['dec-2-add'], ['dec-2-sub'], ['dec-lengths'], ['dec-zero-end'], ['dec-mixed'],
+  ['dec-2-add'], ['dec-2-sub'], ['dec-lengths'], ['dec-zero-end'], ['dec-mixed'], ['dec-3-add'], ['dec-3-sub'],
 ].map(([step, options = ['--step', step], no = 2]) => ({
   name: step, no, options: [...options, '--seed', '5000'],
   address: `${step.includes('=') ? step : `step=${step}`}&seed=5000&practice`,
