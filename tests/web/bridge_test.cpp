@@ -547,8 +547,8 @@ TEST(Session, ThePracticeAsThePageSetsIt)
     EXPECT_NE(stateJson(session).find(R"("practice":{"on":false,"no":12,"mark":"each")"), std::string::npos);
 }
 
-// 「クラスで使う」's link names the step and the seed of the sheet on screen, and is made only
-// when it opens: its practice with no reason against it.
+// A class's link opens the very sheet on screen for every pupil: `step=` and `seed=` written
+// out, and no link at all where the practice would be refused.
 TEST(Session, TheClassLinkOpensAsTheSheetOnScreen)
 {
     const struct {

@@ -256,7 +256,7 @@ test('クラスで使う shows the link with its seed and a QR code of it', asyn
   await page.waitForSelector('#class-qr svg path');
   await page.click('input[name=class-mark][value=each]');
   const url = await page.$eval('#class-url', (e) => e.textContent);
-  // The step by its name and the seed, whatever the address on screen writes.
+  // The link says `step=` and `seed=` even where the page's own address lists the problems.
   assert.match(await page.evaluate(() => location.hash.slice(1)), /^op=mul&.*&seed=555$/);
   assert.equal(url, `${site.base}#step=mul-2-2&seed=555&practice&mark=each&helpers=free`);
   await page.keyboard.press('Escape');

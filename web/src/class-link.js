@@ -22,8 +22,8 @@ export async function showClassLink(host, words, maxNumber) {
   const code = element('div', { id: 'class-qr' });
   const refusal = element('p', { id: 'class-error', role: 'alert', hidden: true });
   const show = () => {
-    // The module writes the link, the step by its name and the seed, or says why the sheet
-    // on screen has none to give: every link made opens.
+    // The module writes the link (`step=`, `seed=` and the rest), or says why the sheet on
+    // screen cannot be practised: no link is shown that would not open.
     let made;
     try {
       made = host.kv().classLink(choice.mark, choice.helpers);
