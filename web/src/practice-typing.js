@@ -7,27 +7,23 @@
 // with `point` `{ boxes, after, value }` when its answer has a decimal point, `value` being
 // the index into `boxes` the pupil put the point after (null: none yet).
 
-// Whether the box counts in the marking: helper boxes only when the teacher counts them.
+// Whether the box counts in the marking, and so whether the cursor stops at it by itself:
+// helper boxes only when the teacher counts them (a tap reaches them all the same).
 export function counted(box, helpers) {
   return !box.helper || helpers === 'count';
-}
-
-// Boxes the cursor moves through by itself: helper boxes are reached by a tap unless counted.
-function onPath(box, helpers) {
-  return counted(box, helpers);
 }
 
 // The box after (or before, step -1) write `from` of the problem that the cursor stops at; -1 for none.
 export function nextOnPath(problem, boxes, from, helpers, step = 1) {
   const writes = problem.writes;
   for (let i = writes.indexOf(from) + step; i >= 0 && i < writes.length; i += step)
-    if (onPath(boxes[writes[i]], helpers)) return writes[i];
+    if (counted(boxes[writes[i]], helpers)) return writes[i];
   return -1;
 }
 
 // Where the cursor starts in a problem: the first box on the path still empty, else the first.
 export function startOf(problem, boxes, helpers) {
-  const path = problem.writes.filter((w) => onPath(boxes[w], helpers));
+  const path = problem.writes.filter((w) => counted(boxes[w], helpers));
   return path.find((w) => boxes[w].value === '') ?? path[0] ?? problem.writes[0] ?? -1;
 }
 
